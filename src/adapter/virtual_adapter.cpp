@@ -1,0 +1,1 @@
+#include "adapter/virtual_adapter.h"

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "card/page_layout.h"
+#include "link/port_io.h"
+
+// A software card adapter: plays the adapter's side of the byte link and the command set,
+// as a deterministic state machine driven by the port accesses themselves.
+namespace quorvane::adapter {
+
+inline constexpr std::uint16_t VIRTUAL_ADAPTER_BASE = 0x378;
+inline constexpr int MIN_PAGES = 1;
+inline constexpr int MAX_VIRTUAL_PAGES = 16;
+
+// Faults to inject, for tests. Block and access numbers count from 0.
+struct FaultPlan {
+    // After this many port accesses the adapter is gone: every status read gives 0xFF.
+    std::optional<std::uint64_t> unplugAfterAccesses;
+    // Send a wrong check byte for reads of this block, the given number of times.
+    std::optional<int> corruptReadCheckOfBlock;
+    int corruptReadCheckTimes = 1;
+    // Acknowledge this quarter (block, quarter) of a write wrongly, the given number of times.
+    std::optional<int> corruptAckOfBlock;
+    int corruptAckQuarter = 0;
+    int corruptAckTimes = 1;
+    // Invert the reply bit sent at these reply-bit indexes (counted over the adapter's life).
+    std::vector<std::uint64_t> flipReplyBits;
+    // Keep the handshake line low for ever (the adapter never becomes ready).
+    bool stayBusy = false;
+};
+
+struct AdapterTiming {
+    std::uint32_t answerLatency = 0;   // status reads before the adapter answers an edge
+    std::uint32_t pageChangeBusy = 0;  // status reads the adapter stays busy after a page change
+};
+
+// Where the pages live between runs. Pages are CardImage bytes (card byte order).
+class PageStore {
+public:
+    virtual ~PageStore() = default;
+    virtual void save(int pageIndex, const card::PageBytes& cardImage) = 0;
+};
+
+class VirtualAdapter final : public link::PortIo {
+public:
+    // In-memory pages (1..16), no store: for tests.
+    explicit VirtualAdapter(std::vector<card::PageBytes> pages,
+                            std::unique_ptr<PageStore> store = nullptr);
+
+    // Pages from DIR/page-01.dcm .. page-16.dcm (consecutive from page-01). A missing or empty
+    // DIR is created with 4 formatted pages, page 1 holding a few sample files. Returns null
+    // and sets `error` when the folder cannot be used.
+    static std::unique_ptr<VirtualAdapter> OpenDirectory(const std::filesystem::path& dir,
+                                                         std::string& error);
+
+    void write(std::uint16_t address, std::uint8_t value) override;
+    std::uint8_t read(std::uint16_t address) override;
+
+    int pageCount() const;
+    int selectedPage() const;
+    const card::PageBytes& page(int index) const;  // card byte order
+    std::uint64_t accessCount() const;
+
+    FaultPlan& faults();
+    AdapterTiming& timing();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// A page of 4 formatted pages' worth: used to seed a new virtual card folder.
+std::vector<card::PageBytes> MakeSamplePages();
+
+}  // namespace quorvane::adapter

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/screen.h"
+#include "card/page_layout.h"
+#include "formats/vmi_vms.h"
+#include "link/card_link.h"
+
+// The organiser without a toolkit: the state of the run and every command handler.
+namespace quorvane::app {
+
+inline constexpr int MAX_PAGES = 16;
+
+// Bounds on work that would otherwise repeat for ever on a dead or failing adapter.
+inline constexpr int MAX_BLOCK_READ_ATTEMPTS = 16;
+inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 16;
+
+class Organizer {
+public:
+    using Clock = std::function<formats::LocalTime()>;
+
+    Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::CurrentLocalTime);
+    Organizer(const Organizer&) = delete;
+    Organizer& operator=(const Organizer&) = delete;
+
+    // --- The state of the run ---
+    card::PageBytes CardImage{};
+    card::PageBytes PageImage{};
+    card::FileBuffer FileBuffer{};
+    card::DirtyMap DirtyMap{};
+    card::BlockBytes VerifyBuffer{};
+    int SelectedEntry = -1;
+    std::string SelectedName;  // name bytes of the selected row, at most 12
+    int FreeBlockCount = -1;
+    int currentPageIndex = 0;
+    std::filesystem::path currentPcDirectory;
+    BoundTexts boundTexts;
+    bool pageLoaded = false;  // a page has been read or imported
+
+    // --- The window ---
+    void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
+    void SetStatus(std::string_view text);
+    void RefreshBoundTexts();
+    void EnableEditCommands();
+
+    // --- Card file list ---
+    void ListFiles();
+    void SelectFile(std::string_view rowName);  // a row became selected
+    void ShowFileInfo(int slot);
+
+    // --- Page transfer ---
+    void stepPage(int delta);
+    void selectAndRefresh();
+    int connectAndRead();
+    int commitPage(bool confirm);
+    void selectPort(std::uint16_t address);
+
+    // --- Edits and files ---
+    void deleteFileCommand();
+    void deleteAllCommand();
+    void AddFile();
+    void SaveFile();
+    void ImportPageFile();
+    void ExportPageFile();
+
+    // --- PC pane ---
+    void pcDirectorySelected(const std::filesystem::path& directory);
+    void CopyFileToPc();
+
+    Screen& screen() { return m_screen; }
+    link::CardLink& cardLink() { return m_link; }
+
+private:
+    Screen& m_screen;
+    link::CardLink& m_link;
+    Clock m_clock;
+};
+
+}  // namespace quorvane::app

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// What the organiser's handlers ask of the main window. The Qt window implements it; tests
+// use a recording screen with scripted answers.
+namespace quorvane::app {
+
+// The six texts pushed to the window together. Strings hold bytes as the card has them
+// (names and information lines are not decoded here); the window turns them into text.
+struct BoundTexts {
+    std::string status;
+    std::string info1;
+    std::string info2;
+    std::string info3;
+    std::string blocksUsed;
+    std::string blocksFree;
+    bool operator==(const BoundTexts&) const = default;
+};
+
+enum class BoxButtons { Ok, YesNo };
+enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
+enum class BoxAnswer { Ok, Yes, No };
+
+struct FileFilter {
+    std::string description;  // "DC Memory Card File (*.ddc)"
+    std::string patterns;     // "*.ddc" or "*.vmi;*.vms"
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+
+    virtual void showBoundTexts(const BoundTexts& texts) = 0;
+    virtual BoxAnswer messageBox(std::string_view text, std::string_view caption,
+                                 BoxButtons buttons, BoxIcon icon) = 0;
+
+    // File dialogs open in the process's current directory with an empty name; confirming one
+    // makes the chosen file's folder current. They return the chosen path or nothing (Cancel).
+    // The save dialog asks itself before it replaces an existing file, and appends
+    // `defaultSuffix` (without dot) to a name typed without one.
+    virtual std::optional<std::filesystem::path> openFileDialog(
+        std::span<const FileFilter> filters) = 0;
+    virtual std::optional<std::filesystem::path> saveFileDialog(
+        std::span<const FileFilter> filters, std::string_view defaultSuffix) = 0;
+
+    // The main window's progress bar.
+    virtual void setProgressRange(int lower, int upper) = 0;
+    virtual void setProgressPos(int position) = 0;
+
+    // The progress window of a commit. While it is shown the main window is disabled;
+    // progressStepIt and progressSetPos first let the window process waiting events.
+    virtual bool progressCreate() = 0;
+    virtual void progressSetRange(int lower, int upper) = 0;
+    virtual void progressSetStep(int step) = 0;
+    virtual void progressStepIt() = 0;
+    virtual void progressSetPos(int position) = 0;
+    virtual void progressDestroy() = 0;
+
+    // The card file list. `name` holds the entry's name bytes.
+    virtual void clearCardList() = 0;
+    virtual void appendCardRow(std::string_view name, unsigned sizeInBlocks) = 0;
+
+    virtual void showPageNumber(int pageNumber) = 0;  // 1-based
+    virtual void showPageCaption(std::string_view caption) = 0;
+    virtual void enableEditCommands() = 0;
+    // Repaint the whole window at once, without taking user input.
+    virtual void repaintNow() = 0;
+
+    // The PC pane of the two-pane layout (no-ops where the layout has none).
+    virtual bool selectPcPath(const std::filesystem::path& path) = 0;
+    virtual void listPcFiles(const std::filesystem::path& directory) = 0;
+};
+
+}  // namespace quorvane::app

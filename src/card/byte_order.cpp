@@ -1,0 +1,1 @@
+#include "card/byte_order.h"

@@ -1,0 +1,1 @@
+#include "card/dir_entry.h"

@@ -1,0 +1,1 @@
+#include "card/file_system.h"

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "card/dir_entry.h"
+#include "card/page_layout.h"
+
+// The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199.
+// Card contents are untrusted: no operation here reads or writes outside the buffers, changes a
+// FAT entry outside 0..199 or frees a block that another file's chain reaches.
+namespace quorvane::card {
+
+// In-use slots 0..207 in ascending order.
+std::vector<int> EnumerateFiles(const PageBytes& pageImage);
+
+struct BlockCounts {
+    int used = 0;  // sum of sizeInBlocks over in-use slots (from the directory alone)
+    int free = 0;  // 200 - used, negative when the directory claims more than 200 blocks
+};
+BlockCounts CountBlocks(const PageBytes& pageImage);
+
+enum class ExtractResult {
+    Extracted,
+    BadSlot,       // slot outside 0..207
+    DamagedChain,  // first block or a link outside 0..199, a loop, or more than 200 blocks
+};
+// Fills fileBuffer with the .ddc image of the file in `slot` (tag, entry, blocks in chain
+// order). A damaged chain is refused: fileBuffer then holds the tag, the entry and zeros, so a
+// save never writes blocks of another file.
+ExtractResult ExtractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer);
+
+int FindFreeDirSlot(const PageBytes& pageImage);
+int FindTopFreeBlock(const PageBytes& pageImage);
+int FindFreeBlockFrom(const PageBytes& pageImage, int block);
+bool FitsOnPage(int sizeInBlocks, int freeBlockCount);
+
+enum class StoreResult {
+    Stored,
+    NoFreeSlot,        // every directory slot is in use
+    NotEnoughBlocks,   // the FAT has fewer free user blocks than the file needs
+    FreeEntryType,     // fileType 0 would leave the blocks allocated behind a free slot
+};
+// Stores the file whose data lies in fileBuffer from byte 0. Checks before it changes anything:
+// a refused store leaves pageImage and dirtyMap exactly as they were. On success
+// entry.firstBlock holds the allocated first block.
+StoreResult StoreNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
+                         const FileBuffer& fileBuffer);
+
+enum class DeleteResult {
+    Deleted,
+    DeletedDamagedChain,  // slot freed; the walk stopped at a damaged link
+    SlotAlreadyFree,      // nothing changed
+    BadSlot,              // nothing changed
+};
+DeleteResult DeleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
+void DeleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
+
+// Marks blocks 241..255 (directory, FAT, root): they are always written together.
+void MarkSystemBlocks(DirtyMap& dirtyMap);
+
+// A freshly formatted page (root block, FAT, empty directory) in PageImage order.
+void FormatPage(PageBytes& pageImage);
+
+}  // namespace quorvane::card

@@ -1,0 +1,1 @@
+#include "card/listing.h"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "card/page_layout.h"
+
+namespace quorvane::card {
+
+// One row of the card file list. `name` holds the entry's name bytes (up to the first zero,
+// at most 12); the window maps them to text.
+struct FileRow {
+    int slot = -1;
+    std::string name;
+    std::uint16_t sizeInBlocks = 0;
+};
+std::vector<FileRow> ListFileRows(const PageBytes& pageImage);
+
+// First in-use slot whose name equals `name` byte for byte, or -1.
+int FindSlotByName(const PageBytes& pageImage, const std::string& name);
+
+// The three information lines of a file: bytes 0..15, 16..47 and 48..63 of its first block,
+// each cut at the first zero byte. A file of no blocks, or whose first block is not a user
+// block, gives three empty lines rather than another file's bytes.
+using FileInfoLines = std::array<std::string, 3>;
+FileInfoLines ReadFileInfo(const PageBytes& pageImage, int slot);
+
+}  // namespace quorvane::card

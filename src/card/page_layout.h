@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// The geometry of one memory-card page and the buffers that hold it.
+namespace quorvane::card {
+
+inline constexpr std::size_t BLOCK_SIZE = 512;
+inline constexpr int BLOCK_COUNT = 256;
+inline constexpr std::size_t PAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT;  // 131072
+
+// Blocks 0..199 hold file data and are the only ones ever allocated or freed.
+inline constexpr int USER_BLOCK_COUNT = 200;
+// Blocks 200..240 are carried along and never written back to the card.
+inline constexpr int UNUSED_FIRST_BLOCK = 200;
+inline constexpr int UNUSED_LAST_BLOCK = 240;
+inline constexpr int DIR_FIRST_BLOCK = 241;
+inline constexpr int DIR_LAST_BLOCK = 253;
+inline constexpr int FAT_BLOCK = 254;
+inline constexpr int ROOT_BLOCK = 255;
+
+inline constexpr int DIR_SLOT_COUNT = 208;
+inline constexpr std::size_t DIR_ENTRY_SIZE = 32;
+inline constexpr std::size_t DIR_OFFSET = DIR_FIRST_BLOCK * BLOCK_SIZE;  // 123392
+inline constexpr std::size_t FAT_OFFSET = FAT_BLOCK * BLOCK_SIZE;        // 130048
+
+inline constexpr std::uint16_t FAT_FREE = 0xFFFC;
+inline constexpr std::uint16_t FAT_END = 0xFFFA;
+
+// .ddc tag (4 bytes) + DirEntry (32 bytes) in front of the data after an extraction.
+inline constexpr std::size_t DDC_HEADER_SIZE = 36;
+inline constexpr std::size_t FILE_DATA_CAPACITY = USER_BLOCK_COUNT * BLOCK_SIZE;  // 102400
+inline constexpr std::size_t FILE_BUFFER_SIZE = DDC_HEADER_SIZE + FILE_DATA_CAPACITY;
+
+static_assert(PAGE_SIZE == 131072);
+static_assert(DIR_SLOT_COUNT * DIR_ENTRY_SIZE == (DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1) * BLOCK_SIZE);
+static_assert(FILE_BUFFER_SIZE == 102436);
+
+// A page in either byte order: CardImage (as the adapter and .dcm files hold it) or
+// PageImage (file-system order, where every edit happens).
+using PageBytes = std::array<std::uint8_t, PAGE_SIZE>;
+// One card file: .ddc image after an extraction, raw data from byte 0 before a store.
+using FileBuffer = std::array<std::uint8_t, FILE_BUFFER_SIZE>;
+// One flag per block: 1 = changed in memory, written by the next commit.
+using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
+using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;
+
+inline constexpr bool IsUserBlock(long block) { return block >= 0 && block < USER_BLOCK_COUNT; }
+
+}  // namespace quorvane::card

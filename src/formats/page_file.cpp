@@ -1,0 +1,1 @@
+#include "formats/page_file.h"

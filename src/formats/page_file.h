@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+#include "card/page_layout.h"
+#include "formats/read_result.h"
+#include "formats/safe_write.h"
+
+// .dcm: exactly one CardImage, 131072 bytes, no header.
+namespace quorvane::formats {
+
+// Reads the first 131072 bytes into cardImage; on any failure cardImage is unchanged.
+ReadResult ReadPageFile(const std::filesystem::path& path, card::PageBytes& cardImage);
+WriteStatus WritePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage);
+
+}  // namespace quorvane::formats

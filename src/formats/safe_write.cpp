@@ -1,0 +1,1 @@
+#include "formats/safe_write.h"

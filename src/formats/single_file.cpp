@@ -1,0 +1,1 @@
+#include "formats/single_file.h"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <span>
+
+#include "card/dir_entry.h"
+#include "card/page_layout.h"
+#include "formats/read_result.h"
+#include "formats/safe_write.h"
+
+// .ddc (tag, entry, blocks in file-system order) and .dci (entry, blocks in card order).
+namespace quorvane::formats {
+
+inline constexpr std::size_t DDC_TAG_SIZE = 4;
+inline constexpr std::size_t DDC_ENTRY_OFFSET = 4;
+inline constexpr std::size_t DDC_DATA_OFFSET = 36;
+inline constexpr std::size_t DCI_DATA_OFFSET = 32;
+
+// On Ok: `entry` holds the file's entry and fileBuffer its data from byte 0 in file-system
+// order. On any refusal `entry` is unchanged (fileBuffer may have been written).
+ReadResult ReadDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
+                       card::FileBuffer& fileBuffer);
+ReadResult ReadDciFile(const std::filesystem::path& path, card::DirEntry& entry,
+                       card::FileBuffer& fileBuffer);
+
+// The .ddc image that ExtractFile left in fileBuffer: 36 + 512 x sizeInBlocks bytes.
+std::span<const std::uint8_t> DdcImage(const card::FileBuffer& fileBuffer);
+WriteStatus WriteDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer);
+
+}  // namespace quorvane::formats

@@ -1,0 +1,1 @@
+#include "formats/vmi_vms.h"

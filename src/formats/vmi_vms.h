@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "card/dir_entry.h"
+#include "card/page_layout.h"
+#include "formats/read_result.h"
+
+// The .vmi/.vms pair: .vmi names the file (12 bytes at offset 88), .vms is its raw data.
+namespace quorvane::formats {
+
+inline constexpr std::size_t VMI_READ_SIZE = 128;
+inline constexpr std::size_t VMI_NAME_OFFSET = 88;
+inline constexpr std::size_t VMI_MIN_SIZE = VMI_NAME_OFFSET + 12;  // 100
+inline constexpr std::uint8_t PAIR_FILE_TYPE = 0x33;
+
+enum class PairMember { Vmi, Vms };
+
+// The partner's file name from the chosen file's lower-cased name: race.vmi -> race.vms,
+// race_vmi.vmi -> race_vms.vms (the first "vmi" of the base name becomes "vms").
+std::string PartnerName(std::string_view lowerCaseName, PairMember chosen);
+
+// The file in `folder` named `lowerCaseName`: an exact match wins, otherwise the first name
+// that equals it without regard to ASCII case.
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+                                                         std::string_view lowerCaseName);
+
+using CardFileName = std::array<std::uint8_t, 12>;
+ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name);
+
+// Reads the .vms into fileBuffer from byte 0. The length is rounded up to whole blocks and the
+// last block padded with zeros, so no byte of the save is lost. More than 200 blocks: the
+// first 102400 bytes are read and TooManyBlocks reported (blocks still says how many).
+ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+                       std::uint16_t& blocks);
+
+// Local calendar time, as the entry stores it.
+struct LocalTime {
+    int year = 2000;    // e.g. 2026
+    int month = 1;      // 1..12
+    int day = 1;        // 1..31
+    int hour = 0;       // 0..23
+    int minute = 0;     // 0..59
+    int second = 0;     // 0..59
+    int weekday = 0;    // 0 = Monday .. 6 = Sunday
+};
+LocalTime CurrentLocalTime();
+
+card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks,
+                              const LocalTime& now);
+
+}  // namespace quorvane::formats

@@ -1,0 +1,1 @@
+#include "link/adapter_commands.h"

@@ -1,0 +1,1 @@
+#include "link/card_link.h"

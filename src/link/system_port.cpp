@@ -1,0 +1,1 @@
+#include "link/system_port.h"
