@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace quorvane::ui {
+
+// The PC's drives and directories, level by level as the user opens them. Top-level items are
+// the "drives": the home directory, "/" and the mount points under /media, /run/media and /mnt,
+// each labelled with its full path. Items carry no data but their labels; a path is rebuilt
+// from them (ItemPath).
+class DriveTree : public QObject {
+    Q_OBJECT
+public:
+    using DriveLister = std::function<QStringList()>;
+    static QStringList DefaultDrives();
+
+    // Works on a tree widget the window owns. `listDrives` gives the top-level paths.
+    explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = DefaultDrives,
+                       QObject* parent = nullptr);
+
+    QString lastError;
+
+    void RefreshDrives();  // FillTree, between the two status texts of the refresh
+    bool FillTree();
+    bool ListDrives();
+    void FillLevel(QTreeWidgetItem* parent, const QString& directory);
+    QTreeWidgetItem* InsertPathItem(QTreeWidgetItem* parent, const QString& path);
+    static QString LastComponent(const QString& path);
+    static bool HasSubdirectories(const QString& directory);
+    void ExpandItem(QTreeWidgetItem* item);
+    QString ItemPath(const QTreeWidgetItem* item) const;
+    bool SelectPath(const QString& path);
+    QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& upperCaseName) const;
+    bool IsKnownPath(const QString& path) const;
+
+    QTreeWidget* widget() const { return m_tree; }
+
+signals:
+    // The selected item changed: its full path (currentPcDirectory).
+    void directorySelected(const QString& path);
+    // Texts for the status line (RefreshDrives).
+    void statusText(const QString& text);
+
+private:
+    QTreeWidget* m_tree;
+    DriveLister m_listDrives;
+};
+
+}  // namespace quorvane::ui

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/screen.h"
+
+namespace quorvane::app::testing {
+
+// A Screen that records what the handlers show and answers their questions from scripts.
+// Every event is one line in `events`, in order, e.g.
+//   "status: Connecting to Memory card......."
+//   "box: Connection FAILED. | Connection Error | Ok | Error"
+class RecordingScreen final : public Screen {
+public:
+    std::vector<std::string> events;
+    BoundTexts texts;  // the last texts pushed
+    std::vector<std::pair<std::string, unsigned>> cardRows;
+    std::deque<BoxAnswer> boxAnswers;  // answers to YesNo boxes; empty = Yes
+    std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
+    std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
+    int progressSteps = 0;
+    int progressPosition = 0;
+    int mainProgressPosition = 0;
+    bool progressShown = false;
+    bool editCommandsEnabled = false;
+    int pageNumber = 0;
+    std::string pageCaption;
+
+    void showBoundTexts(const BoundTexts& t) override {
+        if (t.status != texts.status) {
+            events.push_back("status: " + t.status);
+        }
+        texts = t;
+    }
+    BoxAnswer messageBox(std::string_view text, std::string_view caption, BoxButtons buttons,
+                         BoxIcon icon) override {
+        events.push_back("box: " + std::string(text) + " | " + std::string(caption) + " | " +
+                         (buttons == BoxButtons::Ok ? "Ok" : "YesNo") + " | " + iconName(icon));
+        if (buttons == BoxButtons::Ok) {
+            return BoxAnswer::Ok;
+        }
+        if (boxAnswers.empty()) {
+            return BoxAnswer::Yes;
+        }
+        BoxAnswer answer = boxAnswers.front();
+        boxAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::filesystem::path> openFileDialog(std::span<const FileFilter> filters) override {
+        events.push_back("open dialog" + describe(filters));
+        return next(openAnswers);
+    }
+    std::optional<std::filesystem::path> saveFileDialog(std::span<const FileFilter> filters,
+                                                        std::string_view suffix) override {
+        events.push_back("save dialog" + describe(filters) + " suffix " + std::string(suffix));
+        return next(saveAnswers);
+    }
+    void setProgressRange(int, int) override {}
+    void setProgressPos(int position) override { mainProgressPosition = position; }
+    bool progressCreate() override {
+        events.push_back("progress create");
+        progressShown = true;
+        progressSteps = 0;
+        return true;
+    }
+    void progressSetRange(int lower, int upper) override {
+        events.push_back("progress range " + std::to_string(lower) + " " + std::to_string(upper));
+    }
+    void progressSetStep(int) override {}
+    void progressStepIt() override { ++progressSteps; }
+    void progressSetPos(int position) override { progressPosition = position; }
+    void progressDestroy() override {
+        events.push_back("progress destroy");
+        progressShown = false;
+    }
+    void clearCardList() override { cardRows.clear(); }
+    void appendCardRow(std::string_view name, unsigned size) override {
+        cardRows.emplace_back(std::string(name), size);
+    }
+    void showPageNumber(int number) override { pageNumber = number; }
+    void showPageCaption(std::string_view caption) override { pageCaption = caption; }
+    void enableEditCommands() override { editCommandsEnabled = true; }
+    void repaintNow() override { events.push_back("repaint"); }
+    bool selectPcPath(const std::filesystem::path& path) override {
+        events.push_back("select pc path " + path.string());
+        return true;
+    }
+    void listPcFiles(const std::filesystem::path& directory) override {
+        events.push_back("list pc files " + directory.string());
+    }
+
+    // Events that start with `prefix`, in order.
+    std::vector<std::string> eventsStartingWith(std::string_view prefix) const {
+        std::vector<std::string> found;
+        for (const auto& e : events) {
+            if (e.rfind(prefix, 0) == 0) {
+                found.push_back(e);
+            }
+        }
+        return found;
+    }
+
+private:
+    static std::string iconName(BoxIcon icon) {
+        switch (icon) {
+            case BoxIcon::Error: return "Error";
+            case BoxIcon::Warning: return "Warning";
+            case BoxIcon::Question: return "Question";
+            case BoxIcon::Information: return "Information";
+        }
+        return "?";
+    }
+    static std::string describe(std::span<const FileFilter> filters) {
+        std::string text;
+        for (const auto& f : filters) {
+            text += " [" + f.description + " " + f.patterns + "]";
+        }
+        return text;
+    }
+    static std::optional<std::filesystem::path> next(
+        std::deque<std::optional<std::filesystem::path>>& answers) {
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace quorvane::app::testing

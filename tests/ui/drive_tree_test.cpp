@@ -1,0 +1,1 @@
+#include "ui/drive_tree.h"
