@@ -19,7 +19,7 @@ inline constexpr int MAX_PAGES = 16;
 
 // Bounds on work that would otherwise repeat for ever on a dead or failing adapter.
 inline constexpr int MAX_BLOCK_READ_ATTEMPTS = 16;
-inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 16;
+inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 8;
 
 class Organizer {
 public:

@@ -40,10 +40,16 @@ public:
     // Polls adapterBusy until it is false; false when READY_WAIT_LIMIT polls passed.
     bool waitUntilReady();
 
+    // True once a wait has reached its bound, until the next resetLink that sees the adapter
+    // ready. While lost, every wait gives up at its first read, so a command sent to an
+    // unplugged adapter costs one bound, not one per byte.
+    bool linkLost() const { return m_lost; }
+
     PortIo& port() { return m_port; }
 
 private:
     PortIo& m_port;
+    bool m_lost = false;
 };
 
 }  // namespace quorvane::link
