@@ -1,0 +1,60 @@
+// The .vmi/.vms pair readers on arbitrary bytes: the first input byte splits the rest into
+// the .vmi and the .vms.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "formats/vmi_vms.h"
+#include "fuzz_input_file.h"
+
+using namespace quorvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    std::span<const std::uint8_t> rest(data + 1, size - 1);
+    std::size_t vmiSize = std::min<std::size_t>(rest.size(), std::size_t{data[0]} * 2);
+    auto vmi = fuzz::WriteScratch("input.vmi", rest.first(vmiSize));
+    auto vms = fuzz::WriteScratch("input.vms", rest.subspan(vmiSize));
+
+    formats::CardFileName name{};
+    formats::ReadResult nameResult = formats::ReadVmiName(vmi, name);
+    QUORVANE_FUZZ_CHECK((nameResult == formats::ReadResult::Ok) ==
+                        (vmiSize >= formats::VMI_MIN_SIZE));
+    if (nameResult == formats::ReadResult::Ok) {
+        QUORVANE_FUZZ_CHECK(std::memcmp(name.data(), rest.data() + formats::VMI_NAME_OFFSET,
+                                        name.size()) == 0);
+    }
+
+    auto buffer = std::make_unique<card::FileBuffer>();
+    buffer->fill(0xEE);
+    std::uint16_t blocks = 0;
+    formats::ReadResult dataResult = formats::ReadVmsData(vms, *buffer, blocks);
+    std::size_t vmsSize = rest.size() - vmiSize;
+    if (vmsSize == 0) {
+        QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::EmptyVms);
+    } else if (dataResult == formats::ReadResult::Ok) {
+        // Rounded up to whole blocks, zero padded, nothing lost.
+        QUORVANE_FUZZ_CHECK(blocks == (vmsSize + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE);
+        QUORVANE_FUZZ_CHECK(std::memcmp(buffer->data(), rest.data() + vmiSize, vmsSize) == 0);
+        for (std::size_t i = vmsSize; i < std::size_t{blocks} * card::BLOCK_SIZE; ++i) {
+            QUORVANE_FUZZ_CHECK((*buffer)[i] == 0);
+        }
+        card::DirEntry entry = formats::BuildPairEntry(name, blocks, formats::LocalTime{});
+        QUORVANE_FUZZ_CHECK(entry.fileType == formats::PAIR_FILE_TYPE);
+        QUORVANE_FUZZ_CHECK(entry.sizeInBlocks == blocks);
+    } else {
+        QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::TooManyBlocks);
+        QUORVANE_FUZZ_CHECK(vmsSize > card::FILE_DATA_CAPACITY);
+    }
+
+    // Partner names never leave the folder the chosen file is in.
+    std::string chosen(reinterpret_cast<const char*>(rest.data()),
+                       std::min<std::size_t>(rest.size(), 40));
+    for (auto member : {formats::PairMember::Vmi, formats::PairMember::Vms}) {
+        std::string partner = formats::PartnerName(chosen, member);
+        QUORVANE_FUZZ_CHECK(partner.size() >= 4);
+    }
+    return 0;
+}
