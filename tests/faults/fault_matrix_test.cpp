@@ -1,0 +1,208 @@
+// The link under faults: an adapter unplugged at every point of a page read and of a commit,
+// reply bits flipped, check bytes and acknowledgements corrupted, an adapter that never becomes
+// ready. Whatever happens, the organiser returns, reports no false success, keeps the page in
+// memory after a failed read and keeps every edit pending after a failed commit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app_fixture.h"
+#include "card/byte_order.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+// Unplug points per operation. The default run covers well over 1,000 in all; a slower build
+// (the sanitizers) may ask for fewer with QUORVANE_FAULT_POINTS.
+int UnplugPoints() {
+    if (const char* text = std::getenv("QUORVANE_FAULT_POINTS")) {
+        return std::max(1, std::atoi(text));
+    }
+    return 600;
+}
+
+// The blocks a commit writes (all but 200..240) of pageImage stand in cardImage.
+bool WrittenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes& cardImage) {
+    auto expected = std::make_unique<card::PageBytes>();
+    card::PageToCard(pageImage, *expected);
+    for (int b = 0; b < card::BLOCK_COUNT; ++b) {
+        if (b >= card::UNUSED_FIRST_BLOCK && b <= card::UNUSED_LAST_BLOCK) {
+            continue;
+        }
+        const auto offset = static_cast<long>(b) * static_cast<long>(card::BLOCK_SIZE);
+        if (!std::equal(expected->begin() + offset,
+                        expected->begin() + offset + static_cast<long>(card::BLOCK_SIZE),
+                        cardImage.begin() + offset)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class FaultMatrix : public AppFixture {
+protected:
+    void SetUp() override {
+        AddFileToCardPage(pages[0], "RACEDATA_001", 5, 0x20);
+        AddFileToCardPage(pages[0], "PUZZLE___SYS", 17, 0x40);
+    }
+
+    // A loaded page without a read over the link, so that each point costs only the
+    // operation under test.
+    void loadPageDirectly(int pageIndex) {
+        organizer->CardImage = pages[static_cast<std::size_t>(pageIndex)];
+        card::CardToPage(organizer->CardImage, organizer->PageImage);
+        organizer->pageLoaded = true;
+        organizer->currentPageIndex = pageIndex;
+    }
+
+    std::uint64_t accessesOf(const std::function<void()>& operation) {
+        std::uint64_t before = adapter->accessCount();
+        operation();
+        return adapter->accessCount() - before;
+    }
+
+    // The edits in memory differ from the card: page 0 with one more file.
+    void makeEdit() {
+        auto data = std::make_unique<card::FileBuffer>();
+        data->fill(0x77);
+        card::DirEntry entry = MakeEntry("EDITED__FILE", 9);
+        ASSERT_EQ(card::StoreNewFile(organizer->PageImage, organizer->DirtyMap, entry, *data),
+                  card::StoreResult::Stored);
+    }
+};
+
+TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
+    start();
+    // Page 1 is in memory; reading page 0 is the operation under test.
+    loadPageDirectly(1);
+    organizer->stepPage(-1);
+    const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->connectAndRead(), 1); });
+    const int points = UnplugPoints();
+    int failures = 0;
+    for (int i = 0; i < points; ++i) {
+        const std::uint64_t unplugAt = total * static_cast<std::uint64_t>(i) / points;
+        start();
+        loadPageDirectly(1);
+        organizer->stepPage(-1);
+        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->CardImage);
+        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->PageImage);
+        adapter->faults().unplugAfterAccesses = unplugAt;
+
+        const int result = organizer->connectAndRead();
+        if (result == 1) {
+            // Unplugged after the last block: the page read is complete and right.
+            EXPECT_TRUE(organizer->CardImage == pages[0]) << "unplugged after " << unplugAt;
+            continue;
+        }
+        ++failures;
+        EXPECT_TRUE(organizer->CardImage == *cardBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->PageImage == *pageBefore) << "unplugged after " << unplugAt;
+        const std::string& status = screen.texts.status;
+        EXPECT_TRUE(status == "Timeout error......." || status == "Connection FAILED!!!")
+            << status << " after " << unplugAt;
+    }
+    EXPECT_GT(failures, points * 9 / 10);
+}
+
+TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
+    start();
+    loadPageDirectly(0);
+    organizer->DirtyMap.fill(1);  // a whole-page commit: 215 blocks written and verified
+    const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->commitPage(false), 1); });
+    const int points = UnplugPoints();
+    int failures = 0;
+    for (int i = 0; i < points; ++i) {
+        const std::uint64_t unplugAt = total * static_cast<std::uint64_t>(i) / points;
+        start();
+        loadPageDirectly(0);
+        makeEdit();
+        organizer->DirtyMap.fill(1);
+        const card::DirtyMap dirtyBefore = organizer->DirtyMap;
+        adapter->faults().unplugAfterAccesses = unplugAt;
+
+        const int result = organizer->commitPage(false);
+        EXPECT_FALSE(screen.progressShown) << "the progress window must not stay open";
+        if (result == 1) {
+            // Every block was written and verified before the adapter went.
+            EXPECT_TRUE(WrittenBlocksMatch(organizer->PageImage, adapter->page(0)))
+                << "unplugged after " << unplugAt;
+            continue;
+        }
+        ++failures;
+        EXPECT_TRUE(organizer->DirtyMap == dirtyBefore) << "unplugged after " << unplugAt;
+        EXPECT_NE(screen.texts.status, "Memory card written successfully....");
+    }
+    EXPECT_GT(failures, points * 9 / 10);
+}
+
+TEST_F(FaultMatrix, FlippedReplyBitsNeverGiveAWrongPage) {
+    start();
+    const std::uint64_t replyBitsOfARead = [&] {
+        // Reply bits: 3 + 3 status bytes, 256 x 513 block bytes.
+        return std::uint64_t{8} * (6 + 256 * 513);
+    }();
+    std::mt19937_64 random(20261207);
+    for (int run = 0; run < 40; ++run) {
+        start();
+        adapter->faults().flipReplyBits = {random() % replyBitsOfARead};
+        const int result = organizer->connectAndRead();
+        if (result == 1) {
+            EXPECT_TRUE(organizer->CardImage == pages[0]) << "run " << run;
+        } else {
+            EXPECT_FALSE(organizer->pageLoaded) << "run " << run;
+        }
+    }
+}
+
+TEST_F(FaultMatrix, CorruptedCheckBytesAreReadAgain) {
+    std::mt19937 random(7);
+    for (int run = 0; run < 10; ++run) {
+        start();
+        const int block = static_cast<int>(random() % 256);
+        adapter->faults().corruptReadCheckOfBlock = block;
+        adapter->faults().corruptReadCheckTimes = 1 + run % 3;
+        ASSERT_EQ(organizer->connectAndRead(), 1) << "block " << block;
+        EXPECT_TRUE(organizer->CardImage == pages[0]);
+    }
+}
+
+TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
+    std::mt19937 random(11);
+    for (int run = 0; run < 10; ++run) {
+        start();
+        loadPageDirectly(0);
+        makeEdit();
+        organizer->DirtyMap.fill(1);
+        int block = static_cast<int>(random() % 215);
+        block = block < 200 ? block : block + 41;  // a block that is written
+        adapter->faults().corruptAckOfBlock = block;
+        adapter->faults().corruptAckQuarter = run % 4;
+        screen.events.clear();
+        ASSERT_EQ(organizer->commitPage(false), 1) << "block " << block;
+        EXPECT_EQ(screen.eventsStartingWith("box: Block write ERROR").size(), 1u);
+        EXPECT_TRUE(WrittenBlocksMatch(organizer->PageImage, adapter->page(0)));
+    }
+}
+
+TEST_F(FaultMatrix, AnAdapterThatStaysBusyEndsEveryOperation) {
+    start();
+    loadPageDirectly(0);
+    makeEdit();
+    const card::DirtyMap dirtyBefore = organizer->DirtyMap;
+    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->PageImage);
+    adapter->faults().stayBusy = true;
+
+    EXPECT_EQ(organizer->connectAndRead(), 0);
+    EXPECT_TRUE(organizer->PageImage == *pageBefore);
+    EXPECT_EQ(organizer->commitPage(false), 0);
+    EXPECT_TRUE(organizer->DirtyMap == dirtyBefore);
+    EXPECT_FALSE(screen.progressShown);
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing
