@@ -249,6 +249,22 @@ TEST_F(CommandTest, ReadBlockWithAFlippedReplyBitFails) {
     EXPECT_EQ(destination[0], 0x01 ^ 0x80);
 }
 
+TEST_F(CommandTest, ReadBlockCutShortIsAFailureEvenWhenTheAllOnesMatch) {
+    // A zero block cut after its first byte: 511 bytes of 0xFF fold to 0xFF, and the missing
+    // check byte reads as 0xFF too.
+    link.sendByte(CMD_READ_BLOCK);
+    link.sendByte(9);
+    link.receiveByte();
+    VirtualAdapter unplugging(MakePages());
+    unplugging.faults().unplugAfterAccesses = adapter.accessCount();
+    CardLink cutLink(unplugging);
+
+    Block destination{};
+    EXPECT_FALSE(readBlock(cutLink, 9, destination));
+    EXPECT_EQ(destination[0], 0x00);
+    EXPECT_EQ(destination[1], 0xFF);
+}
+
 TEST_F(CommandTest, ReadBlockWhoseCodeByteTimesOutSendsNothingElse) {
     ScriptedPort absent(AlwaysHigh);
     CardLink deadLink(absent);
