@@ -17,8 +17,8 @@ namespace {
 using Block = std::array<std::uint8_t, 512>;
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr std::uint64_t PAGE_READ_POINTS = 20;
-constexpr std::uint64_t BLOCK_WRITE_POINTS = 60;
+constexpr std::uint64_t PAGE_READ_POINTS = 10;
+constexpr std::uint64_t BLOCK_WRITE_POINTS = 40;
 #else
 constexpr std::uint64_t PAGE_READ_POINTS = 120;
 constexpr std::uint64_t BLOCK_WRITE_POINTS = 240;
