@@ -37,7 +37,7 @@ protected:
     fs::path dir;
 };
 
-TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourFormattedPages) {
+TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
     std::string error;
     auto adapter = VirtualAdapter::OpenDirectory(dir, error);
     ASSERT_NE(adapter, nullptr) << error;
@@ -52,14 +52,8 @@ TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourFormattedPages) {
     card::CardToPage(ReadFile(dir / "page-02.dcm"), *pageImage);
     EXPECT_TRUE(card::EnumerateFiles(*pageImage).empty());
     EXPECT_EQ(card::CountBlocks(*pageImage).free, 200);
-}
 
-TEST_F(VirtualCardFolder, FirstPageHoldsSampleFilesWithSaveHeaders) {
-    std::string error;
-    auto adapter = VirtualAdapter::OpenDirectory(dir, error);
-    ASSERT_NE(adapter, nullptr) << error;
-
-    auto pageImage = std::make_unique<card::PageBytes>();
+    // Page 1 holds the sample files, each with a save header.
     card::CardToPage(adapter->page(0), *pageImage);
     const auto slots = card::EnumerateFiles(*pageImage);
     ASSERT_EQ(slots.size(), 3u);
