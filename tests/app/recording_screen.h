@@ -50,8 +50,7 @@ public:
         boxAnswers.pop_front();
         return answer;
     }
-    std::optional<std::filesystem::path> openFileDialog(
-        std::span<const FileFilter> filters) override {
+    std::optional<std::filesystem::path> openFileDialog(std::span<const FileFilter> filters) override {
         events.push_back("open dialog" + describe(filters));
         return next(openAnswers);
     }
@@ -108,14 +107,10 @@ public:
 private:
     static std::string iconName(BoxIcon icon) {
         switch (icon) {
-            case BoxIcon::Error:
-                return "Error";
-            case BoxIcon::Warning:
-                return "Warning";
-            case BoxIcon::Question:
-                return "Question";
-            case BoxIcon::Information:
-                return "Information";
+            case BoxIcon::Error: return "Error";
+            case BoxIcon::Warning: return "Warning";
+            case BoxIcon::Question: return "Question";
+            case BoxIcon::Information: return "Information";
         }
         return "?";
     }
