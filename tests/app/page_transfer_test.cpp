@@ -176,6 +176,18 @@ TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
     }
 }
 
+TEST_F(PageReadTest, OpeningTheWindowStartsWithNoPageOnTheDefaultPort) {
+    start();
+    EXPECT_EQ(screen.pageNumber, 1);
+    EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
+    EXPECT_EQ(screen.texts, BoundTexts{});
+    organizer->DirtyMap[3] = 1;
+    link->portBase = 0x278;
+    organizer->openWindow();
+    EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
+    EXPECT_EQ(link->portBase, 0x378);
+}
+
 TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
     RecordingScreen screen;
     link::NoPort port;
