@@ -24,13 +24,15 @@ public:
         QUORVANE_FUZZ_CHECK(value <= 0x03);
     }
     // Each input byte answers a run of reads (its low bits say how many), so short inputs
-    // still carry whole handshakes. An exhausted input reads as an open port.
+    // still carry whole handshakes. An exhausted input reads as an open port (every wait runs
+    // into its bound) or as an adapter that toggles its handshake line (commands end quickly).
     std::uint8_t read(std::uint16_t address) override {
         QUORVANE_FUZZ_CHECK(address == BASE + 1);
         ++reads;
         if (m_repeat == 0) {
             if (m_next >= m_size) {
-                return 0xFF;
+                m_toggle = !m_toggle;
+                return openPortWhenExhausted ? 0xFF : (m_toggle ? 0xC0 : 0x00);
             }
             m_value = m_data[m_next++];
             m_repeat = 1 + (m_value & 0x07);
@@ -39,8 +41,10 @@ public:
         return m_value;
     }
     std::uint64_t reads = 0;
+    bool openPortWhenExhausted = false;
 
 private:
+    bool m_toggle = false;
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_next = 0;
@@ -57,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int command = data[0] % 8;
     const int operand = data[1];
     FuzzedPort port(data + 2, size - 2);
+    port.openPortWhenExhausted = (data[0] & 0x08) != 0;
     link::CardLink cardLink(port);
 
     std::array<std::uint8_t, 512> block{};
