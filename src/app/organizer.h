@@ -77,6 +77,17 @@ public:
     link::CardLink& cardLink() { return m_link; }
 
 private:
+    // --- Shared by the edit and file commands ---
+    bool refuseWithoutPage(std::string_view caption);
+    bool refuseWithoutSelection(std::string_view caption);
+    bool selectionIsCurrent() const;
+    bool confirmOverwrite(const std::filesystem::path& target);
+    void reportWriteFailure(const std::filesystem::path& target, int systemError,
+                            std::string_view statusText, std::string_view caption);
+    // ShowFileInfo, ExtractFile and the .ddc write of `slot`; reports its own failures.
+    bool WriteDdcFile(const std::filesystem::path& target, int slot);
+    void relistAfterEdit();
+
     Screen& m_screen;
     link::CardLink& m_link;
     Clock m_clock;
