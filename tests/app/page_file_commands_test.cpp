@@ -49,6 +49,7 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     organizer->stepPage(+1);
     organizer->selectAndRefresh();
     screen.events.clear();
+    screen.texts.status.clear();
     screen.openAnswers = {pcDir / "page.dcm"};
     organizer->ImportPageFile();
     const auto statuses = screen.eventsStartingWith("status: ");
