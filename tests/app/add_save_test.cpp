@@ -160,6 +160,8 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         }
         check(r.file, r.status, r.box);
     }
+    std::filesystem::create_directory(pcDir / "folder.dci");
+    check("folder.dci", cancelled, "The file could not be read. | Add a file to DC Memory pack.");
     check("empty.vmi", cancelled, "The VMS file is empty. | Copy file to DC Memory pack.");
 }
 
