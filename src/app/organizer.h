@@ -78,6 +78,17 @@ public:
     link::CardLink& cardLink() { return m_link; }
 
 private:
+    // --- Shared by the edit and file commands ---
+    bool refuseWithoutPage(std::string_view caption);
+    bool refuseWithoutSelection(std::string_view caption);
+    bool selectionIsCurrent() const;
+    bool confirmOverwrite(const std::filesystem::path& target);
+    void reportWriteFailure(const std::filesystem::path& target, int systemError,
+                            std::string_view statusText, std::string_view caption);
+    // ShowFileInfo, ExtractFile and the .ddc write of `slot`; reports its own failures.
+    bool WriteDdcFile(const std::filesystem::path& target, int slot);
+    void relistAfterEdit();
+
     // One block of a page read, repeated until it reads; false when it gives up.
     bool readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_SIZE> destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
