@@ -52,6 +52,9 @@ public:
     // In-memory pages (1..16), no store: for tests.
     explicit VirtualAdapter(std::vector<card::PageBytes> pages,
                             std::unique_ptr<PageStore> store = nullptr);
+    ~VirtualAdapter() override;
+    VirtualAdapter(const VirtualAdapter&) = delete;
+    VirtualAdapter& operator=(const VirtualAdapter&) = delete;
 
     // Pages from DIR/page-01.dcm .. page-16.dcm (consecutive from page-01). A missing or empty
     // DIR is created with 4 formatted pages, page 1 holding a few sample files. Returns null
@@ -70,12 +73,29 @@ public:
     FaultPlan& faults();
     AdapterTiming& timing();
 
+    // --- What tests observe ---
+    // One command as it crossed the wire: the bytes the adapter took (code first) and the
+    // bytes it answered with.
+    struct WireCommand {
+        std::vector<std::uint8_t> received;
+        std::vector<std::uint8_t> replied;
+    };
+    // Recording is off by default, so a long session does not grow a log.
+    void recordCommands(bool on);
+    const std::vector<WireCommand>& commands() const;
+    int indicatorLevel() const;                        // lit lamps of the last pattern, 0..8
+    const std::vector<int>& indicatorHistory() const;  // every level set, in order
+    int blockReads(int block) const;                   // 0x80 commands taken for the block
+    int quarterWrites(int block) const;                // 0x02 commands taken for the block
+    int transactionsEnded() const;                     // 0x01 commands taken
+
 private:
     struct State;
     std::unique_ptr<State> m_state;
 };
 
-// A page of 4 formatted pages' worth: used to seed a new virtual card folder.
+// Four formatted pages in card byte order, page 1 holding the sample files: the seed of a new
+// virtual card folder.
 std::vector<card::PageBytes> MakeSamplePages();
 
 }  // namespace quorvane::adapter

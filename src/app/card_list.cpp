@@ -1,1 +1,54 @@
+#include <string>
+
 #include "app/organizer.h"
+#include "card/file_system.h"
+#include "card/listing.h"
+
+namespace quorvane::app {
+
+namespace {
+
+constexpr std::size_t SELECTED_NAME_LENGTH = 12;
+
+// A row's text as the name it stands for: at most 12 bytes, ending at a zero byte.
+std::string SelectedNameOf(std::string_view rowName) {
+    std::string_view name = rowName.substr(0, SELECTED_NAME_LENGTH);
+    return std::string(name.substr(0, name.find('\0')));
+}
+
+}  // namespace
+
+void Organizer::ListFiles() {
+    for (const card::FileRow& row : card::ListFileRows(PageImage)) {
+        m_screen.appendCardRow(row.name, row.sizeInBlocks);
+    }
+    const card::BlockCounts counts = card::CountBlocks(PageImage);
+    boundTexts.blocksUsed = std::to_string(counts.used);
+    boundTexts.blocksFree = std::to_string(counts.free);
+    FreeBlockCount = counts.free;
+    RefreshBoundTexts();
+}
+
+void Organizer::SelectFile(std::string_view rowName) {
+    SelectedName = SelectedNameOf(rowName);
+    // Rows carry nothing but their text, so the name decides; of two equal names the lower
+    // slot wins.
+    const int slot = card::FindSlotByName(PageImage, SelectedName);
+    if (slot >= 0) {
+        ShowFileInfo(slot);
+        // A damaged chain leaves FileBuffer without the file's blocks; the save commands
+        // extract again and report it there.
+        card::ExtractFile(PageImage, slot, FileBuffer);
+        SelectedEntry = slot;
+    }
+    RefreshBoundTexts();
+}
+
+void Organizer::ShowFileInfo(int slot) {
+    const card::FileInfoLines lines = card::ReadFileInfo(PageImage, slot);
+    boundTexts.info1 = lines[0];
+    boundTexts.info2 = lines[1];
+    boundTexts.info3 = lines[2];
+}
+
+}  // namespace quorvane::app

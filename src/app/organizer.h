@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -77,6 +78,24 @@ public:
     link::CardLink& cardLink() { return m_link; }
 
 private:
+    // --- Shared by the edit and file commands ---
+    bool refuseWithoutPage(std::string_view caption);
+    bool refuseWithoutSelection(std::string_view caption);
+    bool selectionIsCurrent() const;
+    bool confirmOverwrite(const std::filesystem::path& target);
+    void reportWriteFailure(const std::filesystem::path& target, int systemError,
+                            std::string_view statusText, std::string_view caption);
+    // ShowFileInfo, ExtractFile and the .ddc write of `slot`; reports its own failures.
+    bool WriteDdcFile(const std::filesystem::path& target, int slot);
+    void relistAfterEdit();
+
+    // One block of a page read, repeated until it reads; false when it gives up.
+    bool readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_SIZE> destination);
+    // One block's pass of a commit, repeated until it is written; false when it gives up.
+    bool commitBlock(int block);
+    int timeOut();         // the read's give-up path: status, link reset, result 0
+    int commitTimedOut();  // the same for a commit, which also takes its progress window down
+
     Screen& m_screen;
     link::CardLink& m_link;
     Clock m_clock;

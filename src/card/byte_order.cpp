@@ -1,1 +1,36 @@
 #include "card/byte_order.h"
+
+#include <algorithm>
+
+namespace quorvane::card {
+
+namespace {
+constexpr std::size_t GROUP = 4;
+}
+
+void ReverseGroups(std::span<const std::uint8_t> from, std::span<std::uint8_t> to) {
+    const std::size_t length = std::min(from.size(), to.size()) / GROUP * GROUP;
+    for (std::size_t g = 0; g < length; g += GROUP) {
+        for (std::size_t j = 0; j < GROUP; ++j) {
+            to[g + j] = from[g + GROUP - 1 - j];
+        }
+    }
+}
+
+void ReverseGroupsInPlace(std::span<std::uint8_t> bytes) {
+    const std::size_t length = bytes.size() / GROUP * GROUP;
+    for (std::size_t g = 0; g < length; g += GROUP) {
+        std::swap(bytes[g], bytes[g + 3]);
+        std::swap(bytes[g + 1], bytes[g + 2]);
+    }
+}
+
+void CardToPage(const PageBytes& cardImage, PageBytes& pageImage) {
+    ReverseGroups(cardImage, pageImage);
+}
+
+void PageToCard(const PageBytes& pageImage, PageBytes& cardImage) {
+    ReverseGroups(pageImage, cardImage);
+}
+
+}  // namespace quorvane::card

@@ -1,1 +1,155 @@
 #include "formats/vmi_vms.h"
+
+#include <algorithm>
+#include <limits>
+#include <system_error>
+
+#include "formats/input_file.h"
+
+namespace quorvane::formats {
+
+namespace {
+
+constexpr std::uint8_t PAIR_CENTURY = 20;
+constexpr int PAIR_YEAR_BASE = 2000;
+constexpr int DAYS_PER_WEEK = 7;
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
+}
+
+}  // namespace
+
+std::string PartnerName(std::string_view lowerCaseName, PairMember chosen) {
+    const std::size_t dot = lowerCaseName.rfind('.');
+    const std::size_t slash = lowerCaseName.rfind('/');
+    const bool dotInName =
+        dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+    std::string base(dotInName ? lowerCaseName.substr(0, dot) : lowerCaseName);
+
+    const std::string_view own = chosen == PairMember::Vmi ? "vmi" : "vms";
+    const char partnerLetter = chosen == PairMember::Vmi ? 's' : 'i';
+    const std::size_t at = base.find(own);
+    if (at != std::string::npos) {
+        base[at + 2] = partnerLetter;
+    }
+    return base + (chosen == PairMember::Vmi ? ".vms" : ".vmi");
+}
+
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+                                                          std::string_view lowerCaseName) {
+    std::error_code error;
+    const std::filesystem::path exact = folder / lowerCaseName;
+    if (std::filesystem::exists(exact, error)) {
+        return exact;
+    }
+    // Of several names that differ only in case, the smallest wins, so the choice does not
+    // depend on the order in which the folder lists them.
+    std::optional<std::filesystem::path> found;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (EqualIgnoringAsciiCase(name, lowerCaseName) &&
+            (!found || name < found->filename().string())) {
+            found = it->path();
+        }
+    }
+    return found;
+}
+
+ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name) {
+    InputFile file(path);
+    if (!file.isOpen()) {
+        return ReadResult::CannotOpen;
+    }
+    std::array<std::uint8_t, VMI_READ_SIZE> head{};
+    const std::size_t got = file.read(head.data(), head.size());
+    if (file.failed()) {
+        return ReadResult::ReadFailed;
+    }
+    if (got < VMI_MIN_SIZE) {
+        return ReadResult::VmiTooShort;
+    }
+    std::copy_n(head.begin() + VMI_NAME_OFFSET, name.size(), name.begin());
+    return ReadResult::Ok;
+}
+
+ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+                       std::uint16_t& blocks) {
+    InputFile file(path);
+    if (!file.isOpen()) {
+        return ReadResult::CannotOpen;
+    }
+    const long long length = file.length();
+    if (length < 0) {
+        return ReadResult::ReadFailed;
+    }
+    if (length == 0) {
+        return ReadResult::EmptyVms;
+    }
+    const auto size = static_cast<unsigned long long>(length);
+    const std::size_t toRead =
+        static_cast<std::size_t>(std::min<unsigned long long>(size, card::FILE_DATA_CAPACITY));
+    const std::size_t got = file.read(fileBuffer.data(), toRead);
+    if (file.failed() || got < toRead) {
+        return ReadResult::ReadFailed;
+    }
+    // A trailing part block is kept, padded with zeros, rather than dropped.
+    std::fill(fileBuffer.begin() + static_cast<long>(got),
+              fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
+    const unsigned long long wholeBlocks = (size + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE;
+    blocks = static_cast<std::uint16_t>(
+        std::min<unsigned long long>(wholeBlocks, std::numeric_limits<std::uint16_t>::max()));
+    return wholeBlocks > card::USER_BLOCK_COUNT ? ReadResult::TooManyBlocks : ReadResult::Ok;
+}
+
+LocalTime LocalTimeFromTm(const std::tm& calendar) {
+    LocalTime time;
+    time.year = calendar.tm_year + 1900;
+    time.month = calendar.tm_mon + 1;
+    time.day = calendar.tm_mday;
+    time.hour = calendar.tm_hour;
+    time.minute = calendar.tm_min;
+    time.second = calendar.tm_sec;
+    // The card counts the week from Monday.
+    time.weekday = (calendar.tm_wday + DAYS_PER_WEEK - 1) % DAYS_PER_WEEK;
+    return time;
+}
+
+LocalTime CurrentLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm calendar{};
+    if (::localtime_r(&now, &calendar) == nullptr) {
+        return LocalTime{};
+    }
+    return LocalTimeFromTm(calendar);
+}
+
+card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks,
+                              const LocalTime& now) {
+    card::DirEntry entry;
+    entry.fileType = PAIR_FILE_TYPE;
+    entry.copyFlag = 0;
+    entry.firstBlock = 0;
+    entry.fileName = name;
+    entry.timeStamp = {PAIR_CENTURY,
+                       static_cast<std::uint8_t>(now.year - PAIR_YEAR_BASE),
+                       static_cast<std::uint8_t>(now.month),
+                       static_cast<std::uint8_t>(now.day),
+                       static_cast<std::uint8_t>(now.hour),
+                       static_cast<std::uint8_t>(now.minute),
+                       static_cast<std::uint8_t>(now.second),
+                       static_cast<std::uint8_t>(now.weekday)};
+    entry.sizeInBlocks = blocks;
+    entry.headerOffset = 0;
+    entry.reservedTail = {};
+    return entry;
+}
+
+}  // namespace quorvane::formats

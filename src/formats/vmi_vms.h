@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,7 +29,7 @@ std::string PartnerName(std::string_view lowerCaseName, PairMember chosen);
 // The file in `folder` named `lowerCaseName`: an exact match wins, otherwise the first name
 // that equals it without regard to ASCII case.
 std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
-                                                         std::string_view lowerCaseName);
+                                                          std::string_view lowerCaseName);
 
 using CardFileName = std::array<std::uint8_t, 12>;
 ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name);
@@ -41,17 +42,18 @@ ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& file
 
 // Local calendar time, as the entry stores it.
 struct LocalTime {
-    int year = 2000;    // e.g. 2026
-    int month = 1;      // 1..12
-    int day = 1;        // 1..31
-    int hour = 0;       // 0..23
-    int minute = 0;     // 0..59
-    int second = 0;     // 0..59
-    int weekday = 0;    // 0 = Monday .. 6 = Sunday
+    int year = 2000;  // e.g. 2026
+    int month = 1;    // 1..12
+    int day = 1;      // 1..31
+    int hour = 0;     // 0..23
+    int minute = 0;   // 0..59
+    int second = 0;   // 0..59
+    int weekday = 0;  // 0 = Monday .. 6 = Sunday
 };
 LocalTime CurrentLocalTime();
+// The C library's calendar time (tm_wday 0 = Sunday) in the entry's terms.
+LocalTime LocalTimeFromTm(const std::tm& calendar);
 
-card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks,
-                              const LocalTime& now);
+card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
 
 }  // namespace quorvane::formats

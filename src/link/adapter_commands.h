@@ -23,8 +23,15 @@ inline constexpr int BLOCK_ACKNOWLEDGED = 512;
 inline constexpr std::uint8_t STATE_NO_ADAPTER = 0xFF;
 
 inline constexpr std::array<std::array<std::uint8_t, 2>, 9> IndicatorPattern{{
-    {0x00, 0x00}, {0x00, 0x03}, {0x80, 0x03}, {0xC0, 0x03}, {0xE0, 0x03},
-    {0xF0, 0x03}, {0xF8, 0x03}, {0xFC, 0x03}, {0xFE, 0x03},
+    {0x00, 0x00},
+    {0x00, 0x03},
+    {0x80, 0x03},
+    {0xC0, 0x03},
+    {0xE0, 0x03},
+    {0xF0, 0x03},
+    {0xF8, 0x03},
+    {0xFC, 0x03},
+    {0xFE, 0x03},
 }};
 
 struct AdapterStatus {
@@ -35,7 +42,7 @@ struct AdapterStatus {
 
 void endTransaction(CardLink& link);
 int writeQuarter(CardLink& link, int block, int quarter,
-                 std::span<const std::uint8_t, QUARTER_SIZE> data);  // 128 or 0
+                 std::span<const std::uint8_t, QUARTER_SIZE> data);                  // 128 or 0
 int writeBlock(CardLink& link, int block, std::span<const std::uint8_t, 512> data);  // 512 = ok
 int selectPage(CardLink& link, int pageIndex);  // 0 = done, 1 = code byte timed out
 // On a time-out of the code byte only `state` is set (to 0xFF); the rest keeps its values.

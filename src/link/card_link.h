@@ -36,7 +36,7 @@ public:
     std::uint8_t receiveByte();    // 0xFF for a byte whose waits reached their bound
     bool adapterBusy();            // handshake line low
     void driveIdle();
-    bool resetLink();              // false when the adapter did not show ready in time
+    bool resetLink();  // false when the adapter did not show ready in time
     // Polls adapterBusy until it is false; false when READY_WAIT_LIMIT polls passed.
     bool waitUntilReady();
 
@@ -44,12 +44,21 @@ public:
     // ready. While lost, every wait gives up at its first read, so a command sent to an
     // unplugged adapter costs one bound, not one per byte.
     bool linkLost() const { return m_lost; }
+    // How many receiveByte calls have given up at a wait's bound so far. A command compares it
+    // before and after its replies: a reply cut short is never taken for a valid one.
+    std::uint64_t receiveTimeouts() const { return m_receiveTimeouts; }
 
     PortIo& port() { return m_port; }
 
 private:
+    std::uint16_t statusAddress() const { return static_cast<std::uint16_t>(portBase + 1); }
+    bool waitForLine(bool high, std::uint32_t limit);
+    bool waitTwice(bool high, std::uint32_t limit);
+    std::uint8_t giveUpReceive();
+
     PortIo& m_port;
     bool m_lost = false;
+    std::uint64_t m_receiveTimeouts = 0;
 };
 
 }  // namespace quorvane::link

@@ -21,6 +21,39 @@ public:
 struct PortPaths {
     std::filesystem::path procParport = "/proc/sys/dev/parport";
     std::filesystem::path devDir = "/dev";
+    // Raw port I/O is tried only where allowed; tests turn it off so that no real port is
+    // touched on a machine that permits it.
+    bool allowDirectIo = true;
+};
+
+// A port reached through the kernel's ppdev driver, claimed for the backend's lifetime.
+class PpdevPort final : public PortIo {
+public:
+    // Null when the device cannot be opened or claimed.
+    static std::unique_ptr<PpdevPort> Open(const std::filesystem::path& device);
+    ~PpdevPort() override;
+    PpdevPort(const PpdevPort&) = delete;
+    PpdevPort& operator=(const PpdevPort&) = delete;
+
+    void write(std::uint16_t address, std::uint8_t value) override;  // PPWDATA
+    std::uint8_t read(std::uint16_t address) override;               // PPRSTATUS
+
+private:
+    explicit PpdevPort(int fd) : m_fd(fd) {}
+    int m_fd;
+};
+
+// Raw inb/outb after ioperm (root, x86 only).
+class DirectPort final : public PortIo {
+public:
+    // Null when the process may not reach the two registers of `base`.
+    static std::unique_ptr<DirectPort> Open(std::uint16_t base);
+
+    void write(std::uint16_t address, std::uint8_t value) override;
+    std::uint8_t read(std::uint16_t address) override;
+
+private:
+    DirectPort() = default;
 };
 
 // The /dev/parportN whose base-addr begins with `base` in decimal, if any.

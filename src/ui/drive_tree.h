@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -48,8 +50,27 @@ signals:
     void statusText(const QString& text);
 
 private:
+    // A path below a drive item, with its components as they are spelled on the disk.
+    struct ResolvedPath {
+        QTreeWidgetItem* drive;
+        QStringList components;
+        QString onDisk;  // the full path, spelled as on the disk
+    };
+
+    void setUpWidget();
+    bool loadIcons();
+    QTreeWidgetItem* makePathItem(bool isDrive, const QString& path);
+    void collapseItem(QTreeWidgetItem* item);
+    void emitSelection();
+    QTreeWidgetItem* reopenItem(QTreeWidgetItem* item);
+    QTreeWidgetItem* findDriveItem(const QString& path) const;
+    std::optional<ResolvedPath> resolvePath(const QString& path) const;
+
     QTreeWidget* m_tree;
     DriveLister m_listDrives;
+    // Looked up once per fill: the icon theme is far too slow to ask per item.
+    QIcon m_driveIcon;
+    QIcon m_directoryIcon;  // closed folder, open folder while selected
 };
 
 }  // namespace quorvane::ui

@@ -1,10 +1,76 @@
 #include "ui/pc_file_list.h"
 
+#include <QFile>
+#include <QHeaderView>
 #include <QTreeWidget>
+#include <filesystem>
+#include <system_error>
 
 namespace quorvane::ui {
 
-PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {}
-void PcFileList::ListPcFiles(const QString&) {}
+namespace {
+
+constexpr int kNameColumn = 0;
+constexpr int kSizeColumn = 1;
+constexpr int kNameColumnWidth = 220;
+constexpr int kSizeColumnWidth = 100;
+
+// The headings a QTreeWidget shows until someone sets its own: "1", "2".
+bool hasOwnHeadings(const QTreeWidget* list) {
+    const QTreeWidgetItem* header = list->headerItem();
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QString text = header->text(column);
+        if (text.isEmpty() || text == QString::number(column + 1)) {
+            return false;
+        }
+    }
+    return list->columnCount() == 2;
+}
+
+QTreeWidgetItem* newFileRow(const std::filesystem::directory_entry& entry) {
+    // A file whose size cannot be read (a dangling link, a device) still gets its row.
+    std::error_code error;
+    const std::uintmax_t size = entry.file_size(error);
+    auto* row = new QTreeWidgetItem(QStringList{QFile::decodeName(entry.path().filename().c_str()),
+                                                QString::number(error ? std::uintmax_t{0} : size)});
+    row->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    return row;
+}
+
+}  // namespace
+
+PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setUniformRowHeights(true);
+    if (!hasOwnHeadings(m_list)) {
+        m_list->setColumnCount(2);
+        m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+        m_list->setColumnWidth(kNameColumn, kNameColumnWidth);
+        m_list->setColumnWidth(kSizeColumn, kSizeColumnWidth);
+    }
+}
+
+void PcFileList::ListPcFiles(const QString& directory) {
+    m_list->clear();
+    QList<QTreeWidgetItem*> rows;
+    std::error_code error;
+    for (std::filesystem::directory_iterator
+             it(std::filesystem::path(QFile::encodeName(directory).toStdString()), error),
+         end;
+         !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) {
+            rows.append(newFileRow(*it));
+        }
+    }
+    // A folder that cannot be read to the end shows no files rather than some of them.
+    if (error) {
+        qDeleteAll(rows);
+        return;
+    }
+    m_list->addTopLevelItems(rows);
+}
 
 }  // namespace quorvane::ui

@@ -1,1 +1,243 @@
-#include "recording_screen.h"
+#include "edit_fixture.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+const std::string kAddFilters =
+    "open dialog [DC Memory Card File (*.ddc) *.ddc] [DC Memory Card File (*.dci) *.dci] "
+    "[DC Memory Card File (*.vmi,*.vms) *.vmi;*.vms]";
+const std::string kWontFitBox =
+    "box: This file won't fit on this page. | Copy file to DC Memory pack. | Ok | Warning";
+
+class AddSave : public EditFixture {
+protected:
+    // Adds `file` through the open dialog.
+    void add(const std::filesystem::path& file) {
+        screen.openAnswers = {file};
+        organizer->AddFile();
+    }
+};
+
+TEST_F(AddSave, AddBeforeAnyPageAndACancelledDialogChangeNothing) {
+    start();
+    screen.events.clear();
+    organizer->AddFile();
+    EXPECT_EQ(screen.eventsStartingWith("status: "),
+              (std::vector<std::string>{"status: No page read..."}));
+    EXPECT_TRUE(screen.eventsStartingWith("open dialog").empty());
+
+    startAndRead();
+    organizer->AddFile();
+    EXPECT_EQ(screen.events, (std::vector<std::string>{kAddFilters}));
+}
+
+TEST_F(AddSave, FileOfExactlyTheFreeBlocksFitsAndOneMoreIsRefused) {
+    AddFileToCardPage(pages[0], "BIG", 190);
+    startOnFolderAndRead();
+    WriteBytes(pcDir / "ELEVEN.DDC", DdcBytes("ELEVEN", 11));
+    WriteBytes(pcDir / "SAVE.DDC", DdcBytes("TEN", 10));
+    const auto page = organizer->PageImage;
+
+    add(pcDir / "ELEVEN.DDC");
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{kAddFilters, "status: This file won't fit on this page...",
+                                        kWontFitBox}));
+    EXPECT_TRUE(organizer->PageImage == page);
+    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+
+    add(pcDir / "SAVE.DDC");  // upper-case extension, still a .ddc
+    EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
+    EXPECT_EQ(screen.texts.blocksFree, "0");
+    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_EQ(screen.cardRows.front(), (std::pair<std::string, unsigned>{"TEN", 10}));
+    expectCardHoldsMemoryPage();
+}
+
+TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
+    AddFileToCardPage(pages[0], "RACE", 3);
+    startOnFolderAndRead();
+    select("RACE");
+    screen.saveAnswers = {pcDir / "race.ddc"};
+    organizer->SaveFile();
+    EXPECT_EQ(screen.events, (std::vector<std::string>{
+                                 "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
+                                 "status: File saved..."}));
+    const Bytes saved = ReadBytes(pcDir / "race.ddc");
+    ASSERT_EQ(saved.size(), 36u + 3 * 512);
+    EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),
+              (Bytes{'C', 'F', 'U', 0, 0x33, 199, 0x10}));
+
+    add(pcDir / "race.ddc");
+    const card::DirEntry first = card::ReadSlot(organizer->PageImage, 207);
+    card::DirEntry second = card::ReadSlot(organizer->PageImage, 206);
+    EXPECT_EQ(second.firstBlock, 196);
+    second.firstBlock = first.firstBlock;
+    EXPECT_EQ(second, first);
+    expectCardHoldsMemoryPage();
+}
+
+TEST_F(AddSave, UpperCaseVmsFindsItsLowerCaseVmiAndGetsTheClockOfASunday) {
+    startOnFolderAndRead();
+    Bytes vmi(128, 0);
+    std::copy_n("GAMESAVE", 8, vmi.begin() + 88);
+    WriteBytes(pcDir / "game.vmi", vmi);
+    WriteBytes(pcDir / "Game.VMS", Bytes(1024, 0xAB));
+    add(pcDir / "Game.VMS");
+    const card::DirEntry entry = card::ReadSlot(organizer->PageImage, 207);
+    EXPECT_EQ(card::EntryName(entry), "GAMESAVE");
+    EXPECT_EQ(entry.fileType, 0x33);
+    EXPECT_EQ(entry.sizeInBlocks, 2);
+    EXPECT_EQ(entry.timeStamp, (std::array<std::uint8_t, 8>{20, 26, 12, 6, 13, 45, 30, 6}));
+    expectCardHoldsMemoryPage();
+}
+
+struct Refusal {
+    const char* file;
+    Bytes content;
+    const char* status;  // "" = the status line stays as it was
+    const char* box;
+};
+
+TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
+    startAndRead();
+    Bytes shortVmi(99, 0);
+    Bytes freeType = DdcBytes("FREE", 1);
+    freeType[4] = 0;
+    Bytes wrongTag = DdcBytes("LOWER", 1);
+    wrongTag[0] = 'c';
+    Bytes tooMany = DdcBytes("HUGE", 0);
+    tooMany[28] = 201;
+    Bytes shortData = DdcBytes("CUT", 2);
+    shortData.resize(shortData.size() - 1);
+    const char* cancelled = "Action cancelled...";
+    const std::vector<Refusal> refusals{
+        {"wrongtag.ddc", wrongTag, cancelled,
+         "This is not a Dreamcast file | Copy file to DC Memory pack."},
+        {"missing.ddc", {}, "", "File Not Found. | Add a file to DC Memory pack."},
+        {"alone.vmi", Bytes(128, 0), cancelled,
+         "Cannot find corresponding VMS file. | Add a file to DC Memory pack."},
+        {"lonely.vms", Bytes(512, 0), cancelled,
+         "Cannot find corresponding VMI file. | Add a file to DC Memory pack."},
+        {"notes.txt", Bytes(600, 0), cancelled,
+         "This file type is not supported. Choose a .ddc, .dci, .vmi or .vms file. | Copy file "
+         "to DC Memory pack."},
+        {"header.dci", Bytes(31, 0), cancelled,
+         "This file is damaged: it is shorter than its header or its blocks. | Copy file to DC "
+         "Memory pack."},
+        {"cut.ddc", shortData, cancelled,
+         "This file is damaged: it is shorter than its header or its blocks. | Copy file to DC "
+         "Memory pack."},
+        {"free.ddc", freeType, cancelled,
+         "This file's directory entry is marked free; it is not a usable Dreamcast file. | "
+         "Copy file to DC Memory pack."},
+        {"short.vmi", shortVmi, cancelled,
+         "The VMI file is too short to hold a file name. | Copy file to DC Memory pack."},
+        {"huge.ddc", tooMany, "This file won't fit on this page...",
+         "This file won't fit on this page. | Copy file to DC Memory pack."},
+    };
+    WriteBytes(pcDir / "short.vms", Bytes(512, 0));
+    WriteBytes(pcDir / "empty.vmi", Bytes(128, 0));
+    WriteBytes(pcDir / "empty.vms", {});
+    const auto page = organizer->PageImage;
+    auto check = [&](const std::string& file, const std::string& status, const std::string& box) {
+        SCOPED_TRACE(file);
+        screen.events.clear();
+        screen.texts.status = "before";
+        add(pcDir / file);
+        std::vector<std::string> expected{kAddFilters};
+        if (!status.empty()) {
+            expected.push_back("status: " + status);
+        }
+        expected.push_back("box: " + box + " | Ok | Warning");
+        EXPECT_EQ(screen.events, expected);
+        EXPECT_TRUE(organizer->PageImage == page);
+        EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+        EXPECT_EQ(screen.cardRows.size(), 0u);
+    };
+    for (const Refusal& r : refusals) {
+        if (!r.content.empty() || std::string(r.file) != "missing.ddc") {
+            WriteBytes(pcDir / r.file, r.content);
+        }
+        check(r.file, r.status, r.box);
+    }
+    check("empty.vmi", cancelled, "The VMS file is empty. | Copy file to DC Memory pack.");
+}
+
+TEST_F(AddSave, RefusedCommitKeepsTheAddPendingAndTheFatDecidesTheNextFit) {
+    startOnFolderAndRead();
+    WriteBytes(pcDir / "a.ddc", DdcBytes("FIRST", 150));
+    WriteBytes(pcDir / "b.ddc", DdcBytes("SECOND", 100));
+    organizer->stepPage(+1);
+    add(pcDir / "a.ddc");
+    EXPECT_EQ(screen.texts.status, "Action cancelled...");
+    EXPECT_TRUE(screen.cardRows.empty());  // the list and counts are not rebuilt
+    EXPECT_EQ(organizer->FreeBlockCount, 200);
+    const auto page = organizer->PageImage;
+
+    screen.events.clear();
+    add(pcDir / "b.ddc");  // fits the 200 still counted, not the 50 left in the FAT
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{kAddFilters, "status: This file won't fit on this page...",
+                                        kWontFitBox}));
+    EXPECT_TRUE(organizer->PageImage == page);
+
+    organizer->stepPage(-1);
+    ASSERT_EQ(organizer->commitPage(true), 1);
+    expectCardHoldsMemoryPage();
+    EXPECT_EQ(card::EnumerateFiles(organizer->PageImage), (std::vector<int>{207}));
+}
+
+TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
+    AddFileToCardPage(pages[0], "RACE", 2);
+    startAndRead();
+    organizer->SaveFile();
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{"status: No file selected...",
+                                        "box: No File Selected | Copy file to PC | Ok | Warning"}));
+
+    select("RACE");
+    organizer->SaveFile();  // dialog cancelled
+    EXPECT_EQ(screen.texts.status, "Action cancelled...");
+
+    WriteBytes(pcDir / "old.ddc", Bytes{1, 2, 3});
+    screen.saveAnswers = {pcDir / "old.ddc"};
+    screen.boxAnswers = {BoxAnswer::No};
+    screen.events.clear();
+    organizer->SaveFile();
+    EXPECT_EQ(screen.events[1],
+              "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question");
+    EXPECT_EQ(screen.events[2], "status: Action cancelled...");
+    EXPECT_EQ(ReadBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
+
+    // A target that cannot be replaced (a folder of that name) is reported, not "saved".
+    std::filesystem::create_directories(pcDir / "dir.ddc" / "keep");
+    screen.saveAnswers = {pcDir / "dir.ddc"};
+    organizer->SaveFile();
+    EXPECT_EQ(screen.texts.status, "File not saved...");
+    const auto box = boxes().back();
+    EXPECT_EQ(
+        box.rfind("box: The file could not be written:\n" + (pcDir / "dir.ddc").string() + "\n", 0),
+        0u);
+    EXPECT_TRUE(box.ends_with(" | Copy file to PC | Ok | Error"));
+    EXPECT_TRUE(std::filesystem::exists(pcDir / "dir.ddc" / "keep"));
+}
+
+TEST_F(AddSave, SaveOfADamagedChainIsRefused) {
+    AddFileToCardPage(pages[0], "BROKEN", 3);
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::CardToPage(pages[0], *pageImage);
+    card::SetFatEntry(*pageImage, 199, 250);  // the link out of the first block leaves 0..199
+    card::PageToCard(*pageImage, pages[0]);
+    startAndRead();
+    select("BROKEN");
+    screen.saveAnswers = {pcDir / "broken.ddc"};
+    organizer->SaveFile();
+    EXPECT_EQ(screen.texts.status, "Action cancelled...");
+    EXPECT_EQ(boxes(), (std::vector<std::string>{
+                           "box: This file is damaged on the card and cannot be saved. | Copy "
+                           "file to PC | Ok | Warning"}));
+    EXPECT_FALSE(std::filesystem::exists(pcDir / "broken.ddc"));
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -56,19 +57,89 @@ inline formats::LocalTime FixedTime() {
     return formats::LocalTime{2026, 12, 6, 13, 45, 30, 6};
 }
 
+// Sits between the link and the adapter and decodes the bytes that pass. A rising clock edge
+// written straight from 0x00 to 0x03 is a bit the PC takes (sampled from the last status read,
+// bit 7 inverted); one reached through 0x01 or 0x02 is a bit the PC sends.
+class TrafficPort final : public link::PortIo {
+public:
+    struct Byte {
+        bool sent = false;  // PC to adapter
+        std::uint8_t value = 0;
+        bool operator==(const Byte&) const = default;
+    };
+    std::vector<Byte> bytes;
+
+    explicit TrafficPort(link::PortIo& inner) : m_inner(inner) {}
+
+    void write(std::uint16_t address, std::uint8_t value) override {
+        m_inner.write(address, value);
+        const bool rising = (m_lastData & link::LINE_CLOCK) == 0 && (value & link::LINE_CLOCK) != 0;
+        if (rising) {
+            if (m_lastData == 0x00 && value == link::LINK_IDLE) {
+                addBit(false, (m_lastStatus & link::STATUS_REPLY) == 0);
+            } else {
+                addBit(true, (value & link::LINE_VALUE) != 0);
+            }
+        }
+        m_lastData = value;
+    }
+    std::uint8_t read(std::uint16_t address) override {
+        m_lastStatus = m_inner.read(address);
+        return m_lastStatus;
+    }
+
+    std::vector<std::uint8_t> sent() const { return valuesOf(true); }
+    std::vector<std::uint8_t> received() const { return valuesOf(false); }
+    void clear() {
+        bytes.clear();
+        m_bitCount = 0;
+    }
+
+private:
+    void addBit(bool sent, bool one) {
+        if (m_bitCount > 0 && sent != m_sending) {
+            m_bitCount = 0;  // a byte broken off by a time-out
+        }
+        m_sending = sent;
+        m_partial = static_cast<std::uint8_t>((m_partial << 1) | (one ? 1 : 0));
+        if (++m_bitCount == 8) {
+            bytes.push_back({sent, m_partial});
+            m_bitCount = 0;
+        }
+    }
+    std::vector<std::uint8_t> valuesOf(bool sent) const {
+        std::vector<std::uint8_t> values;
+        for (const Byte& b : bytes) {
+            if (b.sent == sent) {
+                values.push_back(b.value);
+            }
+        }
+        return values;
+    }
+
+    link::PortIo& m_inner;
+    std::uint8_t m_lastData = link::LINK_IDLE;
+    std::uint8_t m_lastStatus = 0xFF;
+    std::uint8_t m_partial = 0;
+    int m_bitCount = 0;
+    bool m_sending = false;
+};
+
 // An organiser wired to a recording screen and a virtual adapter with in-memory pages.
 // Tests adjust `pages` (card byte order) before calling start().
 class AppFixture : public ::testing::Test {
 protected:
     std::vector<card::PageBytes> pages = std::vector<card::PageBytes>(4, FormattedCardPage());
     std::unique_ptr<adapter::VirtualAdapter> adapter;
+    std::unique_ptr<TrafficPort> traffic;  // what passed between link and adapter
     std::unique_ptr<link::CardLink> link;
     RecordingScreen screen;
     std::unique_ptr<Organizer> organizer;
 
     void start() {
         adapter = std::make_unique<adapter::VirtualAdapter>(pages);
-        link = std::make_unique<link::CardLink>(*adapter);
+        traffic = std::make_unique<TrafficPort>(*adapter);
+        link = std::make_unique<link::CardLink>(*traffic);
         organizer = std::make_unique<Organizer>(screen, *link, FixedTime);
         organizer->openWindow();
     }
@@ -80,6 +151,7 @@ protected:
         organizer->selectAndRefresh();
         ASSERT_TRUE(organizer->pageLoaded);
         screen.events.clear();
+        traffic->clear();
     }
 };
 

@@ -1,1 +1,106 @@
-#include "recording_screen.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app_fixture.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+using Rows = std::vector<std::pair<std::string, unsigned>>;
+
+class CardListTest : public AppFixture {
+protected:
+    void SetUp() override { startAndRead(); }
+
+    // Puts a one-block file with `blocks` claimed in the directory into `slot`; its block starts
+    // with `info`.
+    void putFile(int slot, std::string_view name, std::uint16_t blocks, int block,
+                 std::string_view info = "") {
+        card::PageBytes& page = organizer->PageImage;
+        card::DirEntry entry = MakeEntry(name, blocks);
+        entry.firstBlock = static_cast<std::uint16_t>(block);
+        card::WriteSlot(page, slot, entry);
+        card::SetFatEntry(page, block, card::FAT_END);
+        std::copy(info.begin(), info.end(), page.begin() + block * card::BLOCK_SIZE);
+    }
+
+    void relist() {
+        screen.clearCardList();
+        organizer->ListFiles();
+    }
+};
+
+TEST_F(CardListTest, RowsFollowSlotOrderWithTheBlockCounts) {
+    putFile(10, "TENTH", 12, 20);
+    putFile(3, "THIRD", 5, 21);
+    relist();
+
+    EXPECT_EQ(screen.cardRows, (Rows{{"THIRD", 5}, {"TENTH", 12}}));
+    EXPECT_EQ(screen.texts.blocksUsed, "17");
+    EXPECT_EQ(screen.texts.blocksFree, "183");
+    EXPECT_EQ(organizer->FreeBlockCount, 183);
+}
+
+TEST_F(CardListTest, EmptyPageListsNothingAndAllBlocksFree) {
+    EXPECT_TRUE(screen.cardRows.empty());
+    EXPECT_EQ(screen.texts.blocksUsed, "0");
+    EXPECT_EQ(screen.texts.blocksFree, "200");
+    EXPECT_EQ(organizer->FreeBlockCount, 200);
+}
+
+TEST_F(CardListTest, OvercommittedDirectoryShowsNegativeFreeCount) {
+    putFile(0, "HUGE", 250, 30);
+    relist();
+    EXPECT_EQ(screen.texts.blocksFree, "-50");
+    EXPECT_EQ(organizer->FreeBlockCount, -50);
+}
+
+TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
+    putFile(10, "SAME", 1, 40, "upper slot");
+    putFile(3, "SAME", 1, 41, "lower slot");
+    relist();
+    organizer->SelectFile("SAME");
+
+    EXPECT_EQ(organizer->SelectedEntry, 3);
+    EXPECT_EQ(organizer->SelectedName, "SAME");
+    EXPECT_EQ(screen.texts.info1, "lower slot");
+    // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
+    const std::string tag(organizer->FileBuffer.begin(), organizer->FileBuffer.begin() + 4);
+    EXPECT_EQ(tag, std::string("CFU\0", 4));
+    const std::string data(organizer->FileBuffer.begin() + 36, organizer->FileBuffer.begin() + 46);
+    EXPECT_EQ(data, "lower slot");
+}
+
+TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
+    putFile(3, "KEPT", 1, 41, "kept info");
+    relist();
+    organizer->SelectFile("KEPT");
+    const card::FileBuffer extracted = organizer->FileBuffer;
+    organizer->boundTexts.status = "pending";
+
+    organizer->SelectFile("kept");  // names compare case-sensitively
+    EXPECT_EQ(organizer->SelectedName, "kept");
+    EXPECT_EQ(organizer->SelectedEntry, 3);
+    EXPECT_EQ(screen.texts.info1, "kept info");
+    EXPECT_EQ(screen.texts.status, "pending");
+    EXPECT_EQ(organizer->FileBuffer, extracted);
+}
+
+TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
+    std::string block = "ABCDEFGHIJKLMNOP";  // 16 bytes, no zero
+    block += "second line of thirty-two bytes.";
+    block += std::string("three\0tail456789", 16);
+    putFile(5, "INFO", 1, 50, block);
+    organizer->ShowFileInfo(5);
+
+    EXPECT_EQ(organizer->boundTexts.info1, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(organizer->boundTexts.info2, "second line of thirty-two bytes.");
+    EXPECT_EQ(organizer->boundTexts.info3, "three");
+    EXPECT_EQ(screen.texts.info1, "");  // assigned, not yet shown
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing

@@ -1,1 +1,109 @@
-#include "recording_screen.h"
+#include "edit_fixture.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+class DeleteCommands : public EditFixture {
+protected:
+    void SetUp() override {
+        EditFixture::SetUp();
+        AddFileToCardPage(pages[0], "FIVE", 5);
+        AddFileToCardPage(pages[0], "TWELVE", 12);
+    }
+};
+
+const std::string kAreYouSure = "box: Are you sure? | Delete file | YesNo | Question";
+
+TEST_F(DeleteCommands, RefusedBeforeAnyPageWithoutTouchingTheCard) {
+    start();
+    organizer->deleteFileCommand();
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{"status: No file selected...",
+                                        "box: No File Selected | Delete file | Ok | Warning"}));
+    screen.events.clear();
+    organizer->deleteAllCommand();
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{"status: No page read...",
+                                        "box: Read a page from the Memory card first "
+                                        "(Select/Refresh). | Delete file | Ok | Warning"}));
+    EXPECT_TRUE(adapter->page(0) == pages[0]);
+}
+
+TEST_F(DeleteCommands, AnsweringNoChangesNothing) {
+    startAndRead();
+    select("FIVE");
+    const auto page = organizer->PageImage;
+    screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
+    organizer->deleteFileCommand();
+    organizer->deleteAllCommand();
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{kAreYouSure, "status: Action cancelled...", kAreYouSure}));
+    EXPECT_TRUE(organizer->PageImage == page);
+    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+    EXPECT_FALSE(committed());
+}
+
+TEST_F(DeleteCommands, DeletingAFiveBlockFileOfSeventeenUsedLeavesTwelveAndBlankLines) {
+    startOnFolderAndRead();
+    select("FIVE");
+    ASSERT_EQ(screen.texts.blocksUsed, "17");
+    organizer->deleteFileCommand();
+    const auto& e = screen.events;
+    const auto repaint = std::find(e.begin(), e.end(), "repaint");
+    const auto commit = std::find(e.begin(), e.end(), "progress create");
+    EXPECT_EQ(e.front(), kAreYouSure);
+    EXPECT_TRUE(repaint < commit && commit != e.end());
+    EXPECT_EQ(screen.texts, (BoundTexts{"File Deleted.", " ", " ", " ", "12", "188"}));
+    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}}));
+    expectCardHoldsMemoryPage();
+}
+
+TEST_F(DeleteCommands, DeleteAllWithoutRepaintEmptiesThePageOnTheCard) {
+    startOnFolderAndRead();
+    organizer->deleteAllCommand();
+    EXPECT_TRUE(screen.eventsStartingWith("repaint").empty());
+    EXPECT_EQ(screen.texts, (BoundTexts{"Files Deleted.", " ", " ", " ", "0", "200"}));
+    EXPECT_TRUE(screen.cardRows.empty());
+    expectCardHoldsMemoryPage();
+}
+
+TEST_F(DeleteCommands, DeleteAllRefusedByAnotherSelectedPageLeavesTheListAndKeepsItPending) {
+    startOnFolderAndRead();
+    organizer->stepPage(+1);
+    organizer->deleteAllCommand();
+    EXPECT_EQ(screen.texts.status, "Action cancelled...");
+    EXPECT_EQ(screen.cardRows.size(), 2u);
+    EXPECT_EQ(screen.texts.blocksUsed, "17");
+    EXPECT_EQ(organizer->DirtyMap[card::FAT_BLOCK], 1);
+    EXPECT_TRUE(ReadBytes(cardDir / PageFileName(0)) == Bytes(pages[0].begin(), pages[0].end()));
+
+    organizer->stepPage(-1);
+    ASSERT_EQ(organizer->commitPage(true), 1);  // the pending deletion reaches the card now
+    EXPECT_TRUE(card::EnumerateFiles(organizer->PageImage).empty());
+    expectCardHoldsMemoryPage();
+}
+
+TEST_F(DeleteCommands, SecondDeleteAfterARefusedCommitOnlyRetriesTheCommit) {
+    startOnFolderAndRead();
+    select("FIVE");
+    organizer->stepPage(+1);
+    organizer->deleteFileCommand();
+    ASSERT_EQ(screen.texts.status, "Action cancelled...");
+    // An add whose commit also failed has since taken the freed slot and blocks.
+    WriteBytes(pcDir / "new.ddc", DdcBytes("NEWFILE", 5));
+    screen.openAnswers = {pcDir / "new.ddc"};
+    organizer->AddFile();
+    ASSERT_EQ(card::EnumerateFiles(organizer->PageImage).size(), 2u);
+    const auto page = organizer->PageImage;
+
+    organizer->stepPage(-1);
+    organizer->deleteFileCommand();
+    EXPECT_EQ(screen.texts.status, "File Deleted.");
+    EXPECT_TRUE(organizer->PageImage == page);  // NEWFILE kept: nothing was walked again
+    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}, {"NEWFILE", 5}}));
+    expectCardHoldsMemoryPage();
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing

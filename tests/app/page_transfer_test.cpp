@@ -1,1 +1,385 @@
-#include "recording_screen.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "app_fixture.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Indicator levels 0..8 as the adapter's indicator takes them.
+const std::uint8_t kPattern[9][2] = {{0x00, 0x00}, {0x00, 0x03}, {0x80, 0x03},
+                                     {0xC0, 0x03}, {0xE0, 0x03}, {0xF0, 0x03},
+                                     {0xF8, 0x03}, {0xFC, 0x03}, {0xFE, 0x03}};
+
+void Append(Bytes& to, std::initializer_list<std::uint8_t> bytes) {
+    to.insert(to.end(), bytes);
+}
+
+void AppendIndicator(Bytes& to, int level) {
+    Append(to, {0x10, kPattern[level][0], kPattern[level][1]});
+}
+
+// The blocks named by the write-quarter commands in the bytes the PC sent, one per quarter.
+std::vector<int> QuarterBlocks(const Bytes& sent) {
+    std::vector<int> blocks;
+    for (std::size_t i = 0; i + 2 < sent.size();) {
+        if (sent[i] == 0x02) {
+            blocks.push_back(sent[i + 1]);
+            i += 3 + 128;
+        } else if (sent[i] == 0x80) {
+            i += 2;
+        } else if (sent[i] == 0x10) {
+            i += 3;
+        } else {
+            i += 1;
+        }
+    }
+    return blocks;
+}
+
+// Block numbers of the block reads in the bytes the PC sent.
+std::vector<int> ReadBlocks(const Bytes& sent) {
+    std::vector<int> blocks;
+    for (std::size_t i = 0; i + 1 < sent.size();) {
+        if (sent[i] == 0x02) {
+            i += 3 + 128;
+        } else if (sent[i] == 0x80) {
+            blocks.push_back(sent[i + 1]);
+            i += 2;
+        } else if (sent[i] == 0x10) {
+            i += 3;
+        } else {
+            i += 1;
+        }
+    }
+    return blocks;
+}
+
+std::vector<std::string> Statuses(const RecordingScreen& screen) {
+    return screen.eventsStartingWith("status: ");
+}
+
+bool Shown(const RecordingScreen& screen, const std::string& event) {
+    return std::find(screen.events.begin(), screen.events.end(), event) != screen.events.end();
+}
+
+class PageReadTest : public AppFixture {
+protected:
+    void SetUp() override { AddFileToCardPage(pages[0], "FIRST", 3); }
+};
+
+TEST_F(PageReadTest, ReadWithoutErrorsFollowsTheCommandSequence) {
+    AddFileToCardPage(pages[1], "SECOND", 2, 0x40);
+    start();
+    organizer->stepPage(1);
+    traffic->clear();
+    organizer->selectAndRefresh();
+
+    EXPECT_EQ(Statuses(screen),
+              (std::vector<std::string>{"status: Connecting to Memory card.......",
+                                        "status: Connected....",
+                                        "status: Reading Memory card.......",
+                                        "status: Changing pages...Please wait.....",
+                                        "status: Page changed.......",
+                                        "status: Block read OK...",
+                                        "status: Memory card read successful."}));
+    Bytes expected;
+    Append(expected, {0x08, 0x01, 0x08, 0x01, 0x04, 0x01, 0x01});
+    AppendIndicator(expected, 0);
+    for (int b = 0; b < 256; ++b) {
+        Append(expected, {0x80, static_cast<std::uint8_t>(b)});
+        AppendIndicator(expected, b / 32 + 1);
+    }
+    AppendIndicator(expected, 0);
+    Append(expected, {0x01});
+    EXPECT_EQ(traffic->sent(), expected);
+    EXPECT_EQ(traffic->received().size(), 3u + 3u + 256u * 513u);
+
+    EXPECT_EQ(organizer->CardImage, pages[1]);
+    EXPECT_EQ(screen.cardRows, (std::vector<std::pair<std::string, unsigned>>{{"SECOND", 2}}));
+    EXPECT_EQ(screen.pageCaption, "Current Page : 2");
+    EXPECT_TRUE(screen.editCommandsEnabled);
+    EXPECT_EQ(screen.mainProgressPosition, 0);
+    EXPECT_EQ(organizer->SelectedEntry, -1);
+    // The information lines become one space but reach the screen only with the next refresh.
+    EXPECT_EQ(organizer->boundTexts.info1, " ");
+    EXPECT_EQ(screen.texts.info1, "");
+}
+
+TEST_F(PageReadTest, PageBeyondTheAdapterCountIsRefusedWithoutReset) {
+    start();
+    organizer->stepPage(15);
+    traffic->clear();
+    organizer->selectAndRefresh();
+
+    EXPECT_EQ(screen.events.back(),
+              "box: There are only 4 pages on this Memory card | Page out of range | Ok | Warning");
+    EXPECT_EQ(screen.texts.status, "Connecting to Memory card.......");
+    EXPECT_EQ(traffic->sent(), (Bytes{0x08, 0x01}));  // the status query alone
+    EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
+    EXPECT_FALSE(organizer->pageLoaded);
+}
+
+TEST_F(PageReadTest, NoAdapterShowsConnectionFailedAndResets) {
+    start();
+    adapter->faults().unplugAfterAccesses = adapter->accessCount();
+    EXPECT_EQ(organizer->connectAndRead(), 0);
+
+    EXPECT_EQ(Statuses(screen).back(), "status: Connection FAILED!!!");
+    EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
+    EXPECT_FALSE(organizer->pageLoaded);
+    EXPECT_FALSE(screen.editCommandsEnabled);
+}
+
+TEST_F(PageReadTest, PortWithoutAdapterFailsToConnect) {
+    start();
+    organizer->selectPort(0x278);
+    organizer->selectAndRefresh();
+    EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
+
+    organizer->selectPort(0x378);
+    organizer->selectAndRefresh();
+    EXPECT_TRUE(organizer->pageLoaded);
+}
+
+TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
+    start();
+    adapter->faults().corruptReadCheckOfBlock = 37;
+    traffic->clear();
+    ASSERT_EQ(organizer->connectAndRead(), 1);
+
+    const Bytes sent = traffic->sent();
+    const std::vector<int> reads = ReadBlocks(sent);
+    EXPECT_EQ(reads.size(), 257u);
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), 37), 2);
+    // After the failed read: end of transaction, then block 37 again and level 2 once it reads.
+    const Bytes retry = {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), retry.begin(), retry.end()), sent.end());
+    EXPECT_TRUE(Shown(screen, "status: Block read error..."));
+    EXPECT_EQ(organizer->CardImage, pages[0]);
+}
+
+TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
+    startAndRead();
+    const card::PageBytes loaded = organizer->CardImage;
+    adapter->faults().corruptReadCheckOfBlock = 200;
+    adapter->faults().corruptReadCheckTimes = 1000;
+    organizer->stepPage(1);
+    EXPECT_EQ(organizer->connectAndRead(), 0);
+
+    const std::vector<int> reads = ReadBlocks(traffic->sent());
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), 200), MAX_BLOCK_READ_ATTEMPTS);
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), 201), 0);
+    EXPECT_EQ(screen.texts.status, "Timeout error.......");
+    EXPECT_EQ(organizer->CardImage, loaded);
+    EXPECT_TRUE(screen.cardRows.empty());
+}
+
+TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
+    start();
+    const std::uint64_t before = adapter->accessCount();
+    organizer->connectAndRead();
+    const std::uint64_t fullRead = adapter->accessCount() - before;
+
+    for (std::uint64_t point : {fullRead / 100, fullRead / 3, fullRead - 5000}) {
+        SCOPED_TRACE(point);
+        startAndRead(0);
+        const card::PageBytes cardImage = organizer->CardImage;
+        const card::PageBytes pageImage = organizer->PageImage;
+        organizer->stepPage(1);
+        adapter->faults().unplugAfterAccesses = adapter->accessCount() + point;
+
+        EXPECT_EQ(organizer->connectAndRead(), 0);
+        EXPECT_EQ(screen.texts.status, "Timeout error.......");
+        EXPECT_EQ(organizer->CardImage, cardImage);
+        EXPECT_EQ(organizer->PageImage, pageImage);
+    }
+}
+
+TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
+    RecordingScreen screen;
+    link::NoPort port;
+    link::CardLink cardLink(port);
+    auto organizer = std::make_unique<Organizer>(screen, cardLink, FixedTime);
+
+    organizer->stepPage(-1);
+    EXPECT_EQ(screen.pageNumber, 1);
+    organizer->stepPage(15);
+    organizer->stepPage(1);
+    EXPECT_EQ(screen.pageNumber, 16);
+    organizer->stepPage(-2);
+    organizer->stepPage(5);
+    EXPECT_EQ(screen.pageNumber, 16);
+    EXPECT_EQ(organizer->currentPageIndex, 15);
+}
+
+class CommitTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AddFileToCardPage(pages[0], "FIRST", 3);
+        startAndRead();
+    }
+    // Changes a byte of `block` in the page and flags the block, as an edit does.
+    void editBlock(int block, std::uint8_t value) {
+        organizer->PageImage[block * card::BLOCK_SIZE + 7] = value;
+        organizer->DirtyMap[block] = 1;
+    }
+};
+
+TEST_F(CommitTest, CleanPageWaitsAndStepsForEveryBlockButWritesNothing) {
+    EXPECT_EQ(organizer->commitPage(false), 1);
+
+    EXPECT_EQ(screen.progressSteps, 256);
+    EXPECT_EQ(traffic->sent(), (Bytes{0x20, 0x10, 0x00, 0x00, 0x10, 0x00, 0x00, 0x01}));
+    EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
+    EXPECT_EQ(screen.eventsStartingWith("progress"),
+              (std::vector<std::string>{"progress create", "progress range 0 280",
+                                        "progress destroy"}));
+    EXPECT_EQ(screen.progressPosition, 280);
+}
+
+TEST_F(CommitTest, AllFlagsWriteEveryBlockButTheUnusedRange) {
+    editBlock(5, 0xA1);
+    editBlock(220, 0xA2);
+    editBlock(250, 0xA3);
+    organizer->DirtyMap.fill(1);
+    ASSERT_EQ(organizer->commitPage(false), 1);
+
+    std::vector<int> expected;
+    for (int b = 0; b < 256; ++b) {
+        if (b < 200 || b > 240) {
+            expected.insert(expected.end(), 4, b);
+        }
+    }
+    EXPECT_EQ(QuarterBlocks(traffic->sent()), expected);
+    EXPECT_EQ(screen.progressSteps, 256);
+    EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
+    EXPECT_EQ(std::count(screen.events.begin(), screen.events.end(), "status: Writing block 5... "),
+              1);
+    // The card holds what was written; block 220 stays as the card had it.
+    card::PageBytes expectedCard = organizer->CardImage;
+    std::copy_n(pages[0].begin() + 220 * card::BLOCK_SIZE, card::BLOCK_SIZE,
+                expectedCard.begin() + 220 * card::BLOCK_SIZE);
+    EXPECT_EQ(adapter->page(0), expectedCard);
+}
+
+TEST_F(CommitTest, EditedBlocksReachTheCard) {
+    editBlock(5, 0xA1);
+    editBlock(254, 0xA3);
+    ASSERT_EQ(organizer->commitPage(false), 1);
+    EXPECT_EQ(QuarterBlocks(traffic->sent()), (std::vector<int>{5, 5, 5, 5, 254, 254, 254, 254}));
+    EXPECT_EQ(adapter->page(0), organizer->CardImage);
+}
+
+TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
+    editBlock(64, 0xB0);
+    adapter->faults().corruptAckOfBlock = 64;
+    adapter->faults().corruptAckQuarter = 2;
+    ASSERT_EQ(organizer->commitPage(false), 1);
+
+    EXPECT_EQ(screen.eventsStartingWith("box: "),
+              (std::vector<std::string>{"box: Block write ERROR | Write Memory Card | Ok | Warning"}));
+    EXPECT_TRUE(Shown(screen, "status: Block write error..."));
+    EXPECT_EQ(screen.progressSteps, 257);
+    EXPECT_EQ(QuarterBlocks(traffic->sent()).size(), 8u);
+    // The failed pass shows the level of block 63, the good one that of block 64.
+    const Bytes sent = traffic->sent();
+    const Bytes levels = {0x10, 0x80, 0x03, 0x02, 64, 0};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), levels.begin(), levels.end()), sent.end());
+    const Bytes done = {0x80, 64, 0x10, 0xC0, 0x03};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), done.begin(), done.end()), sent.end());
+    EXPECT_EQ(adapter->page(0), organizer->CardImage);
+}
+
+TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
+    editBlock(9, 0xC0);
+    editBlock(250, 0xC1);
+    adapter->faults().corruptAckOfBlock = 9;
+    adapter->faults().corruptAckTimes = 1000;
+    const card::DirtyMap edits = organizer->DirtyMap;
+    EXPECT_EQ(organizer->commitPage(false), 0);
+
+    EXPECT_EQ(screen.eventsStartingWith("box: ").size(),
+              static_cast<std::size_t>(MAX_BLOCK_WRITE_ATTEMPTS));
+    EXPECT_EQ(screen.texts.status, "Timeout error.......");
+    EXPECT_FALSE(screen.progressShown);
+    EXPECT_EQ(screen.mainProgressPosition, 0);
+    EXPECT_EQ(organizer->DirtyMap, edits);
+    EXPECT_FALSE(Shown(screen, "status: Memory card written successfully...."));
+}
+
+TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
+    editBlock(5, 0xA1);
+    const card::DirtyMap edits = organizer->DirtyMap;
+    organizer->stepPage(1);
+    EXPECT_EQ(organizer->commitPage(true), 0);
+
+    EXPECT_EQ(screen.eventsStartingWith("box: "),
+              (std::vector<std::string>{"box: Page on Memory pack is not the same as the page "
+                                        "read. | Writing to Memory Page | Ok | Warning"}));
+    EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
+    EXPECT_EQ(organizer->DirtyMap, edits);
+    EXPECT_TRUE(QuarterBlocks(traffic->sent()).empty());
+}
+
+TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
+    editBlock(5, 0xA1);
+    const card::DirtyMap edits = organizer->DirtyMap;
+    screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
+    EXPECT_EQ(organizer->commitPage(true), 0);
+    EXPECT_EQ(organizer->commitPage(true), 0);
+
+    const std::string question =
+        "box: Committing to Memory pack will overwrite data\n\n"
+        "                           Are you sure? | Last Chance Warning! | YesNo | Warning";
+    EXPECT_EQ(screen.eventsStartingWith("box: "), (std::vector<std::string>{question, question}));
+    EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
+    EXPECT_EQ(organizer->DirtyMap, edits);
+    EXPECT_TRUE(QuarterBlocks(traffic->sent()).empty());
+
+    screen.events.clear();
+    EXPECT_EQ(organizer->commitPage(false), 1);
+    EXPECT_TRUE(screen.eventsStartingWith("box: ").empty());
+}
+
+TEST_F(CommitTest, AdapterNeverReadyFailsTheConnection) {
+    editBlock(5, 0xA1);
+    adapter->faults().stayBusy = true;
+    EXPECT_EQ(organizer->commitPage(true), 0);
+    EXPECT_EQ(Statuses(screen).back(), "status: Connection FAILED!!!");
+    EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
+    EXPECT_EQ(organizer->DirtyMap[5], 1);
+}
+
+TEST_F(CommitTest, UnpluggedMidCommitTimesOutKeepingTheEdits) {
+    editBlock(5, 0xA1);
+    editBlock(120, 0xA2);
+    editBlock(250, 0xA3);
+    const card::DirtyMap edits = organizer->DirtyMap;
+    const std::uint64_t accessesBefore = adapter->accessCount();
+    ASSERT_EQ(organizer->commitPage(false), 1);
+    const std::uint64_t fullCommit = adapter->accessCount() - accessesBefore;
+
+    for (std::uint64_t point : {fullCommit / 20, fullCommit / 2, fullCommit - 30}) {
+        SCOPED_TRACE(point);
+        startAndRead();
+        editBlock(5, 0xA1);
+        editBlock(120, 0xA2);
+        editBlock(250, 0xA3);
+        adapter->faults().unplugAfterAccesses = adapter->accessCount() + point;
+
+        EXPECT_EQ(organizer->commitPage(false), 0);
+        EXPECT_EQ(screen.texts.status, "Timeout error.......");
+        EXPECT_FALSE(screen.progressShown);
+        EXPECT_EQ(screen.mainProgressPosition, 0);
+        EXPECT_EQ(organizer->DirtyMap, edits);
+    }
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing

@@ -1,1 +1,269 @@
 #include "ui/drive_tree.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+namespace quorvane::ui {
+namespace {
+
+QStringList childLabels(const QTreeWidgetItem* item) {
+    QStringList labels;
+    for (int i = 0; i < item->childCount(); ++i) {
+        labels.append(item->child(i)->text(0));
+    }
+    return labels;
+}
+
+bool hasOnlyPlaceholder(const QTreeWidgetItem* item) {
+    return item->childCount() == 1 && item->child(0)->text(0).isEmpty();
+}
+
+// Labels, open state and selection of every item: what "the tree as it was" means.
+QString snapshot(const QTreeWidgetItem* item) {
+    QString text =
+        item->text(0) + (item->isExpanded() ? "+" : "") + (item->isSelected() ? "*" : "");
+    for (int i = 0; i < item->childCount(); ++i) {
+        text += "(" + snapshot(item->child(i)) + ")";
+    }
+    return text;
+}
+
+class DriveTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_temp.isValid());
+        m_drive = QFileInfo(m_temp.path()).canonicalFilePath();
+    }
+    void TearDown() override { QDir::setCurrent(m_startDirectory); }
+
+    void makeDirs(const QStringList& relativePaths) {
+        for (const QString& relative : relativePaths) {
+            ASSERT_TRUE(QDir(m_drive).mkpath(relative)) << relative.toStdString();
+        }
+    }
+    QTreeWidgetItem* driveItem() { return m_widget.topLevelItem(0); }
+    QTreeWidgetItem* openChild(QTreeWidgetItem* parent, const QString& label) {
+        QTreeWidgetItem* child = m_tree.FindChild(parent, label.toUpper());
+        if (child != nullptr) {
+            child->setExpanded(true);
+        }
+        return child;
+    }
+
+    QString m_startDirectory = QDir::currentPath();
+    QTemporaryDir m_temp;
+    QString m_drive;
+    QTreeWidget m_widget;
+    DriveTree m_tree{&m_widget, [this] { return QStringList{m_drive}; }};
+};
+
+TEST_F(DriveTreeTest, LevelListsOnlyDirectoriesSortedWithoutRegardToCase) {
+    makeDirs({"WINDOWS", "games", "Data", "apps"});
+    QFile file(m_drive + "/Zfile.txt");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_EQ(m_widget.topLevelItemCount(), 1);
+    EXPECT_EQ(driveItem()->text(0), m_drive);
+    EXPECT_TRUE(hasOnlyPlaceholder(driveItem()));
+
+    driveItem()->setExpanded(true);
+    EXPECT_EQ(childLabels(driveItem()), (QStringList{"apps", "Data", "games", "WINDOWS"}));
+}
+
+TEST_F(DriveTreeTest, ExpandButtonOnlyWhereASubdirectoryExistsHiddenOnesIncluded) {
+    makeDirs({"onlyHidden/.secret", "leaf", ".dotted"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    ASSERT_EQ(childLabels(driveItem()), (QStringList{".dotted", "leaf", "onlyHidden"}));
+    EXPECT_EQ(driveItem()->child(0)->childCount(), 0);
+    EXPECT_EQ(driveItem()->child(1)->childCount(), 0);
+    EXPECT_TRUE(hasOnlyPlaceholder(driveItem()->child(2)));
+    EXPECT_EQ(childLabels(openChild(driveItem(), "onlyHidden")), QStringList{".secret"});
+}
+
+TEST_F(DriveTreeTest, DriveWithoutSubdirectoriesHasNoExpandButton) {
+    ASSERT_TRUE(m_tree.FillTree());
+    EXPECT_EQ(driveItem()->childCount(), 0);
+}
+
+TEST_F(DriveTreeTest, ClosingALevelForgetsItAndReopeningReadsTheDiskAgain) {
+    makeDirs({"b"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    EXPECT_EQ(childLabels(driveItem()), QStringList{"b"});
+
+    makeDirs({"a"});
+    driveItem()->setExpanded(false);
+    EXPECT_TRUE(hasOnlyPlaceholder(driveItem()));
+    driveItem()->setExpanded(true);
+    EXPECT_EQ(childLabels(driveItem()), (QStringList{"a", "b"}));
+}
+
+TEST_F(DriveTreeTest, ItemPathJoinsLabelsWithSlashes) {
+    makeDirs({"Data/Games"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    QTreeWidgetItem* games = openChild(openChild(driveItem(), "Data"), "Games");
+    ASSERT_NE(games, nullptr);
+    EXPECT_EQ(m_tree.ItemPath(games), m_drive + "/Data/Games");
+    EXPECT_EQ(m_tree.ItemPath(driveItem()), m_drive);
+
+    EXPECT_EQ(DriveTree::LastComponent("/a/Games"), "Games");
+    EXPECT_EQ(DriveTree::LastComponent("/a/Games/"), "Games");
+    EXPECT_EQ(DriveTree::LastComponent("Games"), "Games");
+}
+
+TEST(DriveTreeRootTest, RootDriveIsSlashAndItsChildrenHaveOneSlash) {
+    QTreeWidget widget;
+    DriveTree tree(&widget, [] { return QStringList{"/"}; });
+    ASSERT_TRUE(tree.FillTree());
+    QTreeWidgetItem* root = widget.topLevelItem(0);
+    EXPECT_EQ(root->text(0), "/");
+    EXPECT_EQ(tree.ItemPath(root), "/");
+    root->setExpanded(true);
+    QTreeWidgetItem* tmp = tree.FindChild(root, "TMP");
+    ASSERT_NE(tmp, nullptr);
+    EXPECT_EQ(tree.ItemPath(tmp), "/tmp");
+}
+
+TEST_F(DriveTreeTest, SelectPathInAnotherCaseOpensEachLevelAfreshAndSelectsTheLast) {
+    makeDirs({"Data/Games", "Other"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    openChild(driveItem(), "Data");
+    makeDirs({"Data/Games/Saves", "Data/Added"});
+    QSignalSpy selected(&m_tree, &DriveTree::directorySelected);
+
+    ASSERT_TRUE(m_tree.SelectPath((m_drive + "/data/GAMES").toUpper()));
+
+    ASSERT_EQ(m_widget.selectedItems().size(), 1);
+    QTreeWidgetItem* games = m_widget.selectedItems().first();
+    EXPECT_EQ(m_tree.ItemPath(games), m_drive + "/Data/Games");
+    EXPECT_TRUE(games->isExpanded());
+    EXPECT_EQ(childLabels(games), QStringList{"Saves"});
+    EXPECT_EQ(childLabels(games->parent()), (QStringList{"Added", "Games"}));
+    EXPECT_EQ(QDir::currentPath(), m_drive + "/Data/Games");
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().first().toString(), m_drive + "/Data/Games");
+}
+
+TEST_F(DriveTreeTest, SelectingAnItemEmitsItsPath) {
+    makeDirs({"Data"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    QSignalSpy selected(&m_tree, &DriveTree::directorySelected);
+    m_widget.setCurrentItem(driveItem()->child(0));
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().first().toString(), m_drive + "/Data");
+}
+
+TEST_F(DriveTreeTest, SelectPathOutsideEveryDriveOrMissingFailsAndLeavesTheTree) {
+    makeDirs({"Data"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    m_widget.setCurrentItem(driveItem()->child(0));
+    const QString before = snapshot(m_widget.invisibleRootItem());
+
+    EXPECT_FALSE(m_tree.SelectPath("/usr"));
+    EXPECT_FALSE(m_tree.SelectPath(m_drive + "/Data/Missing"));
+    EXPECT_FALSE(m_tree.SelectPath("Data"));
+    EXPECT_EQ(snapshot(m_widget.invisibleRootItem()), before);
+    EXPECT_EQ(QDir::currentPath(), m_startDirectory);
+}
+
+TEST(DriveTreeKnownPathTest, DriveMatchesOnlyWholeComponents) {
+    QTemporaryDir temp;
+    const QString base = QFileInfo(temp.path()).canonicalFilePath();
+    ASSERT_TRUE(QDir(base).mkpath("home/user/x"));
+    ASSERT_TRUE(QDir(base).mkpath("home/username"));
+    QTreeWidget widget;
+    DriveTree tree(&widget, [&] { return QStringList{base + "/home/user"}; });
+    ASSERT_TRUE(tree.FillTree());
+    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user"));
+    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user/"));
+    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user/x"));
+    EXPECT_FALSE(tree.IsKnownPath(base + "/home/username"));
+    EXPECT_FALSE(tree.IsKnownPath(base + "/home/user/y"));
+    EXPECT_FALSE(tree.IsKnownPath(""));
+
+    DriveTree rootTree(&widget, [] { return QStringList{"/"}; });
+    ASSERT_TRUE(rootTree.FillTree());
+    EXPECT_TRUE(rootTree.IsKnownPath(base + "/home/username"));
+    EXPECT_TRUE(rootTree.IsKnownPath("/"));
+}
+
+TEST_F(DriveTreeTest, UnreadableFolderGivesAnEmptyLevel) {
+    makeDirs({"locked/inner"});
+    const QByteArray locked = QFile::encodeName(m_drive + "/locked");
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    DIR* probe = opendir(locked.constData());
+    if (probe != nullptr) {
+        closedir(probe);
+        chmod(locked.constData(), 0755);
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    }
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    QTreeWidgetItem* item = driveItem()->child(0);
+    EXPECT_EQ(item->childCount(), 0);
+    m_tree.FillLevel(item, m_drive + "/locked");
+    EXPECT_EQ(item->childCount(), 0);
+    chmod(locked.constData(), 0755);
+}
+
+TEST_F(DriveTreeTest, SymlinkLoopsAreListedOneLevelAtATime) {
+    makeDirs({"a/b"});
+    ASSERT_EQ(symlink("self", QFile::encodeName(m_drive + "/a/self").constData()), 0);
+    ASSERT_EQ(symlink("..", QFile::encodeName(m_drive + "/a/b/up").constData()), 0);
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    QTreeWidgetItem* a = openChild(driveItem(), "a");
+    EXPECT_EQ(childLabels(a), QStringList{"b"});  // "self" never resolves to a directory
+    QTreeWidgetItem* up = openChild(openChild(a, "b"), "up");
+    ASSERT_NE(up, nullptr);
+    EXPECT_EQ(childLabels(up), QStringList{"b"});
+    EXPECT_TRUE(hasOnlyPlaceholder(up->child(0)));
+
+    m_tree.FillLevel(up, m_drive + "/a/self");
+    EXPECT_EQ(up->childCount(), 1);
+}
+
+TEST_F(DriveTreeTest, FailuresLeaveTheirTextInLastError) {
+    makeDirs({"present"});
+    DriveTree missingFirst(&m_widget, [this] { return QStringList{"/no/such/drive", m_drive}; });
+    EXPECT_TRUE(missingFirst.FillTree());
+    EXPECT_EQ(missingFirst.lastError, "Error Gettting SystemFileInfo!");
+    ASSERT_EQ(m_widget.topLevelItemCount(), 1);
+    EXPECT_EQ(driveItem()->text(0), m_drive);
+
+    DriveTree none(&m_widget, [] { return QStringList{}; });
+    EXPECT_FALSE(none.FillTree());
+    EXPECT_EQ(none.lastError, "Error Getting Logical DriveStrings!");
+}
+
+TEST_F(DriveTreeTest, RefreshRebuildsBetweenTwoStatusTexts) {
+    QSignalSpy status(&m_tree, &DriveTree::statusText);
+    m_tree.RefreshDrives();
+    ASSERT_EQ(status.size(), 2);
+    EXPECT_EQ(status.at(0).first().toString(), "Refreshing file system.......");
+    EXPECT_EQ(status.at(1).first().toString(), "File system refreshed.......");
+    EXPECT_EQ(m_widget.topLevelItemCount(), 1);
+}
+
+TEST(DefaultDrivesTest, StartWithHomeAndRoot) {
+    const QStringList drives = DriveTree::DefaultDrives();
+    ASSERT_GE(drives.size(), 2);
+    EXPECT_EQ(drives.at(0), QDir::homePath());
+    EXPECT_TRUE(drives.contains("/"));
+}
+
+}  // namespace
+}  // namespace quorvane::ui

@@ -1,0 +1,214 @@
+#include <array>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+#include "adapter/virtual_adapter.h"
+#include "card/byte_order.h"
+#include "card/dir_entry.h"
+#include "card/file_system.h"
+
+// A virtual card kept in a folder: one .dcm page image per page, page-01.dcm upward.
+namespace quorvane::adapter {
+
+namespace {
+
+constexpr int NEW_FOLDER_PAGES = 4;
+
+// The save header at the start of a file's first block.
+constexpr std::size_t SHORT_DESCRIPTION_OFFSET = 0;
+constexpr std::size_t SHORT_DESCRIPTION_SIZE = 16;
+constexpr std::size_t LONG_DESCRIPTION_OFFSET = 16;
+constexpr std::size_t LONG_DESCRIPTION_SIZE = 32;
+constexpr std::size_t APPLICATION_OFFSET = 48;
+constexpr std::size_t APPLICATION_SIZE = 16;
+constexpr std::size_t SAVE_HEADER_SIZE = 64;
+
+constexpr std::uint8_t FILE_TYPE_DATA = 0x33;
+
+struct SampleFile {
+    std::string_view name;
+    std::uint16_t blocks;
+    std::string_view shortDescription;
+    std::string_view longDescription;
+    std::array<std::uint8_t, 8> timeStamp;  // BCD: century, year, month, day, h, m, s, weekday
+};
+
+constexpr std::array<SampleFile, 3> SAMPLE_FILES{{
+    {"QUORVANE_001",
+     1,
+     "QUORVANE SAMPLE1",
+     "Sample save made by Quorvane",
+     {0x20, 0x26, 0x12, 0x07, 0x09, 0x00, 0x00, 0x00}},
+    {"RACEDATA_001",
+     3,
+     "RACE DATA",
+     "Lap times of the sample circuit",
+     {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00}},
+    {"PUZZLE___SYS",
+     5,
+     "PUZZLE SYSTEM",
+     "Puzzle settings and progress",
+     {0x20, 0x26, 0x12, 0x07, 0x09, 0x30, 0x45, 0x00}},
+}};
+constexpr std::string_view SAMPLE_APPLICATION = "QUORVANE";
+
+// Text fields of the save header are padded with spaces.
+void PutText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
+             std::string_view text) {
+    for (std::size_t i = 0; i < size; ++i) {
+        buffer[offset + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
+    }
+}
+
+void StoreSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
+    auto data = std::make_unique<card::FileBuffer>();
+    PutText(*data, SHORT_DESCRIPTION_OFFSET, SHORT_DESCRIPTION_SIZE, sample.shortDescription);
+    PutText(*data, LONG_DESCRIPTION_OFFSET, LONG_DESCRIPTION_SIZE, sample.longDescription);
+    PutText(*data, APPLICATION_OFFSET, APPLICATION_SIZE, SAMPLE_APPLICATION);
+    const std::size_t end = std::size_t{sample.blocks} * card::BLOCK_SIZE;
+    for (std::size_t i = SAVE_HEADER_SIZE; i < end; ++i) {
+        (*data)[i] = static_cast<std::uint8_t>(seed + i * 7);
+    }
+    card::DirEntry entry;
+    entry.fileType = FILE_TYPE_DATA;
+    std::copy(sample.name.begin(), sample.name.end(), entry.fileName.begin());
+    entry.timeStamp = sample.timeStamp;
+    entry.sizeInBlocks = sample.blocks;
+    card::DirtyMap dirty{};
+    card::StoreNewFile(pageImage, dirty, entry, *data);
+}
+
+std::string PageFileName(int pageIndex) {
+    const int number = pageIndex + 1;
+    return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
+}
+
+// A new file beside the target, renamed over it once complete: a failed save never leaves a
+// truncated page behind.
+bool WritePageFile(const std::filesystem::path& target, const card::PageBytes& bytes) {
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+class FolderPageStore final : public PageStore {
+public:
+    explicit FolderPageStore(std::filesystem::path dir) : m_dir(std::move(dir)) {}
+    void save(int pageIndex, const card::PageBytes& cardImage) override {
+        WritePageFile(m_dir / PageFileName(pageIndex), cardImage);
+    }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+bool FolderIsEmpty(const std::filesystem::path& dir) {
+    std::error_code error;
+    return std::filesystem::directory_iterator(dir, error) ==
+               std::filesystem::directory_iterator() &&
+           !error;
+}
+
+bool SeedFolder(const std::filesystem::path& dir, std::string& error) {
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (code) {
+        error = "Cannot create the virtual card folder " + dir.string() + ": " + code.message();
+        return false;
+    }
+    const std::vector<card::PageBytes> pages = MakeSamplePages();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const auto file = dir / PageFileName(static_cast<int>(i));
+        if (!WritePageFile(file, pages[i])) {
+            error = "Cannot write " + file.string();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoadPage(const std::filesystem::path& file, card::PageBytes& page, std::string& error) {
+    std::error_code code;
+    const auto size = std::filesystem::file_size(file, code);
+    if (code || size != card::PAGE_SIZE) {
+        error = file.string() + " is not a page image: it must be exactly " +
+                std::to_string(card::PAGE_SIZE) + " bytes.";
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    in.read(reinterpret_cast<char*>(page.data()), static_cast<std::streamsize>(page.size()));
+    if (!in) {
+        error = "Cannot read " + file.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<card::PageBytes> MakeSamplePages() {
+    std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
+    auto pageImage = std::make_unique<card::PageBytes>();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        card::FormatPage(*pageImage);
+        if (i == 0) {
+            std::uint8_t seed = 0x11;
+            for (const SampleFile& sample : SAMPLE_FILES) {
+                StoreSample(*pageImage, sample, seed);
+                seed = static_cast<std::uint8_t>(seed + 0x22);
+            }
+        }
+        card::PageToCard(*pageImage, pages[i]);
+    }
+    return pages;
+}
+
+std::unique_ptr<VirtualAdapter> VirtualAdapter::OpenDirectory(const std::filesystem::path& dir,
+                                                              std::string& error) {
+    std::error_code code;
+    const bool exists = std::filesystem::exists(dir, code);
+    if (exists && !std::filesystem::is_directory(dir, code)) {
+        error = dir.string() + " is not a folder.";
+        return nullptr;
+    }
+    if ((!exists || FolderIsEmpty(dir)) && !SeedFolder(dir, error)) {
+        return nullptr;
+    }
+    std::vector<card::PageBytes> pages;
+    for (int index = 0; index < MAX_VIRTUAL_PAGES; ++index) {
+        const auto file = dir / PageFileName(index);
+        if (!std::filesystem::exists(file, code)) {
+            break;
+        }
+        pages.emplace_back();
+        if (!LoadPage(file, pages.back(), error)) {
+            return nullptr;
+        }
+    }
+    if (pages.empty()) {
+        error = "The folder " + dir.string() + " holds no " + PageFileName(0) + ".";
+        return nullptr;
+    }
+    return std::make_unique<VirtualAdapter>(std::move(pages),
+                                            std::make_unique<FolderPageStore>(dir));
+}
+
+}  // namespace quorvane::adapter

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+
+#include "card/dir_entry.h"
+#include "card/file_system.h"
+#include "card/page_layout.h"
+
+namespace quorvane::card::testing {
+
+// A page with every user block free and an empty directory, its buffers on the heap.
+class CardPage : public ::testing::Test {
+protected:
+    std::unique_ptr<PageBytes> page = std::make_unique<PageBytes>();
+    std::unique_ptr<FileBuffer> buffer = std::make_unique<FileBuffer>();
+    DirtyMap dirty{};
+
+    void SetUp() override {
+        page->fill(0);
+        dirty.fill(0);
+        for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
+            SetFatEntry(*page, block, FAT_FREE);
+        }
+    }
+
+    static DirEntry Entry(std::string_view name, std::uint16_t blocks,
+                          std::uint16_t firstBlock = 0) {
+        DirEntry entry;
+        entry.fileType = 0x33;
+        entry.firstBlock = firstBlock;
+        std::copy(name.begin(), name.end(), entry.fileName.begin());
+        entry.sizeInBlocks = blocks;
+        return entry;
+    }
+
+    // Data block k of the next file is filled with `fill + k`.
+    void FillData(std::uint16_t blocks, std::uint8_t fill) {
+        for (std::size_t k = 0; k < blocks; ++k) {
+            std::fill_n(buffer->begin() + static_cast<long>(k * BLOCK_SIZE), BLOCK_SIZE,
+                        static_cast<std::uint8_t>(fill + k));
+        }
+    }
+
+    DirEntry Store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
+        FillData(blocks, fill);
+        DirEntry entry = Entry(name, blocks);
+        EXPECT_EQ(StoreNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
+        return entry;
+    }
+
+    std::uint8_t BlockByte(int block, std::size_t offset = 0) const {
+        return (*page)[static_cast<std::size_t>(block) * BLOCK_SIZE + offset];
+    }
+
+    // The flags that must be set: `blocks` and the 15 system blocks 241..255.
+    static DirtyMap Marked(std::initializer_list<int> blocks) {
+        DirtyMap expected{};
+        for (int block : blocks) {
+            expected[static_cast<std::size_t>(block)] = 1;
+        }
+        for (int block = 241; block <= 255; ++block) {
+            expected[static_cast<std::size_t>(block)] = 1;
+        }
+        return expected;
+    }
+};
+
+}  // namespace quorvane::card::testing

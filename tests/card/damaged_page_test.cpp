@@ -1,0 +1,107 @@
+#include <map>
+#include <vector>
+
+#include "card_page.h"
+
+// Pages from a card are untrusted: damaged chains are refused or cut short, never followed out
+// of the user blocks, round a loop, or into another file.
+namespace quorvane::card::testing {
+namespace {
+
+struct DamagedChain {
+    const char* what;
+    std::uint16_t firstBlock;
+    std::uint16_t sizeInBlocks;
+    std::map<int, std::uint16_t> links;  // FAT entries set by hand
+    std::vector<int> freedByDelete;      // blocks a delete gives back
+};
+
+const std::vector<DamagedChain>& DamagedChains() {
+    static const std::vector<DamagedChain> chains = {
+        {"FAT_END while a block is due", 199, 3, {{199, 198}, {198, FAT_END}}, {199, 198}},
+        {"FAT_FREE while a block is due", 199, 2, {{199, FAT_FREE}}, {199}},
+        {"link past the page", 199, 2, {{199, 300}}, {199}},
+        {"link to a system block", 199, 2, {{199, 250}}, {199}},
+        {"first block outside the user blocks", 250, 1, {}, {}},
+        {"first block past the page", 0xFFFF, 1, {}, {}},
+        {"a loop", 199, 5, {{199, 198}, {198, 199}}, {199, 198}},
+        {"a size beyond the chain", 199, 0xFFFF, {{199, 198}, {198, FAT_END}}, {199, 198}},
+    };
+    return chains;
+}
+
+class DamagedPage : public CardPage {
+protected:
+    void Prepare(const DamagedChain& chain) {
+        SetUp();
+        for (int block = 200; block < 256; ++block) {
+            SetFatEntry(*page, block, static_cast<std::uint16_t>(0x2000 + block));
+        }
+        for (const auto& [block, link] : chain.links) {
+            SetFatEntry(*page, block, link);
+        }
+        WriteSlot(*page, 207, Entry("BROKEN", chain.sizeInBlocks, chain.firstBlock));
+    }
+};
+
+TEST_F(DamagedPage, ExtractionIsRefusedAndLeavesOnlyTagAndEntry) {
+    std::vector<DamagedChain> chains = DamagedChains();
+    chains.push_back({"more blocks than a page", 199, 201, {}, {}});
+    for (const DamagedChain& chain : chains) {
+        Prepare(chain);
+        (*page)[198 * 512] = 0xAB;  // data that must not reach the buffer
+        std::fill(buffer->begin(), buffer->end(), 0xEE);
+
+        EXPECT_EQ(ExtractFile(*page, 207, *buffer), ExtractResult::DamagedChain) << chain.what;
+
+        const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
+        EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin())) << chain.what;
+        EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
+                               page->begin() + static_cast<long>(SlotOffset(207))))
+            << chain.what;
+        EXPECT_TRUE(std::all_of(buffer->begin() + 36, buffer->end(), [](std::uint8_t b) {
+            return b == 0;
+        })) << chain.what;
+    }
+}
+
+TEST_F(DamagedPage, DeleteFreesOnlyTheReachableUserBlocks) {
+    for (const DamagedChain& chain : DamagedChains()) {
+        Prepare(chain);
+        const auto before = std::make_unique<PageBytes>(*page);
+
+        EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain) << chain.what;
+
+        EXPECT_EQ((*page)[SlotOffset(207)], 0) << chain.what;
+        for (int block = 0; block < 256; ++block) {
+            const bool freed = std::find(chain.freedByDelete.begin(), chain.freedByDelete.end(),
+                                         block) != chain.freedByDelete.end();
+            EXPECT_EQ(FatEntry(*page, block), freed ? FAT_FREE : FatEntry(*before, block))
+                << chain.what << ", block " << block;
+        }
+        EXPECT_EQ(dirty, Marked({})) << chain.what;
+    }
+}
+
+TEST_F(DamagedPage, CrossLinkedFilesNeverLoseEachOthersBlocks) {
+    // A: 199 -> 198 -> 197; B: 196 -> 198, so block 198 belongs to both chains.
+    SetFatEntry(*page, 199, 198);
+    SetFatEntry(*page, 198, 197);
+    SetFatEntry(*page, 197, FAT_END);
+    SetFatEntry(*page, 196, 198);
+    WriteSlot(*page, 207, Entry("A", 3, 199));
+    WriteSlot(*page, 206, Entry("B", 2, 196));
+
+    EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
+    EXPECT_EQ(FatEntry(*page, 199), FAT_FREE);
+    EXPECT_EQ(FatEntry(*page, 198), 197);
+    EXPECT_EQ(FatEntry(*page, 196), 198);
+    EXPECT_EQ(ExtractFile(*page, 206, *buffer), ExtractResult::Extracted);
+
+    EXPECT_EQ(DeleteFile(*page, dirty, 206), DeleteResult::Deleted);
+    EXPECT_EQ(FatEntry(*page, 196), FAT_FREE);
+    EXPECT_EQ(FatEntry(*page, 198), FAT_FREE);
+}
+
+}  // namespace
+}  // namespace quorvane::card::testing

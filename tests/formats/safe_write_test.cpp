@@ -1,0 +1,95 @@
+#include "formats/safe_write.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "temp_folder.h"
+
+namespace quorvane::formats::testing {
+namespace {
+
+using SafeWrite = TempFolder;
+
+mode_t ModeOf(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+TEST_F(SafeWrite, ReplacesAnExistingFileAndLeavesNothingElseBehind) {
+    const std::filesystem::path target = Write("save.ddc", Bytes(5000, 0x01));
+    const Bytes replacement = {0x43, 0x46, 0x55, 0x00};
+    ASSERT_TRUE(WriteFileAtomically(target, replacement).ok());
+    EXPECT_EQ(Read(target), replacement);
+    EXPECT_EQ(Names(), std::vector<std::string>{"save.ddc"});
+}
+
+TEST_F(SafeWrite, NewFileGetsTheUsualPermissionsAndAnOldOneKeepsItsOwn) {
+    const mode_t saved = ::umask(022);
+    const std::filesystem::path fresh = folder / "fresh.dcm";
+    ASSERT_TRUE(WriteFileAtomically(fresh, Bytes{1}).ok());
+    EXPECT_EQ(ModeOf(fresh), 0644u);
+
+    const std::filesystem::path old = Write("old.dcm", Bytes{1});
+    ASSERT_EQ(::chmod(old.c_str(), 0600), 0);
+    ASSERT_TRUE(WriteFileAtomically(old, Bytes{2}).ok());
+    EXPECT_EQ(ModeOf(old), 0600u);
+    ::umask(saved);
+}
+
+TEST_F(SafeWrite, ReadOnlyFolderKeepsTheOldFileAndReportsCannotCreate) {
+    const std::filesystem::path target = Write("keep.ddc", Bytes(100, 0x61));
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    // Root bypasses permission checks; then the folder is not really read-only.
+    const std::filesystem::path probe = folder / "probe";
+    if (std::ofstream(probe).is_open()) {
+        std::filesystem::remove(probe);
+        GTEST_SKIP() << "running with permission checks bypassed (root)";
+    }
+
+    const WriteStatus status = WriteFileAtomically(target, Bytes(10, 0x62));
+    EXPECT_EQ(status.result, WriteResult::CannotCreate);
+    EXPECT_EQ(status.systemError, EACCES);
+    EXPECT_EQ(Read(target), Bytes(100, 0x61));
+}
+
+TEST_F(SafeWrite, MissingFolderReportsCannotCreate) {
+    const WriteStatus status = WriteFileAtomically(folder / "no" / "such.dcm", Bytes{1});
+    EXPECT_EQ(status.result, WriteResult::CannotCreate);
+    EXPECT_EQ(status.systemError, ENOENT);
+}
+
+TEST_F(SafeWrite, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
+    const std::filesystem::path target = Write("keep.dcm", Bytes(100, 0x61));
+    // A file-size limit makes the disk "full" after 1024 bytes.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const WriteStatus status = WriteFileAtomically(target, Bytes(131072, 0x62));
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(status.result, WriteResult::CannotWrite);
+    EXPECT_EQ(status.systemError, EFBIG);
+    EXPECT_EQ(Read(target), Bytes(100, 0x61));
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep.dcm"});
+}
+
+TEST_F(SafeWrite, TargetThatIsAFolderReportsCannotReplace) {
+    std::filesystem::create_directory(folder / "page.dcm");
+    const WriteStatus status = WriteFileAtomically(folder / "page.dcm", Bytes{1});
+    EXPECT_EQ(status.result, WriteResult::CannotReplace);
+    EXPECT_NE(status.systemError, 0);
+    EXPECT_EQ(Names(), std::vector<std::string>{"page.dcm"});
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "page.dcm"));
+}
+
+}  // namespace
+}  // namespace quorvane::formats::testing

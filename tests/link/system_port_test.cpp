@@ -1,0 +1,79 @@
+#include "link/system_port.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace quorvane::link {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fake /proc/sys/dev/parport and /dev in a temporary folder. The device files are plain
+// files, so opening works and claiming fails, as on a machine whose port belongs to another
+// driver.
+class FakePortTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root =
+            fs::temp_directory_path() /
+            ("quorvane-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        paths.procParport = root / "proc";
+        paths.devDir = root / "dev";
+        paths.allowDirectIo = false;
+        fs::create_directories(paths.procParport);
+        fs::create_directories(paths.devDir);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    void addPort(const std::string& name, const std::string& baseAddr) {
+        fs::create_directories(paths.procParport / name);
+        std::ofstream(paths.procParport / name / "base-addr") << baseAddr;
+        std::ofstream(paths.devDir / name) << "";
+    }
+
+    fs::path root;
+    PortPaths paths;
+};
+
+TEST_F(FakePortTree, FindsThePortWhoseBaseAddrStartsWithTheAddressInDecimal) {
+    addPort("parport0", "632\t1656\n");
+    addPort("parport1", "888\t1912\n");
+    EXPECT_EQ(FindPpdevDevice(0x378, paths), paths.devDir / "parport1");
+    EXPECT_EQ(FindPpdevDevice(0x278, paths), paths.devDir / "parport0");
+    EXPECT_TRUE(FindPpdevDevice(0x3BC, paths).empty());
+}
+
+TEST_F(FakePortTree, IgnoresLongerNumbersAndOtherEntries) {
+    addPort("parport0", "8880\n");
+    addPort("parport_pc", "888\n");
+    addPort("parport2", "888\n");
+    EXPECT_EQ(FindPpdevDevice(0x378, paths), paths.devDir / "parport2");
+}
+
+TEST_F(FakePortTree, MissingTreeFindsNothing) {
+    paths.procParport = root / "absent";
+    EXPECT_TRUE(FindPpdevDevice(0x378, paths).empty());
+}
+
+TEST_F(FakePortTree, DeviceThatCannotBeClaimedFallsThroughToNoPort) {
+    addPort("parport0", "888\n");
+    ASSERT_EQ(PpdevPort::Open(paths.devDir / "parport0"), nullptr);
+    auto port = OpenPort(0x378, paths);
+    ASSERT_NE(port, nullptr);
+    EXPECT_NE(dynamic_cast<NoPort*>(port.get()), nullptr);
+    EXPECT_EQ(port->read(0x379), 0xFF);
+}
+
+TEST_F(FakePortTree, SystemPortsSendsStatusReadsToTheBackendOfTheDataRegister) {
+    SystemPorts ports(paths);
+    ports.write(0x378, 0x03);
+    EXPECT_EQ(ports.read(0x379), 0xFF);  // no port there: the adapter looks absent
+    EXPECT_EQ(ports.read(0x279), 0xFF);
+}
+
+}  // namespace
+}  // namespace quorvane::link

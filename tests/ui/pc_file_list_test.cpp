@@ -1,0 +1,70 @@
+#include "ui/pc_file_list.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+namespace quorvane::ui {
+namespace {
+
+class PcFileListTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_temp.isValid()); }
+
+    void makeFile(const QString& name, qint64 size) {
+        QFile file(m_temp.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(size));  // sparse: no disk space is used for big sizes
+    }
+    QMap<QString, QString> rows() const {
+        QMap<QString, QString> sizes;
+        for (int i = 0; i < m_widget.topLevelItemCount(); ++i) {
+            sizes.insert(m_widget.topLevelItem(i)->text(0), m_widget.topLevelItem(i)->text(1));
+        }
+        return sizes;
+    }
+
+    QTemporaryDir m_temp;
+    QTreeWidget m_widget;
+    PcFileList m_list{&m_widget};
+};
+
+TEST_F(PcFileListTest, ListsPlainFilesWithTheirTrueSizes) {
+    makeFile("save.ddc", 1234);
+    makeFile(".hidden", 0);
+    makeFile("big.dcm", 3LL * 1024 * 1024 * 1024);
+    ASSERT_TRUE(QDir(m_temp.path()).mkdir("folder"));
+    m_list.ListPcFiles(m_temp.path());
+    const QMap<QString, QString> expected{
+        {"save.ddc", "1234"}, {".hidden", "0"}, {"big.dcm", "3221225472"}};
+    EXPECT_EQ(rows(), expected);
+    EXPECT_EQ(m_widget.headerItem()->text(0), "Name");
+    EXPECT_EQ(m_widget.headerItem()->text(1), "Size");
+}
+
+TEST_F(PcFileListTest, AnotherFolderReplacesTheRows) {
+    makeFile("first", 1);
+    ASSERT_TRUE(QDir(m_temp.path()).mkdir("sub"));
+    makeFile("sub/second", 22);
+    m_list.ListPcFiles(m_temp.path());
+    m_list.ListPcFiles(m_temp.filePath("sub"));
+    EXPECT_EQ(rows(), (QMap<QString, QString>{{"second", "22"}}));
+    m_list.ListPcFiles(m_temp.filePath("missing"));
+    EXPECT_EQ(m_widget.topLevelItemCount(), 0);
+}
+
+TEST_F(PcFileListTest, KeepsHeadingsTheWindowGave) {
+    QTreeWidget widget;
+    widget.setHeaderLabels({"File", "Bytes"});
+    PcFileList list(&widget);
+    EXPECT_EQ(widget.headerItem()->text(0), "File");
+    EXPECT_EQ(widget.headerItem()->text(1), "Bytes");
+}
+
+}  // namespace
+}  // namespace quorvane::ui
