@@ -54,8 +54,8 @@ QPixmap AboutDialog::Artwork(QSize size) {
     painter.fillRect(picture.rect(), sky);
 
     const qreal cardHeight = size.height() * 0.7;
-    DrawCard(painter, QRectF(size.width() * 0.06, size.height() * 0.15, cardHeight * 0.7,
-                             cardHeight));
+    DrawCard(painter,
+             QRectF(size.width() * 0.06, size.height() * 0.15, cardHeight * 0.7, cardHeight));
     DrawCard(painter, QRectF(size.width() * 0.06 + cardHeight * 0.35, size.height() * 0.22,
                              cardHeight * 0.7, cardHeight));
 
@@ -70,9 +70,9 @@ QPixmap AboutDialog::Artwork(QSize size) {
     subtitle.setBold(false);
     subtitle.setPixelSize(size.height() / 9);
     painter.setFont(subtitle);
-    painter.drawText(QRectF(textArea.left(), size.height() * 0.6, textArea.width(),
-                            size.height() * 0.3),
-                     Qt::AlignCenter, QStringLiteral("memory card organiser"));
+    painter.drawText(
+        QRectF(textArea.left(), size.height() * 0.6, textArea.width(), size.height() * 0.3),
+        Qt::AlignCenter, QStringLiteral("memory card organiser"));
     return picture;
 }
 
@@ -107,6 +107,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 }
 
 // A failure to open the address is not reported; the box stays open either way.
-void AboutDialog::OpenMakerSite() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(MAKER_SITE))); }
+void AboutDialog::OpenMakerSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MAKER_SITE)));
+}
 
 }  // namespace quorvane::ui

@@ -10,10 +10,14 @@ namespace {
 
 QMessageBox::Icon QtIcon(app::BoxIcon icon) {
     switch (icon) {
-        case app::BoxIcon::Error: return QMessageBox::Critical;
-        case app::BoxIcon::Warning: return QMessageBox::Warning;
-        case app::BoxIcon::Question: return QMessageBox::Question;
-        case app::BoxIcon::Information: return QMessageBox::Information;
+        case app::BoxIcon::Error:
+            return QMessageBox::Critical;
+        case app::BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case app::BoxIcon::Question:
+            return QMessageBox::Question;
+        case app::BoxIcon::Information:
+            return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }

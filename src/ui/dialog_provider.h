@@ -15,9 +15,8 @@ namespace quorvane::ui {
 class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
-    virtual app::BoxAnswer messageBox(QWidget* parent, const QString& text,
-                                      const QString& caption, app::BoxButtons buttons,
-                                      app::BoxIcon icon) = 0;
+    virtual app::BoxAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                                      app::BoxButtons buttons, app::BoxIcon icon) = 0;
     // `filters` are Qt name filters ("Description (*.a *.b)"). Nothing = cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters) = 0;
     // Asks before replacing an existing file; appends `defaultSuffix` to a name without one.

@@ -25,7 +25,9 @@
 #include "ui_two_pane.h"
 
 // Resources of a static library must be registered by hand, and outside any namespace.
-static void InitQuorvaneResources() { Q_INIT_RESOURCE(quorvane); }
+static void InitQuorvaneResources() {
+    Q_INIT_RESOURCE(quorvane);
+}
 
 namespace quorvane::ui {
 
@@ -80,10 +82,9 @@ QString QtNameFilter(const app::FileFilter& filter) {
 }
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                      Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
       m_layout(options.layout),
       m_ownDialogs(options.dialogs == nullptr ? std::make_unique<QtDialogProvider>() : nullptr),
       m_dialogs(options.dialogs != nullptr ? options.dialogs : m_ownDialogs.get()),
@@ -142,6 +143,7 @@ void MainWindow::setUpCardList() {
     m_cardList->setHeaderLabels({QStringLiteral("FileName"), QStringLiteral("Size(in Blocks)")});
     m_cardList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
     m_cardList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_cardList->header()->setStretchLastSection(false);
     m_cardList->setColumnWidth(0, kNameColumnWidth);
     m_cardList->setColumnWidth(1, kSizeColumnWidth);
     m_cardList->setRootIsDecorated(false);
@@ -297,8 +299,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Escape:
         case Qt::Key_Return:
-        case Qt::Key_Enter: close(); return;
-        default: QMainWindow::keyPressEvent(event);
+        case Qt::Key_Enter:
+            close();
+            return;
+        default:
+            QMainWindow::keyPressEvent(event);
     }
 }
 
@@ -373,12 +378,24 @@ void MainWindow::setProgressPos(int position) {
     }
 }
 
-bool MainWindow::progressCreate() { return m_progress.Create(); }
-void MainWindow::progressSetRange(int lower, int upper) { m_progress.SetRange(lower, upper); }
-void MainWindow::progressSetStep(int step) { m_progress.SetStep(step); }
-void MainWindow::progressStepIt() { m_progress.StepIt(); }
-void MainWindow::progressSetPos(int position) { m_progress.SetPos(position); }
-void MainWindow::progressDestroy() { m_progress.Destroy(); }
+bool MainWindow::progressCreate() {
+    return m_progress.Create();
+}
+void MainWindow::progressSetRange(int lower, int upper) {
+    m_progress.SetRange(lower, upper);
+}
+void MainWindow::progressSetStep(int step) {
+    m_progress.SetStep(step);
+}
+void MainWindow::progressStepIt() {
+    m_progress.StepIt();
+}
+void MainWindow::progressSetPos(int position) {
+    m_progress.SetPos(position);
+}
+void MainWindow::progressDestroy() {
+    m_progress.Destroy();
+}
 
 void MainWindow::clearCardList() {
     if (m_cardList != nullptr) {
@@ -419,7 +436,9 @@ void MainWindow::enableEditCommands() {
     }
 }
 
-void MainWindow::repaintNow() { repaint(); }
+void MainWindow::repaintNow() {
+    repaint();
+}
 
 bool MainWindow::selectPcPath(const std::filesystem::path& path) {
     return m_driveTree != nullptr && m_driveTree->SelectPath(ToQString(path));

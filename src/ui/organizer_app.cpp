@@ -49,9 +49,10 @@ bool OrganizerApp::openPort(QString& error) {
     std::string reason;
     m_port = adapter::VirtualAdapter::OpenDirectory(*m_options.virtualCard, reason);
     if (m_port == nullptr) {
-        error = QStringLiteral("Cannot use the virtual card folder %1: %2")
-                    .arg(QFile::decodeName(QByteArray::fromStdString(m_options.virtualCard->string())),
-                         QString::fromStdString(reason));
+        error =
+            QStringLiteral("Cannot use the virtual card folder %1: %2")
+                .arg(QFile::decodeName(QByteArray::fromStdString(m_options.virtualCard->string())),
+                     QString::fromStdString(reason));
         return false;
     }
     return true;

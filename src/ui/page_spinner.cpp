@@ -14,11 +14,17 @@ PageSpinner::PageSpinner(QWidget* parent) : QAbstractSpinBox(parent) {
     setAccelerated(false);
 }
 
-void PageSpinner::setNumberText(const QString& text) { lineEdit()->setText(text); }
+void PageSpinner::setNumberText(const QString& text) {
+    lineEdit()->setText(text);
+}
 
-QString PageSpinner::numberText() const { return lineEdit()->text(); }
+QString PageSpinner::numberText() const {
+    return lineEdit()->text();
+}
 
-void PageSpinner::stepBy(int steps) { emit stepRequested(steps); }
+void PageSpinner::stepBy(int steps) {
+    emit stepRequested(steps);
+}
 
 // The arrows always send their step; limiting the page is the window's business.
 QAbstractSpinBox::StepEnabled PageSpinner::stepEnabled() const {

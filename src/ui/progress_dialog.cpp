@@ -27,8 +27,11 @@ protected:
         switch (event->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-            case Qt::Key_Escape: event->accept(); return;
-            default: QDialog::keyPressEvent(event);
+            case Qt::Key_Escape:
+                event->accept();
+                return;
+            default:
+                QDialog::keyPressEvent(event);
         }
     }
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
@@ -61,8 +64,8 @@ bool ProgressDialog::Create(QWidget* ownerWindow) {
         ownerDisabled = true;
     }
     // No parent: a child window would be disabled along with its owner.
-    auto* window = new ProgressWindow(nullptr, Qt::Dialog | Qt::CustomizeWindowHint |
-                                                   Qt::WindowTitleHint);
+    auto* window =
+        new ProgressWindow(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setModal(false);
     window->setFixedSize(kDialogWidth, kDialogHeight);
@@ -90,7 +93,9 @@ void ProgressDialog::SetRange(int lowerEnd, int upperEnd) {
     }
 }
 
-void ProgressDialog::SetStep(int stepSize) { step = stepSize; }
+void ProgressDialog::SetStep(int stepSize) {
+    step = stepSize;
+}
 
 void ProgressDialog::StepIt() {
     PumpMessages();
@@ -116,10 +121,16 @@ void ProgressDialog::Destroy() {
     m_window = nullptr;
 }
 
-QDialog* ProgressDialog::window() const { return m_window.data(); }
+QDialog* ProgressDialog::window() const {
+    return m_window.data();
+}
 
-QProgressBar* ProgressDialog::bar() const { return m_bar; }
+QProgressBar* ProgressDialog::bar() const {
+    return m_bar;
+}
 
-void ProgressDialog::PumpMessages() { QCoreApplication::processEvents(); }
+void ProgressDialog::PumpMessages() {
+    QCoreApplication::processEvents();
+}
 
 }  // namespace quorvane::ui
