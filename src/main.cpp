@@ -1,16 +1,22 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <optional>
 
 #include "ui/organizer_app.h"
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.21"));
+namespace {
 
+void SetApplicationNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.21"));
+}
+
+// Reads the options; --help and --version print and end the program here. Nothing when the
+// command line cannot be used (the reason is on stderr).
+std::optional<quorvane::ui::AppOptions> ParseCommandLine(const QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Organises Dreamcast memory cards held in a parallel-port card adapter."));
@@ -33,12 +39,31 @@ int main(int argc, char* argv[]) {
         if (!options.layout.has_value()) {
             std::fprintf(stderr, "quorvane: unknown layout '%s' (use single or two-pane)\n",
                          parser.value(layout).toLocal8Bit().constData());
-            return 2;
+            return std::nullopt;
         }
     }
     if (parser.isSet(virtualCard)) {
         options.virtualCard = QFile::encodeName(parser.value(virtualCard)).toStdString();
     }
-    quorvane::ui::OrganizerApp app(std::move(options));
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::optional<quorvane::ui::AppOptions> options;
+    {
+        // The command line is read before any window system is needed, so --help,
+        // --version and mistakes work without a display.
+        const QCoreApplication parsing(argc, argv);
+        SetApplicationNames();
+        options = ParseCommandLine(parsing);
+    }
+    if (!options.has_value()) {
+        return 2;
+    }
+    QApplication application(argc, argv);
+    SetApplicationNames();
+    quorvane::ui::OrganizerApp app(std::move(*options));
     return app.run();
 }

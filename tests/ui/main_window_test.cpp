@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QFile>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "ui_fixture.h"
 
@@ -17,6 +20,7 @@ class TwoPaneWindow : public WindowFixture {};
 TEST_F(SinglePaneWindow, OpensWithPageOneNoPageAndEditCommandsUnavailable) {
     open(Layout::SinglePane);
     EXPECT_EQ(window->windowTitle(), "Quorvane");
+    EXPECT_FALSE(window->windowIcon().isNull());
     EXPECT_EQ(named<PageSpinner>("pageNumber")->numberText(), "1");
     EXPECT_EQ(text("pageCaption"), "Current Page : NONE");
     for (const char* label : {"statusLine", "fileInfo1", "fileInfo2", "fileInfo3",
@@ -210,6 +214,64 @@ TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothi
     cardList()->clearSelection();
     EXPECT_EQ(organizer->SelectedEntry, selected);
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
+}
+
+}  // namespace
+}  // namespace quorvane::ui::testing
+
+namespace quorvane::ui::testing {
+namespace {
+
+TEST_F(TwoPaneWindow, PcFileSizesSortAsNumbers) {
+    for (const auto& [name, size] : {std::pair{"a.ddc", 100}, {"b.ddc", 9}, {"c.ddc", 10}}) {
+        QFile file(folder.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(size, 'x'));
+    }
+    open(Layout::TwoPane);
+    auto* tree = named<QTreeWidget>("driveTree");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    auto* files = named<QTreeWidget>("pcFileList");
+    ASSERT_EQ(files->topLevelItemCount(), 3);
+    QHeaderView* header = files->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+    QStringList sizes;
+    for (int i = 0; i < files->topLevelItemCount(); ++i) {
+        sizes.append(files->topLevelItem(i)->text(1));
+    }
+    EXPECT_EQ(sizes, (QStringList{"9", "10", "100"}));
+}
+
+TEST_F(SinglePaneWindow, HelpAboutOpensTheAboutBox) {
+    open(Layout::SinglePane);
+    QStringList seen;
+    QTimer closer;  // answers the modal box from inside its own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&seen] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            seen.append(box->windowTitle());
+            for (QLabel* label : box->findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) {
+                    seen.append(label->text());
+                }
+            }
+            for (QPushButton* b : box->findChildren<QPushButton*>()) {
+                seen.append(b->text() + (b->isDefault() ? "*" : ""));
+            }
+            box->close();
+        }
+    });
+    closer.start(10);
+    choose("About");
+    EXPECT_EQ(seen, (QStringList{"About Quorvane", "Version 1.21", "Visit the Quorvane web site",
+                                 "OK*"}));
+}
+
+TEST_F(SinglePaneWindow, EscEndsTheWindowWithoutAQuestion) {
+    open(Layout::SinglePane);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
 }
 
 }  // namespace
