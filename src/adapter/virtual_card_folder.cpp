@@ -7,6 +7,7 @@
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/safe_write.h"
 
 // A virtual card kept in a folder: one .dcm page image per page, page-01.dcm upward.
 namespace quorvane::adapter {
@@ -84,29 +85,9 @@ std::string PageFileName(int pageIndex) {
     return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
 }
 
-// A new file beside the target, renamed over it once complete: a failed save never leaves a
-// truncated page behind.
+// Through a new file renamed over the old one: a failed save never leaves a truncated page.
 bool WritePageFile(const std::filesystem::path& target, const card::PageBytes& bytes) {
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return formats::WriteFileAtomically(target, bytes).ok();
 }
 
 class FolderPageStore final : public PageStore {

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 #include <string>
 
@@ -32,9 +31,11 @@ using formats::ReadResult;
 
 enum class SourceKind { DdcFile, VmiVmsPair, DciFile, Unsupported };
 
+// ASCII only: the window's locale must not change how an extension or a partner is named.
 std::string LowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     return text;
 }
 

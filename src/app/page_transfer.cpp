@@ -130,7 +130,6 @@ bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_
         const bool read = link::readBlock(m_link, block, destination);
         if (read) {
             SetStatus("Block read OK...");
-            m_screen.repaintNow();
             link::setIndicator(m_link, IndicatorLevelFor(block));
             return true;
         }
@@ -138,7 +137,6 @@ bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_
             return false;
         }
         SetStatus("Block read error...");
-        m_screen.repaintNow();
         if (attempt >= MAX_BLOCK_READ_ATTEMPTS) {
             return false;
         }

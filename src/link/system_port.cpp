@@ -63,10 +63,12 @@ bool BaseAddrMatches(const std::filesystem::path& file, std::uint16_t base) {
 }  // namespace
 
 std::filesystem::path FindPpdevDevice(std::uint16_t base, const PortPaths& paths) {
+    // Error codes throughout: a missing or unreadable tree means no ppdev port, not a throw.
     std::error_code error;
     std::vector<unsigned> numbers;
-    for (const auto& entry : std::filesystem::directory_iterator(paths.procParport, error)) {
-        if (auto number = ParportNumber(entry.path().filename().string())) {
+    for (std::filesystem::directory_iterator it(paths.procParport, error), end; !error && it != end;
+         it.increment(error)) {
+        if (auto number = ParportNumber(it->path().filename().string())) {
             numbers.push_back(*number);
         }
     }

@@ -160,6 +160,8 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         }
         check(r.file, r.status, r.box);
     }
+    std::filesystem::create_directory(pcDir / "folder.dci");
+    check("folder.dci", cancelled, "The file could not be read. | Add a file to DC Memory pack.");
     check("empty.vmi", cancelled, "The VMS file is empty. | Copy file to DC Memory pack.");
 }
 
@@ -203,10 +205,13 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     screen.saveAnswers = {pcDir / "old.ddc"};
     screen.boxAnswers = {BoxAnswer::No};
     screen.events.clear();
+    screen.texts.status.clear();
     organizer->SaveFile();
-    EXPECT_EQ(screen.events[1],
-              "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question");
-    EXPECT_EQ(screen.events[2], "status: Action cancelled...");
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{
+                  "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
+                  "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
+                  "status: Action cancelled..."}));
     EXPECT_EQ(ReadBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
 
     // A target that cannot be replaced (a folder of that name) is reported, not "saved".

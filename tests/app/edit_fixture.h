@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -73,9 +72,8 @@ protected:
     void TearDown() override { std::filesystem::remove_all(root); }
 
     static std::string PageFileName(int pageIndex) {
-        char name[16];
-        std::snprintf(name, sizeof name, "page-%02d.dcm", pageIndex + 1);
-        return name;
+        const int number = pageIndex + 1;
+        return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
     }
 
     // Like startAndRead, with the pages stored in cardDir.

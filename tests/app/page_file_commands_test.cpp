@@ -49,6 +49,7 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     organizer->stepPage(+1);
     organizer->selectAndRefresh();
     screen.events.clear();
+    screen.texts.status.clear();
     screen.openAnswers = {pcDir / "page.dcm"};
     organizer->ImportPageFile();
     const auto statuses = screen.eventsStartingWith("status: ");
@@ -69,13 +70,16 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
     const auto page = organizer->PageImage;
     const auto cardImage = organizer->CardImage;
     const auto dirty = organizer->DirtyMap;
-    screen.openAnswers = {pcDir / "none.dcm", pcDir / "short.dcm"};
+    std::filesystem::create_directory(pcDir / "folder.dcm");
+    screen.openAnswers = {pcDir / "none.dcm", pcDir / "short.dcm", pcDir / "folder.dcm"};
+    organizer->ImportPageFile();
     organizer->ImportPageFile();
     organizer->ImportPageFile();
     EXPECT_EQ(boxes()[1], "box: File Not Found. | Import .DCM file | Ok | Warning");
     EXPECT_EQ(boxes()[3],
               "box: This is not a page image: a .dcm file holds exactly 131072 bytes. | Import "
               ".DCM file | Ok | Warning");
+    EXPECT_EQ(boxes()[5], "box: The file could not be read. | Import .DCM file | Ok | Warning");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_TRUE(organizer->PageImage == page);
     EXPECT_TRUE(organizer->CardImage == cardImage);
@@ -87,7 +91,8 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
 TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     AddFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    WriteBytes(pcDir / "empty.dcm", Bytes(FormattedCardPage().begin(), FormattedCardPage().end()));
+    const card::PageBytes formatted = FormattedCardPage();
+    WriteBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
     const auto page = organizer->PageImage;
     organizer->stepPage(+1);
     screen.openAnswers = {pcDir / "empty.dcm"};

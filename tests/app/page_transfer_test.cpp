@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "link/system_port.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -24,40 +25,14 @@ void AppendIndicator(Bytes& to, int level) {
     Append(to, {0x10, kPattern[level][0], kPattern[level][1]});
 }
 
-// The blocks named by the write-quarter commands in the bytes the PC sent, one per quarter.
-std::vector<int> QuarterBlocks(const Bytes& sent) {
-    std::vector<int> blocks;
-    for (std::size_t i = 0; i + 2 < sent.size();) {
-        if (sent[i] == 0x02) {
-            blocks.push_back(sent[i + 1]);
-            i += 3 + 128;
-        } else if (sent[i] == 0x80) {
-            i += 2;
-        } else if (sent[i] == 0x10) {
-            i += 3;
-        } else {
-            i += 1;
-        }
+// How often the PC sent `bytes` in a row.
+long Occurrences(const Bytes& sent, const Bytes& bytes) {
+    long count = 0;
+    for (auto it = sent.begin();
+         (it = std::search(it, sent.end(), bytes.begin(), bytes.end())) != sent.end(); ++it) {
+        ++count;
     }
-    return blocks;
-}
-
-// Block numbers of the block reads in the bytes the PC sent.
-std::vector<int> ReadBlocks(const Bytes& sent) {
-    std::vector<int> blocks;
-    for (std::size_t i = 0; i + 1 < sent.size();) {
-        if (sent[i] == 0x02) {
-            i += 3 + 128;
-        } else if (sent[i] == 0x80) {
-            blocks.push_back(sent[i + 1]);
-            i += 2;
-        } else if (sent[i] == 0x10) {
-            i += 3;
-        } else {
-            i += 1;
-        }
-    }
-    return blocks;
+    return count;
 }
 
 std::vector<std::string> Statuses(const RecordingScreen& screen) {
@@ -81,13 +56,11 @@ TEST_F(PageReadTest, ReadWithoutErrorsFollowsTheCommandSequence) {
     organizer->selectAndRefresh();
 
     EXPECT_EQ(Statuses(screen),
-              (std::vector<std::string>{"status: Connecting to Memory card.......",
-                                        "status: Connected....",
-                                        "status: Reading Memory card.......",
-                                        "status: Changing pages...Please wait.....",
-                                        "status: Page changed.......",
-                                        "status: Block read OK...",
-                                        "status: Memory card read successful."}));
+              (std::vector<std::string>{
+                  "status: Connecting to Memory card.......", "status: Connected....",
+                  "status: Reading Memory card.......", "status: Changing pages...Please wait.....",
+                  "status: Page changed.......", "status: Block read OK...",
+                  "status: Memory card read successful."}));
     Bytes expected;
     Append(expected, {0x08, 0x01, 0x08, 0x01, 0x04, 0x01, 0x01});
     AppendIndicator(expected, 0);
@@ -132,6 +105,7 @@ TEST_F(PageReadTest, NoAdapterShowsConnectionFailedAndResets) {
 
     EXPECT_EQ(Statuses(screen).back(), "status: Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
+    EXPECT_FALSE(link->linkLost());  // reset: an open port reads as ready
     EXPECT_FALSE(organizer->pageLoaded);
     EXPECT_FALSE(screen.editCommandsEnabled);
 }
@@ -153,13 +127,15 @@ TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
     traffic->clear();
     ASSERT_EQ(organizer->connectAndRead(), 1);
 
-    const Bytes sent = traffic->sent();
-    const std::vector<int> reads = ReadBlocks(sent);
-    EXPECT_EQ(reads.size(), 257u);
-    EXPECT_EQ(std::count(reads.begin(), reads.end(), 37), 2);
+    int reads = 0;
+    for (int b = 0; b < 256; ++b) {
+        reads += adapter->blockReads(b);
+    }
+    EXPECT_EQ(reads, 257);
+    EXPECT_EQ(adapter->blockReads(37), 2);
     // After the failed read: end of transaction, then block 37 again and level 2 once it reads.
-    const Bytes retry = {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38};
-    EXPECT_NE(std::search(sent.begin(), sent.end(), retry.begin(), retry.end()), sent.end());
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38}),
+              1);
     EXPECT_TRUE(Shown(screen, "status: Block read error..."));
     EXPECT_EQ(organizer->CardImage, pages[0]);
 }
@@ -172,9 +148,8 @@ TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     organizer->stepPage(1);
     EXPECT_EQ(organizer->connectAndRead(), 0);
 
-    const std::vector<int> reads = ReadBlocks(traffic->sent());
-    EXPECT_EQ(std::count(reads.begin(), reads.end(), 200), MAX_BLOCK_READ_ATTEMPTS);
-    EXPECT_EQ(std::count(reads.begin(), reads.end(), 201), 0);
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 200}), MAX_BLOCK_READ_ATTEMPTS);
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 201}), 0);
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
     EXPECT_EQ(organizer->CardImage, loaded);
     EXPECT_TRUE(screen.cardRows.empty());
@@ -199,6 +174,18 @@ TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
         EXPECT_EQ(organizer->CardImage, cardImage);
         EXPECT_EQ(organizer->PageImage, pageImage);
     }
+}
+
+TEST_F(PageReadTest, OpeningTheWindowStartsWithNoPageOnTheDefaultPort) {
+    start();
+    EXPECT_EQ(screen.pageNumber, 1);
+    EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
+    EXPECT_EQ(screen.texts, BoundTexts{});
+    organizer->DirtyMap[3] = 1;
+    link->portBase = 0x278;
+    organizer->openWindow();
+    EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
+    EXPECT_EQ(link->portBase, 0x378);
 }
 
 TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
@@ -237,9 +224,9 @@ TEST_F(CommitTest, CleanPageWaitsAndStepsForEveryBlockButWritesNothing) {
     EXPECT_EQ(screen.progressSteps, 256);
     EXPECT_EQ(traffic->sent(), (Bytes{0x20, 0x10, 0x00, 0x00, 0x10, 0x00, 0x00, 0x01}));
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
-    EXPECT_EQ(screen.eventsStartingWith("progress"),
-              (std::vector<std::string>{"progress create", "progress range 0 280",
-                                        "progress destroy"}));
+    EXPECT_EQ(
+        screen.eventsStartingWith("progress"),
+        (std::vector<std::string>{"progress create", "progress range 0 280", "progress destroy"}));
     EXPECT_EQ(screen.progressPosition, 280);
 }
 
@@ -250,13 +237,9 @@ TEST_F(CommitTest, AllFlagsWriteEveryBlockButTheUnusedRange) {
     organizer->DirtyMap.fill(1);
     ASSERT_EQ(organizer->commitPage(false), 1);
 
-    std::vector<int> expected;
     for (int b = 0; b < 256; ++b) {
-        if (b < 200 || b > 240) {
-            expected.insert(expected.end(), 4, b);
-        }
+        EXPECT_EQ(adapter->quarterWrites(b), b < 200 || b > 240 ? 4 : 0) << b;
     }
-    EXPECT_EQ(QuarterBlocks(traffic->sent()), expected);
     EXPECT_EQ(screen.progressSteps, 256);
     EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
     EXPECT_EQ(std::count(screen.events.begin(), screen.events.end(), "status: Writing block 5... "),
@@ -272,7 +255,9 @@ TEST_F(CommitTest, EditedBlocksReachTheCard) {
     editBlock(5, 0xA1);
     editBlock(254, 0xA3);
     ASSERT_EQ(organizer->commitPage(false), 1);
-    EXPECT_EQ(QuarterBlocks(traffic->sent()), (std::vector<int>{5, 5, 5, 5, 254, 254, 254, 254}));
+    for (int b = 0; b < 256; ++b) {
+        EXPECT_EQ(adapter->quarterWrites(b), b == 5 || b == 254 ? 4 : 0) << b;
+    }
     EXPECT_EQ(adapter->page(0), organizer->CardImage);
 }
 
@@ -282,17 +267,15 @@ TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
     adapter->faults().corruptAckQuarter = 2;
     ASSERT_EQ(organizer->commitPage(false), 1);
 
-    EXPECT_EQ(screen.eventsStartingWith("box: "),
-              (std::vector<std::string>{"box: Block write ERROR | Write Memory Card | Ok | Warning"}));
+    EXPECT_EQ(
+        screen.eventsStartingWith("box: "),
+        (std::vector<std::string>{"box: Block write ERROR | Write Memory Card | Ok | Warning"}));
     EXPECT_TRUE(Shown(screen, "status: Block write error..."));
     EXPECT_EQ(screen.progressSteps, 257);
-    EXPECT_EQ(QuarterBlocks(traffic->sent()).size(), 8u);
+    EXPECT_EQ(adapter->quarterWrites(64), 8);
     // The failed pass shows the level of block 63, the good one that of block 64.
-    const Bytes sent = traffic->sent();
-    const Bytes levels = {0x10, 0x80, 0x03, 0x02, 64, 0};
-    EXPECT_NE(std::search(sent.begin(), sent.end(), levels.begin(), levels.end()), sent.end());
-    const Bytes done = {0x80, 64, 0x10, 0xC0, 0x03};
-    EXPECT_NE(std::search(sent.begin(), sent.end(), done.begin(), done.end()), sent.end());
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x10, 0x80, 0x03, 0x02, 64, 0}), 1);
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 64, 0x10, 0xC0, 0x03}), 1);
     EXPECT_EQ(adapter->page(0), organizer->CardImage);
 }
 
@@ -324,7 +307,7 @@ TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
                                         "read. | Writing to Memory Page | Ok | Warning"}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
     EXPECT_EQ(organizer->DirtyMap, edits);
-    EXPECT_TRUE(QuarterBlocks(traffic->sent()).empty());
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x02}), 0);
 }
 
 TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
@@ -340,7 +323,7 @@ TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
     EXPECT_EQ(screen.eventsStartingWith("box: "), (std::vector<std::string>{question, question}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
     EXPECT_EQ(organizer->DirtyMap, edits);
-    EXPECT_TRUE(QuarterBlocks(traffic->sent()).empty());
+    EXPECT_EQ(Occurrences(traffic->sent(), {0x02}), 0);
 
     screen.events.clear();
     EXPECT_EQ(organizer->commitPage(false), 1);

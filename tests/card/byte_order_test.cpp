@@ -50,12 +50,6 @@ TEST(ByteOrder, CardToPageThenPageToCardGivesTheSameCardImage) {
     EXPECT_EQ(*card, *back);
 }
 
-TEST(ByteOrder, ReverseGroupsInPlaceUndoesCardOrder) {
-    std::array<std::uint8_t, 8> bytes = {0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05};
-    ReverseGroupsInPlace(bytes);
-    EXPECT_EQ(bytes, (std::array<std::uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
-}
-
 TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndian) {
     const std::array<std::uint8_t, 32> bytes = {
         0x33, 0x01, 0xC7, 0x00,  // type, copy, firstBlock 199
@@ -84,15 +78,6 @@ TEST(DirEntryLayout, SlotsRunUpwardFromBlock241) {
     EXPECT_EQ(SlotOffset(0), 123392u);
     EXPECT_EQ(SlotOffset(16), 123904u);   // first entry of block 242
     EXPECT_EQ(SlotOffset(207), 130016u);  // last entry of block 253
-
-    auto page = std::make_unique<PageBytes>();
-    DirEntry entry;
-    entry.fileType = 1;
-    entry.fileName = {'A', 'B', 0, 'X'};
-    WriteSlot(*page, 207, entry);
-    EXPECT_EQ((*page)[130016], 1);
-    EXPECT_EQ((*page)[130020], 'A');
-    EXPECT_EQ(EntryName(ReadSlot(*page, 207)), "AB");  // cut at the first zero
 }
 
 }  // namespace

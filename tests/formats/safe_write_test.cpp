@@ -82,14 +82,5 @@ TEST_F(SafeWrite, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.dcm"});
 }
 
-TEST_F(SafeWrite, TargetThatIsAFolderReportsCannotReplace) {
-    std::filesystem::create_directory(folder / "page.dcm");
-    const WriteStatus status = WriteFileAtomically(folder / "page.dcm", Bytes{1});
-    EXPECT_EQ(status.result, WriteResult::CannotReplace);
-    EXPECT_NE(status.systemError, 0);
-    EXPECT_EQ(Names(), std::vector<std::string>{"page.dcm"});
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "page.dcm"));
-}
-
 }  // namespace
 }  // namespace quorvane::formats::testing

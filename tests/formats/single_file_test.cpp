@@ -183,7 +183,7 @@ protected:
     }
 };
 
-TEST_F(SavedFile, DdcOfThreeBlocksIs1572BytesWithTagEntryAndBlocks) {
+TEST_F(SavedFile, DdcIsTagEntryAndBlocks1572BytesForThreeAnd36ForNone) {
     StoreFile(3);
     ASSERT_EQ(card::ExtractFile(*page, 207, *buffer), card::ExtractResult::Extracted);
     const std::filesystem::path path = folder / "three.ddc";
@@ -194,12 +194,9 @@ TEST_F(SavedFile, DdcOfThreeBlocksIs1572BytesWithTagEntryAndBlocks) {
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 8),
               (Bytes{0x43, 0x46, 0x55, 0x00, 0x33, 0xFF, 0xC7, 0x00}));  // firstBlock 199
     EXPECT_EQ(written[36 + 512], 512 % 251);
-}
 
-TEST_F(SavedFile, DdcOfAnEmptyFileIsJustTheHeader) {
     StoreFile(0);
-    ASSERT_EQ(card::ExtractFile(*page, 207, *buffer), card::ExtractResult::Extracted);
-    const std::filesystem::path path = folder / "empty.ddc";
+    ASSERT_EQ(card::ExtractFile(*page, 206, *buffer), card::ExtractResult::Extracted);
     ASSERT_TRUE(WriteDdcFile(path, *buffer).ok());
     EXPECT_EQ(Read(path).size(), 36u);
 }

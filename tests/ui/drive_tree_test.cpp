@@ -155,16 +155,6 @@ TEST_F(DriveTreeTest, SelectPathInAnotherCaseOpensEachLevelAfreshAndSelectsTheLa
     EXPECT_EQ(selected.first().first().toString(), m_drive + "/Data/Games");
 }
 
-TEST_F(DriveTreeTest, SelectingAnItemEmitsItsPath) {
-    makeDirs({"Data"});
-    ASSERT_TRUE(m_tree.FillTree());
-    driveItem()->setExpanded(true);
-    QSignalSpy selected(&m_tree, &DriveTree::directorySelected);
-    m_widget.setCurrentItem(driveItem()->child(0));
-    ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(selected.first().first().toString(), m_drive + "/Data");
-}
-
 TEST_F(DriveTreeTest, SelectPathOutsideEveryDriveOrMissingFailsAndLeavesTheTree) {
     makeDirs({"Data"});
     ASSERT_TRUE(m_tree.FillTree());
@@ -256,13 +246,6 @@ TEST_F(DriveTreeTest, RefreshRebuildsBetweenTwoStatusTexts) {
     EXPECT_EQ(status.at(0).first().toString(), "Refreshing file system.......");
     EXPECT_EQ(status.at(1).first().toString(), "File system refreshed.......");
     EXPECT_EQ(m_widget.topLevelItemCount(), 1);
-}
-
-TEST(DefaultDrivesTest, StartWithHomeAndRoot) {
-    const QStringList drives = DriveTree::DefaultDrives();
-    ASSERT_GE(drives.size(), 2);
-    EXPECT_EQ(drives.at(0), QDir::homePath());
-    EXPECT_TRUE(drives.contains("/"));
 }
 
 }  // namespace

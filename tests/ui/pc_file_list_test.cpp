@@ -58,13 +58,5 @@ TEST_F(PcFileListTest, AnotherFolderReplacesTheRows) {
     EXPECT_EQ(m_widget.topLevelItemCount(), 0);
 }
 
-TEST_F(PcFileListTest, KeepsHeadingsTheWindowGave) {
-    QTreeWidget widget;
-    widget.setHeaderLabels({"File", "Bytes"});
-    PcFileList list(&widget);
-    EXPECT_EQ(widget.headerItem()->text(0), "File");
-    EXPECT_EQ(widget.headerItem()->text(1), "Bytes");
-}
-
 }  // namespace
 }  // namespace quorvane::ui

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "adapter/virtual_adapter.h"
+#include "link/adapter_commands.h"
+#include "link/card_link.h"
+
+// The adapter pulled out at one port access after another, across whole card operations:
+// every command must come back with its failure result, never hang, never report a success
+// that did not happen.
+namespace quorvane::adapter {
+namespace {
+
+using Block = std::array<std::uint8_t, 512>;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::uint64_t PAGE_READ_POINTS = 10;
+constexpr std::uint64_t BLOCK_WRITE_POINTS = 40;
+#else
+constexpr std::uint64_t PAGE_READ_POINTS = 120;
+constexpr std::uint64_t BLOCK_WRITE_POINTS = 240;
+#endif
+
+std::vector<card::PageBytes> PatternPages() {
+    std::vector<card::PageBytes> pages(2);
+    for (std::size_t i = 0; i < card::PAGE_SIZE; ++i) {
+        pages[1][i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 9));
+    }
+    return pages;
+}
+
+Block BlockOf(const card::PageBytes& page, int block) {
+    Block bytes;
+    std::copy_n(page.begin() + block * 512, 512, bytes.begin());
+    return bytes;
+}
+
+// One run of an operation against an adapter that leaves at `unplugAt`. `started` tells
+// whether the adapter was already gone when a command began.
+struct Run {
+    VirtualAdapter adapter{PatternPages()};
+    link::CardLink link{adapter};
+    std::uint64_t unplugAt;
+
+    explicit Run(std::uint64_t at) : unplugAt(at) { adapter.faults().unplugAfterAccesses = at; }
+    bool goneBeforeCommand() const { return adapter.accessCount() >= unplugAt; }
+
+    // Whatever happened, the link comes back and the adapter reads as absent.
+    void expectAbsentAfterwards() {
+        link.resetLink();
+        link::AdapterStatus status;
+        link::queryStatus(link, status);
+        EXPECT_EQ(status.state, 0xFF) << "unplugged at " << unplugAt;
+    }
+};
+
+// The traffic of a page read: status twice, page change, then 256 blocks with the indicator.
+void ReadPage(Run& run) {
+    link::AdapterStatus status;
+    for (int i = 0; i < 2; ++i) {
+        const bool gone = run.goneBeforeCommand();
+        link::queryStatus(run.link, status);
+        if (gone) {
+            EXPECT_EQ(status.state, 0xFF) << "unplugged at " << run.unplugAt;
+        }
+    }
+    const bool gone = run.goneBeforeCommand();
+    const int selected = link::selectPage(run.link, 1);
+    if (gone) {
+        EXPECT_EQ(selected, 1) << "unplugged at " << run.unplugAt;
+    }
+    run.link.waitUntilReady();
+    link::setIndicator(run.link, 0);
+    Block destination;
+    for (int block = 0; block < card::BLOCK_COUNT; ++block) {
+        const bool goneBefore = run.goneBeforeCommand();
+        const bool read = link::readBlock(run.link, block, destination);
+        if (goneBefore) {
+            EXPECT_FALSE(read) << "block " << block << ", unplugged at " << run.unplugAt;
+        }
+        if (read) {
+            EXPECT_EQ(destination, BlockOf(run.adapter.page(1), block))
+                << "block " << block << ", unplugged at " << run.unplugAt;
+        }
+        link::setIndicator(run.link, block / 32 + 1);
+    }
+    link::setIndicator(run.link, 0);
+    link::endTransaction(run.link);
+}
+
+// The traffic of committing one block: reset, page check, write, read back.
+void WriteOneBlock(Run& run) {
+    Block data;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(0xC3 ^ (i * 29));
+    }
+    run.link.resetLink();
+    link::querySelectedPage(run.link);
+    link::setIndicator(run.link, 0);
+    run.link.waitUntilReady();
+    const bool goneBeforeWrite = run.goneBeforeCommand();
+    const int written = link::writeBlock(run.link, 17, data);
+    if (goneBeforeWrite) {
+        EXPECT_EQ(written, 0) << "unplugged at " << run.unplugAt;
+    }
+    if (written == 512) {
+        EXPECT_EQ(BlockOf(run.adapter.page(0), 17), data) << "unplugged at " << run.unplugAt;
+    }
+    const bool goneBeforeRead = run.goneBeforeCommand();
+    Block verify{};
+    const bool read = link::readBlock(run.link, 17, verify);
+    if (goneBeforeRead) {
+        EXPECT_FALSE(read) << "unplugged at " << run.unplugAt;
+    }
+    if (read) {
+        EXPECT_EQ(verify, BlockOf(run.adapter.page(0), 17)) << "unplugged at " << run.unplugAt;
+    }
+    link::setIndicator(run.link, 1);
+    link::setIndicator(run.link, 0);
+    link::endTransaction(run.link);
+}
+
+std::uint64_t AccessesOfACleanRun(const std::function<void(Run&)>& operation) {
+    Run clean(~std::uint64_t{0});
+    operation(clean);
+    return clean.adapter.accessCount();
+}
+
+void UnplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uint64_t points) {
+    const std::uint64_t total = AccessesOfACleanRun(operation);
+    // An odd stride, so the points fall at every phase of the handshake.
+    const std::uint64_t stride = (total / points) | 1;
+    for (std::uint64_t at = stride / 2; at < total; at += stride) {
+        Run run(at);
+        operation(run);
+        run.expectAbsentAfterwards();
+        if (::testing::Test::HasFailure()) {
+            return;
+        }
+    }
+}
+
+TEST(Unplugged, PageReadReturnsFailureFromEveryCommandAfterTheUnplug) {
+    UnplugAtEveryKthAccess(ReadPage, PAGE_READ_POINTS);
+}
+
+TEST(Unplugged, BlockWriteIsNeverReportedDoneUnlessTheAdapterHoldsIt) {
+    UnplugAtEveryKthAccess(WriteOneBlock, BLOCK_WRITE_POINTS);
+}
+
+}  // namespace
+}  // namespace quorvane::adapter
