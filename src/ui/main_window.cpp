@@ -315,7 +315,7 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
             label->setText(text);
         }
     };
-    show(m_statusLine, NameToText(texts.status));
+    show(m_statusLine, MessageToText(texts.status));
     show(m_fileInfo[0], InfoLineToText(texts.info1));
     show(m_fileInfo[1], InfoLineToText(texts.info2));
     show(m_fileInfo[2], InfoLineToText(texts.info3));
@@ -329,7 +329,7 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
 
 app::BoxAnswer MainWindow::messageBox(std::string_view text, std::string_view caption,
                                       app::BoxButtons buttons, app::BoxIcon icon) {
-    return m_dialogs->messageBox(this, NameToText(text), NameToText(caption), buttons, icon);
+    return m_dialogs->messageBox(this, MessageToText(text), MessageToText(caption), buttons, icon);
 }
 
 namespace {

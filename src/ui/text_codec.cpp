@@ -39,4 +39,10 @@ QString InfoLineToText(std::string_view bytes) {
     return NameToText(bytes);
 }
 
+QString MessageToText(std::string_view bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return decoder.hasError() ? NameToText(bytes) : text;
+}
+
 }  // namespace quorvane::ui

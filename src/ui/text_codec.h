@@ -17,4 +17,8 @@ std::string TextToName(const QString& text);
 // shown decoded; any other line is shown byte for character.
 QString InfoLineToText(std::string_view bytes);
 
+// Status texts and messages: the program's own words, with PC paths in the system's UTF-8.
+// Bytes that are not UTF-8 (a card name inside a text) show byte for character.
+QString MessageToText(std::string_view bytes);
+
 }  // namespace quorvane::ui

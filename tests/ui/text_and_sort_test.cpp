@@ -35,6 +35,12 @@ TEST(TextCodec, InformationLineThatIsNotShiftJisShowsByteForCharacter) {
     EXPECT_EQ(InfoLineToText("AB\x83"), QString::fromLatin1("AB\x83"));
 }
 
+TEST(TextCodec, MessagesShowPcPathsAsUtf8AndOtherBytesOneToOne) {
+    EXPECT_EQ(MessageToText("The file could not be written:\n/home/\xc3\xa9t\xc3\xa9"),
+              QString::fromUtf8("The file could not be written:\n/home/été"));
+    EXPECT_EQ(MessageToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
+}
+
 TEST(ColumnSorter, LeadingIntegerReadsLikeAtoi) {
     EXPECT_EQ(LeadingInteger("42"), 42);
     EXPECT_EQ(LeadingInteger("  -17 blocks"), -17);
