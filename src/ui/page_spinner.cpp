@@ -8,10 +8,9 @@ namespace quorvane::ui {
 
 PageSpinner::PageSpinner(QWidget* parent) : QAbstractSpinBox(parent) {
     setAlignment(Qt::AlignCenter);
-    setReadOnly(false);  // read-only would switch the arrows off; the field itself is locked
+    // Only the field is read-only: a read-only spin box would switch its arrows off too.
     lineEdit()->setReadOnly(true);
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    setAccelerated(false);
 }
 
 void PageSpinner::setNumberText(const QString& text) {

@@ -66,7 +66,6 @@ bool ProgressDialog::Create(QWidget* ownerWindow) {
     // No parent: a child window would be disabled along with its owner.
     auto* window =
         new ProgressWindow(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setModal(false);
     window->setFixedSize(kDialogWidth, kDialogHeight);
     window->setWindowTitle(CaptionText(captionId));

@@ -1,5 +1,7 @@
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "card/dir_entry.h"
 #include "card/listing.h"
@@ -156,8 +158,25 @@ TEST_F(WindowCommands, CommitButtonAsksBeforeWriting) {
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.boxes.first().endsWith("| Last Chance Warning!"));
     EXPECT_EQ(text("statusLine"), "Action cancelled...");
+
+    // The commit lets events through at every step: look at the window while it runs.
+    int stepsSeen = 0;
+    bool alwaysDisabledUnderProgress = true;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (QDialog* progress = window->progressDialog().window()) {
+            ++stepsSeen;
+            alwaysDisabledUnderProgress &= !window->isEnabled() && progress->isVisible() &&
+                                           progress->windowTitle() == "Please Wait";
+        }
+    });
+    watcher.start(0);
     click("Commit to Memory pack");
+    watcher.stop();
+    EXPECT_GT(stepsSeen, 0);
+    EXPECT_TRUE(alwaysDisabledUnderProgress);
     EXPECT_EQ(text("statusLine"), "Memory card written successfully....");
+    EXPECT_EQ(window->progressDialog().window(), nullptr);
     EXPECT_TRUE(window->isEnabled());
 }
 
