@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kNameColumnWidth = 118;
 constexpr int kSizeColumnWidth = 100;
+constexpr int kPcSizeColumnWidth = 72;
 constexpr int kFirstPage = 1;
 
 struct PortChoice {
@@ -209,6 +210,11 @@ void MainWindow::setUpPcPane(const DriveTree::DriveLister& drives) {
     }
     if (m_pcFileListWidget != nullptr) {
         m_pcFileList = std::make_unique<PcFileList>(m_pcFileListWidget);
+        // The pane is narrow: names take what the sizes leave, so both stay in view.
+        QHeaderView* header = m_pcFileListWidget->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        m_pcFileListWidget->setColumnWidth(1, kPcSizeColumnWidth);
         ColumnSorter::Attach(m_pcFileListWidget);
     }
 }
