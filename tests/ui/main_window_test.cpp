@@ -216,6 +216,18 @@ TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothi
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
 }
 
+TEST_F(SinglePaneWindow, RowOfANameWithHighBytesSelectsThatFile) {
+    AddFileToCardPage(pages[0], "CAF\xC9_\xFF", 1);
+    AddFileToCardPage(pages[0], "CAFE", 2);
+    open(Layout::SinglePane);
+    readPage();
+    const int row = column(0).indexOf(QString::fromLatin1("CAF\xC9_\xFF"));
+    ASSERT_NE(row, -1);
+    clickRow(row);
+    EXPECT_EQ(organizer->SelectedName, "CAF\xC9_\xFF");
+    EXPECT_EQ(organizer->SelectedEntry, card::DIR_SLOT_COUNT - 1);
+}
+
 }  // namespace
 }  // namespace quorvane::ui::testing
 
