@@ -1,10 +1,69 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+#include <optional>
+
+#include "ui/organizer_app.h"
+
+namespace {
+
+void SetApplicationNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.21"));
+}
+
+// Reads the options; --help and --version print and end the program here. Nothing when the
+// command line cannot be used (the reason is on stderr).
+std::optional<quorvane::ui::AppOptions> ParseCommandLine(const QCoreApplication& application) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Organises Dreamcast memory cards held in a parallel-port card adapter."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption virtualCard(
+        QStringLiteral("virtual-card"),
+        QStringLiteral("Use the virtual adapter with its pages in <dir> instead of the port."),
+        QStringLiteral("dir"));
+    const QCommandLineOption layout(QStringLiteral("layout"),
+                                    QStringLiteral("Window layout: single or two-pane."),
+                                    QStringLiteral("layout"));
+    parser.addOption(virtualCard);
+    parser.addOption(layout);
+    parser.process(application);
+
+    quorvane::ui::AppOptions options;
+    if (parser.isSet(layout)) {
+        options.layout = quorvane::ui::ParseLayout(parser.value(layout));
+        if (!options.layout.has_value()) {
+            std::fprintf(stderr, "quorvane: unknown layout '%s' (use single or two-pane)\n",
+                         parser.value(layout).toLocal8Bit().constData());
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(virtualCard)) {
+        options.virtualCard = QFile::encodeName(parser.value(virtualCard)).toStdString();
+    }
+    return options;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    std::optional<quorvane::ui::AppOptions> options;
+    {
+        // The command line is read before any window system is needed, so --help,
+        // --version and mistakes work without a display.
+        const QCoreApplication parsing(argc, argv);
+        SetApplicationNames();
+        options = ParseCommandLine(parsing);
+    }
+    if (!options.has_value()) {
+        return 2;
+    }
     QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorvane"));
-    window.show();
-    return QApplication::exec();
+    SetApplicationNames();
+    quorvane::ui::OrganizerApp app(std::move(*options));
+    return app.run();
 }

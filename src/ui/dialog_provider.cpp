@@ -1,0 +1,68 @@
+#include "ui/dialog_provider.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace quorvane::ui {
+
+namespace {
+
+QMessageBox::Icon QtIcon(app::BoxIcon icon) {
+    switch (icon) {
+        case app::BoxIcon::Error:
+            return QMessageBox::Critical;
+        case app::BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case app::BoxIcon::Question:
+            return QMessageBox::Question;
+        case app::BoxIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::optional<QString> RunFileDialog(QFileDialog& dialog, const QStringList& filters) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.setNameFilters(filters);
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QString& text,
+                                            const QString& caption, app::BoxButtons buttons,
+                                            app::BoxIcon icon) {
+    QMessageBox box(QtIcon(icon), caption, text, QMessageBox::NoButton, parent);
+    if (buttons == app::BoxButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? app::BoxAnswer::Yes : app::BoxAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return app::BoxAnswer::Ok;
+}
+
+std::optional<QString> QtDialogProvider::openFile(QWidget* parent, const QStringList& filters) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return RunFileDialog(dialog, filters);
+}
+
+std::optional<QString> QtDialogProvider::saveFile(QWidget* parent, const QStringList& filters,
+                                                  const QString& defaultSuffix) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return RunFileDialog(dialog, filters);
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "app/screen.h"
+
+class QWidget;
+
+namespace quorvane::ui {
+
+// The message boxes and file dialogs of the main window. The window asks through this
+// interface, so tests can answer with a script while they drive the real buttons and menus.
+class DialogProvider {
+public:
+    virtual ~DialogProvider() = default;
+    virtual app::BoxAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                                      app::BoxButtons buttons, app::BoxIcon icon) = 0;
+    // `filters` are Qt name filters ("Description (*.a *.b)"). Nothing = cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters) = 0;
+    // Asks before replacing an existing file; appends `defaultSuffix` to a name without one.
+    virtual std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
+                                            const QString& defaultSuffix) = 0;
+};
+
+// Real QMessageBox and QFileDialog windows, opened in the current directory.
+class QtDialogProvider final : public DialogProvider {
+public:
+    app::BoxAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                              app::BoxButtons buttons, app::BoxIcon icon) override;
+    std::optional<QString> openFile(QWidget* parent, const QStringList& filters) override;
+    std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
+                                    const QString& defaultSuffix) override;
+};
+
+}  // namespace quorvane::ui

@@ -1,0 +1,459 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTreeWidget>
+
+#include "app/organizer.h"
+#include "ui/about_dialog.h"
+#include "ui/column_sorter.h"
+#include "ui/dialog_provider.h"
+#include "ui/page_spinner.h"
+#include "ui/pc_file_list.h"
+#include "ui/text_codec.h"
+#include "ui_single_pane.h"
+#include "ui_two_pane.h"
+
+// Resources of a static library must be registered by hand, and outside any namespace.
+static void InitQuorvaneResources() {
+    Q_INIT_RESOURCE(quorvane);
+}
+
+namespace quorvane::ui {
+
+namespace {
+
+constexpr int kNameColumnWidth = 118;
+constexpr int kSizeColumnWidth = 100;
+constexpr int kPcSizeColumnWidth = 72;
+constexpr int kFirstPage = 1;
+
+struct PortChoice {
+    const char* objectName;
+    std::uint16_t address;
+};
+// Left to right as the single-pane form shows them.
+constexpr std::array<PortChoice, 6> kPortChoices{{{"port268", 0x268},
+                                                  {"port26C", 0x26C},
+                                                  {"port278", 0x278},
+                                                  {"port27C", 0x27C},
+                                                  {"port378", 0x378},
+                                                  {"port3BC", 0x3BC}}};
+
+QString ToQString(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+std::filesystem::path ToPath(const QString& text) {
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+QWidget* LoadForm(Layout layout, QWidget* parent) {
+    auto* form = new QWidget(parent);
+    if (layout == Layout::TwoPane) {
+        Ui::TwoPaneLayout().setupUi(form);
+    } else {
+        Ui::SinglePaneLayout().setupUi(form);
+    }
+    return form;
+}
+
+}  // namespace
+
+QString QtNameFilter(const app::FileFilter& filter) {
+    QString description = QString::fromLatin1(filter.description);
+    // A description that already names its patterns keeps its words, not a second list.
+    const qsizetype open = description.lastIndexOf(u'(');
+    if (open > 0 && description.trimmed().endsWith(u')')) {
+        description = description.left(open).trimmed();
+    }
+    QString patterns = QString::fromLatin1(filter.patterns);
+    patterns.replace(u';', u' ');
+    return description + QStringLiteral(" (") + patterns + u')';
+}
+
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      m_layout(options.layout),
+      m_ownDialogs(options.dialogs == nullptr ? std::make_unique<QtDialogProvider>() : nullptr),
+      m_dialogs(options.dialogs != nullptr ? options.dialogs : m_ownDialogs.get()),
+      m_progress(this) {
+    InitQuorvaneResources();
+    QWidget* form = LoadForm(m_layout, this);
+    setCentralWidget(form);
+    setWindowTitle(form->windowTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png")));
+    findControls(form);
+    setUpCardList();
+    setUpAccessibility();
+    buildMenu();
+    setUpPcPane(options.drives);
+    fitAndCentre(form->size());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::findControls(QWidget* form) {
+    m_cardList = form->findChild<QTreeWidget*>(QStringLiteral("cardList"));
+    m_pageNumber = form->findChild<PageSpinner*>(QStringLiteral("pageNumber"));
+    m_pageCaption = form->findChild<QLabel*>(QStringLiteral("pageCaption"));
+    m_selectRefresh = form->findChild<QPushButton*>(QStringLiteral("selectRefreshButton"));
+    m_progressBar = form->findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    m_statusLine = form->findChild<QLabel*>(QStringLiteral("statusLine"));
+    for (std::size_t i = 0; i < m_fileInfo.size(); ++i) {
+        m_fileInfo[i] = form->findChild<QLabel*>(QStringLiteral("fileInfo%1").arg(i + 1));
+    }
+    m_blocksUsed = form->findChild<QLabel*>(QStringLiteral("blocksUsedValue"));
+    m_blocksFree = form->findChild<QLabel*>(QStringLiteral("blocksFreeValue"));
+    m_addFile = form->findChild<QPushButton*>(QStringLiteral("addFileButton"));
+    m_saveFile = form->findChild<QPushButton*>(QStringLiteral("saveFileButton"));
+    m_deleteFile = form->findChild<QPushButton*>(QStringLiteral("deleteFileButton"));
+    m_deleteAll = form->findChild<QPushButton*>(QStringLiteral("deleteAllButton"));
+    m_copyToPc = form->findChild<QPushButton*>(QStringLiteral("copyToPcButton"));
+    m_commit = form->findChild<QPushButton*>(QStringLiteral("commitButton"));
+    m_driveTreeWidget = form->findChild<QTreeWidget*>(QStringLiteral("driveTree"));
+    m_pcFileListWidget = form->findChild<QTreeWidget*>(QStringLiteral("pcFileList"));
+    for (const PortChoice& choice : kPortChoices) {
+        if (auto* button = form->findChild<QRadioButton*>(QString::fromLatin1(choice.objectName))) {
+            m_portButtons.push_back({button, choice.address});
+        }
+    }
+    // A focused button takes Enter, as in a dialog; Enter anywhere else ends the window.
+    for (QPushButton* button : form->findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
+}
+
+void MainWindow::setUpCardList() {
+    if (m_cardList == nullptr) {
+        return;
+    }
+    m_cardList->setColumnCount(2);
+    m_cardList->setHeaderLabels({QStringLiteral("FileName"), QStringLiteral("Size(in Blocks)")});
+    m_cardList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    m_cardList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_cardList->header()->setStretchLastSection(false);
+    m_cardList->setColumnWidth(0, kNameColumnWidth);
+    m_cardList->setColumnWidth(1, kSizeColumnWidth);
+    m_cardList->setRootIsDecorated(false);
+    m_cardList->setItemsExpandable(false);
+    m_cardList->setUniformRowHeights(true);
+    m_cardList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_cardList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ColumnSorter::Attach(m_cardList);
+}
+
+void MainWindow::setUpAccessibility() {
+    auto name = [](QWidget* widget, const char* text) {
+        if (widget != nullptr) {
+            widget->setAccessibleName(QString::fromLatin1(text));
+        }
+    };
+    // Labels keep their text as their accessible name; the description says what they are.
+    auto describe = [](QWidget* widget, const char* text) {
+        if (widget != nullptr) {
+            widget->setAccessibleDescription(QString::fromLatin1(text));
+        }
+    };
+    name(m_pageNumber, "Page number");
+    name(m_cardList, "Card files");
+    name(m_progressBar, "Progress");
+    name(m_driveTreeWidget, "PC drives and directories");
+    name(m_pcFileListWidget, "PC files");
+    describe(m_statusLine, "Status line");
+    describe(m_pageCaption, "Page caption");
+    describe(m_blocksUsed, "Blocks Used value");
+    describe(m_blocksFree, "Blocks Free value");
+    describe(m_fileInfo[0], "File Info 1");
+    describe(m_fileInfo[1], "File Info 2");
+    describe(m_fileInfo[2], "File Info 3");
+}
+
+void MainWindow::buildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    m_addFileAction = file->addAction(QStringLiteral("Add File"));
+    m_saveFileAction = file->addAction(QStringLiteral("Save File"));
+    file->addSeparator();
+    m_importAction = file->addAction(QStringLiteral("Import .DCM file"));
+    m_exportAction = file->addAction(QStringLiteral("Export to .DCM file"));
+    file->addSeparator();
+    m_deleteFileAction = file->addAction(QStringLiteral("Delete File"));
+    m_deleteAllAction = file->addAction(QStringLiteral("Delete All"));
+    file->addSeparator();
+    m_exitAction = file->addAction(QStringLiteral("E&xit"));
+    for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
+                            m_deleteFileAction, m_deleteAllAction}) {
+        action->setEnabled(false);
+    }
+    connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_aboutAction = help->addAction(QStringLiteral("About"));
+    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::setUpPcPane(const DriveTree::DriveLister& drives) {
+    if (m_driveTreeWidget != nullptr) {
+        m_driveTree = new DriveTree(m_driveTreeWidget, drives, this);
+    }
+    if (m_pcFileListWidget != nullptr) {
+        m_pcFileList = std::make_unique<PcFileList>(m_pcFileListWidget);
+        // The pane is narrow: names take what the sizes leave, so both stay in view.
+        QHeaderView* header = m_pcFileListWidget->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        m_pcFileListWidget->setColumnWidth(1, kPcSizeColumnWidth);
+        ColumnSorter::Attach(m_pcFileListWidget);
+    }
+}
+
+void MainWindow::fitAndCentre(QSize formSize) {
+    const int menuHeight = menuBar()->sizeHint().height();
+    QSize size(formSize.width(), formSize.height() + menuHeight);
+    size = size.expandedTo(minimumSizeHint());
+    setFixedSize(size);
+    if (QScreen* display = screen()) {
+        move(display->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+}
+
+void MainWindow::attach(app::Organizer& organizer) {
+    m_organizer = &organizer;
+    connectCommands();
+    organizer.openWindow();
+    if (m_driveTree != nullptr) {
+        m_driveTree->RefreshDrives();
+    }
+}
+
+void MainWindow::connectCommands() {
+    app::Organizer& organizer = *m_organizer;
+    auto onClick = [this](QPushButton* button, auto handler) {
+        if (button != nullptr) {
+            connect(button, &QPushButton::clicked, this, handler);
+        }
+    };
+    onClick(m_selectRefresh, [&organizer] { organizer.selectAndRefresh(); });
+    onClick(m_addFile, [&organizer] { organizer.AddFile(); });
+    onClick(m_saveFile, [&organizer] { organizer.SaveFile(); });
+    onClick(m_deleteFile, [&organizer] { organizer.deleteFileCommand(); });
+    onClick(m_deleteAll, [&organizer] { organizer.deleteAllCommand(); });
+    onClick(m_copyToPc, [&organizer] { organizer.CopyFileToPc(); });
+    onClick(m_commit, [&organizer] { organizer.commitPage(true); });
+
+    connect(m_addFileAction, &QAction::triggered, this, [&organizer] { organizer.AddFile(); });
+    connect(m_saveFileAction, &QAction::triggered, this, [&organizer] { organizer.SaveFile(); });
+    connect(m_importAction, &QAction::triggered, this,
+            [&organizer] { organizer.ImportPageFile(); });
+    connect(m_exportAction, &QAction::triggered, this,
+            [&organizer] { organizer.ExportPageFile(); });
+    connect(m_deleteFileAction, &QAction::triggered, this,
+            [&organizer] { organizer.deleteFileCommand(); });
+    connect(m_deleteAllAction, &QAction::triggered, this,
+            [&organizer] { organizer.deleteAllCommand(); });
+
+    if (m_pageNumber != nullptr) {
+        connect(m_pageNumber, &PageSpinner::stepRequested, this,
+                [&organizer](int delta) { organizer.stepPage(delta); });
+    }
+    for (const PortButton& port : m_portButtons) {
+        const std::uint16_t address = port.address;
+        connect(port.button, &QRadioButton::toggled, this, [&organizer, address](bool checked) {
+            if (checked) {
+                organizer.selectPort(address);
+            }
+        });
+    }
+    if (m_cardList != nullptr) {
+        // Only a row that becomes selected counts; a row losing its selection changes nothing.
+        connect(m_cardList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [&organizer](const QItemSelection& selected, const QItemSelection&) {
+                    for (const QModelIndex& index : selected.indexes()) {
+                        if (index.column() == 0) {
+                            organizer.SelectFile(TextToName(index.data().toString()));
+                        }
+                    }
+                });
+    }
+    if (m_driveTree != nullptr) {
+        connect(m_driveTree, &DriveTree::directorySelected, this,
+                [&organizer](const QString& path) { organizer.pcDirectorySelected(ToPath(path)); });
+        connect(m_driveTree, &DriveTree::statusText, this,
+                [&organizer](const QString& text) { organizer.SetStatus(TextToName(text)); });
+    }
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // The window ends at Esc, and at Enter that no control took, without a question.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            close();
+            return;
+        default:
+            QMainWindow::keyPressEvent(event);
+    }
+}
+
+// --- app::Screen ---
+
+void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
+    auto show = [](QLabel* label, const QString& text) {
+        if (label != nullptr) {
+            label->setText(text);
+        }
+    };
+    show(m_statusLine, MessageToText(texts.status));
+    show(m_fileInfo[0], InfoLineToText(texts.info1));
+    show(m_fileInfo[1], InfoLineToText(texts.info2));
+    show(m_fileInfo[2], InfoLineToText(texts.info3));
+    show(m_blocksUsed, NameToText(texts.blocksUsed));
+    show(m_blocksFree, NameToText(texts.blocksFree));
+    // A page read takes no events while it runs: paint its progress now.
+    if (m_statusLine != nullptr) {
+        m_statusLine->repaint();
+    }
+}
+
+app::BoxAnswer MainWindow::messageBox(std::string_view text, std::string_view caption,
+                                      app::BoxButtons buttons, app::BoxIcon icon) {
+    return m_dialogs->messageBox(this, MessageToText(text), MessageToText(caption), buttons, icon);
+}
+
+namespace {
+
+QStringList QtNameFilters(std::span<const app::FileFilter> filters) {
+    QStringList names;
+    for (const app::FileFilter& filter : filters) {
+        names.append(QtNameFilter(filter));
+    }
+    return names;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> MainWindow::acceptChosenFile(
+    const std::optional<QString>& chosen) {
+    if (!chosen.has_value() || chosen->isEmpty()) {
+        return std::nullopt;
+    }
+    const QFileInfo file(*chosen);
+    QDir::setCurrent(file.absolutePath());
+    return ToPath(file.absoluteFilePath());
+}
+
+std::optional<std::filesystem::path> MainWindow::openFileDialog(
+    std::span<const app::FileFilter> filters) {
+    return acceptChosenFile(m_dialogs->openFile(this, QtNameFilters(filters)));
+}
+
+std::optional<std::filesystem::path> MainWindow::saveFileDialog(
+    std::span<const app::FileFilter> filters, std::string_view defaultSuffix) {
+    return acceptChosenFile(
+        m_dialogs->saveFile(this, QtNameFilters(filters), NameToText(defaultSuffix)));
+}
+
+void MainWindow::setProgressRange(int lower, int upper) {
+    if (m_progressBar != nullptr) {
+        m_progressBar->setRange(lower, upper);
+    }
+}
+
+void MainWindow::setProgressPos(int position) {
+    if (m_progressBar != nullptr) {
+        m_progressBar->setValue(position);
+        m_progressBar->repaint();
+    }
+}
+
+bool MainWindow::progressCreate() {
+    return m_progress.Create();
+}
+void MainWindow::progressSetRange(int lower, int upper) {
+    m_progress.SetRange(lower, upper);
+}
+void MainWindow::progressSetStep(int step) {
+    m_progress.SetStep(step);
+}
+void MainWindow::progressStepIt() {
+    m_progress.StepIt();
+}
+void MainWindow::progressSetPos(int position) {
+    m_progress.SetPos(position);
+}
+void MainWindow::progressDestroy() {
+    m_progress.Destroy();
+}
+
+void MainWindow::clearCardList() {
+    if (m_cardList != nullptr) {
+        m_cardList->clear();
+    }
+}
+
+void MainWindow::appendCardRow(std::string_view name, unsigned sizeInBlocks) {
+    if (m_cardList == nullptr) {
+        return;
+    }
+    auto* row = new QTreeWidgetItem({NameToText(name), QString::number(sizeInBlocks)});
+    row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_cardList->addTopLevelItem(row);
+}
+
+void MainWindow::showPageNumber(int pageNumber) {
+    if (m_pageNumber != nullptr) {
+        m_pageNumber->setNumberText(QString::number(pageNumber));
+    }
+}
+
+void MainWindow::showPageCaption(std::string_view caption) {
+    if (m_pageCaption != nullptr) {
+        m_pageCaption->setText(NameToText(caption));
+    }
+}
+
+void MainWindow::enableEditCommands() {
+    for (QPushButton* button : {m_addFile, m_saveFile, m_deleteFile, m_deleteAll}) {
+        if (button != nullptr) {
+            button->setEnabled(true);
+        }
+    }
+    for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
+                            m_deleteFileAction, m_deleteAllAction}) {
+        action->setEnabled(true);
+    }
+}
+
+void MainWindow::repaintNow() {
+    repaint();
+}
+
+bool MainWindow::selectPcPath(const std::filesystem::path& path) {
+    return m_driveTree != nullptr && m_driveTree->SelectPath(ToQString(path));
+}
+
+void MainWindow::listPcFiles(const std::filesystem::path& directory) {
+    if (m_pcFileList != nullptr) {
+        m_pcFileList->ListPcFiles(ToQString(directory));
+    }
+}
+
+}  // namespace quorvane::ui

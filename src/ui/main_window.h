@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "app/screen.h"
+#include "ui/drive_tree.h"
+#include "ui/progress_dialog.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+namespace quorvane::app {
+class Organizer;
+}
+
+namespace quorvane::ui {
+
+class DialogProvider;
+class PageSpinner;
+class PcFileList;
+
+enum class Layout { SinglePane, TwoPane };
+
+struct MainWindowOptions {
+    Layout layout = Layout::SinglePane;
+    // Where message boxes and file dialogs come from; null = real Qt dialogs.
+    DialogProvider* dialogs = nullptr;
+    // The top-level folders of the PC pane (two-pane layout only).
+    DriveTree::DriveLister drives = DriveTree::DefaultDrives;
+};
+
+// The organiser's one window, in either layout. Both layouts are Designer forms with the same
+// object names; a control that the chosen form lacks is simply absent and skipped.
+class MainWindow : public QMainWindow, public app::Screen {
+    Q_OBJECT
+public:
+    explicit MainWindow(MainWindowOptions options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Wires the commands to `organizer` and runs the window's opening steps.
+    void attach(app::Organizer& organizer);
+
+    Layout layout() const { return m_layout; }
+    ProgressDialog& progressDialog() { return m_progress; }
+    DriveTree* driveTree() const { return m_driveTree; }
+    PcFileList* pcFileList() const { return m_pcFileList.get(); }
+
+    // app::Screen
+    void showBoundTexts(const app::BoundTexts& texts) override;
+    app::BoxAnswer messageBox(std::string_view text, std::string_view caption,
+                              app::BoxButtons buttons, app::BoxIcon icon) override;
+    std::optional<std::filesystem::path> openFileDialog(
+        std::span<const app::FileFilter> filters) override;
+    std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,
+                                                        std::string_view defaultSuffix) override;
+    void setProgressRange(int lower, int upper) override;
+    void setProgressPos(int position) override;
+    bool progressCreate() override;
+    void progressSetRange(int lower, int upper) override;
+    void progressSetStep(int step) override;
+    void progressStepIt() override;
+    void progressSetPos(int position) override;
+    void progressDestroy() override;
+    void clearCardList() override;
+    void appendCardRow(std::string_view name, unsigned sizeInBlocks) override;
+    void showPageNumber(int pageNumber) override;
+    void showPageCaption(std::string_view caption) override;
+    void enableEditCommands() override;
+    void repaintNow() override;
+    bool selectPcPath(const std::filesystem::path& path) override;
+    void listPcFiles(const std::filesystem::path& directory) override;
+
+public slots:
+    void showAbout();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct PortButton {
+        QRadioButton* button;
+        std::uint16_t address;
+    };
+
+    void findControls(QWidget* form);
+    void setUpCardList();
+    void setUpAccessibility();
+    void buildMenu();
+    void setUpPcPane(const DriveTree::DriveLister& drives);
+    void connectCommands();
+    void fitAndCentre(QSize formSize);
+    std::optional<std::filesystem::path> acceptChosenFile(const std::optional<QString>& chosen);
+
+    Layout m_layout;
+    std::unique_ptr<DialogProvider> m_ownDialogs;
+    DialogProvider* m_dialogs;
+    ProgressDialog m_progress;
+    DriveTree* m_driveTree = nullptr;
+    std::unique_ptr<PcFileList> m_pcFileList;
+    app::Organizer* m_organizer = nullptr;
+
+    // Controls of the form; null where the layout has none.
+    QTreeWidget* m_cardList = nullptr;
+    PageSpinner* m_pageNumber = nullptr;
+    QLabel* m_pageCaption = nullptr;
+    QPushButton* m_selectRefresh = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QLabel* m_statusLine = nullptr;
+    std::array<QLabel*, 3> m_fileInfo{};
+    QLabel* m_blocksUsed = nullptr;
+    QLabel* m_blocksFree = nullptr;
+    QPushButton* m_addFile = nullptr;
+    QPushButton* m_saveFile = nullptr;
+    QPushButton* m_deleteFile = nullptr;
+    QPushButton* m_deleteAll = nullptr;
+    QPushButton* m_copyToPc = nullptr;
+    QPushButton* m_commit = nullptr;
+    QTreeWidget* m_driveTreeWidget = nullptr;
+    QTreeWidget* m_pcFileListWidget = nullptr;
+    std::vector<PortButton> m_portButtons;
+
+    QAction* m_addFileAction = nullptr;
+    QAction* m_saveFileAction = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_exportAction = nullptr;
+    QAction* m_deleteFileAction = nullptr;
+    QAction* m_deleteAllAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+};
+
+// "Description (*.a *.b)" for a filter whose patterns are separated by ';'.
+QString QtNameFilter(const app::FileFilter& filter);
+
+}  // namespace quorvane::ui

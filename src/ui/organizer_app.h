@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "ui/main_window.h"
+
+namespace quorvane::link {
+class CardLink;
+class PortIo;
+}  // namespace quorvane::link
+namespace quorvane::app {
+class Organizer;
+}
+
+namespace quorvane::ui {
+
+struct AppOptions {
+    // Run on the virtual adapter with its pages in this folder instead of the real port.
+    std::optional<std::filesystem::path> virtualCard;
+    // The layout asked for on the command line; otherwise the locale decides.
+    std::optional<Layout> layout;
+};
+
+// "single" or "two-pane"; nothing for any other text.
+std::optional<Layout> ParseLayout(const QString& text);
+// en_GB gets the two-pane layout, every other locale the single pane, unless one is asked for.
+Layout ChooseLayout(std::optional<Layout> requested, const QString& localeName);
+
+// The application object: builds the port, the link, the organiser and the window for the
+// whole run, and runs the window.
+class OrganizerApp {
+public:
+    explicit OrganizerApp(AppOptions options);
+    ~OrganizerApp();
+    OrganizerApp(const OrganizerApp&) = delete;
+    OrganizerApp& operator=(const OrganizerApp&) = delete;
+
+    // Returns the program's exit code.
+    int run();
+
+private:
+    bool openPort(QString& error);
+
+    AppOptions m_options;
+    std::unique_ptr<link::PortIo> m_port;
+    std::unique_ptr<link::CardLink> m_link;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<app::Organizer> m_organizer;
+};
+
+}  // namespace quorvane::ui

@@ -1,0 +1,192 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "adapter/virtual_adapter.h"
+#include "app/organizer.h"
+#include "app_fixture.h"
+#include "link/card_link.h"
+#include "ui/dialog_provider.h"
+#include "ui/main_window.h"
+#include "ui/page_spinner.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace quorvane::ui::testing {
+
+// Answers the window's boxes and file dialogs from a script, and records what was asked.
+// An unscripted question is answered Yes; an unscripted file dialog is cancelled.
+class ScriptedDialogs final : public DialogProvider {
+public:
+    QStringList boxes;  // "text | caption"
+    std::deque<app::BoxAnswer> answers;
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    QStringList lastFilters;
+    QString lastSuffix;
+
+    app::BoxAnswer messageBox(QWidget*, const QString& text, const QString& caption,
+                              app::BoxButtons buttons, app::BoxIcon) override {
+        boxes.append(text + " | " + caption);
+        if (buttons == app::BoxButtons::Ok) {
+            return app::BoxAnswer::Ok;
+        }
+        return next(answers, app::BoxAnswer::Yes);
+    }
+    std::optional<QString> openFile(QWidget*, const QStringList& filters) override {
+        lastFilters = filters;
+        return nextPath(openAnswers);
+    }
+    std::optional<QString> saveFile(QWidget*, const QStringList& filters,
+                                    const QString& suffix) override {
+        lastFilters = filters;
+        lastSuffix = suffix;
+        return nextPath(saveAnswers);
+    }
+
+private:
+    template <typename T>
+    static T next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) {
+            return otherwise;
+        }
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+    static std::optional<QString> nextPath(std::deque<QString>& queue) {
+        if (queue.empty()) {
+            return std::nullopt;
+        }
+        return next(queue, QString());
+    }
+};
+
+// A shown main window on a virtual adapter with in-memory pages (card byte order), its
+// dialogs answered by `dialogs`. Adjust `pages` before open().
+class WindowFixture : public ::testing::Test {
+protected:
+    std::vector<card::PageBytes> pages =
+        std::vector<card::PageBytes>(4, app::testing::FormattedCardPage());
+    ScriptedDialogs dialogs;
+    QTemporaryDir folder;  // the PC side: files to add, saves, the two-pane "drive"
+    std::unique_ptr<adapter::VirtualAdapter> adapter;
+    std::unique_ptr<link::CardLink> link;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<app::Organizer> organizer;
+    QString startDirectory = QDir::currentPath();
+
+    void TearDown() override {
+        organizer.reset();
+        window.reset();
+        QDir::setCurrent(startDirectory);
+    }
+
+    void open(Layout layout) {
+        adapter = std::make_unique<adapter::VirtualAdapter>(pages);
+        link = std::make_unique<link::CardLink>(*adapter);
+        MainWindowOptions options;
+        options.layout = layout;
+        options.dialogs = &dialogs;
+        const QString drive = folder.path();
+        options.drives = [drive] { return QStringList{drive}; };
+        window = std::make_unique<MainWindow>(options);
+        organizer = std::make_unique<app::Organizer>(*window, *link, app::testing::FixedTime);
+        window->attach(*organizer);
+        window->show();
+    }
+
+    template <typename T = QWidget>
+    T* named(const char* objectName) {
+        return window->findChild<T*>(QString::fromLatin1(objectName));
+    }
+    QPushButton* button(const QString& text) {
+        for (QPushButton* b : window->findChildren<QPushButton*>()) {
+            if (b->text() == text) {
+                return b;
+            }
+        }
+        return nullptr;
+    }
+    QAction* menuEntry(const QString& text) {
+        for (QAction* menu : window->menuBar()->actions()) {
+            for (QAction* entry : menu->menu()->actions()) {
+                if (entry->text() == text) {
+                    return entry;
+                }
+            }
+        }
+        return nullptr;
+    }
+    QGroupBox* frame(const QString& title) {
+        for (QGroupBox* box : window->findChildren<QGroupBox*>()) {
+            if (box->title() == title) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
+    QTreeWidget* cardList() { return named<QTreeWidget>("cardList"); }
+    QString text(const char* labelName) { return named<QLabel>(labelName)->text(); }
+    QStringList column(int index) {
+        QStringList texts;
+        for (int i = 0; i < cardList()->topLevelItemCount(); ++i) {
+            texts.append(cardList()->topLevelItem(i)->text(index));
+        }
+        return texts;
+    }
+    void click(const QString& buttonText) {
+        QPushButton* b = button(buttonText);
+        ASSERT_NE(b, nullptr) << buttonText.toStdString();
+        ASSERT_TRUE(b->isEnabled()) << buttonText.toStdString();
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void choose(const QString& entryText) {
+        QAction* entry = menuEntry(entryText);
+        ASSERT_NE(entry, nullptr) << entryText.toStdString();
+        ASSERT_TRUE(entry->isEnabled()) << entryText.toStdString();
+        entry->trigger();
+    }
+    void readPage() {
+        click("Select/Refresh");
+        ASSERT_TRUE(organizer->pageLoaded);
+    }
+    void clickRow(int row) {
+        QTreeWidget* list = cardList();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void clickHeader(int section) {
+        QHeaderView* header = cardList()->header();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+    }
+    // The adapter's page `index` as the file system sees it.
+    card::PageBytes cardPage(int index) {
+        card::PageBytes pageImage{};
+        card::CardToPage(adapter->page(index), pageImage);
+        return pageImage;
+    }
+    QString inFolder(const QString& name) { return folder.path() + "/" + name; }
+};
+
+}  // namespace quorvane::ui::testing
