@@ -1,14 +1,16 @@
 #include "card/byte_order.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <memory>
 
-#include "card/dir_entry.h"
+#include "card_page.h"
 
-namespace quorvane::card {
+namespace quorvane::card::testing {
 namespace {
+
+template <std::size_t N>
+bool BytesAt(const PageBytes& page, std::size_t offset, const std::array<std::uint8_t, N>& bytes) {
+    return std::equal(bytes.begin(), bytes.end(), page.begin() + static_cast<long>(offset));
+}
 
 TEST(ByteOrder, CardToPageReversesEveryFourByteGroup) {
     auto card = std::make_unique<PageBytes>();
@@ -20,8 +22,8 @@ TEST(ByteOrder, CardToPageReversesEveryFourByteGroup) {
     CardToPage(*card, *page);
 
     const std::array<std::uint8_t, 8> pageBytes = {0x04, 0x03, 0x02, 0x01, 'D', 'C', 'B', 'A'};
-    EXPECT_TRUE(std::equal(pageBytes.begin(), pageBytes.end(), page->begin()));
-    EXPECT_TRUE(std::equal(pageBytes.begin(), pageBytes.end(), page->end() - 8));
+    EXPECT_TRUE(BytesAt(*page, 0, pageBytes));
+    EXPECT_TRUE(BytesAt(*page, PAGE_SIZE - 8, pageBytes));
 }
 
 TEST(ByteOrder, FatEntriesStandLittleEndianInPageAndSwappedInCard) {
@@ -29,56 +31,70 @@ TEST(ByteOrder, FatEntriesStandLittleEndianInPageAndSwappedInCard) {
     auto card = std::make_unique<PageBytes>();
     SetFatEntry(*page, 0, FAT_END);
     SetFatEntry(*page, 1, FAT_FREE);
-
-    const std::array<std::uint8_t, 4> inPage = {0xFA, 0xFF, 0xFC, 0xFF};
-    EXPECT_TRUE(std::equal(inPage.begin(), inPage.end(), page->begin() + 130048));
+    EXPECT_TRUE(BytesAt(*page, 130048, std::array<std::uint8_t, 4>{0xFA, 0xFF, 0xFC, 0xFF}));
 
     PageToCard(*page, *card);
-    const std::array<std::uint8_t, 4> inCard = {0xFF, 0xFC, 0xFF, 0xFA};
-    EXPECT_TRUE(std::equal(inCard.begin(), inCard.end(), card->begin() + 130048));
+    EXPECT_TRUE(BytesAt(*card, 130048, std::array<std::uint8_t, 4>{0xFF, 0xFC, 0xFF, 0xFA}));
 }
 
-TEST(ByteOrder, CardToPageThenPageToCardGivesTheSameCardImage) {
-    auto card = std::make_unique<PageBytes>();
-    auto page = std::make_unique<PageBytes>();
-    auto back = std::make_unique<PageBytes>();
-    for (std::size_t i = 0; i < card->size(); ++i) {
-        (*card)[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
-    }
-    CardToPage(*card, *page);
-    PageToCard(*page, *back);
-    EXPECT_EQ(*card, *back);
-}
-
-TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndian) {
+TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndianAndEncodeBack) {
     const std::array<std::uint8_t, 32> bytes = {
-        0x33, 0x01, 0xC7, 0x00,  // type, copy, firstBlock 199
-        'S',  'O',  'N',  'I',  'C',  'A',  'D',  'V',  '_', 'I', 'N', 'T',  // name, no terminator
+        0x33, 0x01, 0xC7, 0x00,                                              // firstBlock 199
+        'S',  'O',  'N',  'I',  'C',  'A',  'D',  'V',  '_', 'I', 'N', 'T',  // no terminator
         0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06,                      // time stamp
         0x03, 0x01,                                                          // sizeInBlocks 259
         0x02, 0x00,                                                          // headerOffset 2
         0xA1, 0xA2, 0xA3, 0xA4};                                             // reserved tail
+    const DirEntry expected{
+        .fileType = 0x33,
+        .copyFlag = 0x01,
+        .firstBlock = 199,
+        .fileName = {'S', 'O', 'N', 'I', 'C', 'A', 'D', 'V', '_', 'I', 'N', 'T'},
+        .timeStamp = {0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06},
+        .sizeInBlocks = 259,
+        .headerOffset = 2,
+        .reservedTail = {0xA1, 0xA2, 0xA3, 0xA4}};
     const DirEntry entry = DecodeDirEntry(bytes);
-    EXPECT_EQ(entry.fileType, 0x33);
-    EXPECT_EQ(entry.copyFlag, 0x01);
-    EXPECT_EQ(entry.firstBlock, 199);
+    EXPECT_EQ(entry, expected);
     EXPECT_EQ(EntryName(entry), "SONICADV_INT");
-    EXPECT_EQ(entry.timeStamp[0], 0x20);
-    EXPECT_EQ(entry.timeStamp[7], 0x06);
-    EXPECT_EQ(entry.sizeInBlocks, 259);
-    EXPECT_EQ(entry.headerOffset, 2);
-    EXPECT_EQ(entry.reservedTail[3], 0xA4);
 
     std::array<std::uint8_t, 32> encoded{};
     EncodeDirEntry(entry, encoded);
     EXPECT_EQ(encoded, bytes);
+    // Slots run upward from block 241: 16 to a block, the last in block 253.
+    EXPECT_EQ(SlotOffset(0), 123392u);
+    EXPECT_EQ(SlotOffset(16), 123904u);
+    EXPECT_EQ(SlotOffset(207), 130016u);
 }
 
-TEST(DirEntryLayout, SlotsRunUpwardFromBlock241) {
-    EXPECT_EQ(SlotOffset(0), 123392u);
-    EXPECT_EQ(SlotOffset(16), 123904u);   // first entry of block 242
-    EXPECT_EQ(SlotOffset(207), 130016u);  // last entry of block 253
+TEST(FormatPage, RootBlockFatAndEmptyDirectoryOfTheStandardLayout) {
+    auto page = std::make_unique<PageBytes>();
+    page->fill(0x77);
+    FormatPage(*page);
+    const std::uint8_t* root = page->data() + 255 * 512;
+    EXPECT_TRUE(std::all_of(root, root + 16, [](std::uint8_t b) { return b == 0x55; }));
+    EXPECT_EQ(root[0x46], 0xFE);  // FAT at block 254
+    EXPECT_EQ(root[0x47], 0x00);
+    EXPECT_EQ(root[0x48], 0x01);  // one FAT block
+    EXPECT_EQ(root[0x4A], 0xFD);  // directory from block 253
+    EXPECT_EQ(root[0x4C], 0x0D);  // 13 directory blocks
+    EXPECT_EQ(root[0x50], 0xC8);  // 200 user blocks
+    EXPECT_EQ(root[0x51], 0x00);
+    EXPECT_TRUE(std::all_of(page->begin(), page->begin() + 254 * 512,
+                            [](std::uint8_t b) { return b == 0; }));
+
+    for (int block = 0; block <= 240; ++block) {
+        EXPECT_EQ(FatEntry(*page, block), FAT_FREE) << block;
+    }
+    for (int block = 253; block > 241; --block) {
+        EXPECT_EQ(FatEntry(*page, block), block - 1) << block;
+    }
+    for (int block : {241, 254, 255}) {
+        EXPECT_EQ(FatEntry(*page, block), FAT_END) << block;
+    }
+    // FAT entry 253 in PageImage order: FC 00, little-endian 252.
+    EXPECT_TRUE(BytesAt(*page, 130048 + 2 * 253, std::array<std::uint8_t, 2>{0xFC, 0x00}));
 }
 
 }  // namespace
-}  // namespace quorvane::card
+}  // namespace quorvane::card::testing

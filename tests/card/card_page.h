@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "card/page_layout.h"
 
 namespace quorvane::card::testing {
+
+using Links = std::vector<std::uint16_t>;
 
 // A page with every user block free and an empty directory, its buffers on the heap.
 class CardPage : public ::testing::Test {
@@ -37,19 +40,24 @@ protected:
         return entry;
     }
 
-    // Data block k of the next file is filled with `fill + k`.
-    void FillData(std::uint16_t blocks, std::uint8_t fill) {
+    // Data block k of the file is filled with `fill + k`.
+    DirEntry Store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
         for (std::size_t k = 0; k < blocks; ++k) {
             std::fill_n(buffer->begin() + static_cast<long>(k * BLOCK_SIZE), BLOCK_SIZE,
                         static_cast<std::uint8_t>(fill + k));
         }
-    }
-
-    DirEntry Store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
-        FillData(blocks, fill);
         DirEntry entry = Entry(name, blocks);
         EXPECT_EQ(StoreNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
         return entry;
+    }
+
+    // The FAT entries of `blocks`, in that order.
+    Links FatOf(std::initializer_list<int> blocks) const {
+        Links links;
+        for (int block : blocks) {
+            links.push_back(FatEntry(*page, block));
+        }
+        return links;
     }
 
     std::uint8_t BlockByte(int block, std::size_t offset = 0) const {
@@ -62,9 +70,7 @@ protected:
         for (int block : blocks) {
             expected[static_cast<std::size_t>(block)] = 1;
         }
-        for (int block = 241; block <= 255; ++block) {
-            expected[static_cast<std::size_t>(block)] = 1;
-        }
+        std::fill(expected.begin() + 241, expected.end(), 1);
         return expected;
     }
 };

@@ -16,19 +16,16 @@ struct DamagedChain {
     std::vector<int> freedByDelete;      // blocks a delete gives back
 };
 
-const std::vector<DamagedChain>& DamagedChains() {
-    static const std::vector<DamagedChain> chains = {
-        {"FAT_END while a block is due", 199, 3, {{199, 198}, {198, FAT_END}}, {199, 198}},
-        {"FAT_FREE while a block is due", 199, 2, {{199, FAT_FREE}}, {199}},
-        {"link past the page", 199, 2, {{199, 300}}, {199}},
-        {"link to a system block", 199, 2, {{199, 250}}, {199}},
-        {"first block outside the user blocks", 250, 1, {}, {}},
-        {"first block past the page", 0xFFFF, 1, {}, {}},
-        {"a loop", 199, 5, {{199, 198}, {198, 199}}, {199, 198}},
-        {"a size beyond the chain", 199, 0xFFFF, {{199, 198}, {198, FAT_END}}, {199, 198}},
-    };
-    return chains;
-}
+const std::vector<DamagedChain> DAMAGED_CHAINS = {
+    {"FAT_END while a block is due", 199, 3, {{199, 198}, {198, FAT_END}}, {199, 198}},
+    {"FAT_FREE while a block is due", 199, 2, {{199, FAT_FREE}}, {199}},
+    {"link past the page", 199, 2, {{199, 300}}, {199}},
+    {"link to a system block", 199, 2, {{199, 250}}, {199}},
+    {"first block outside the user blocks", 250, 1, {}, {}},
+    {"first block past the page", 0xFFFF, 1, {}, {}},
+    {"a loop", 199, 5, {{199, 198}, {198, 199}}, {199, 198}},
+    {"a size beyond the chain", 199, 0xFFFF, {{199, 198}, {198, FAT_END}}, {199, 198}},
+};
 
 class DamagedPage : public CardPage {
 protected:
@@ -45,7 +42,7 @@ protected:
 };
 
 TEST_F(DamagedPage, ExtractionIsRefusedAndLeavesOnlyTagAndEntry) {
-    std::vector<DamagedChain> chains = DamagedChains();
+    std::vector<DamagedChain> chains = DAMAGED_CHAINS;
     chains.push_back({"more blocks than a page", 199, 201, {}, {}});
     for (const DamagedChain& chain : chains) {
         Prepare(chain);
@@ -66,7 +63,7 @@ TEST_F(DamagedPage, ExtractionIsRefusedAndLeavesOnlyTagAndEntry) {
 }
 
 TEST_F(DamagedPage, DeleteFreesOnlyTheReachableUserBlocks) {
-    for (const DamagedChain& chain : DamagedChains()) {
+    for (const DamagedChain& chain : DAMAGED_CHAINS) {
         Prepare(chain);
         const auto before = std::make_unique<PageBytes>(*page);
 
