@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -33,9 +34,9 @@ protected:
 
     std::filesystem::path Write(const std::string& name, const Bytes& bytes) const {
         const std::filesystem::path path = folder / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
 
@@ -53,13 +54,5 @@ protected:
         return names;
     }
 };
-
-inline void Append(Bytes& bytes, std::initializer_list<std::uint8_t> more) {
-    bytes.insert(bytes.end(), more);
-}
-
-inline void AppendFill(Bytes& bytes, std::size_t count, std::uint8_t value) {
-    bytes.insert(bytes.end(), count, value);
-}
 
 }  // namespace quorvane::formats::testing
