@@ -2,20 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "scripted_port.h"
 
-namespace quorvane::link {
+namespace quorvane::link::testing {
 namespace {
-
-using testing::AlwaysHigh;
-using testing::AlwaysLow;
-using testing::FollowsClock;
-using testing::ScriptedPort;
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint8_t BIT7_SET = 0x80;
 
 // A sender that answers every clock edge at once: the line drops while the clock is high and
 // rises once the clock is low, with `bit7` on status bit 7.
@@ -28,7 +18,6 @@ ScriptedPort::Script SendsEveryBitAs(std::uint8_t bit7) {
 TEST(SendByte, WritesEveryValueTwiceMostSignificantBitFirst) {
     ScriptedPort port(FollowsClock);
     CardLink link(port);
-
     EXPECT_EQ(link.sendByte(0xA5), 0);
 
     const Bytes one{0x00, 0x00, 0x01, 0x01, 0x03, 0x03};
@@ -38,8 +27,7 @@ TEST(SendByte, WritesEveryValueTwiceMostSignificantBitFirst) {
         expected.insert(expected.end(), bit->begin(), bit->end());
     }
     EXPECT_EQ(port.writtenValues(), expected);
-    // Two doubled waits per bit, each satisfied by its first read.
-    EXPECT_EQ(port.readCount(), 32u);
+    EXPECT_EQ(port.readCount(), 32u);  // two doubled waits per bit, each met at once
     for (const auto& access : port.accesses) {
         EXPECT_EQ(access.address, access.isWrite ? 0x378 : 0x379);
     }
@@ -48,72 +36,52 @@ TEST(SendByte, WritesEveryValueTwiceMostSignificantBitFirst) {
 TEST(SendByte, ConfirmingWaitStartsWithAFreshRead) {
     // High, low (first wait done), high again (a glitch), then low: the confirming wait must
     // see the glitch and wait for the line once more.
-    const std::vector<std::uint8_t> opening{0x40, 0x00, 0x40, 0x00};
+    const Bytes opening{0x40, 0x00, 0x40, 0x00};
     ScriptedPort port([&](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
         return index < opening.size() ? opening[index] : FollowsClock(index, data);
     });
     CardLink link(port);
-
     EXPECT_EQ(link.sendByte(0x00), 0);
     EXPECT_EQ(port.readCount(), 4u + 2u + 7u * 4u);
 }
 
-TEST(SendByte, AbsentAdapterTimesOutInTheFirstWaitHavingWrittenOnlyZero) {
-    ScriptedPort port(AlwaysHigh);
-    CardLink link(port);
-
-    EXPECT_EQ(link.sendByte(0xA5), 1);
-    EXPECT_EQ(port.writtenValues(), (Bytes{0x00, 0x00}));
-    EXPECT_EQ(port.readCount(), 1u + SEND_WAIT_LIMIT);  // the free first read, then re-polls
-    EXPECT_TRUE(link.linkLost());
-}
-
-TEST(SendByte, LevelReachedOnThe600000thRepollStillTimesOut) {
-    // Read 0 is the free first read; read n is re-poll n.
-    ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < 600000 ? 0x40 : FollowsClock(index, data);
-    });
-    CardLink link(port);
-
-    EXPECT_EQ(link.sendByte(0x00), 1);
-    EXPECT_EQ(port.readCount(), 600001u);
-}
-
-TEST(SendByte, LevelReachedOnThe599999thRepollSucceeds) {
-    ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < 599999 ? 0x40 : FollowsClock(index, data);
-    });
-    CardLink link(port);
-
-    EXPECT_EQ(link.sendByte(0x00), 0);
-    EXPECT_FALSE(link.linkLost());
-}
-
-TEST(ReceiveByte, ReadsBit7Inverted) {
-    {
-        ScriptedPort port(SendsEveryBitAs(0x00));
+TEST(SendByte, TimesOutAfter600000RepollsEvenWhenTheLastOneMeetsTheLevel) {
+    // Read 0 is the free first read; read n is re-poll n. The line drops at `dropsAt`.
+    struct Case {
+        std::uint64_t dropsAt;
+        int result;
+    };
+    for (const Case c : {Case{599999, 0}, Case{600000, 1}, Case{~std::uint64_t{0}, 1}}) {
+        ScriptedPort port([&](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
+            return index < c.dropsAt ? 0x40 : FollowsClock(index, data);
+        });
         CardLink link(port);
-        EXPECT_EQ(link.receiveByte(), 0xFF);
-        Bytes expected;
-        for (int bit = 0; bit < 8; ++bit) {
-            expected.insert(expected.end(), {0x00, 0x00, 0x03, 0x03});
+        EXPECT_EQ(link.sendByte(0x00), c.result) << c.dropsAt;
+        EXPECT_EQ(link.linkLost(), c.result == 1) << c.dropsAt;
+        if (c.result == 1) {
+            EXPECT_EQ(port.readCount(), 1u + SEND_WAIT_LIMIT) << c.dropsAt;
+            EXPECT_EQ(port.writtenValues(), (Bytes{0x00, 0x00})) << c.dropsAt;
         }
-        EXPECT_EQ(port.writtenValues(), expected);
+    }
+}
+
+TEST(ReceiveByte, ReadsBit7InvertedFromTheSecondOfTwoSamples) {
+    for (const auto& [bit7, expected] : {std::pair{0x00, 0xFF}, {0x80, 0x00}}) {
+        ScriptedPort port(SendsEveryBitAs(static_cast<std::uint8_t>(bit7)));
+        CardLink link(port);
+        EXPECT_EQ(link.receiveByte(), expected);
+        Bytes clocks;
+        for (int bit = 0; bit < 8; ++bit) {
+            clocks.insert(clocks.end(), {0x00, 0x00, 0x03, 0x03});
+        }
+        EXPECT_EQ(port.writtenValues(), clocks);
         EXPECT_EQ(port.readCount(), 8u * 6u);  // two doubled waits and the doubled sample
     }
-    {
-        ScriptedPort port(SendsEveryBitAs(BIT7_SET));
-        CardLink link(port);
-        EXPECT_EQ(link.receiveByte(), 0x00);
-    }
-}
-
-TEST(ReceiveByte, UsesTheSecondOfTheTwoSamples) {
     // Per bit: two reads of the low line, two of the high line, then the two samples; the
     // first sample says 0, the second 1.
     ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
         const std::uint8_t line = (data & 0x02) != 0 ? 0x00 : 0x40;
-        return static_cast<std::uint8_t>(line | (index % 6 == 4 ? BIT7_SET : 0x00));
+        return static_cast<std::uint8_t>(line | (index % 6 == 4 ? 0x80 : 0x00));
     });
     CardLink link(port);
     EXPECT_EQ(link.receiveByte(), 0xFF);
@@ -122,10 +90,9 @@ TEST(ReceiveByte, UsesTheSecondOfTheTwoSamples) {
 TEST(ReceiveByte, ByteCutShortAtItsBoundReadsAsAllOnes) {
     // The first bit arrives as a 0, then the line never drops again.
     ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < 6 ? SendsEveryBitAs(BIT7_SET)(index, data) : 0x40;
+        return index < 6 ? SendsEveryBitAs(0x80)(index, data) : 0x40;
     });
     CardLink link(port);
-
     EXPECT_EQ(link.receiveByte(), 0xFF);
     EXPECT_EQ(port.readCount(), 6u + 1u + RECEIVE_WAIT_LIMIT);
     EXPECT_EQ(link.receiveTimeouts(), 1u);
@@ -135,7 +102,7 @@ TEST(ReceiveByte, ByteCutShortAtItsBoundReadsAsAllOnes) {
 TEST(LinkLoss, WhileLostEveryWaitGivesUpAtItsFirstReadUntilAReset) {
     bool lineHigh = false;  // the line never follows the clock
     ScriptedPort port(
-        [&](std::uint64_t, std::uint8_t) -> std::uint8_t { return lineHigh ? 0x40 : 0x00; });
+        [&](std::uint64_t, std::uint8_t) -> std::uint8_t { return lineHigh ? 0x40 : 0; });
     CardLink link(port);
     ASSERT_EQ(link.sendByte(0x08), 1);  // the line never rises: one full bound
     ASSERT_TRUE(link.linkLost());
@@ -157,44 +124,36 @@ TEST(LinkLoss, WhileLostEveryWaitGivesUpAtItsFirstReadUntilAReset) {
 }
 
 TEST(ResetLink, DrivesIdleThenFailsWhenTheAdapterStaysBusy) {
-    ScriptedPort port(AlwaysLow);
+    ScriptedPort port([](std::uint64_t, std::uint8_t) -> std::uint8_t { return 0x00; });
     CardLink link(port);
-
     EXPECT_FALSE(link.resetLink());
     EXPECT_EQ(port.writtenValues(), (Bytes{0x03}));
     EXPECT_EQ(port.readCount(), READY_WAIT_LIMIT);
     EXPECT_TRUE(link.linkLost());
 }
 
-TEST(LinkLines, AdapterBusyReadsBit6OnceAndDriveIdleWrites03Once) {
-    ScriptedPort port(
-        [](std::uint64_t index, std::uint8_t) -> std::uint8_t { return index == 0 ? 0xBF : 0x40; });
-    CardLink link(port);
-
-    EXPECT_TRUE(link.adapterBusy());
-    EXPECT_FALSE(link.adapterBusy());
-    link.driveIdle();
-    EXPECT_EQ(port.readCount(), 2u);
-    EXPECT_EQ(port.writtenValues(), (Bytes{0x03}));
-}
-
-TEST(LinkLines, ChangedPortBaseTakesEffectAtTheNextOperation) {
-    ScriptedPort port(FollowsClock);
+TEST(LinkLines, OneAccessEachAtTheAddressesOfTheCurrentPortBase) {
+    ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
+        return index == 0 ? 0xBF : FollowsClock(index, data);
+    });
     CardLink link(port);
     link.portBase = 0x278;
-    ASSERT_EQ(link.sendByte(0x01), 0);
-    for (const auto& access : port.accesses) {
-        EXPECT_EQ(access.address, access.isWrite ? 0x278 : 0x279);
-    }
+    EXPECT_TRUE(link.adapterBusy());  // bit 6 clear, whatever the other bits
+    link.driveIdle();
+    EXPECT_FALSE(link.adapterBusy());
+    ASSERT_EQ(port.accesses.size(), 3u);
+    EXPECT_EQ(port.accesses[0].address, 0x279);
+    EXPECT_EQ(port.accesses[1].address, 0x278);
+    EXPECT_EQ(port.accesses[1].value, 0x03);
+    EXPECT_EQ(port.accesses[2].address, 0x279);
 
     port.accesses.clear();
-    link.portBase = 0x3BC;
-    link.driveIdle();
-    link.adapterBusy();
-    ASSERT_EQ(port.accesses.size(), 2u);
-    EXPECT_EQ(port.accesses[0].address, 0x3BC);
-    EXPECT_EQ(port.accesses[1].address, 0x3BD);
+    link.portBase = 0x3BC;  // taken afresh by the next operation
+    ASSERT_EQ(link.sendByte(0x01), 0);
+    for (const auto& access : port.accesses) {
+        EXPECT_EQ(access.address, access.isWrite ? 0x3BC : 0x3BD);
+    }
 }
 
 }  // namespace
-}  // namespace quorvane::link
+}  // namespace quorvane::link::testing

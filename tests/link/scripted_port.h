@@ -8,12 +8,13 @@
 
 namespace quorvane::link::testing {
 
+using Bytes = std::vector<std::uint8_t>;
+
 // A port that records every access and answers status reads from a script. The script sees
 // how many status reads came before and the last value written to the data register.
 class ScriptedPort final : public PortIo {
 public:
     using Script = std::function<std::uint8_t(std::uint64_t readIndex, std::uint8_t data)>;
-
     struct Access {
         bool isWrite;
         std::uint16_t address;
@@ -32,8 +33,8 @@ public:
         return value;
     }
 
-    std::vector<std::uint8_t> writtenValues() const {
-        std::vector<std::uint8_t> values;
+    Bytes writtenValues() const {
+        Bytes values;
         for (const Access& access : accesses) {
             if (access.isWrite) {
                 values.push_back(access.value);
@@ -51,33 +52,9 @@ private:
     std::uint8_t m_data = 0x03;
 };
 
-// Passes every access on to another port and records it.
-class TapPort final : public PortIo {
-public:
-    explicit TapPort(PortIo& target) : m_target(target) {}
-
-    void write(std::uint16_t address, std::uint8_t value) override {
-        accesses.push_back({true, address, value});
-        m_target.write(address, value);
-    }
-    std::uint8_t read(std::uint16_t address) override {
-        const std::uint8_t value = m_target.read(address);
-        accesses.push_back({false, address, value});
-        return value;
-    }
-
-    std::vector<ScriptedPort::Access> accesses;
-
-private:
-    PortIo& m_target;
-};
-
 // Handshake line high, as an absent adapter's open port reads.
 inline std::uint8_t AlwaysHigh(std::uint64_t, std::uint8_t) {
     return 0x40;
-}
-inline std::uint8_t AlwaysLow(std::uint64_t, std::uint8_t) {
-    return 0x00;
 }
 // A receiver that answers every clock edge at once: the line follows the clock.
 inline std::uint8_t FollowsClock(std::uint64_t, std::uint8_t data) {

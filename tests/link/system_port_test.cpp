@@ -1,6 +1,7 @@
 #include "link/system_port.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -16,15 +17,10 @@ namespace fs = std::filesystem;
 class FakePortTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        root =
-            fs::temp_directory_path() /
-            ("quorvane-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        paths.procParport = root / "proc";
-        paths.devDir = root / "dev";
-        paths.allowDirectIo = false;
-        fs::create_directories(paths.procParport);
+        std::string pattern = (fs::path(::testing::TempDir()) / "quorvane-ports-XXXXXX");
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        paths = {.procParport = root / "proc", .devDir = root / "dev", .allowDirectIo = false};
         fs::create_directories(paths.devDir);
     }
     void TearDown() override { fs::remove_all(root); }
@@ -39,24 +35,15 @@ protected:
     PortPaths paths;
 };
 
-TEST_F(FakePortTree, FindsThePortWhoseBaseAddrStartsWithTheAddressInDecimal) {
-    addPort("parport0", "632\t1656\n");
-    addPort("parport1", "888\t1912\n");
-    EXPECT_EQ(FindPpdevDevice(0x378, paths), paths.devDir / "parport1");
-    EXPECT_EQ(FindPpdevDevice(0x278, paths), paths.devDir / "parport0");
-    EXPECT_TRUE(FindPpdevDevice(0x3BC, paths).empty());
-}
-
-TEST_F(FakePortTree, IgnoresLongerNumbersAndOtherEntries) {
-    addPort("parport0", "8880\n");
-    addPort("parport_pc", "888\n");
-    addPort("parport2", "888\n");
+TEST_F(FakePortTree, ChoosesTheDeviceWhoseBaseAddrStartsWithTheAddressInDecimal) {
+    EXPECT_TRUE(FindPpdevDevice(0x378, paths).empty());  // no tree at all
+    addPort("parport0", "8880\n");                       // a longer number is another address
+    addPort("parport_pc", "888\n");                      // not a port entry
+    addPort("parport1", "632\t1656\n");
+    addPort("parport2", "888\t1912\n");
     EXPECT_EQ(FindPpdevDevice(0x378, paths), paths.devDir / "parport2");
-}
-
-TEST_F(FakePortTree, MissingTreeFindsNothing) {
-    paths.procParport = root / "absent";
-    EXPECT_TRUE(FindPpdevDevice(0x378, paths).empty());
+    EXPECT_EQ(FindPpdevDevice(0x278, paths), paths.devDir / "parport1");
+    EXPECT_TRUE(FindPpdevDevice(0x3BC, paths).empty());
 }
 
 TEST_F(FakePortTree, DeviceThatCannotBeClaimedFallsThroughToNoPort) {
@@ -66,9 +53,7 @@ TEST_F(FakePortTree, DeviceThatCannotBeClaimedFallsThroughToNoPort) {
     ASSERT_NE(port, nullptr);
     EXPECT_NE(dynamic_cast<NoPort*>(port.get()), nullptr);
     EXPECT_EQ(port->read(0x379), 0xFF);
-}
 
-TEST_F(FakePortTree, SystemPortsSendsStatusReadsToTheBackendOfTheDataRegister) {
     SystemPorts ports(paths);
     ports.write(0x378, 0x03);
     EXPECT_EQ(ports.read(0x379), 0xFF);  // no port there: the adapter looks absent
