@@ -57,34 +57,36 @@ struct Run {
     }
 };
 
+// Whether the adapter was gone before `command` began decides what the command must report;
+// a command that reports success must have done what it says.
+template <typename Command>
+auto Checked(Run& run, Command command) {
+    const bool gone = run.goneBeforeCommand();
+    const auto result = command();
+    return std::pair{result, gone};
+}
+
 // The traffic of a page read: status twice, page change, then 256 blocks with the indicator.
 void ReadPage(Run& run) {
     link::AdapterStatus status;
     for (int i = 0; i < 2; ++i) {
-        const bool gone = run.goneBeforeCommand();
-        link::queryStatus(run.link, status);
-        if (gone) {
-            EXPECT_EQ(status.state, 0xFF) << "unplugged at " << run.unplugAt;
-        }
+        const auto [state, gone] = Checked(run, [&] {
+            link::queryStatus(run.link, status);
+            return status.state;
+        });
+        EXPECT_TRUE(!gone || state == 0xFF) << "unplugged at " << run.unplugAt;
     }
-    const bool gone = run.goneBeforeCommand();
-    const int selected = link::selectPage(run.link, 1);
-    if (gone) {
-        EXPECT_EQ(selected, 1) << "unplugged at " << run.unplugAt;
-    }
+    const auto [selected, gone] = Checked(run, [&] { return link::selectPage(run.link, 1); });
+    EXPECT_TRUE(!gone || selected == 1) << "unplugged at " << run.unplugAt;
     run.link.waitUntilReady();
     link::setIndicator(run.link, 0);
     Block destination;
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
-        const bool goneBefore = run.goneBeforeCommand();
-        const bool read = link::readBlock(run.link, block, destination);
-        if (goneBefore) {
-            EXPECT_FALSE(read) << "block " << block << ", unplugged at " << run.unplugAt;
-        }
-        if (read) {
-            EXPECT_EQ(destination, BlockOf(run.adapter.page(1), block))
-                << "block " << block << ", unplugged at " << run.unplugAt;
-        }
+        const auto [read, goneBefore] =
+            Checked(run, [&] { return link::readBlock(run.link, block, destination); });
+        EXPECT_FALSE(goneBefore && read) << "block " << block << ", unplugged at " << run.unplugAt;
+        EXPECT_TRUE(!read || destination == BlockOf(run.adapter.page(1), block))
+            << "block " << block << ", unplugged at " << run.unplugAt;
         link::setIndicator(run.link, block / 32 + 1);
     }
     link::setIndicator(run.link, 0);
@@ -101,23 +103,16 @@ void WriteOneBlock(Run& run) {
     link::querySelectedPage(run.link);
     link::setIndicator(run.link, 0);
     run.link.waitUntilReady();
-    const bool goneBeforeWrite = run.goneBeforeCommand();
-    const int written = link::writeBlock(run.link, 17, data);
-    if (goneBeforeWrite) {
-        EXPECT_EQ(written, 0) << "unplugged at " << run.unplugAt;
-    }
-    if (written == 512) {
-        EXPECT_EQ(BlockOf(run.adapter.page(0), 17), data) << "unplugged at " << run.unplugAt;
-    }
-    const bool goneBeforeRead = run.goneBeforeCommand();
+    const auto [written, gone] = Checked(run, [&] { return link::writeBlock(run.link, 17, data); });
+    EXPECT_TRUE(!gone || written == 0) << "unplugged at " << run.unplugAt;
+    EXPECT_TRUE(written != 512 || BlockOf(run.adapter.page(0), 17) == data)
+        << "unplugged at " << run.unplugAt;
     Block verify{};
-    const bool read = link::readBlock(run.link, 17, verify);
-    if (goneBeforeRead) {
-        EXPECT_FALSE(read) << "unplugged at " << run.unplugAt;
-    }
-    if (read) {
-        EXPECT_EQ(verify, BlockOf(run.adapter.page(0), 17)) << "unplugged at " << run.unplugAt;
-    }
+    const auto [read, goneBefore] =
+        Checked(run, [&] { return link::readBlock(run.link, 17, verify); });
+    EXPECT_FALSE(goneBefore && read) << "unplugged at " << run.unplugAt;
+    EXPECT_TRUE(!read || verify == BlockOf(run.adapter.page(0), 17))
+        << "unplugged at " << run.unplugAt;
     link::setIndicator(run.link, 1);
     link::setIndicator(run.link, 0);
     link::endTransaction(run.link);
