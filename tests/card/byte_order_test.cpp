@@ -83,14 +83,12 @@ TEST(FormatPage, RootBlockFatAndEmptyDirectoryOfTheStandardLayout) {
     EXPECT_TRUE(std::all_of(page->begin(), page->begin() + 254 * 512,
                             [](std::uint8_t b) { return b == 0; }));
 
-    for (int block = 0; block <= 240; ++block) {
-        EXPECT_EQ(FatEntry(*page, block), FAT_FREE) << block;
-    }
-    for (int block = 253; block > 241; --block) {
-        EXPECT_EQ(FatEntry(*page, block), block - 1) << block;
-    }
-    for (int block : {241, 254, 255}) {
-        EXPECT_EQ(FatEntry(*page, block), FAT_END) << block;
+    // User blocks and 200..240 free, the directory chained 253 down to 241, FAT and root alone.
+    for (int block = 0; block < 256; ++block) {
+        const int expected = block <= 240                   ? FAT_FREE
+                             : block == 241 || block >= 254 ? FAT_END
+                                                            : block - 1;
+        EXPECT_EQ(FatEntry(*page, block), expected) << block;
     }
     // FAT entry 253 in PageImage order: FC 00, little-endian 252.
     EXPECT_TRUE(BytesAt(*page, 130048 + 2 * 253, std::array<std::uint8_t, 2>{0xFC, 0x00}));

@@ -30,13 +30,10 @@ protected:
         }
     }
 
-    static DirEntry Entry(std::string_view name, std::uint16_t blocks,
-                          std::uint16_t firstBlock = 0) {
-        DirEntry entry;
-        entry.fileType = 0x33;
-        entry.firstBlock = firstBlock;
+    static DirEntry Entry(std::string_view name, std::uint16_t blocks, std::uint16_t firstBlock = 0,
+                          std::uint8_t fileType = 0x33) {
+        DirEntry entry{.fileType = fileType, .firstBlock = firstBlock, .sizeInBlocks = blocks};
         std::copy(name.begin(), name.end(), entry.fileName.begin());
-        entry.sizeInBlocks = blocks;
         return entry;
     }
 

@@ -25,6 +25,7 @@ const std::vector<DamagedChain> DAMAGED_CHAINS = {
     {"first block past the page", 0xFFFF, 1, {}, {}},
     {"a loop", 199, 5, {{199, 198}, {198, 199}}, {199, 198}},
     {"a size beyond the chain", 199, 0xFFFF, {{199, 198}, {198, FAT_END}}, {199, 198}},
+    {"more blocks than a page", 199, 201, {{199, 198}, {198, FAT_END}}, {199, 198}},
 };
 
 class DamagedPage : public CardPage {
@@ -41,42 +42,31 @@ protected:
     }
 };
 
-TEST_F(DamagedPage, ExtractionIsRefusedAndLeavesOnlyTagAndEntry) {
-    std::vector<DamagedChain> chains = DAMAGED_CHAINS;
-    chains.push_back({"more blocks than a page", 199, 201, {}, {}});
-    for (const DamagedChain& chain : chains) {
+TEST_F(DamagedPage, ExtractionIsRefusedAndDeleteFreesOnlyTheReachableUserBlocks) {
+    const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
+    for (const DamagedChain& chain : DAMAGED_CHAINS) {
+        SCOPED_TRACE(chain.what);
         Prepare(chain);
         (*page)[198 * 512] = 0xAB;  // data that must not reach the buffer
         std::fill(buffer->begin(), buffer->end(), 0xEE);
-
-        EXPECT_EQ(ExtractFile(*page, 207, *buffer), ExtractResult::DamagedChain) << chain.what;
-
-        const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
-        EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin())) << chain.what;
-        EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
-                               page->begin() + static_cast<long>(SlotOffset(207))))
-            << chain.what;
-        EXPECT_TRUE(std::all_of(buffer->begin() + 36, buffer->end(), [](std::uint8_t b) {
-            return b == 0;
-        })) << chain.what;
-    }
-}
-
-TEST_F(DamagedPage, DeleteFreesOnlyTheReachableUserBlocks) {
-    for (const DamagedChain& chain : DAMAGED_CHAINS) {
-        Prepare(chain);
         const auto before = std::make_unique<PageBytes>(*page);
 
-        EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain) << chain.what;
+        EXPECT_EQ(ExtractFile(*page, 207, *buffer), ExtractResult::DamagedChain);
+        EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin()));
+        EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
+                               page->begin() + static_cast<long>(SlotOffset(207))));
+        EXPECT_TRUE(std::all_of(buffer->begin() + 36, buffer->end(),
+                                [](std::uint8_t b) { return b == 0; }));
 
-        EXPECT_EQ((*page)[SlotOffset(207)], 0) << chain.what;
+        EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
+        EXPECT_EQ((*page)[SlotOffset(207)], 0);
         for (int block = 0; block < 256; ++block) {
             const bool freed = std::find(chain.freedByDelete.begin(), chain.freedByDelete.end(),
                                          block) != chain.freedByDelete.end();
             EXPECT_EQ(FatEntry(*page, block), freed ? FAT_FREE : FatEntry(*before, block))
-                << chain.what << ", block " << block;
+                << "block " << block;
         }
-        EXPECT_EQ(dirty, Marked({})) << chain.what;
+        EXPECT_EQ(dirty, Marked({}));
     }
 }
 
@@ -90,14 +80,11 @@ TEST_F(DamagedPage, CrossLinkedFilesNeverLoseEachOthersBlocks) {
     WriteSlot(*page, 206, Entry("B", 2, 196));
 
     EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
-    EXPECT_EQ(FatEntry(*page, 199), FAT_FREE);
-    EXPECT_EQ(FatEntry(*page, 198), 197);
-    EXPECT_EQ(FatEntry(*page, 196), 198);
+    EXPECT_EQ(FatOf({199, 198, 196}), (Links{FAT_FREE, 197, 198}));
     EXPECT_EQ(ExtractFile(*page, 206, *buffer), ExtractResult::Extracted);
 
     EXPECT_EQ(DeleteFile(*page, dirty, 206), DeleteResult::Deleted);
-    EXPECT_EQ(FatEntry(*page, 196), FAT_FREE);
-    EXPECT_EQ(FatEntry(*page, 198), FAT_FREE);
+    EXPECT_EQ(FatOf({196, 198}), (Links{FAT_FREE, FAT_FREE}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <tuple>
 
 #include "card/listing.h"
 #include "card_page.h"
@@ -87,8 +88,7 @@ TEST_F(FileSystem, RefusedStoresChangeNeitherPageNorDirtyMapNorEntry) {
         dirty[5] = 1;
         const auto pageBefore = std::make_unique<PageBytes>(*page);
         const DirtyMap dirtyBefore = dirty;
-        DirEntry entry = Entry("NEW", c.blocks);
-        entry.fileType = c.fileType;
+        DirEntry entry = Entry("NEW", c.blocks, 0, c.fileType);
         const DirEntry entryBefore = entry;
 
         EXPECT_EQ(StoreNewFile(*page, dirty, entry, *buffer), c.expected) << c.what;
@@ -110,9 +110,7 @@ TEST_F(FileSystem, FreeSearchesSeeOnlyUserBlocksAndCountsOnlyTheDirectory) {
 
     WriteSlot(*page, 3, Entry("A", 150));
     WriteSlot(*page, 10, Entry("B", 100));
-    DirEntry freeSlot = Entry("GONE", 40);
-    freeSlot.fileType = 0;
-    WriteSlot(*page, 12, freeSlot);
+    WriteSlot(*page, 12, Entry("GONE", 40, 0, 0));
     EXPECT_EQ(CountBlocks(*page).used, 250);
     EXPECT_EQ(CountBlocks(*page).free, -50);
     EXPECT_TRUE(FitsOnPage(197, 197));
@@ -167,16 +165,12 @@ TEST_F(FileSystem, ListingShowsInUseSlotsInOrderAndInformationLinesCutAtZero) {
     WriteSlot(*page, 40, Entry("TWELVECHARSX", 12));  // all 12 bytes, no terminator
     WriteSlot(*page, 20, Entry("FIVE", 5, 42));
     WriteSlot(*page, 30, Entry("FIVE", 1));
-    DirEntry freeSlot = Entry("FIVE", 7);
-    freeSlot.fileType = 0;
-    WriteSlot(*page, 5, freeSlot);
+    WriteSlot(*page, 5, Entry("FIVE", 7, 0, 0));
     const std::vector<FileRow> rows = ListFileRows(*page);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].slot, 20);
-    EXPECT_EQ(rows[0].name, "FIVE");
-    EXPECT_EQ(rows[0].sizeInBlocks, 5);
-    EXPECT_EQ(rows[2].slot, 40);
-    EXPECT_EQ(rows[2].name, "TWELVECHARSX");
+    EXPECT_EQ(std::tie(rows[0].slot, rows[0].name, rows[0].sizeInBlocks),
+              std::tuple(20, "FIVE", 5));
+    EXPECT_EQ(std::tie(rows[2].slot, rows[2].name), std::tuple(40, "TWELVECHARSX"));
     EXPECT_EQ(FindSlotByName(*page, "FIVE"), 20);  // the lowest in-use slot
     EXPECT_EQ(FindSlotByName(*page, "five"), -1);
 
