@@ -38,8 +38,7 @@ Block BlockOf(const card::PageBytes& page, int block) {
     return bytes;
 }
 
-// One run of an operation against an adapter that leaves at `unplugAt`. `started` tells
-// whether the adapter was already gone when a command began.
+// One run of an operation against an adapter that leaves at `unplugAt`.
 struct Run {
     VirtualAdapter adapter{PatternPages()};
     link::CardLink link{adapter};
@@ -53,47 +52,38 @@ struct Run {
         link.resetLink();
         link::AdapterStatus status;
         link::queryStatus(link, status);
-        EXPECT_EQ(status.state, 0xFF) << "unplugged at " << unplugAt;
+        EXPECT_EQ(status.state, 0xFF);
     }
 };
 
-// Whether the adapter was gone before `command` began decides what the command must report;
-// a command that reports success must have done what it says.
-template <typename Command>
-auto Checked(Run& run, Command command) {
-    const bool gone = run.goneBeforeCommand();
-    const auto result = command();
-    return std::pair{result, gone};
-}
-
 // The traffic of a page read: status twice, page change, then 256 blocks with the indicator.
+// A command begun after the unplug must fail; a read that succeeds must hold the page's bytes.
 void ReadPage(Run& run) {
     link::AdapterStatus status;
     for (int i = 0; i < 2; ++i) {
-        const auto [state, gone] = Checked(run, [&] {
-            link::queryStatus(run.link, status);
-            return status.state;
-        });
-        EXPECT_TRUE(!gone || state == 0xFF) << "unplugged at " << run.unplugAt;
+        const bool gone = run.goneBeforeCommand();
+        link::queryStatus(run.link, status);
+        EXPECT_TRUE(!gone || status.state == 0xFF);
     }
-    const auto [selected, gone] = Checked(run, [&] { return link::selectPage(run.link, 1); });
-    EXPECT_TRUE(!gone || selected == 1) << "unplugged at " << run.unplugAt;
+    const bool gone = run.goneBeforeCommand();
+    EXPECT_TRUE(link::selectPage(run.link, 1) == 1 || !gone);
     run.link.waitUntilReady();
     link::setIndicator(run.link, 0);
     Block destination;
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
-        const auto [read, goneBefore] =
-            Checked(run, [&] { return link::readBlock(run.link, block, destination); });
-        EXPECT_FALSE(goneBefore && read) << "block " << block << ", unplugged at " << run.unplugAt;
+        const bool goneBefore = run.goneBeforeCommand();
+        const bool read = link::readBlock(run.link, block, destination);
+        EXPECT_FALSE(goneBefore && read) << "block " << block;
         EXPECT_TRUE(!read || destination == BlockOf(run.adapter.page(1), block))
-            << "block " << block << ", unplugged at " << run.unplugAt;
+            << "block " << block;
         link::setIndicator(run.link, block / 32 + 1);
     }
     link::setIndicator(run.link, 0);
     link::endTransaction(run.link);
 }
 
-// The traffic of committing one block: reset, page check, write, read back.
+// The traffic of committing one block: reset, page check, write, read back. A write reported
+// done must be on the page.
 void WriteOneBlock(Run& run) {
     Block data;
     for (std::size_t i = 0; i < data.size(); ++i) {
@@ -103,32 +93,28 @@ void WriteOneBlock(Run& run) {
     link::querySelectedPage(run.link);
     link::setIndicator(run.link, 0);
     run.link.waitUntilReady();
-    const auto [written, gone] = Checked(run, [&] { return link::writeBlock(run.link, 17, data); });
-    EXPECT_TRUE(!gone || written == 0) << "unplugged at " << run.unplugAt;
-    EXPECT_TRUE(written != 512 || BlockOf(run.adapter.page(0), 17) == data)
-        << "unplugged at " << run.unplugAt;
+    const bool gone = run.goneBeforeCommand();
+    const int written = link::writeBlock(run.link, 17, data);
+    EXPECT_TRUE(!gone || written == 0);
+    EXPECT_TRUE(written != 512 || BlockOf(run.adapter.page(0), 17) == data);
     Block verify{};
-    const auto [read, goneBefore] =
-        Checked(run, [&] { return link::readBlock(run.link, 17, verify); });
-    EXPECT_FALSE(goneBefore && read) << "unplugged at " << run.unplugAt;
-    EXPECT_TRUE(!read || verify == BlockOf(run.adapter.page(0), 17))
-        << "unplugged at " << run.unplugAt;
+    const bool goneBeforeRead = run.goneBeforeCommand();
+    const bool read = link::readBlock(run.link, 17, verify);
+    EXPECT_FALSE(goneBeforeRead && read);
+    EXPECT_TRUE(!read || verify == BlockOf(run.adapter.page(0), 17));
     link::setIndicator(run.link, 1);
     link::setIndicator(run.link, 0);
     link::endTransaction(run.link);
 }
 
-std::uint64_t AccessesOfACleanRun(const std::function<void(Run&)>& operation) {
+void UnplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uint64_t points) {
     Run clean(~std::uint64_t{0});
     operation(clean);
-    return clean.adapter.accessCount();
-}
-
-void UnplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uint64_t points) {
-    const std::uint64_t total = AccessesOfACleanRun(operation);
+    const std::uint64_t total = clean.adapter.accessCount();
     // An odd stride, so the points fall at every phase of the handshake.
     const std::uint64_t stride = (total / points) | 1;
     for (std::uint64_t at = stride / 2; at < total; at += stride) {
+        SCOPED_TRACE(::testing::Message() << "unplugged at access " << at);
         Run run(at);
         operation(run);
         run.expectAbsentAfterwards();

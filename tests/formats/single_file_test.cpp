@@ -1,6 +1,7 @@
 #include "formats/single_file.h"
 
 #include <memory>
+#include <tuple>
 
 #include "card/byte_order.h"
 #include "card/file_system.h"
@@ -48,11 +49,9 @@ TEST_F(SingleFile, DdcGivesEntryAndDataAndIgnoresTheFourthTagByte) {
     bytes.insert(bytes.end(), 10, 0x33);  // trailing bytes beyond the blocks are harmless
 
     ASSERT_EQ(ReadDdcFile(Write("a.ddc", bytes), entry, *buffer), ReadResult::Ok);
-    EXPECT_EQ(entry.fileType, 0x33);
-    EXPECT_EQ(entry.firstBlock, 7);
+    EXPECT_EQ(std::tie(entry.fileType, entry.firstBlock, entry.timeStamp[1], entry.sizeInBlocks),
+              std::tuple(0x33, 7, 0x26, 2));
     EXPECT_EQ(card::EntryName(entry), "SAVE");
-    EXPECT_EQ(entry.timeStamp[1], 0x26);
-    EXPECT_EQ(entry.sizeInBlocks, 2);
     EXPECT_EQ((*buffer)[0], 0x11);
     EXPECT_EQ((*buffer)[1023], 0x22);
 
@@ -160,10 +159,8 @@ TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
 }
 
 TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
-    (*page)[0] = 0x01;
-    (*page)[1] = 0x02;
-    (*page)[2] = 0x03;
-    (*page)[3] = 0x04;
+    const Bytes first = {0x01, 0x02, 0x03, 0x04};
+    std::copy(first.begin(), first.end(), page->begin());
     card::SetFatEntry(*page, 0, card::FAT_FREE);
     card::SetFatEntry(*page, 1, card::FAT_FREE);
     auto cardImage = std::make_unique<card::PageBytes>();

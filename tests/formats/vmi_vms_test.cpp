@@ -77,11 +77,11 @@ TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
 
     std::array<std::uint8_t, 32> bytes{};
     card::EncodeDirEntry(entry, bytes);
-    const std::array<std::uint8_t, 32> expected = {
-        0x33, 0x00, 0x00, 0x00, 'S',  'O',  'N',  'I', 'C', 'A', 'D', 'V', '_',
-        'S',  'Y',  'S',  20,   26,   12,   6,    13,  45,  30,  6,  // century, year, month, day,
-                                                                     // h, m, s, weekday
-        0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const std::array<std::uint8_t, 32> expected = {0x33, 0x00, 0x00, 0x00, 'S', 'O', 'N', 'I', 'C',
+                                                   'A', 'D', 'V', '_', 'S', 'Y', 'S', 20, 26, 12, 6,
+                                                   13, 45, 30, 6,  // century, year, month, day,
+                                                                   // h, m, s, weekday
+                                                   0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(bytes, expected);
 
     for (const auto& [tmWeekday, weekday] : {std::pair{1, 0}, {6, 5}}) {

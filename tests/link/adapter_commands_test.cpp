@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 #include "adapter/virtual_adapter.h"
 #include "scripted_port.h"
@@ -13,11 +15,7 @@ namespace {
 using adapter::VirtualAdapter;
 using Block = std::array<std::uint8_t, 512>;
 
-struct Exchange {
-    Bytes received;
-    Bytes replied;
-    bool operator==(const Exchange&) const = default;
-};
+using Exchange = std::pair<Bytes, Bytes>;  // bytes the adapter took, bytes it answered
 
 // Four pages; page 0 block 5 holds bytes 3 * i + 1 (mod 256), everything else is zero.
 std::vector<card::PageBytes> MakePages() {
@@ -44,11 +42,6 @@ protected:
     CardLink link{adapter};
 };
 
-void PrintTo(const Exchange& exchange, std::ostream* out) {
-    *out << ::testing::PrintToString(exchange.received) << " -> "
-         << ::testing::PrintToString(exchange.replied);
-}
-
 TEST_F(Commands, EachCommandPutsItsBytesOnTheWire) {
     adapter.timing().pageChangeBusy = 5000;
     adapter.timing().answerLatency = 3;
@@ -71,9 +64,7 @@ TEST_F(Commands, EachCommandPutsItsBytesOnTheWire) {
                                             {{0x10, 0xC0, 0x03}, {}},
                                             {{0x20}, {0x02}}};
     EXPECT_EQ(exchanges(), expected);
-    EXPECT_EQ(status.state, 0x00);
-    EXPECT_EQ(status.second, 0x00);
-    EXPECT_EQ(status.pageCount, 4);
+    EXPECT_EQ(std::tie(status.state, status.second, status.pageCount), std::tuple(0, 0, 4));
     EXPECT_EQ(adapter.selectedPage(), 2);
     EXPECT_EQ(adapter.transactionsEnded(), 3);
     EXPECT_EQ(adapter.indicatorHistory(), (std::vector<int>{0, 8, 3}));
@@ -88,8 +79,8 @@ TEST_F(Commands, WriteQuarterOfAllOnesExpectsAcknowledgement00) {
     adapter.faults().corruptAckQuarter = 0;
     EXPECT_EQ(writeQuarter(link, 3, 0, quarter), 0);
     ASSERT_EQ(exchanges().size(), 2u);
-    EXPECT_EQ(exchanges()[0].replied, (Bytes{0x00}));
-    EXPECT_EQ(exchanges()[1].replied, (Bytes{0xFF}));
+    EXPECT_EQ(exchanges()[0].second, (Bytes{0x00}));
+    EXPECT_EQ(exchanges()[1].second, (Bytes{0xFF}));
 
     // The XOR of this quarter is 0xFF, which is also what a missing reply reads as.
     ones.fill(0x00);
@@ -109,7 +100,7 @@ TEST_F(Commands, WriteBlockSendsFourQuartersOutsideBlocks200To240) {
         const auto sent = exchanges();
         ASSERT_EQ(sent.size() - before, static_cast<std::size_t>(quarters)) << block;
         for (std::size_t quarter = 0; quarter < sent.size() - before; ++quarter) {
-            const Bytes& received = sent[before + quarter].received;
+            const Bytes& received = sent[before + quarter].first;
             ASSERT_EQ(received.size(), 131u);
             EXPECT_EQ(received[0], 0x02);
             EXPECT_EQ(received[1], block);
@@ -134,17 +125,17 @@ TEST_F(Commands, ReadBlockTakes512BytesAndAMatchingCheck) {
     EXPECT_TRUE(
         std::equal(destination.begin(), destination.end(), adapter.page(0).begin() + 5 * 512));
     ASSERT_EQ(exchanges().size(), 1u);
-    EXPECT_EQ(exchanges()[0].received, (Bytes{0x80, 0x05}));
-    EXPECT_EQ(exchanges()[0].replied.size(), 513u);
+    EXPECT_EQ(exchanges()[0].first, (Bytes{0x80, 0x05}));
+    EXPECT_EQ(exchanges()[0].second.size(), 513u);
 
     // A zero block: check 0x00; a wrong check fails but leaves the bytes received.
     destination.fill(0x5A);
     EXPECT_TRUE(readBlock(link, 9, destination));
-    EXPECT_EQ(exchanges()[1].replied.back(), 0x00);
+    EXPECT_EQ(exchanges()[1].second.back(), 0x00);
     adapter.faults().corruptReadCheckOfBlock = 9;
     destination.fill(0x5A);
     EXPECT_FALSE(readBlock(link, 9, destination));
-    EXPECT_NE(exchanges()[2].replied.back(), 0x00);
+    EXPECT_NE(exchanges()[2].second.back(), 0x00);
     EXPECT_EQ(destination, Block{});
     EXPECT_TRUE(readBlock(link, 9, destination));  // the fault was for one read only
 
@@ -174,9 +165,7 @@ TEST(CommandsWithoutAdapter, CodeByteTimeOutStopsTheCommand) {
     CardLink link(absent);
     AdapterStatus status{0x00, 0x07, 0x09};
     queryStatus(link, status);
-    EXPECT_EQ(status.state, 0xFF);
-    EXPECT_EQ(status.second, 0x07);
-    EXPECT_EQ(status.pageCount, 0x09);
+    EXPECT_EQ(std::tie(status.state, status.second, status.pageCount), std::tuple(0xFF, 7, 9));
     link.resetLink();
     EXPECT_EQ(selectPage(link, 2), 1);
     link.resetLink();
