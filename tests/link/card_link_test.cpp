@@ -99,12 +99,14 @@ TEST(ReceiveByte, ByteCutShortAtItsBoundReadsAsAllOnes) {
     EXPECT_TRUE(link.linkLost());
 }
 
-TEST(LinkLoss, WhileLostEveryWaitGivesUpAtItsFirstReadUntilAReset) {
-    bool lineHigh = false;  // the line never follows the clock
+TEST(LinkLoss, FailedResetLosesTheLinkAndWhileLostEveryWaitGivesUpAtItsFirstRead) {
+    bool lineHigh = false;  // busy: the line never follows the clock
     ScriptedPort port(
         [&](std::uint64_t, std::uint8_t) -> std::uint8_t { return lineHigh ? 0x40 : 0; });
     CardLink link(port);
-    ASSERT_EQ(link.sendByte(0x08), 1);  // the line never rises: one full bound
+    EXPECT_FALSE(link.resetLink());
+    EXPECT_EQ(port.writtenValues(), (Bytes{0x03}));
+    EXPECT_EQ(port.readCount(), READY_WAIT_LIMIT);
     ASSERT_TRUE(link.linkLost());
 
     auto readsOf = [&](auto operation) {
@@ -121,15 +123,6 @@ TEST(LinkLoss, WhileLostEveryWaitGivesUpAtItsFirstReadUntilAReset) {
     EXPECT_TRUE(link.resetLink());
     EXPECT_FALSE(link.linkLost());
     EXPECT_EQ(readsOf([&] { EXPECT_EQ(link.sendByte(0x08), 1); }), 1u + SEND_WAIT_LIMIT);
-}
-
-TEST(ResetLink, DrivesIdleThenFailsWhenTheAdapterStaysBusy) {
-    ScriptedPort port([](std::uint64_t, std::uint8_t) -> std::uint8_t { return 0x00; });
-    CardLink link(port);
-    EXPECT_FALSE(link.resetLink());
-    EXPECT_EQ(port.writtenValues(), (Bytes{0x03}));
-    EXPECT_EQ(port.readCount(), READY_WAIT_LIMIT);
-    EXPECT_TRUE(link.linkLost());
 }
 
 TEST(LinkLines, OneAccessEachAtTheAddressesOfTheCurrentPortBase) {
