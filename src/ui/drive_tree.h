@@ -2,6 +2,8 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -43,6 +45,13 @@ public:
 
     QTreeWidget* widget() const { return m_tree; }
 
+    // The item the last drag began on, or none. A drag only selects its item and marks it
+    // highlighted; nothing is dropped anywhere, and the mark stays until the next drag.
+    QTreeWidgetItem* dropHighlightedItem() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The selected item changed: its full path (currentPcDirectory).
     void directorySelected(const QString& path);
@@ -62,6 +71,8 @@ private:
     QTreeWidgetItem* makePathItem(bool isDrive, const QString& path);
     void collapseItem(QTreeWidgetItem* item);
     void emitSelection();
+    void beginDrag(QTreeWidgetItem* item);
+    void clearDropHighlight();
     QTreeWidgetItem* reopenItem(QTreeWidgetItem* item);
     QTreeWidgetItem* findDriveItem(const QString& path) const;
     std::optional<ResolvedPath> resolvePath(const QString& path) const;
@@ -71,6 +82,10 @@ private:
     // Looked up once per fill: the icon theme is far too slow to ask per item.
     QIcon m_driveIcon;
     QIcon m_directoryIcon;  // closed folder, open folder while selected
+    QPointer<QObject> m_viewport;  // the tree's viewport, whose mouse events are watched
+    // Where the left button went down on the tree, while a drag may still begin from there.
+    std::optional<QPoint> m_dragStart;
+    bool m_dragging = false;  // a drag began and the button is still down
 };
 
 }  // namespace quorvane::ui

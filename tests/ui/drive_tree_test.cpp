@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QApplication>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -224,6 +226,47 @@ TEST_F(DriveTreeTest, SymlinkLoopsAreListedOneLevelAtATime) {
 
     m_tree.FillLevel(up, m_drive + "/a/self");
     EXPECT_EQ(up->childCount(), 1);
+}
+
+// The left button held down on an item and moved by `distance` pixels.
+void dragOn(QTreeWidget& widget, QTreeWidgetItem* item, int distance) {
+    QWidget* viewport = widget.viewport();
+    const QPointF from = widget.visualItemRect(item).center();
+    const QPointF to = from + QPointF(distance, 0);
+    QMouseEvent press(QEvent::MouseButtonPress, from, viewport->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &move);
+    QApplication::sendEvent(viewport, &release);
+}
+
+TEST_F(DriveTreeTest, DragSelectsItsItemAndMarksItUntilTheNextDrag) {
+    makeDirs({"apps", "games"});
+    ASSERT_TRUE(m_tree.FillTree());
+    driveItem()->setExpanded(true);
+    m_widget.resize(300, 300);
+    m_widget.show();
+    QTreeWidgetItem* apps = driveItem()->child(0);
+    QTreeWidgetItem* games = driveItem()->child(1);
+    const int far = QApplication::startDragDistance() + 5;
+
+    dragOn(m_widget, games, 1);  // a click that wobbles is no drag
+    EXPECT_EQ(m_tree.dropHighlightedItem(), nullptr);
+
+    dragOn(m_widget, apps, far);
+    EXPECT_EQ(m_tree.dropHighlightedItem(), apps);
+    EXPECT_TRUE(apps->isSelected());
+
+    // Selecting another folder leaves the mark; only the next drag moves it.
+    m_widget.setCurrentItem(games);
+    EXPECT_EQ(m_tree.dropHighlightedItem(), apps);
+    dragOn(m_widget, games, far);
+    EXPECT_EQ(m_tree.dropHighlightedItem(), games);
+    EXPECT_FALSE(apps->data(0, Qt::BackgroundRole).isValid());
 }
 
 TEST_F(DriveTreeTest, FailuresLeaveTheirTextInLastError) {
