@@ -1,0 +1,108 @@
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "adapter/virtual_adapter.h"
+#include "app/organizer.h"
+#include "app/screen.h"
+#include "card/byte_order.h"
+#include "card/file_system.h"
+#include "link/card_link.h"
+
+// The organiser's two long operations over the virtual adapter, answering at once: a whole
+// page read (256 blocks) and a whole-page commit (215 blocks written and read back), with
+// everything the window would be told dropped.
+namespace {
+
+using namespace quorvane;
+
+class SilentScreen final : public app::Screen {
+public:
+    void showBoundTexts(const app::BoundTexts&) override {}
+    app::BoxAnswer messageBox(std::string_view, std::string_view, app::BoxButtons buttons,
+                              app::BoxIcon) override {
+        return buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
+    }
+    std::optional<std::filesystem::path> openFileDialog(std::span<const app::FileFilter>) override {
+        return std::nullopt;
+    }
+    std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter>,
+                                                        std::string_view) override {
+        return std::nullopt;
+    }
+    void setProgressRange(int, int) override {}
+    void setProgressPos(int) override {}
+    bool progressCreate() override { return true; }
+    void progressSetRange(int, int) override {}
+    void progressSetStep(int) override {}
+    void progressStepIt() override {}
+    void progressSetPos(int) override {}
+    void progressDestroy() override {}
+    void clearCardList() override {}
+    void appendCardRow(std::string_view, unsigned) override {}
+    void showPageNumber(int) override {}
+    void showPageCaption(std::string_view) override {}
+    void enableEditCommands() override {}
+    void repaintNow() override {}
+    bool selectPcPath(const std::filesystem::path&) override { return true; }
+    void listPcFiles(const std::filesystem::path&) override {}
+};
+
+std::vector<card::PageBytes> FormattedPages() {
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::FormatPage(*pageImage);
+    std::vector<card::PageBytes> pages(4);
+    for (card::PageBytes& page : pages) {
+        card::PageToCard(*pageImage, page);
+    }
+    return pages;
+}
+
+// Everything a page operation needs, built once per benchmark.
+struct Bench {
+    adapter::VirtualAdapter adapter{FormattedPages()};
+    link::CardLink link{adapter};
+    SilentScreen screen;
+    app::Organizer organizer{screen, link};
+
+    Bench() { organizer.openWindow(); }
+};
+
+void ReportAccesses(benchmark::State& state, std::uint64_t accesses) {
+    state.counters["accesses_per_operation"] =
+        static_cast<double>(accesses) / static_cast<double>(state.iterations());
+}
+
+void FullPageRead(benchmark::State& state) {
+    auto bench = std::make_unique<Bench>();
+    int failures = 0;
+    const std::uint64_t before = bench->adapter.accessCount();
+    for (auto _ : state) {
+        failures += bench->organizer.connectAndRead() == 1 ? 0 : 1;
+    }
+    ReportAccesses(state, bench->adapter.accessCount() - before);
+    state.counters["failed"] = failures;
+}
+BENCHMARK(FullPageRead)->Unit(benchmark::kMillisecond);
+
+void FullCommit(benchmark::State& state) {
+    auto bench = std::make_unique<Bench>();
+    if (bench->organizer.connectAndRead() != 1) {
+        state.SkipWithError("the page read failed");
+        return;
+    }
+    int failures = 0;
+    const std::uint64_t before = bench->adapter.accessCount();
+    for (auto _ : state) {
+        bench->organizer.DirtyMap.fill(1);
+        failures += bench->organizer.commitPage(false) == 1 ? 0 : 1;
+    }
+    ReportAccesses(state, bench->adapter.accessCount() - before);
+    state.counters["failed"] = failures;
+}
+BENCHMARK(FullCommit)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
