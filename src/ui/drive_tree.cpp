@@ -6,14 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
-#include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -29,9 +26,6 @@ const QString kNoIconListError = QStringLiteral("Cannot retrieve the Handle of S
 const QString kIconAttachError = QStringLiteral("Cannot Attach SystemImageList-Handle");
 const QString kNoDrivesError = QStringLiteral("Error Getting Logical DriveStrings!");
 const QString kFileInfoError = QStringLiteral("Error Gettting SystemFileInfo!");
-
-// Marks the item a drag began on; the colours alone would not tell it from a selection.
-constexpr int kDropHighlightRole = Qt::UserRole + 1;
 
 std::filesystem::path toFsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -376,77 +370,6 @@ void DriveTree::emitSelection() {
     if (!selected.isEmpty()) {
         emit directorySelected(ItemPath(selected.first()));
     }
-}
-
-// Watches the tree's mouse for the start of a drag: the left button held down and moved the
-// platform's drag distance. Once a drag began, the moves until the release are swallowed, so
-// the selection does not follow the mouse.
-// The viewport is compared, never asked: while the window is torn down the tree may already be
-// half destroyed when its viewport's last events arrive.
-bool DriveTree::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_viewport) {
-        return false;
-    }
-    switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton) {
-                m_dragStart = mouse->position().toPoint();
-                m_dragging = false;
-            }
-            return false;
-        }
-        case QEvent::MouseMove: {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (m_dragging) {
-                return true;
-            }
-            if (m_dragStart && (mouse->buttons() & Qt::LeftButton) &&
-                (mouse->position().toPoint() - *m_dragStart).manhattanLength() >=
-                    QApplication::startDragDistance()) {
-                QTreeWidgetItem* item = m_tree->itemAt(*m_dragStart);
-                m_dragStart.reset();
-                if (item != nullptr) {
-                    m_dragging = true;
-                    beginDrag(item);
-                    return true;
-                }
-            }
-            return false;
-        }
-        case QEvent::MouseButtonRelease:
-            m_dragStart.reset();
-            m_dragging = false;
-            return false;
-        default:
-            return false;
-    }
-}
-
-void DriveTree::beginDrag(QTreeWidgetItem* item) {
-    clearDropHighlight();
-    m_tree->setCurrentItem(item);
-    item->setData(0, kDropHighlightRole, true);
-    const QPalette palette = m_tree->palette();
-    item->setBackground(0, palette.brush(QPalette::Active, QPalette::Highlight));
-    item->setForeground(0, palette.brush(QPalette::Active, QPalette::HighlightedText));
-}
-
-void DriveTree::clearDropHighlight() {
-    if (QTreeWidgetItem* marked = dropHighlightedItem()) {
-        marked->setData(0, kDropHighlightRole, QVariant());
-        marked->setData(0, Qt::BackgroundRole, QVariant());
-        marked->setData(0, Qt::ForegroundRole, QVariant());
-    }
-}
-
-QTreeWidgetItem* DriveTree::dropHighlightedItem() const {
-    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, kDropHighlightRole).toBool()) {
-            return *it;
-        }
-    }
-    return nullptr;
 }
 
 QString DriveTree::ItemPath(const QTreeWidgetItem* item) const {
