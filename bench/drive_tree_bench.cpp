@@ -12,18 +12,18 @@
 
 namespace {
 
-constexpr int kSubdirectoryCount = 20000;
+constexpr int SUBDIRECTORY_COUNT = 20000;
 
-QString g_benchRoot;
+QString benchRoot;
 
 // <root>/<level>/d00000 ... d19999, each with one "sub" below when `nested`.
 QString buildLevel(const QString& level, bool nested) {
-    const QString path = g_benchRoot + '/' + level;
+    const QString path = benchRoot + '/' + level;
     if (QDir(path).exists()) {
         return path;
     }
     QDir directory;
-    for (int i = 0; i < kSubdirectoryCount; ++i) {
+    for (int i = 0; i < SUBDIRECTORY_COUNT; ++i) {
         const QString name = QStringLiteral("%1/d%2").arg(path).arg(i, 5, 10, QLatin1Char('0'));
         directory.mkpath(nested ? name + QStringLiteral("/sub") : name);
     }
@@ -35,7 +35,7 @@ void openLevel(benchmark::State& state, const QString& level) {
     widget.resize(400, 600);
     widget.show();
     quorvane::ui::DriveTree tree(&widget, [&] { return QStringList{level}; });
-    tree.FillTree();
+    tree.fillTree();
     QTreeWidgetItem* drive = widget.topLevelItem(0);
     for (auto _ : state) {
         state.PauseTiming();
@@ -57,14 +57,14 @@ int main(int argc, char* argv[]) {
 
     // QUORVANE_BENCH_DIR keeps the folders between runs (building them takes minutes on a busy
     // disk); otherwise they live in a fresh temporary folder removed at the end.
-    g_benchRoot = qEnvironmentVariable("QUORVANE_BENCH_DIR");
-    const bool keepFolders = !g_benchRoot.isEmpty();
+    benchRoot = qEnvironmentVariable("QUORVANE_BENCH_DIR");
+    const bool keepFolders = !benchRoot.isEmpty();
     if (!keepFolders) {
         QByteArray rootTemplate = QDir::tempPath().toLocal8Bit() + "/quorvane-bench-XXXXXX";
         if (mkdtemp(rootTemplate.data()) == nullptr) {
             return 1;
         }
-        g_benchRoot = QString::fromLocal8Bit(rootTemplate);
+        benchRoot = QString::fromLocal8Bit(rootTemplate);
     }
     const QString flat = buildLevel(QStringLiteral("flat"), false);
     const QString nested = buildLevel(QStringLiteral("nested"), true);
@@ -79,7 +79,7 @@ int main(int argc, char* argv[]) {
     benchmark::Shutdown();
 
     if (!keepFolders) {
-        QDir(g_benchRoot).removeRecursively();
+        QDir(benchRoot).removeRecursively();
     }
     return 0;
 }

@@ -14,7 +14,7 @@ namespace {
 
 using namespace quorvane;
 
-std::vector<card::PageBytes> PatternPages() {
+std::vector<card::PageBytes> patternPages() {
     std::vector<card::PageBytes> pages(1);
     for (std::size_t i = 0; i < card::PAGE_SIZE; ++i) {
         pages[0][i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
@@ -22,8 +22,8 @@ std::vector<card::PageBytes> PatternPages() {
     return pages;
 }
 
-void PageReadOverVirtualAdapter(benchmark::State& state) {
-    adapter::VirtualAdapter adapter(PatternPages());
+void pageReadOverVirtualAdapter(benchmark::State& state) {
+    adapter::VirtualAdapter adapter(patternPages());
     link::CardLink link(adapter);
     std::array<std::uint8_t, card::BLOCK_SIZE> destination{};
     int failures = 0;
@@ -46,7 +46,7 @@ void PageReadOverVirtualAdapter(benchmark::State& state) {
     state.counters["failed_blocks"] = failures;
     state.SetBytesProcessed(static_cast<std::int64_t>(pages * card::PAGE_SIZE));
 }
-BENCHMARK(PageReadOverVirtualAdapter)->Unit(benchmark::kMillisecond);
+BENCHMARK(pageReadOverVirtualAdapter)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

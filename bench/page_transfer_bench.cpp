@@ -49,19 +49,19 @@ public:
     void listPcFiles(const std::filesystem::path&) override {}
 };
 
-std::vector<card::PageBytes> FormattedPages() {
+std::vector<card::PageBytes> formattedPages() {
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::FormatPage(*pageImage);
+    card::formatPage(*pageImage);
     std::vector<card::PageBytes> pages(4);
     for (card::PageBytes& page : pages) {
-        card::PageToCard(*pageImage, page);
+        card::pageToCard(*pageImage, page);
     }
     return pages;
 }
 
 // Everything a page operation needs, built once per benchmark.
 struct Bench {
-    adapter::VirtualAdapter adapter{FormattedPages()};
+    adapter::VirtualAdapter adapter{formattedPages()};
     link::CardLink link{adapter};
     SilentScreen screen;
     app::Organizer organizer{screen, link};
@@ -69,24 +69,24 @@ struct Bench {
     Bench() { organizer.openWindow(); }
 };
 
-void ReportAccesses(benchmark::State& state, std::uint64_t accesses) {
+void reportAccesses(benchmark::State& state, std::uint64_t accesses) {
     state.counters["accesses_per_operation"] =
         static_cast<double>(accesses) / static_cast<double>(state.iterations());
 }
 
-void FullPageRead(benchmark::State& state) {
+void fullPageRead(benchmark::State& state) {
     auto bench = std::make_unique<Bench>();
     int failures = 0;
     const std::uint64_t before = bench->adapter.accessCount();
     for (auto _ : state) {
         failures += bench->organizer.connectAndRead() == 1 ? 0 : 1;
     }
-    ReportAccesses(state, bench->adapter.accessCount() - before);
+    reportAccesses(state, bench->adapter.accessCount() - before);
     state.counters["failed"] = failures;
 }
-BENCHMARK(FullPageRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(fullPageRead)->Unit(benchmark::kMillisecond);
 
-void FullCommit(benchmark::State& state) {
+void fullCommit(benchmark::State& state) {
     auto bench = std::make_unique<Bench>();
     if (bench->organizer.connectAndRead() != 1) {
         state.SkipWithError("the page read failed");
@@ -95,13 +95,13 @@ void FullCommit(benchmark::State& state) {
     int failures = 0;
     const std::uint64_t before = bench->adapter.accessCount();
     for (auto _ : state) {
-        bench->organizer.DirtyMap.fill(1);
+        bench->organizer.dirtyMap.fill(1);
         failures += bench->organizer.commitPage(false) == 1 ? 0 : 1;
     }
-    ReportAccesses(state, bench->adapter.accessCount() - before);
+    reportAccesses(state, bench->adapter.accessCount() - before);
     state.counters["failed"] = failures;
 }
-BENCHMARK(FullCommit)->Unit(benchmark::kMillisecond);
+BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -11,19 +11,19 @@
 // The readers take file names, so each input is written to a scratch file first.
 namespace quorvane::fuzz {
 
-inline std::filesystem::path ScratchPath(const std::string& name) {
-    static const std::filesystem::path dir = [] {
+inline std::filesystem::path scratchPath(const std::string& name) {
+    static const std::filesystem::path DIR = [] {
         std::filesystem::path d = std::filesystem::temp_directory_path() /
                                   ("quorvane-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(d);
         return d;
     }();
-    return dir / name;
+    return DIR / name;
 }
 
-inline std::filesystem::path WriteScratch(const std::string& name,
+inline std::filesystem::path writeScratch(const std::string& name,
                                           std::span<const std::uint8_t> bytes) {
-    std::filesystem::path path = ScratchPath(name);
+    std::filesystem::path path = scratchPath(name);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         std::abort();

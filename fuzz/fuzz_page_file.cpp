@@ -8,10 +8,10 @@
 using namespace quorvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    auto path = fuzz::WriteScratch("input.dcm", std::span(data, size));
+    auto path = fuzz::writeScratch("input.dcm", std::span(data, size));
     auto cardImage = std::make_unique<card::PageBytes>();
     cardImage->fill(0xA5);
-    formats::ReadResult result = formats::ReadPageFile(path, *cardImage);
+    formats::ReadResult result = formats::readPageFile(path, *cardImage);
     if (size >= card::PAGE_SIZE) {
         QUORVANE_FUZZ_CHECK(result == formats::ReadResult::Ok);
         QUORVANE_FUZZ_CHECK(std::memcmp(cardImage->data(), data, card::PAGE_SIZE) == 0);

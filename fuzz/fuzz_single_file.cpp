@@ -10,7 +10,7 @@ using namespace quorvane;
 
 namespace {
 
-void CheckAccepted(formats::ReadResult result, const card::DirEntry& before,
+void checkAccepted(formats::ReadResult result, const card::DirEntry& before,
                    const card::DirEntry& entry) {
     if (result == formats::ReadResult::Ok) {
         QUORVANE_FUZZ_CHECK(entry.fileType != 0);
@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sentinel.fileName[0] = 'S';
 
     card::DirEntry entry = sentinel;
-    auto ddc = fuzz::WriteScratch("input.ddc", bytes);
-    formats::ReadResult result = formats::ReadDdcFile(ddc, entry, *buffer);
-    CheckAccepted(result, sentinel, entry);
+    auto ddc = fuzz::writeScratch("input.ddc", bytes);
+    formats::ReadResult result = formats::readDdcFile(ddc, entry, *buffer);
+    checkAccepted(result, sentinel, entry);
     if (result == formats::ReadResult::Ok) {
         // The data is the file's bytes after the 36-byte header, as they stand.
         std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
@@ -44,14 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     entry = sentinel;
-    auto dci = fuzz::WriteScratch("input.dci", bytes);
-    result = formats::ReadDciFile(dci, entry, *buffer);
-    CheckAccepted(result, sentinel, entry);
+    auto dci = fuzz::writeScratch("input.dci", bytes);
+    result = formats::readDciFile(dci, entry, *buffer);
+    checkAccepted(result, sentinel, entry);
     if (result == formats::ReadResult::Ok) {
         // Reversing the data again gives back the file's bytes.
         std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
         QUORVANE_FUZZ_CHECK(size >= formats::DCI_DATA_OFFSET + dataBytes);
-        card::ReverseGroupsInPlace(std::span(buffer->data(), dataBytes));
+        card::reverseGroupsInPlace(std::span(buffer->data(), dataBytes));
         QUORVANE_FUZZ_CHECK(dataBytes == 0 ||
                             std::memcmp(buffer->data(), data + formats::DCI_DATA_OFFSET,
                                         dataBytes) == 0);

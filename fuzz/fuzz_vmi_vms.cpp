@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::span<const std::uint8_t> rest(data + 1, size - 1);
     std::size_t vmiSize = std::min<std::size_t>(rest.size(), std::size_t{data[0]} * 2);
-    auto vmi = fuzz::WriteScratch("input.vmi", rest.first(vmiSize));
-    auto vms = fuzz::WriteScratch("input.vms", rest.subspan(vmiSize));
+    auto vmi = fuzz::writeScratch("input.vmi", rest.first(vmiSize));
+    auto vms = fuzz::writeScratch("input.vms", rest.subspan(vmiSize));
 
     formats::CardFileName name{};
-    formats::ReadResult nameResult = formats::ReadVmiName(vmi, name);
+    formats::ReadResult nameResult = formats::readVmiName(vmi, name);
     QUORVANE_FUZZ_CHECK((nameResult == formats::ReadResult::Ok) ==
                         (vmiSize >= formats::VMI_MIN_SIZE));
     if (nameResult == formats::ReadResult::Ok) {
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto buffer = std::make_unique<card::FileBuffer>();
     buffer->fill(0xEE);
     std::uint16_t blocks = 0;
-    formats::ReadResult dataResult = formats::ReadVmsData(vms, *buffer, blocks);
+    formats::ReadResult dataResult = formats::readVmsData(vms, *buffer, blocks);
     std::size_t vmsSize = rest.size() - vmiSize;
     if (vmsSize == 0) {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::EmptyVms);
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = vmsSize; i < std::size_t{blocks} * card::BLOCK_SIZE; ++i) {
             QUORVANE_FUZZ_CHECK((*buffer)[i] == 0);
         }
-        card::DirEntry entry = formats::BuildPairEntry(name, blocks, formats::LocalTime{});
+        card::DirEntry entry = formats::buildPairEntry(name, blocks, formats::LocalTime{});
         QUORVANE_FUZZ_CHECK(entry.fileType == formats::PAIR_FILE_TYPE);
         QUORVANE_FUZZ_CHECK(entry.sizeInBlocks == blocks);
     } else {
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string chosen(reinterpret_cast<const char*>(rest.data()),
                        std::min<std::size_t>(rest.size(), 40));
     for (auto member : {formats::PairMember::Vmi, formats::PairMember::Vms}) {
-        std::string partner = formats::PartnerName(chosen, member);
+        std::string partner = formats::partnerName(chosen, member);
         QUORVANE_FUZZ_CHECK(partner.size() >= 4);
     }
     return 0;

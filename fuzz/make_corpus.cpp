@@ -19,13 +19,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Write(const fs::path& path, const Bytes& bytes) {
+void write(const fs::path& path, const Bytes& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-card::DirEntry Entry(const std::string& name, std::uint16_t blocks) {
+card::DirEntry makeEntry(const std::string& name, std::uint16_t blocks) {
     card::DirEntry entry;
     entry.fileType = 0x33;
     for (std::size_t i = 0; i < name.size() && i < 12; ++i) {
@@ -37,42 +37,42 @@ card::DirEntry Entry(const std::string& name, std::uint16_t blocks) {
 }
 
 // A formatted page with three files, one of them with a save header in its first block.
-std::unique_ptr<card::PageBytes> PageWithFiles() {
+std::unique_ptr<card::PageBytes> pageWithFiles() {
     auto page = std::make_unique<card::PageBytes>();
-    card::FormatPage(*page);
+    card::formatPage(*page);
     auto data = std::make_unique<card::FileBuffer>();
     const std::string header = "QUORVANE SAMPLE1Sample save made by Quorvane    QUORVANE";
     std::copy(header.begin(), header.end(), data->begin());
     card::DirtyMap dirty{};
     for (auto [name, blocks] : {std::pair{"RACEDATA_001", 3}, {"PUZZLE___SYS", 1}, {"QUORVANE_001", 5}}) {
-        card::DirEntry entry = Entry(name, static_cast<std::uint16_t>(blocks));
-        card::StoreNewFile(*page, dirty, entry, *data);
+        card::DirEntry entry = makeEntry(name, static_cast<std::uint16_t>(blocks));
+        card::storeNewFile(*page, dirty, entry, *data);
     }
     return page;
 }
 
-Bytes PageBytesOf(const card::PageBytes& page) { return Bytes(page.begin(), page.end()); }
+Bytes pageBytesOf(const card::PageBytes& page) { return Bytes(page.begin(), page.end()); }
 
-Bytes EntryBytes(const card::DirEntry& entry) {
+Bytes entryBytes(const card::DirEntry& entry) {
     Bytes bytes(card::DIR_ENTRY_SIZE);
-    card::EncodeDirEntry(entry, std::span<std::uint8_t, card::DIR_ENTRY_SIZE>(bytes.data(), card::DIR_ENTRY_SIZE));
+    card::encodeDirEntry(entry, std::span<std::uint8_t, card::DIR_ENTRY_SIZE>(bytes.data(), card::DIR_ENTRY_SIZE));
     return bytes;
 }
 
 // Operation header of fuzz_page_operations: kind, slot (2 bytes), entry (32), fill, padding.
-Bytes Operation(int kind, int slot, const card::DirEntry& entry) {
+Bytes operation(int kind, int slot, const card::DirEntry& entry) {
     Bytes op{static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(slot + 2), 0};
-    Bytes e = EntryBytes(entry);
+    Bytes e = entryBytes(entry);
     op.insert(op.end(), e.begin(), e.end());
     op.resize(40, 0x11);
     return op;
 }
 
-Bytes SystemArea(const card::PageBytes& page) {
+Bytes systemArea(const card::PageBytes& page) {
     return Bytes(page.begin() + static_cast<long>(card::DIR_OFFSET), page.end());
 }
 
-Bytes Concat(Bytes a, const Bytes& b) {
+Bytes concat(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -87,23 +87,23 @@ int main(int argc, char* argv[]) {
     const fs::path root = argv[1];
 
     auto formatted = std::make_unique<card::PageBytes>();
-    card::FormatPage(*formatted);
-    auto withFiles = PageWithFiles();
+    card::formatPage(*formatted);
+    auto withFiles = pageWithFiles();
     auto cardOrder = std::make_unique<card::PageBytes>();
-    card::PageToCard(*withFiles, *cardOrder);
+    card::pageToCard(*withFiles, *cardOrder);
 
-    Write(root / "fuzz_page_file" / "formatted.dcm", PageBytesOf(*formatted));
-    Write(root / "fuzz_page_file" / "with_files.dcm", PageBytesOf(*cardOrder));
-    Write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
+    write(root / "fuzz_page_file" / "formatted.dcm", pageBytesOf(*formatted));
+    write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(*cardOrder));
+    write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
 
-    const card::DirEntry newFile = Entry("NEWFILE_0001", 2);
+    const card::DirEntry newFile = makeEntry("NEWFILE_0001", 2);
     for (int kind = 0; kind < 4; ++kind) {
-        Write(root / "fuzz_page_operations" / ("formatted-" + std::to_string(kind)),
-              Concat(Operation(kind, 207, newFile), SystemArea(*formatted)));
+        write(root / "fuzz_page_operations" / ("formatted-" + std::to_string(kind)),
+              concat(operation(kind, 207, newFile), systemArea(*formatted)));
         for (int slot : {205, 206, 207}) {
-            Write(root / "fuzz_page_operations" /
+            write(root / "fuzz_page_operations" /
                       ("files-" + std::to_string(kind) + "-" + std::to_string(slot)),
-                  Concat(Operation(kind, slot, newFile), SystemArea(*withFiles)));
+                  concat(operation(kind, slot, newFile), systemArea(*withFiles)));
         }
     }
 
@@ -112,19 +112,19 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         blocks[i] = static_cast<std::uint8_t>(i);
     }
-    Bytes ddc = Concat(Concat(Bytes{'C', 'F', 'U', 0}, EntryBytes(newFile)), blocks);
-    Write(root / "fuzz_single_file" / "two_blocks.ddc", ddc);
+    Bytes ddc = concat(concat(Bytes{'C', 'F', 'U', 0}, entryBytes(newFile)), blocks);
+    write(root / "fuzz_single_file" / "two_blocks.ddc", ddc);
     Bytes reversed(blocks.size());
-    card::ReverseGroups(blocks, reversed);
-    Write(root / "fuzz_single_file" / "two_blocks.dci", Concat(EntryBytes(newFile), reversed));
-    Write(root / "fuzz_single_file" / "header_only", Bytes(ddc.begin(), ddc.begin() + 36));
+    card::reverseGroups(blocks, reversed);
+    write(root / "fuzz_single_file" / "two_blocks.dci", concat(entryBytes(newFile), reversed));
+    write(root / "fuzz_single_file" / "header_only", Bytes(ddc.begin(), ddc.begin() + 36));
 
     // .vmi/.vms: the first byte sets the .vmi length in 2-byte steps.
     Bytes vmi(128, 0);
     const std::string name = "RACEDATA_001";
     std::copy(name.begin(), name.end(), vmi.begin() + 88);
-    Write(root / "fuzz_vmi_vms" / "pair", Concat(Concat(Bytes{64}, vmi), Bytes(700, 0x5A)));
-    Write(root / "fuzz_vmi_vms" / "short_vmi", Concat(Concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
+    write(root / "fuzz_vmi_vms" / "pair", concat(concat(Bytes{64}, vmi), Bytes(700, 0x5A)));
+    write(root / "fuzz_vmi_vms" / "short_vmi", concat(concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
 
     // Adapter commands: command, operand, then status bytes (low 3 bits repeat the byte).
     Bytes handshake;
@@ -134,8 +134,8 @@ int main(int argc, char* argv[]) {
         handshake.push_back(0xC0);
     }
     for (int command = 0; command < 8; ++command) {
-        Write(root / "fuzz_adapter_commands" / ("command-" + std::to_string(command)),
-              Concat(Bytes{static_cast<std::uint8_t>(command), 37}, handshake));
+        write(root / "fuzz_adapter_commands" / ("command-" + std::to_string(command)),
+              concat(Bytes{static_cast<std::uint8_t>(command), 37}, handshake));
     }
     return 0;
 }

@@ -9,14 +9,14 @@
 
 namespace {
 
-void SetApplicationNames() {
+void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.21"));
 }
 
 // Reads the options; --help and --version print and end the program here. Nothing when the
 // command line cannot be used (the reason is on stderr).
-std::optional<quorvane::ui::AppOptions> ParseCommandLine(const QCoreApplication& application) {
+std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Organises Dreamcast memory cards held in a parallel-port card adapter."));
@@ -35,7 +35,7 @@ std::optional<quorvane::ui::AppOptions> ParseCommandLine(const QCoreApplication&
 
     quorvane::ui::AppOptions options;
     if (parser.isSet(layout)) {
-        options.layout = quorvane::ui::ParseLayout(parser.value(layout));
+        options.layout = quorvane::ui::parseLayout(parser.value(layout));
         if (!options.layout.has_value()) {
             std::fprintf(stderr, "quorvane: unknown layout '%s' (use single or two-pane)\n",
                          parser.value(layout).toLocal8Bit().constData());
@@ -56,14 +56,14 @@ int main(int argc, char* argv[]) {
         // The command line is read before any window system is needed, so --help,
         // --version and mistakes work without a display.
         const QCoreApplication parsing(argc, argv);
-        SetApplicationNames();
-        options = ParseCommandLine(parsing);
+        setApplicationNames();
+        options = parseCommandLine(parsing);
     }
     if (!options.has_value()) {
         return 2;
     }
     QApplication application(argc, argv);
-    SetApplicationNames();
+    setApplicationNames();
     quorvane::ui::OrganizerApp app(std::move(*options));
     return app.run();
 }

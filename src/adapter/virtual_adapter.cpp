@@ -47,7 +47,7 @@ enum class Direction : std::uint8_t { FromPc, ToPc };
 // What the adapter does once the line it raised after a byte has been seen high.
 enum class FollowUp : std::uint8_t { None, StartReply, StartBusy, EndBusy };
 
-std::uint8_t XorOf(const std::uint8_t* bytes, std::size_t count) {
+std::uint8_t xorOf(const std::uint8_t* bytes, std::size_t count) {
     std::uint8_t check = 0;
     for (std::size_t i = 0; i < count; ++i) {
         check ^= bytes[i];
@@ -308,7 +308,7 @@ struct VirtualAdapter::State {
         const std::uint8_t* source = pages[static_cast<std::size_t>(selected)].data() +
                                      std::size_t{block} * card::BLOCK_SIZE;
         std::memcpy(reply.data(), source, card::BLOCK_SIZE);
-        std::uint8_t check = XorOf(source, card::BLOCK_SIZE);
+        std::uint8_t check = xorOf(source, card::BLOCK_SIZE);
         if (faults.corruptReadCheckOfBlock == block && faults.corruptReadCheckTimes > 0) {
             --faults.corruptReadCheckTimes;
             check = static_cast<std::uint8_t>(~check);
@@ -326,7 +326,7 @@ struct VirtualAdapter::State {
                         static_cast<std::size_t>(quarter) * QUARTER_BYTES,
                     data, QUARTER_BYTES);
         pageWritten[static_cast<std::size_t>(selected)] = 1;
-        std::uint8_t acknowledgement = XorOf(data, QUARTER_BYTES);
+        std::uint8_t acknowledgement = xorOf(data, QUARTER_BYTES);
         if (faults.corruptAckOfBlock == block && faults.corruptAckQuarter == quarter &&
             faults.corruptAckTimes > 0) {
             --faults.corruptAckTimes;

@@ -59,7 +59,7 @@ public:
     // Pages from DIR/page-01.dcm .. page-16.dcm (consecutive from page-01). A missing or empty
     // DIR is created with 4 formatted pages, page 1 holding a few sample files. Returns null
     // and sets `error` when the folder cannot be used.
-    static std::unique_ptr<VirtualAdapter> OpenDirectory(const std::filesystem::path& dir,
+    static std::unique_ptr<VirtualAdapter> openDirectory(const std::filesystem::path& dir,
                                                          std::string& error);
 
     void write(std::uint16_t address, std::uint8_t value) override;
@@ -96,6 +96,6 @@ private:
 
 // Four formatted pages in card byte order, page 1 holding the sample files: the seed of a new
 // virtual card folder.
-std::vector<card::PageBytes> MakeSamplePages();
+std::vector<card::PageBytes> makeSamplePages();
 
 }  // namespace quorvane::adapter

@@ -55,18 +55,18 @@ constexpr std::array<SampleFile, 3> SAMPLE_FILES{{
 constexpr std::string_view SAMPLE_APPLICATION = "QUORVANE";
 
 // Text fields of the save header are padded with spaces.
-void PutText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
+void putText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
              std::string_view text) {
     for (std::size_t i = 0; i < size; ++i) {
         buffer[offset + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
     }
 }
 
-void StoreSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
+void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
     auto data = std::make_unique<card::FileBuffer>();
-    PutText(*data, SHORT_DESCRIPTION_OFFSET, SHORT_DESCRIPTION_SIZE, sample.shortDescription);
-    PutText(*data, LONG_DESCRIPTION_OFFSET, LONG_DESCRIPTION_SIZE, sample.longDescription);
-    PutText(*data, APPLICATION_OFFSET, APPLICATION_SIZE, SAMPLE_APPLICATION);
+    putText(*data, SHORT_DESCRIPTION_OFFSET, SHORT_DESCRIPTION_SIZE, sample.shortDescription);
+    putText(*data, LONG_DESCRIPTION_OFFSET, LONG_DESCRIPTION_SIZE, sample.longDescription);
+    putText(*data, APPLICATION_OFFSET, APPLICATION_SIZE, SAMPLE_APPLICATION);
     const std::size_t end = std::size_t{sample.blocks} * card::BLOCK_SIZE;
     for (std::size_t i = SAVE_HEADER_SIZE; i < end; ++i) {
         (*data)[i] = static_cast<std::uint8_t>(seed + i * 7);
@@ -77,48 +77,48 @@ void StoreSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint
     entry.timeStamp = sample.timeStamp;
     entry.sizeInBlocks = sample.blocks;
     card::DirtyMap dirty{};
-    card::StoreNewFile(pageImage, dirty, entry, *data);
+    card::storeNewFile(pageImage, dirty, entry, *data);
 }
 
-std::string PageFileName(int pageIndex) {
+std::string pageFileName(int pageIndex) {
     const int number = pageIndex + 1;
     return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
 }
 
 // Through a new file renamed over the old one: a failed save never leaves a truncated page.
-bool WritePageFile(const std::filesystem::path& target, const card::PageBytes& bytes) {
-    return formats::WriteFileAtomically(target, bytes).ok();
+bool writePageFile(const std::filesystem::path& target, const card::PageBytes& bytes) {
+    return formats::writeFileAtomically(target, bytes).ok();
 }
 
 class FolderPageStore final : public PageStore {
 public:
     explicit FolderPageStore(std::filesystem::path dir) : m_dir(std::move(dir)) {}
     void save(int pageIndex, const card::PageBytes& cardImage) override {
-        WritePageFile(m_dir / PageFileName(pageIndex), cardImage);
+        writePageFile(m_dir / pageFileName(pageIndex), cardImage);
     }
 
 private:
     std::filesystem::path m_dir;
 };
 
-bool FolderIsEmpty(const std::filesystem::path& dir) {
+bool folderIsEmpty(const std::filesystem::path& dir) {
     std::error_code error;
     return std::filesystem::directory_iterator(dir, error) ==
                std::filesystem::directory_iterator() &&
            !error;
 }
 
-bool SeedFolder(const std::filesystem::path& dir, std::string& error) {
+bool seedFolder(const std::filesystem::path& dir, std::string& error) {
     std::error_code code;
     std::filesystem::create_directories(dir, code);
     if (code) {
         error = "Cannot create the virtual card folder " + dir.string() + ": " + code.message();
         return false;
     }
-    const std::vector<card::PageBytes> pages = MakeSamplePages();
+    const std::vector<card::PageBytes> pages = makeSamplePages();
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        const auto file = dir / PageFileName(static_cast<int>(i));
-        if (!WritePageFile(file, pages[i])) {
+        const auto file = dir / pageFileName(static_cast<int>(i));
+        if (!writePageFile(file, pages[i])) {
             error = "Cannot write " + file.string();
             return false;
         }
@@ -126,7 +126,7 @@ bool SeedFolder(const std::filesystem::path& dir, std::string& error) {
     return true;
 }
 
-bool LoadPage(const std::filesystem::path& file, card::PageBytes& page, std::string& error) {
+bool loadPage(const std::filesystem::path& file, card::PageBytes& page, std::string& error) {
     std::error_code code;
     const auto size = std::filesystem::file_size(file, code);
     if (code || size != card::PAGE_SIZE) {
@@ -145,24 +145,24 @@ bool LoadPage(const std::filesystem::path& file, card::PageBytes& page, std::str
 
 }  // namespace
 
-std::vector<card::PageBytes> MakeSamplePages() {
+std::vector<card::PageBytes> makeSamplePages() {
     std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
     auto pageImage = std::make_unique<card::PageBytes>();
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        card::FormatPage(*pageImage);
+        card::formatPage(*pageImage);
         if (i == 0) {
             std::uint8_t seed = 0x11;
             for (const SampleFile& sample : SAMPLE_FILES) {
-                StoreSample(*pageImage, sample, seed);
+                storeSample(*pageImage, sample, seed);
                 seed = static_cast<std::uint8_t>(seed + 0x22);
             }
         }
-        card::PageToCard(*pageImage, pages[i]);
+        card::pageToCard(*pageImage, pages[i]);
     }
     return pages;
 }
 
-std::unique_ptr<VirtualAdapter> VirtualAdapter::OpenDirectory(const std::filesystem::path& dir,
+std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesystem::path& dir,
                                                               std::string& error) {
     std::error_code code;
     const bool exists = std::filesystem::exists(dir, code);
@@ -170,22 +170,22 @@ std::unique_ptr<VirtualAdapter> VirtualAdapter::OpenDirectory(const std::filesys
         error = dir.string() + " is not a folder.";
         return nullptr;
     }
-    if ((!exists || FolderIsEmpty(dir)) && !SeedFolder(dir, error)) {
+    if ((!exists || folderIsEmpty(dir)) && !seedFolder(dir, error)) {
         return nullptr;
     }
     std::vector<card::PageBytes> pages;
     for (int index = 0; index < MAX_VIRTUAL_PAGES; ++index) {
-        const auto file = dir / PageFileName(index);
+        const auto file = dir / pageFileName(index);
         if (!std::filesystem::exists(file, code)) {
             break;
         }
         pages.emplace_back();
-        if (!LoadPage(file, pages.back(), error)) {
+        if (!loadPage(file, pages.back(), error)) {
             return nullptr;
         }
     }
     if (pages.empty()) {
-        error = "The folder " + dir.string() + " holds no " + PageFileName(0) + ".";
+        error = "The folder " + dir.string() + " holds no " + pageFileName(0) + ".";
         return nullptr;
     }
     return std::make_unique<VirtualAdapter>(std::move(pages),

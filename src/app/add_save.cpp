@@ -14,17 +14,17 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view kAddCaption = "Copy file to DC Memory pack.";
-constexpr std::string_view kAddFileCaption = "Add a file to DC Memory pack.";
-constexpr std::string_view kSaveCaption = "Copy file to PC";
-constexpr std::string_view kCancelled = "Action cancelled...";
+constexpr std::string_view ADD_CAPTION = "Copy file to DC Memory pack.";
+constexpr std::string_view ADD_FILE_CAPTION = "Add a file to DC Memory pack.";
+constexpr std::string_view SAVE_CAPTION = "Copy file to PC";
+constexpr std::string_view CANCELLED = "Action cancelled...";
 
-const std::array<FileFilter, 3> kAddFilters{{
+const std::array<FileFilter, 3> ADD_FILTERS{{
     {"DC Memory Card File (*.ddc)", "*.ddc"},
     {"DC Memory Card File (*.dci)", "*.dci"},
     {"DC Memory Card File (*.vmi,*.vms)", "*.vmi;*.vms"},
 }};
-const std::array<FileFilter, 1> kSaveFilters{{{"DC Memory Card File (*.ddc)", "*.ddc"}}};
+const std::array<FileFilter, 1> SAVE_FILTERS{{{"DC Memory Card File (*.ddc)", "*.ddc"}}};
 
 using formats::PairMember;
 using formats::ReadResult;
@@ -32,19 +32,19 @@ using formats::ReadResult;
 enum class SourceKind { DdcFile, VmiVmsPair, DciFile, Unsupported };
 
 // ASCII only: the window's locale must not change how an extension or a partner is named.
-std::string LowerCase(std::string text) {
+std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     });
     return text;
 }
 
-std::string ExtensionOf(const std::string& name) {
+std::string extensionOf(const std::string& name) {
     const auto dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-SourceKind KindOf(const std::string& lowerExtension) {
+SourceKind kindOf(const std::string& lowerExtension) {
     if (lowerExtension == "ddc") {
         return SourceKind::DdcFile;
     }
@@ -57,44 +57,44 @@ SourceKind KindOf(const std::string& lowerExtension) {
     return SourceKind::Unsupported;
 }
 
-void RefuseFile(Organizer& organizer, std::string_view text, std::string_view caption) {
-    organizer.SetStatus(kCancelled);
+void refuseFile(Organizer& organizer, std::string_view text, std::string_view caption) {
+    organizer.setStatus(CANCELLED);
     organizer.screen().messageBox(text, caption, BoxButtons::Ok, BoxIcon::Warning);
 }
 
-void ReportWontFit(Organizer& organizer) {
-    organizer.SetStatus("This file won't fit on this page...");
-    organizer.screen().messageBox("This file won't fit on this page.", kAddCaption, BoxButtons::Ok,
+void reportWontFit(Organizer& organizer) {
+    organizer.setStatus("This file won't fit on this page...");
+    organizer.screen().messageBox("This file won't fit on this page.", ADD_CAPTION, BoxButtons::Ok,
                                   BoxIcon::Warning);
 }
 
-void ReportRefusedRead(Organizer& organizer, ReadResult result) {
+void reportRefusedRead(Organizer& organizer, ReadResult result) {
     switch (result) {
         case ReadResult::CannotOpen:
             // The status line is left as it was for a file that cannot be opened.
-            organizer.screen().messageBox("File Not Found.", kAddFileCaption, BoxButtons::Ok,
+            organizer.screen().messageBox("File Not Found.", ADD_FILE_CAPTION, BoxButtons::Ok,
                                           BoxIcon::Warning);
             return;
         case ReadResult::WrongTag:
-            RefuseFile(organizer, "This is not a Dreamcast file", kAddCaption);
+            refuseFile(organizer, "This is not a Dreamcast file", ADD_CAPTION);
             return;
         case ReadResult::TooManyBlocks:
-            ReportWontFit(organizer);
+            reportWontFit(organizer);
             return;
         case ReadResult::FreeEntryType:
-            RefuseFile(organizer,
+            refuseFile(organizer,
                        "This file's directory entry is marked free; it is not a usable "
                        "Dreamcast file.",
-                       kAddCaption);
+                       ADD_CAPTION);
             return;
         case ReadResult::VmiTooShort:
-            RefuseFile(organizer, "The VMI file is too short to hold a file name.", kAddCaption);
+            refuseFile(organizer, "The VMI file is too short to hold a file name.", ADD_CAPTION);
             return;
         case ReadResult::EmptyVms:
-            RefuseFile(organizer, "The VMS file is empty.", kAddCaption);
+            refuseFile(organizer, "The VMS file is empty.", ADD_CAPTION);
             return;
         case ReadResult::ReadFailed:
-            RefuseFile(organizer, "The file could not be read.", kAddFileCaption);
+            refuseFile(organizer, "The file could not be read.", ADD_FILE_CAPTION);
             return;
         case ReadResult::TooShortForHeader:
         case ReadResult::TooShortForData:
@@ -102,160 +102,160 @@ void ReportRefusedRead(Organizer& organizer, ReadResult result) {
         case ReadResult::Ok:
             break;
     }
-    RefuseFile(organizer, "This file is damaged: it is shorter than its header or its blocks.",
-               kAddCaption);
+    refuseFile(organizer, "This file is damaged: it is shorter than its header or its blocks.",
+               ADD_CAPTION);
 }
 
-void ReportMissingPartner(Organizer& organizer, PairMember missing) {
-    RefuseFile(organizer,
+void reportMissingPartner(Organizer& organizer, PairMember missing) {
+    refuseFile(organizer,
                missing == PairMember::Vms ? "Cannot find corresponding VMS file."
                                           : "Cannot find corresponding VMI file.",
-               kAddFileCaption);
+               ADD_FILE_CAPTION);
 }
 
 // Both members are looked for in the chosen file's folder, the partner by the lower-cased
-// name that PartnerName gives (an exact match wins over one that differs in case).
-std::optional<std::filesystem::path> FindPartner(const std::filesystem::path& chosen,
+// name that partnerName gives (an exact match wins over one that differs in case).
+std::optional<std::filesystem::path> findPartner(const std::filesystem::path& chosen,
                                                  const std::string& lowerName,
                                                  PairMember chosenMember) {
     std::filesystem::path folder = chosen.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    return formats::FindFileIgnoringCase(folder, formats::PartnerName(lowerName, chosenMember));
+    return formats::findFileIgnoringCase(folder, formats::partnerName(lowerName, chosenMember));
 }
 
 // A refused read is reported; a pair partner that cannot be opened counts as missing.
-bool AcceptRead(Organizer& organizer, ReadResult result,
+bool acceptRead(Organizer& organizer, ReadResult result,
                 std::optional<PairMember> partner = std::nullopt) {
     if (result == ReadResult::Ok) {
         return true;
     }
     if (result == ReadResult::CannotOpen && partner) {
-        ReportMissingPartner(organizer, *partner);
+        reportMissingPartner(organizer, *partner);
     } else {
-        ReportRefusedRead(organizer, result);
+        reportRefusedRead(organizer, result);
     }
     return false;
 }
 
-bool ReadPair(Organizer& organizer, const std::filesystem::path& chosen,
+bool readPair(Organizer& organizer, const std::filesystem::path& chosen,
               const std::string& lowerName, const Organizer::Clock& clock, card::DirEntry& entry) {
     const PairMember chosenMember =
-        ExtensionOf(lowerName) == "vmi" ? PairMember::Vmi : PairMember::Vms;
+        extensionOf(lowerName) == "vmi" ? PairMember::Vmi : PairMember::Vms;
     const PairMember partnerMember =
         chosenMember == PairMember::Vmi ? PairMember::Vms : PairMember::Vmi;
     formats::CardFileName name{};
     std::uint16_t blocks = 0;
     if (chosenMember == PairMember::Vmi &&
-        !AcceptRead(organizer, formats::ReadVmiName(chosen, name))) {
+        !acceptRead(organizer, formats::readVmiName(chosen, name))) {
         return false;
     }
-    const auto partner = FindPartner(chosen, lowerName, chosenMember);
+    const auto partner = findPartner(chosen, lowerName, chosenMember);
     if (!partner) {
-        ReportMissingPartner(organizer, partnerMember);
+        reportMissingPartner(organizer, partnerMember);
         return false;
     }
     if (chosenMember == PairMember::Vmi) {
-        if (!AcceptRead(organizer, formats::ReadVmsData(*partner, organizer.FileBuffer, blocks),
+        if (!acceptRead(organizer, formats::readVmsData(*partner, organizer.fileBuffer, blocks),
                         partnerMember)) {
             return false;
         }
-    } else if (!AcceptRead(organizer, formats::ReadVmiName(*partner, name), partnerMember) ||
-               !AcceptRead(organizer, formats::ReadVmsData(chosen, organizer.FileBuffer, blocks))) {
+    } else if (!acceptRead(organizer, formats::readVmiName(*partner, name), partnerMember) ||
+               !acceptRead(organizer, formats::readVmsData(chosen, organizer.fileBuffer, blocks))) {
         return false;
     }
-    entry = formats::BuildPairEntry(name, blocks, clock());
+    entry = formats::buildPairEntry(name, blocks, clock());
     return true;
 }
 
 // Reads the chosen file into `entry` and FileBuffer; every refusal is reported here and leaves
 // the page as it was.
-bool ReadAddSource(Organizer& organizer, const std::filesystem::path& chosen,
+bool readAddSource(Organizer& organizer, const std::filesystem::path& chosen,
                    const Organizer::Clock& clock, card::DirEntry& entry) {
-    const std::string lowerName = LowerCase(chosen.filename().string());
-    switch (KindOf(ExtensionOf(lowerName))) {
+    const std::string lowerName = lowerCase(chosen.filename().string());
+    switch (kindOf(extensionOf(lowerName))) {
         case SourceKind::DdcFile:
-            return AcceptRead(organizer, formats::ReadDdcFile(chosen, entry, organizer.FileBuffer));
+            return acceptRead(organizer, formats::readDdcFile(chosen, entry, organizer.fileBuffer));
         case SourceKind::VmiVmsPair:
-            return ReadPair(organizer, chosen, lowerName, clock, entry);
+            return readPair(organizer, chosen, lowerName, clock, entry);
         case SourceKind::DciFile:
-            return AcceptRead(organizer, formats::ReadDciFile(chosen, entry, organizer.FileBuffer));
+            return acceptRead(organizer, formats::readDciFile(chosen, entry, organizer.fileBuffer));
         case SourceKind::Unsupported:
             break;
     }
-    RefuseFile(organizer,
+    refuseFile(organizer,
                "This file type is not supported. Choose a .ddc, .dci, .vmi or .vms file.",
-               kAddCaption);
+               ADD_CAPTION);
     return false;
 }
 
 }  // namespace
 
-void Organizer::AddFile() {
-    if (refuseWithoutPage(kAddCaption)) {
+void Organizer::addFile() {
+    if (refuseWithoutPage(ADD_CAPTION)) {
         return;
     }
-    const auto chosen = m_screen.openFileDialog(kAddFilters);
+    const auto chosen = m_screen.openFileDialog(ADD_FILTERS);
     if (!chosen) {
         return;
     }
     card::DirEntry entry;
-    if (!ReadAddSource(*this, *chosen, m_clock, entry)) {
+    if (!readAddSource(*this, *chosen, m_clock, entry)) {
         return;
     }
-    if (!card::FitsOnPage(entry.sizeInBlocks, FreeBlockCount)) {
-        ReportWontFit(*this);
+    if (!card::fitsOnPage(entry.sizeInBlocks, freeBlockCount)) {
+        reportWontFit(*this);
         return;
     }
     // FreeBlockCount trusts the directory; after an add whose commit failed the FAT can hold
     // fewer free blocks than it claims, and the store then refuses without changing anything.
-    switch (card::StoreNewFile(PageImage, DirtyMap, entry, FileBuffer)) {
+    switch (card::storeNewFile(pageImage, dirtyMap, entry, fileBuffer)) {
         case card::StoreResult::Stored:
             break;
         case card::StoreResult::FreeEntryType:
-            ReportRefusedRead(*this, ReadResult::FreeEntryType);
+            reportRefusedRead(*this, ReadResult::FreeEntryType);
             return;
         case card::StoreResult::NoFreeSlot:
         case card::StoreResult::NotEnoughBlocks:
-            ReportWontFit(*this);
+            reportWontFit(*this);
             return;
     }
     m_screen.repaintNow();
     if (commitPage(false) == 0) {
-        SetStatus(kCancelled);
+        setStatus(CANCELLED);
         return;
     }
     relistAfterEdit();
 }
 
-bool Organizer::WriteDdcFile(const std::filesystem::path& target, int slot) {
-    ShowFileInfo(slot);
-    if (card::ExtractFile(PageImage, slot, FileBuffer) != card::ExtractResult::Extracted) {
-        RefuseFile(*this, "This file is damaged on the card and cannot be saved.", kSaveCaption);
+bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
+    showFileInfo(slot);
+    if (card::extractFile(pageImage, slot, fileBuffer) != card::ExtractResult::Extracted) {
+        refuseFile(*this, "This file is damaged on the card and cannot be saved.", SAVE_CAPTION);
         return false;
     }
-    const formats::WriteStatus status = formats::WriteDdcFile(target, FileBuffer);
+    const formats::WriteStatus status = formats::writeDdcFile(target, fileBuffer);
     if (!status.ok()) {
-        reportWriteFailure(target, status.systemError, "File not saved...", kSaveCaption);
+        reportWriteFailure(target, status.systemError, "File not saved...", SAVE_CAPTION);
         return false;
     }
     return true;
 }
 
-void Organizer::SaveFile() {
-    if (refuseWithoutSelection(kSaveCaption)) {
+void Organizer::saveFile() {
+    if (refuseWithoutSelection(SAVE_CAPTION)) {
         return;
     }
-    const auto target = m_screen.saveFileDialog(kSaveFilters, "ddc");
+    const auto target = m_screen.saveFileDialog(SAVE_FILTERS, "ddc");
     if (!target) {
-        SetStatus(kCancelled);
+        setStatus(CANCELLED);
         return;
     }
-    if (!confirmOverwrite(*target) || !WriteDdcFile(*target, SelectedEntry)) {
+    if (!confirmOverwrite(*target) || !writeDdcFile(*target, selectedEntry)) {
         return;
     }
-    SetStatus("File saved...");
+    setStatus("File saved...");
 }
 
 }  // namespace quorvane::app

@@ -11,41 +11,41 @@ namespace {
 constexpr std::size_t SELECTED_NAME_LENGTH = 12;
 
 // A row's text as the name it stands for: at most 12 bytes, ending at a zero byte.
-std::string SelectedNameOf(std::string_view rowName) {
+std::string selectedNameOf(std::string_view rowName) {
     std::string_view name = rowName.substr(0, SELECTED_NAME_LENGTH);
     return std::string(name.substr(0, name.find('\0')));
 }
 
 }  // namespace
 
-void Organizer::ListFiles() {
-    for (const card::FileRow& row : card::ListFileRows(PageImage)) {
+void Organizer::listFiles() {
+    for (const card::FileRow& row : card::listFileRows(pageImage)) {
         m_screen.appendCardRow(row.name, row.sizeInBlocks);
     }
-    const card::BlockCounts counts = card::CountBlocks(PageImage);
+    const card::BlockCounts counts = card::countBlocks(pageImage);
     boundTexts.blocksUsed = std::to_string(counts.used);
     boundTexts.blocksFree = std::to_string(counts.free);
-    FreeBlockCount = counts.free;
-    RefreshBoundTexts();
+    freeBlockCount = counts.free;
+    refreshBoundTexts();
 }
 
-void Organizer::SelectFile(std::string_view rowName) {
-    SelectedName = SelectedNameOf(rowName);
+void Organizer::selectFile(std::string_view rowName) {
+    selectedName = selectedNameOf(rowName);
     // Rows carry nothing but their text, so the name decides; of two equal names the lower
     // slot wins.
-    const int slot = card::FindSlotByName(PageImage, SelectedName);
+    const int slot = card::findSlotByName(pageImage, selectedName);
     if (slot >= 0) {
-        ShowFileInfo(slot);
+        showFileInfo(slot);
         // A damaged chain leaves FileBuffer without the file's blocks; the save commands
         // extract again and report it there.
-        card::ExtractFile(PageImage, slot, FileBuffer);
-        SelectedEntry = slot;
+        card::extractFile(pageImage, slot, fileBuffer);
+        selectedEntry = slot;
     }
-    RefreshBoundTexts();
+    refreshBoundTexts();
 }
 
-void Organizer::ShowFileInfo(int slot) {
-    const card::FileInfoLines lines = card::ReadFileInfo(PageImage, slot);
+void Organizer::showFileInfo(int slot) {
+    const card::FileInfoLines lines = card::readFileInfo(pageImage, slot);
     boundTexts.info1 = lines[0];
     boundTexts.info2 = lines[1];
     boundTexts.info3 = lines[2];

@@ -9,9 +9,9 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view kNoPageStatus = "No page read...";
-constexpr std::string_view kNoPageText = "Read a page from the Memory card first (Select/Refresh).";
-constexpr std::string_view kOverwriteCaption = "Copy file to PC";
+constexpr std::string_view NO_PAGE_STATUS = "No page read...";
+constexpr std::string_view NO_PAGE_TEXT = "Read a page from the Memory card first (Select/Refresh).";
+constexpr std::string_view OVERWRITE_CAPTION = "Copy file to PC";
 }  // namespace
 
 // Before the first read or import the images hold no page: an edit would build a directory
@@ -20,8 +20,8 @@ bool Organizer::refuseWithoutPage(std::string_view caption) {
     if (pageLoaded) {
         return false;
     }
-    SetStatus(kNoPageStatus);
-    m_screen.messageBox(kNoPageText, caption, BoxButtons::Ok, BoxIcon::Warning);
+    setStatus(NO_PAGE_STATUS);
+    m_screen.messageBox(NO_PAGE_TEXT, caption, BoxButtons::Ok, BoxIcon::Warning);
     return true;
 }
 
@@ -29,7 +29,7 @@ bool Organizer::refuseWithoutSelection(std::string_view caption) {
     if (selectionIsCurrent()) {
         return false;
     }
-    SetStatus("No file selected...");
+    setStatus("No file selected...");
     m_screen.messageBox("No File Selected", caption, BoxButtons::Ok, BoxIcon::Warning);
     return true;
 }
@@ -37,11 +37,11 @@ bool Organizer::refuseWithoutSelection(std::string_view caption) {
 // The row still names the file in its slot. After a delete whose commit failed the slot is
 // free (and an add may since have taken it): it then no longer holds the selected file.
 bool Organizer::selectionIsCurrent() const {
-    if (SelectedEntry < 0 || SelectedEntry >= card::DIR_SLOT_COUNT) {
+    if (selectedEntry < 0 || selectedEntry >= card::DIR_SLOT_COUNT) {
         return false;
     }
-    const card::DirEntry entry = card::ReadSlot(PageImage, SelectedEntry);
-    return entry.inUse() && card::EntryName(entry) == SelectedName;
+    const card::DirEntry entry = card::readSlot(pageImage, selectedEntry);
+    return entry.inUse() && card::entryName(entry) == selectedName;
 }
 
 // True when the target does not exist yet or the user agrees to replace it.
@@ -50,17 +50,17 @@ bool Organizer::confirmOverwrite(const std::filesystem::path& target) {
     if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
         return true;
     }
-    if (m_screen.messageBox("File Already exists, Overwrite?", kOverwriteCaption, BoxButtons::YesNo,
+    if (m_screen.messageBox("File Already exists, Overwrite?", OVERWRITE_CAPTION, BoxButtons::YesNo,
                             BoxIcon::Question) == BoxAnswer::Yes) {
         return true;
     }
-    SetStatus("Action cancelled...");
+    setStatus("Action cancelled...");
     return false;
 }
 
 void Organizer::reportWriteFailure(const std::filesystem::path& target, int systemError,
                                    std::string_view statusText, std::string_view caption) {
-    SetStatus(statusText);
+    setStatus(statusText);
     std::string text = "The file could not be written:\n" + target.string();
     if (systemError != 0) {
         text += "\n";
@@ -71,8 +71,8 @@ void Organizer::reportWriteFailure(const std::filesystem::path& target, int syst
 
 void Organizer::relistAfterEdit() {
     m_screen.clearCardList();
-    ListFiles();
-    SelectedEntry = -1;
+    listFiles();
+    selectedEntry = -1;
 }
 
 }  // namespace quorvane::app

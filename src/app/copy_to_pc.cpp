@@ -7,11 +7,11 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view kCaption = "Copy file to PC";
+constexpr std::string_view CAPTION = "Copy file to PC";
 
 // A card name is outside data: it may become a file name only when it cannot leave the
 // folder or hide control characters in it.
-bool UsableAsPcFileName(std::string_view name) {
+bool usableAsPcFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
@@ -24,7 +24,7 @@ bool UsableAsPcFileName(std::string_view name) {
 }
 
 // The window shows card names as Latin-1; the PC file gets the same characters in UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes) {
+std::string latin1ToUtf8(std::string_view bytes) {
     std::string text;
     for (const unsigned char c : bytes) {
         if (c < 0x80) {
@@ -41,32 +41,32 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 void Organizer::pcDirectorySelected(const std::filesystem::path& directory) {
     currentPcDirectory = directory;
     m_screen.listPcFiles(currentPcDirectory);
-    RefreshBoundTexts();
+    refreshBoundTexts();
 }
 
-void Organizer::CopyFileToPc() {
-    if (refuseWithoutSelection(kCaption)) {
+void Organizer::copyFileToPc() {
+    if (refuseWithoutSelection(CAPTION)) {
         return;
     }
     if (currentPcDirectory.empty()) {
-        SetStatus("No folder selected...");
-        m_screen.messageBox("Choose a folder in the PC pane first.", kCaption, BoxButtons::Ok,
+        setStatus("No folder selected...");
+        m_screen.messageBox("Choose a folder in the PC pane first.", CAPTION, BoxButtons::Ok,
                             BoxIcon::Warning);
         return;
     }
-    if (!UsableAsPcFileName(SelectedName)) {
-        SetStatus("Action cancelled...");
-        m_screen.messageBox("This file's name cannot be used as a PC file name.", kCaption,
+    if (!usableAsPcFileName(selectedName)) {
+        setStatus("Action cancelled...");
+        m_screen.messageBox("This file's name cannot be used as a PC file name.", CAPTION,
                             BoxButtons::Ok, BoxIcon::Warning);
         return;
     }
-    if (m_screen.messageBox("Copy file to PC?", kCaption, BoxButtons::YesNo, BoxIcon::Question) !=
+    if (m_screen.messageBox("Copy file to PC?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
         BoxAnswer::Yes) {
-        SetStatus("Action cancelled...");
+        setStatus("Action cancelled...");
         return;
     }
-    const std::filesystem::path target = currentPcDirectory / Latin1ToUtf8(SelectedName);
-    if (!confirmOverwrite(target) || !WriteDdcFile(target, SelectedEntry)) {
+    const std::filesystem::path target = currentPcDirectory / latin1ToUtf8(selectedName);
+    if (!confirmOverwrite(target) || !writeDdcFile(target, selectedEntry)) {
         return;
     }
     m_screen.selectPcPath(currentPcDirectory);

@@ -6,7 +6,7 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view kCaption = "Delete file";
+constexpr std::string_view CAPTION = "Delete file";
 
 void blankInfoLines(BoundTexts& texts) {
     texts.info1 = " ";
@@ -16,52 +16,52 @@ void blankInfoLines(BoundTexts& texts) {
 }  // namespace
 
 void Organizer::deleteFileCommand() {
-    if (SelectedEntry == -1) {
-        SetStatus("No file selected...");
-        m_screen.messageBox("No File Selected", kCaption, BoxButtons::Ok, BoxIcon::Warning);
+    if (selectedEntry == -1) {
+        setStatus("No file selected...");
+        m_screen.messageBox("No File Selected", CAPTION, BoxButtons::Ok, BoxIcon::Warning);
         return;
     }
-    if (refuseWithoutPage(kCaption)) {
+    if (refuseWithoutPage(CAPTION)) {
         return;
     }
-    if (m_screen.messageBox("Are you sure?", kCaption, BoxButtons::YesNo, BoxIcon::Question) !=
+    if (m_screen.messageBox("Are you sure?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
         BoxAnswer::Yes) {
-        SetStatus("Action cancelled...");
+        setStatus("Action cancelled...");
         return;
     }
     // A slot that no longer holds the selected file was freed by a delete whose commit failed:
     // walking its freed chain again could free blocks another file owns now, so only the
     // commit is retried.
     if (selectionIsCurrent()) {
-        card::DeleteFile(PageImage, DirtyMap, SelectedEntry);
+        card::deleteFile(pageImage, dirtyMap, selectedEntry);
     }
     m_screen.repaintNow();
     if (commitPage(false) == 0) {
-        SetStatus("Action cancelled...");
+        setStatus("Action cancelled...");
         return;
     }
     relistAfterEdit();
     blankInfoLines(boundTexts);
-    SetStatus("File Deleted.");
+    setStatus("File Deleted.");
 }
 
 void Organizer::deleteAllCommand() {
-    if (refuseWithoutPage(kCaption)) {
+    if (refuseWithoutPage(CAPTION)) {
         return;
     }
-    if (m_screen.messageBox("Are you sure?", kCaption, BoxButtons::YesNo, BoxIcon::Question) !=
+    if (m_screen.messageBox("Are you sure?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
         BoxAnswer::Yes) {
-        SetStatus("Action cancelled...");
+        setStatus("Action cancelled...");
         return;
     }
-    card::DeleteAllFiles(PageImage, DirtyMap);
+    card::deleteAllFiles(pageImage, dirtyMap);
     if (commitPage(false) == 0) {
-        SetStatus("Action cancelled...");
+        setStatus("Action cancelled...");
         return;
     }
     relistAfterEdit();
     blankInfoLines(boundTexts);
-    SetStatus("Files Deleted.");
+    setStatus("Files Deleted.");
 }
 
 }  // namespace quorvane::app

@@ -26,19 +26,19 @@ class Organizer {
 public:
     using Clock = std::function<formats::LocalTime()>;
 
-    Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::CurrentLocalTime);
+    Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::currentLocalTime);
     Organizer(const Organizer&) = delete;
     Organizer& operator=(const Organizer&) = delete;
 
     // --- The state of the run ---
-    card::PageBytes CardImage{};
-    card::PageBytes PageImage{};
-    card::FileBuffer FileBuffer{};
-    card::DirtyMap DirtyMap{};
-    card::BlockBytes VerifyBuffer{};
-    int SelectedEntry = -1;
-    std::string SelectedName;  // name bytes of the selected row, at most 12
-    int FreeBlockCount = -1;
+    card::PageBytes cardImage{};
+    card::PageBytes pageImage{};
+    card::FileBuffer fileBuffer{};
+    card::DirtyMap dirtyMap{};
+    card::BlockBytes verifyBuffer{};
+    int selectedEntry = -1;
+    std::string selectedName;  // name bytes of the selected row, at most 12
+    int freeBlockCount = -1;
     int currentPageIndex = 0;
     std::filesystem::path currentPcDirectory;
     BoundTexts boundTexts;
@@ -46,14 +46,14 @@ public:
 
     // --- The window ---
     void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
-    void SetStatus(std::string_view text);
-    void RefreshBoundTexts();
-    void EnableEditCommands();
+    void setStatus(std::string_view text);
+    void refreshBoundTexts();
+    void enableEditCommands();
 
     // --- Card file list ---
-    void ListFiles();
-    void SelectFile(std::string_view rowName);  // a row became selected
-    void ShowFileInfo(int slot);
+    void listFiles();
+    void selectFile(std::string_view rowName);  // a row became selected
+    void showFileInfo(int slot);
 
     // --- Page transfer ---
     void stepPage(int delta);
@@ -65,14 +65,14 @@ public:
     // --- Edits and files ---
     void deleteFileCommand();
     void deleteAllCommand();
-    void AddFile();
-    void SaveFile();
-    void ImportPageFile();
-    void ExportPageFile();
+    void addFile();
+    void saveFile();
+    void importPageFile();
+    void exportPageFile();
 
     // --- PC pane ---
     void pcDirectorySelected(const std::filesystem::path& directory);
-    void CopyFileToPc();
+    void copyFileToPc();
 
     Screen& screen() { return m_screen; }
     link::CardLink& cardLink() { return m_link; }
@@ -85,8 +85,8 @@ private:
     bool confirmOverwrite(const std::filesystem::path& target);
     void reportWriteFailure(const std::filesystem::path& target, int systemError,
                             std::string_view statusText, std::string_view caption);
-    // ShowFileInfo, ExtractFile and the .ddc write of `slot`; reports its own failures.
-    bool WriteDdcFile(const std::filesystem::path& target, int slot);
+    // showFileInfo, extractFile and the .ddc write of `slot`; reports its own failures.
+    bool writeDdcFile(const std::filesystem::path& target, int slot);
     void relistAfterEdit();
 
     // One block of a page read, repeated until it reads; false when it gives up.

@@ -10,19 +10,19 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view kImportCaption = "Import .DCM file";
-constexpr std::string_view kExportCaption = "Export to .DCM file";
-constexpr std::string_view kCancelled = "Action cancelled...";
+constexpr std::string_view IMPORT_CAPTION = "Import .DCM file";
+constexpr std::string_view EXPORT_CAPTION = "Export to .DCM file";
+constexpr std::string_view CANCELLED = "Action cancelled...";
 
-const std::array<FileFilter, 1> kImportFilters{{{"DCM Memory Card File (*.dcm)", "*.dcm"}}};
-const std::array<FileFilter, 1> kExportFilters{{{"DC Memory Card (*.dcm)", "*.dcm"}}};
+const std::array<FileFilter, 1> IMPORT_FILTERS{{{"DCM Memory Card File (*.dcm)", "*.dcm"}}};
+const std::array<FileFilter, 1> EXPORT_FILTERS{{{"DC Memory Card (*.dcm)", "*.dcm"}}};
 
-std::string ImportWarning() {
+std::string importWarning() {
     return "WARNING!! - All data on the selected page will be deleted.\n\n" + std::string(29, ' ') +
            "Continue?";
 }
 
-std::string_view RefusedPageFileText(formats::ReadResult result) {
+std::string_view refusedPageFileText(formats::ReadResult result) {
     switch (result) {
         case formats::ReadResult::CannotOpen:
             return "File Not Found.";
@@ -34,58 +34,58 @@ std::string_view RefusedPageFileText(formats::ReadResult result) {
 }
 }  // namespace
 
-void Organizer::ImportPageFile() {
-    if (refuseWithoutPage(kImportCaption)) {
+void Organizer::importPageFile() {
+    if (refuseWithoutPage(IMPORT_CAPTION)) {
         return;
     }
-    if (m_screen.messageBox(ImportWarning(), kImportCaption, BoxButtons::YesNo, BoxIcon::Warning) !=
+    if (m_screen.messageBox(importWarning(), IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Warning) !=
         BoxAnswer::Yes) {
-        SetStatus(kCancelled);
+        setStatus(CANCELLED);
         return;
     }
-    const auto chosen = m_screen.openFileDialog(kImportFilters);
+    const auto chosen = m_screen.openFileDialog(IMPORT_FILTERS);
     if (!chosen) {
         return;
     }
     // Read apart from CardImage, so a file that cannot be used leaves the page as it was.
     auto imported = std::make_unique<card::PageBytes>();
-    if (const auto result = formats::ReadPageFile(*chosen, *imported);
+    if (const auto result = formats::readPageFile(*chosen, *imported);
         result != formats::ReadResult::Ok) {
-        SetStatus(kCancelled);
-        m_screen.messageBox(RefusedPageFileText(result), kImportCaption, BoxButtons::Ok,
+        setStatus(CANCELLED);
+        m_screen.messageBox(refusedPageFileText(result), IMPORT_CAPTION, BoxButtons::Ok,
                             BoxIcon::Warning);
         return;
     }
-    auto backup = std::make_unique<card::PageBytes>(CardImage);
-    CardImage = *imported;
-    card::CardToPage(CardImage, PageImage);
-    SetStatus("Memory card read successful.");
+    auto backup = std::make_unique<card::PageBytes>(cardImage);
+    cardImage = *imported;
+    card::cardToPage(cardImage, pageImage);
+    setStatus("Memory card read successful.");
     relistAfterEdit();
-    DirtyMap.fill(1);
+    dirtyMap.fill(1);
     if (commitPage(false) == 0) {
-        SetStatus(kCancelled);
-        CardImage = *backup;
-        card::CardToPage(CardImage, PageImage);
+        setStatus(CANCELLED);
+        cardImage = *backup;
+        card::cardToPage(cardImage, pageImage);
         relistAfterEdit();
-        DirtyMap.fill(0);
+        dirtyMap.fill(0);
     }
 }
 
-void Organizer::ExportPageFile() {
-    if (refuseWithoutPage(kExportCaption)) {
+void Organizer::exportPageFile() {
+    if (refuseWithoutPage(EXPORT_CAPTION)) {
         return;
     }
-    const auto target = m_screen.saveFileDialog(kExportFilters, "dcm");
+    const auto target = m_screen.saveFileDialog(EXPORT_FILTERS, "dcm");
     if (!target) {
-        SetStatus("Action Cancelled...");
+        setStatus("Action Cancelled...");
         return;
     }
-    const formats::WriteStatus status = formats::WritePageFile(*target, CardImage);
+    const formats::WriteStatus status = formats::writePageFile(*target, cardImage);
     if (!status.ok()) {
-        reportWriteFailure(*target, status.systemError, "DCM file not written...", kExportCaption);
+        reportWriteFailure(*target, status.systemError, "DCM file not written...", EXPORT_CAPTION);
         return;
     }
-    SetStatus("DCM file written...");
+    setStatus("DCM file written...");
 }
 
 }  // namespace quorvane::app

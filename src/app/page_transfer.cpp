@@ -25,16 +25,16 @@ constexpr std::string_view CANCELLED_STATUS = "Action cancelled...";
 constexpr std::string_view OVERWRITE_QUESTION =
     "Committing to Memory pack will overwrite data\n\n                           Are you sure?";
 
-std::span<std::uint8_t, card::BLOCK_SIZE> BlockOf(card::PageBytes& page, int block) {
+std::span<std::uint8_t, card::BLOCK_SIZE> blockOf(card::PageBytes& page, int block) {
     return std::span<std::uint8_t, card::BLOCK_SIZE>(page.data() + block * card::BLOCK_SIZE,
                                                      card::BLOCK_SIZE);
 }
 
-int IndicatorLevelFor(int block) {
+int indicatorLevelFor(int block) {
     return block / BLOCKS_PER_INDICATOR_LEVEL + 1;
 }
 
-bool IsNeverWritten(int block) {
+bool isNeverWritten(int block) {
     return block >= card::UNUSED_FIRST_BLOCK && block <= card::UNUSED_LAST_BLOCK;
 }
 
@@ -65,13 +65,13 @@ void Organizer::selectPort(std::uint16_t address) {
 
 int Organizer::connectAndRead() {
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
-    SetStatus(CONNECTING);
+    setStatus(CONNECTING);
     m_screen.setProgressPos(0);
 
     link::AdapterStatus status;
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
-        SetStatus(CONNECTION_FAILED_STATUS);
+        setStatus(CONNECTION_FAILED_STATUS);
         m_screen.messageBox(CONNECTION_FAILED_TEXT, CONNECTION_ERROR_CAPTION, BoxButtons::Ok,
                             BoxIcon::Error);
         m_link.resetLink();
@@ -84,9 +84,9 @@ int Organizer::connectAndRead() {
         return 0;
     }
 
-    SetStatus("Connected....");
+    setStatus("Connected....");
     m_screen.clearCardList();
-    SetStatus("Reading Memory card.......");
+    setStatus("Reading Memory card.......");
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
         return timeOut();
@@ -94,33 +94,33 @@ int Organizer::connectAndRead() {
     if (link::selectPage(m_link, currentPageIndex) != 0) {
         return timeOut();
     }
-    SetStatus("Changing pages...Please wait.....");
+    setStatus("Changing pages...Please wait.....");
     if (!m_link.waitUntilReady()) {
         return timeOut();
     }
-    SetStatus("Page changed.......");
+    setStatus("Page changed.......");
 
     // The page arrives in a scratch buffer so that a read that gives up leaves the loaded
     // page whole.
     auto scratch = std::make_unique<card::PageBytes>();
     link::setIndicator(m_link, 0);
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
-        if (!readBlockForPage(block, BlockOf(*scratch, block))) {
+        if (!readBlockForPage(block, blockOf(*scratch, block))) {
             return timeOut();
         }
     }
     link::setIndicator(m_link, 0);
     link::endTransaction(m_link);
-    DirtyMap.fill(0);
+    dirtyMap.fill(0);
     m_screen.setProgressPos(0);
 
-    CardImage = *scratch;
-    card::CardToPage(CardImage, PageImage);
+    cardImage = *scratch;
+    card::cardToPage(cardImage, pageImage);
     pageLoaded = true;
-    SetStatus("Memory card read successful.");
-    SelectedEntry = -1;
-    ListFiles();
-    EnableEditCommands();
+    setStatus("Memory card read successful.");
+    selectedEntry = -1;
+    listFiles();
+    enableEditCommands();
     return 1;
 }
 
@@ -129,14 +129,14 @@ bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_
         m_screen.setProgressPos(block);
         const bool read = link::readBlock(m_link, block, destination);
         if (read) {
-            SetStatus("Block read OK...");
-            link::setIndicator(m_link, IndicatorLevelFor(block));
+            setStatus("Block read OK...");
+            link::setIndicator(m_link, indicatorLevelFor(block));
             return true;
         }
         if (m_link.linkLost()) {
             return false;
         }
-        SetStatus("Block read error...");
+        setStatus("Block read error...");
         if (attempt >= MAX_BLOCK_READ_ATTEMPTS) {
             return false;
         }
@@ -146,18 +146,18 @@ bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_
 }
 
 int Organizer::timeOut() {
-    SetStatus(TIMEOUT_STATUS);
+    setStatus(TIMEOUT_STATUS);
     m_link.resetLink();
     return 0;
 }
 
 int Organizer::commitPage(bool confirm) {
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
-    SetStatus(CONNECTING);
+    setStatus(CONNECTING);
     m_screen.setProgressPos(0);
 
     if (!m_link.resetLink()) {
-        SetStatus(CONNECTION_FAILED_STATUS);
+        setStatus(CONNECTION_FAILED_STATUS);
         m_screen.messageBox(CONNECTION_FAILED_TEXT, CONNECTION_ERROR_CAPTION, BoxButtons::Ok,
                             BoxIcon::Error);
         return 0;
@@ -165,17 +165,17 @@ int Organizer::commitPage(bool confirm) {
     if (link::querySelectedPage(m_link) != currentPageIndex) {
         m_screen.messageBox("Page on Memory pack is not the same as the page read.",
                             "Writing to Memory Page", BoxButtons::Ok, BoxIcon::Warning);
-        SetStatus(CANCELLED_STATUS);
+        setStatus(CANCELLED_STATUS);
         return 0;
     }
     if (confirm && m_screen.messageBox(OVERWRITE_QUESTION, "Last Chance Warning!",
                                        BoxButtons::YesNo, BoxIcon::Warning) != BoxAnswer::Yes) {
-        SetStatus(CANCELLED_STATUS);
+        setStatus(CANCELLED_STATUS);
         return 0;
     }
 
-    card::PageToCard(PageImage, CardImage);
-    SetStatus("Writing to Memory card.......");
+    card::pageToCard(pageImage, cardImage);
+    setStatus("Writing to Memory card.......");
     m_screen.progressCreate();
     m_screen.progressSetRange(0, COMMIT_PROGRESS_RANGE);
     m_screen.progressSetStep(1);
@@ -194,8 +194,8 @@ int Organizer::commitPage(bool confirm) {
         return commitTimedOut();
     }
     m_screen.setProgressPos(0);
-    DirtyMap.fill(0);
-    SetStatus("Memory card written successfully....");
+    dirtyMap.fill(0);
+    setStatus("Memory card written successfully....");
     m_screen.progressDestroy();
     return 1;
 }
@@ -206,31 +206,31 @@ bool Organizer::commitBlock(int block) {
             return false;
         }
         bool writeAgain = false;
-        if (DirtyMap[block] == 1 && !IsNeverWritten(block)) {
-            SetStatus("Writing block " + std::to_string(block) + "... ");
-            const int written = link::writeBlock(m_link, block, BlockOf(CardImage, block));
+        if (dirtyMap[block] == 1 && !isNeverWritten(block)) {
+            setStatus("Writing block " + std::to_string(block) + "... ");
+            const int written = link::writeBlock(m_link, block, blockOf(cardImage, block));
             if (m_link.linkLost()) {
                 return false;
             }
             if (written != link::BLOCK_ACKNOWLEDGED) {
                 m_screen.messageBox("Block write ERROR", "Write Memory Card", BoxButtons::Ok,
                                     BoxIcon::Warning);
-                SetStatus("Block write error...");
+                setStatus("Block write error...");
                 writeAgain = true;
             } else {
                 // The read-back's own check is not needed: the bytes are compared in full.
-                link::readBlock(m_link, block, VerifyBuffer);
+                link::readBlock(m_link, block, verifyBuffer);
                 if (m_link.linkLost()) {
                     return false;
                 }
-                writeAgain = !std::equal(VerifyBuffer.begin(), VerifyBuffer.end(),
-                                         BlockOf(CardImage, block).begin());
+                writeAgain = !std::equal(verifyBuffer.begin(), verifyBuffer.end(),
+                                         blockOf(cardImage, block).begin());
             }
             if (writeAgain && attempt >= MAX_BLOCK_WRITE_ATTEMPTS) {
                 return false;
             }
             // A repeat shows the level of the block before it, so a repeat of block 0 shows 1.
-            link::setIndicator(m_link, IndicatorLevelFor(writeAgain ? block - 1 : block));
+            link::setIndicator(m_link, indicatorLevelFor(writeAgain ? block - 1 : block));
         }
         m_screen.progressStepIt();
         if (!writeAgain) {
@@ -240,7 +240,7 @@ bool Organizer::commitBlock(int block) {
 }
 
 int Organizer::commitTimedOut() {
-    SetStatus(TIMEOUT_STATUS);
+    setStatus(TIMEOUT_STATUS);
     m_link.resetLink();
     m_screen.progressDestroy();
     m_screen.setProgressPos(0);

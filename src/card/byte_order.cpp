@@ -8,7 +8,7 @@ namespace {
 constexpr std::size_t GROUP = 4;
 }
 
-void ReverseGroups(std::span<const std::uint8_t> from, std::span<std::uint8_t> to) {
+void reverseGroups(std::span<const std::uint8_t> from, std::span<std::uint8_t> to) {
     const std::size_t length = std::min(from.size(), to.size()) / GROUP * GROUP;
     for (std::size_t g = 0; g < length; g += GROUP) {
         for (std::size_t j = 0; j < GROUP; ++j) {
@@ -17,7 +17,7 @@ void ReverseGroups(std::span<const std::uint8_t> from, std::span<std::uint8_t> t
     }
 }
 
-void ReverseGroupsInPlace(std::span<std::uint8_t> bytes) {
+void reverseGroupsInPlace(std::span<std::uint8_t> bytes) {
     const std::size_t length = bytes.size() / GROUP * GROUP;
     for (std::size_t g = 0; g < length; g += GROUP) {
         std::swap(bytes[g], bytes[g + 3]);
@@ -25,12 +25,12 @@ void ReverseGroupsInPlace(std::span<std::uint8_t> bytes) {
     }
 }
 
-void CardToPage(const PageBytes& cardImage, PageBytes& pageImage) {
-    ReverseGroups(cardImage, pageImage);
+void cardToPage(const PageBytes& cardImage, PageBytes& pageImage) {
+    reverseGroups(cardImage, pageImage);
 }
 
-void PageToCard(const PageBytes& pageImage, PageBytes& cardImage) {
-    ReverseGroups(pageImage, cardImage);
+void pageToCard(const PageBytes& pageImage, PageBytes& cardImage) {
+    reverseGroups(pageImage, cardImage);
 }
 
 }  // namespace quorvane::card

@@ -33,19 +33,19 @@ inline constexpr std::size_t DIR_ENTRY_SIZE_IN_BLOCKS = 24;
 inline constexpr std::size_t DIR_ENTRY_HEADER_OFFSET = 26;
 inline constexpr std::size_t DIR_ENTRY_RESERVED_TAIL = 28;
 
-DirEntry DecodeDirEntry(std::span<const std::uint8_t, DIR_ENTRY_SIZE> bytes);
-void EncodeDirEntry(const DirEntry& entry, std::span<std::uint8_t, DIR_ENTRY_SIZE> bytes);
+DirEntry decodeDirEntry(std::span<const std::uint8_t, DIR_ENTRY_SIZE> bytes);
+void encodeDirEntry(const DirEntry& entry, std::span<std::uint8_t, DIR_ENTRY_SIZE> bytes);
 
 // Slot access on a PageImage; slot must lie in 0..207.
-DirEntry ReadSlot(const PageBytes& pageImage, int slot);
-void WriteSlot(PageBytes& pageImage, int slot, const DirEntry& entry);
-std::size_t SlotOffset(int slot);
+DirEntry readSlot(const PageBytes& pageImage, int slot);
+void writeSlot(PageBytes& pageImage, int slot, const DirEntry& entry);
+std::size_t slotOffset(int slot);
 
 // The name bytes up to the first zero byte, at most 12 (bytes, not decoded text).
-std::string EntryName(const DirEntry& entry);
+std::string entryName(const DirEntry& entry);
 
 // FAT entry of a block 0..255 in a PageImage.
-std::uint16_t FatEntry(const PageBytes& pageImage, int block);
-void SetFatEntry(PageBytes& pageImage, int block, std::uint16_t value);
+std::uint16_t fatEntry(const PageBytes& pageImage, int block);
+void setFatEntry(PageBytes& pageImage, int block, std::uint16_t value);
 
 }  // namespace quorvane::card

@@ -12,12 +12,12 @@ constexpr std::uint8_t DDC_TAG[4] = {0x43, 0x46, 0x55, 0x00};  // 'C', 'F', 'U',
 
 using UserBlockSet = std::array<bool, USER_BLOCK_COUNT>;
 
-bool IsValidSlot(int slot) {
+bool isValidSlot(int slot) {
     return slot >= 0 && slot < DIR_SLOT_COUNT;
 }
 
-std::uint8_t* SlotBytes(PageBytes& pageImage, int slot) {
-    return pageImage.data() + SlotOffset(slot);
+std::uint8_t* slotBytes(PageBytes& pageImage, int slot) {
+    return pageImage.data() + slotOffset(slot);
 }
 
 // The blocks of one chain, in chain order, as far as it could be followed.
@@ -29,13 +29,13 @@ struct ChainWalk {
 // Follows the FAT from `first` for `length` blocks. The walk stops before a block that is not a
 // user block, one it has already visited (a loop), or one in `forbidden`; a link is only read
 // when another block is still due, so a FAT_END after the last block is never looked at.
-ChainWalk WalkChain(const PageBytes& pageImage, long first, long length,
+ChainWalk walkChain(const PageBytes& pageImage, long first, long length,
                     const UserBlockSet* forbidden = nullptr) {
     ChainWalk walk;
     UserBlockSet visited{};
     long block = first;
     for (long k = 0; k < length; ++k) {
-        if (!IsUserBlock(block)) {
+        if (!isUserBlock(block)) {
             return walk;
         }
         const auto index = static_cast<std::size_t>(block);
@@ -45,138 +45,138 @@ ChainWalk WalkChain(const PageBytes& pageImage, long first, long length,
         visited[index] = true;
         walk.blocks.push_back(static_cast<int>(block));
         if (k + 1 < length) {
-            block = FatEntry(pageImage, static_cast<int>(block));
+            block = fatEntry(pageImage, static_cast<int>(block));
         }
     }
     walk.complete = true;
     return walk;
 }
 
-ChainWalk WalkFileChain(const PageBytes& pageImage, const DirEntry& entry,
+ChainWalk walkFileChain(const PageBytes& pageImage, const DirEntry& entry,
                         const UserBlockSet* forbidden = nullptr) {
-    return WalkChain(pageImage, entry.firstBlock, entry.sizeInBlocks, forbidden);
+    return walkChain(pageImage, entry.firstBlock, entry.sizeInBlocks, forbidden);
 }
 
 // Every user block that the chain of an in-use file other than `slot` reaches.
-UserBlockSet BlocksOfOtherFiles(const PageBytes& pageImage, int slot) {
+UserBlockSet blocksOfOtherFiles(const PageBytes& pageImage, int slot) {
     UserBlockSet reached{};
-    for (int other : EnumerateFiles(pageImage)) {
+    for (int other : enumerateFiles(pageImage)) {
         if (other == slot) {
             continue;
         }
-        for (int block : WalkFileChain(pageImage, ReadSlot(pageImage, other)).blocks) {
+        for (int block : walkFileChain(pageImage, readSlot(pageImage, other)).blocks) {
             reached[static_cast<std::size_t>(block)] = true;
         }
     }
     return reached;
 }
 
-int CountFreeUserBlocks(const PageBytes& pageImage) {
+int countFreeUserBlocks(const PageBytes& pageImage) {
     int count = 0;
     for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
-        if (FatEntry(pageImage, block) == FAT_FREE) {
+        if (fatEntry(pageImage, block) == FAT_FREE) {
             ++count;
         }
     }
     return count;
 }
 
-std::uint8_t* BlockData(PageBytes& pageImage, int block) {
+std::uint8_t* blockData(PageBytes& pageImage, int block) {
     return pageImage.data() + static_cast<std::size_t>(block) * BLOCK_SIZE;
 }
 
-const std::uint8_t* BlockData(const PageBytes& pageImage, int block) {
+const std::uint8_t* blockData(const PageBytes& pageImage, int block) {
     return pageImage.data() + static_cast<std::size_t>(block) * BLOCK_SIZE;
 }
 
 }  // namespace
 
-std::vector<int> EnumerateFiles(const PageBytes& pageImage) {
+std::vector<int> enumerateFiles(const PageBytes& pageImage) {
     std::vector<int> slots;
     for (int slot = 0; slot < DIR_SLOT_COUNT; ++slot) {
-        if (pageImage[SlotOffset(slot) + DIR_ENTRY_FILE_TYPE] != 0) {
+        if (pageImage[slotOffset(slot) + DIR_ENTRY_FILE_TYPE] != 0) {
             slots.push_back(slot);
         }
     }
     return slots;
 }
 
-BlockCounts CountBlocks(const PageBytes& pageImage) {
+BlockCounts countBlocks(const PageBytes& pageImage) {
     BlockCounts counts;
-    for (int slot : EnumerateFiles(pageImage)) {
-        counts.used += ReadSlot(pageImage, slot).sizeInBlocks;
+    for (int slot : enumerateFiles(pageImage)) {
+        counts.used += readSlot(pageImage, slot).sizeInBlocks;
     }
     counts.free = USER_BLOCK_COUNT - counts.used;
     return counts;
 }
 
-ExtractResult ExtractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer) {
-    if (!IsValidSlot(slot)) {
+ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer) {
+    if (!isValidSlot(slot)) {
         return ExtractResult::BadSlot;
     }
     std::fill(fileBuffer.begin() + DDC_HEADER_SIZE - DIR_ENTRY_SIZE, fileBuffer.end(), 0);
     std::copy(std::begin(DDC_TAG), std::end(DDC_TAG), fileBuffer.begin());
-    const std::size_t slotOffset = SlotOffset(slot);
-    std::copy_n(pageImage.begin() + static_cast<long>(slotOffset), DIR_ENTRY_SIZE,
+    const std::size_t entryOffset = slotOffset(slot);
+    std::copy_n(pageImage.begin() + static_cast<long>(entryOffset), DIR_ENTRY_SIZE,
                 fileBuffer.begin() + DDC_HEADER_SIZE - DIR_ENTRY_SIZE);
 
-    const DirEntry entry = ReadSlot(pageImage, slot);
+    const DirEntry entry = readSlot(pageImage, slot);
     // More blocks than the user area holds cannot be a real file and would not fit the buffer.
     if (entry.sizeInBlocks > USER_BLOCK_COUNT) {
         return ExtractResult::DamagedChain;
     }
     // Walk first, copy after: a refused file leaves nothing but zeros behind its entry.
-    const ChainWalk walk = WalkFileChain(pageImage, entry);
+    const ChainWalk walk = walkFileChain(pageImage, entry);
     if (!walk.complete) {
         return ExtractResult::DamagedChain;
     }
     std::size_t target = DDC_HEADER_SIZE;
     for (int block : walk.blocks) {
-        std::copy_n(BlockData(pageImage, block), BLOCK_SIZE, fileBuffer.begin() + target);
+        std::copy_n(blockData(pageImage, block), BLOCK_SIZE, fileBuffer.begin() + target);
         target += BLOCK_SIZE;
     }
     return ExtractResult::Extracted;
 }
 
-int FindFreeDirSlot(const PageBytes& pageImage) {
+int findFreeDirSlot(const PageBytes& pageImage) {
     for (int slot = DIR_SLOT_COUNT - 1; slot >= 0; --slot) {
-        if (pageImage[SlotOffset(slot) + DIR_ENTRY_FILE_TYPE] == 0) {
+        if (pageImage[slotOffset(slot) + DIR_ENTRY_FILE_TYPE] == 0) {
             return slot;
         }
     }
     return -1;
 }
 
-int FindTopFreeBlock(const PageBytes& pageImage) {
-    return FindFreeBlockFrom(pageImage, USER_BLOCK_COUNT - 1);
+int findTopFreeBlock(const PageBytes& pageImage) {
+    return findFreeBlockFrom(pageImage, USER_BLOCK_COUNT - 1);
 }
 
-int FindFreeBlockFrom(const PageBytes& pageImage, int block) {
+int findFreeBlockFrom(const PageBytes& pageImage, int block) {
     // Only the FAT entries of user blocks are ever searched.
     for (int candidate = std::min(block, USER_BLOCK_COUNT - 1); candidate >= 0; --candidate) {
-        if (FatEntry(pageImage, candidate) == FAT_FREE) {
+        if (fatEntry(pageImage, candidate) == FAT_FREE) {
             return candidate;
         }
     }
     return -1;
 }
 
-bool FitsOnPage(int sizeInBlocks, int freeBlockCount) {
+bool fitsOnPage(int sizeInBlocks, int freeBlockCount) {
     return sizeInBlocks <= freeBlockCount;
 }
 
-StoreResult StoreNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
+StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
                          const FileBuffer& fileBuffer) {
     if (!entry.inUse()) {
         return StoreResult::FreeEntryType;
     }
-    const int slot = FindFreeDirSlot(pageImage);
+    const int slot = findFreeDirSlot(pageImage);
     if (slot < 0) {
         return StoreResult::NoFreeSlot;
     }
     // The free count of the listing comes from the directory; the FAT decides what is possible.
     const int blocks = entry.sizeInBlocks;
-    if (blocks > CountFreeUserBlocks(pageImage)) {
+    if (blocks > countFreeUserBlocks(pageImage)) {
         return StoreResult::NotEnoughBlocks;
     }
 
@@ -185,58 +185,58 @@ StoreResult StoreNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& ent
         // could never give one back.
         entry.firstBlock = FAT_END;
     } else {
-        int block = FindTopFreeBlock(pageImage);
+        int block = findTopFreeBlock(pageImage);
         entry.firstBlock = static_cast<std::uint16_t>(block);
         int last = block;
         for (int k = 0; k < blocks; ++k) {
             dirtyMap[static_cast<std::size_t>(block)] = 1;
             std::copy_n(fileBuffer.begin() + static_cast<long>(k) * static_cast<long>(BLOCK_SIZE),
-                        BLOCK_SIZE, BlockData(pageImage, block));
+                        BLOCK_SIZE, blockData(pageImage, block));
             // Taken before the search, so that the search skips this block.
-            SetFatEntry(pageImage, block, FAT_END);
-            const int next = FindFreeBlockFrom(pageImage, block);
-            SetFatEntry(pageImage, block, static_cast<std::uint16_t>(next));
+            setFatEntry(pageImage, block, FAT_END);
+            const int next = findFreeBlockFrom(pageImage, block);
+            setFatEntry(pageImage, block, static_cast<std::uint16_t>(next));
             last = block;
             block = next;
         }
-        SetFatEntry(pageImage, last, FAT_END);
+        setFatEntry(pageImage, last, FAT_END);
     }
-    MarkSystemBlocks(dirtyMap);
-    WriteSlot(pageImage, slot, entry);
+    markSystemBlocks(dirtyMap);
+    writeSlot(pageImage, slot, entry);
     return StoreResult::Stored;
 }
 
-DeleteResult DeleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
-    if (!IsValidSlot(slot)) {
+DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
+    if (!isValidSlot(slot)) {
         return DeleteResult::BadSlot;
     }
-    const DirEntry entry = ReadSlot(pageImage, slot);
+    const DirEntry entry = readSlot(pageImage, slot);
     if (!entry.inUse()) {
         return DeleteResult::SlotAlreadyFree;
     }
     // A cross-linked chain must not take another file's blocks with it.
-    const UserBlockSet otherFiles = BlocksOfOtherFiles(pageImage, slot);
-    const ChainWalk walk = WalkFileChain(pageImage, entry, &otherFiles);
+    const UserBlockSet otherFiles = blocksOfOtherFiles(pageImage, slot);
+    const ChainWalk walk = walkFileChain(pageImage, entry, &otherFiles);
 
-    SlotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
+    slotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
     for (int block : walk.blocks) {
-        SetFatEntry(pageImage, block, FAT_FREE);
+        setFatEntry(pageImage, block, FAT_FREE);
     }
-    MarkSystemBlocks(dirtyMap);
+    markSystemBlocks(dirtyMap);
     return walk.complete ? DeleteResult::Deleted : DeleteResult::DeletedDamagedChain;
 }
 
-void DeleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap) {
+void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap) {
     for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
-        SetFatEntry(pageImage, block, FAT_FREE);
+        setFatEntry(pageImage, block, FAT_FREE);
     }
     for (int slot = 0; slot < DIR_SLOT_COUNT; ++slot) {
-        SlotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
+        slotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
     }
-    MarkSystemBlocks(dirtyMap);
+    markSystemBlocks(dirtyMap);
 }
 
-void MarkSystemBlocks(DirtyMap& dirtyMap) {
+void markSystemBlocks(DirtyMap& dirtyMap) {
     std::fill(dirtyMap.begin() + DIR_FIRST_BLOCK, dirtyMap.end(), 1);
 }
 
@@ -256,39 +256,39 @@ constexpr std::size_t ROOT_USER_BLOCKS = 0x50;
 // Format date in BCD, the directory's time-stamp layout: 2000-01-01 00:00:00, a Saturday.
 constexpr std::uint8_t ROOT_FORMAT_TIME_BCD[8] = {0x20, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x05};
 
-void FormatRootBlock(PageBytes& pageImage) {
-    std::span<std::uint8_t> root(BlockData(pageImage, ROOT_BLOCK), BLOCK_SIZE);
+void formatRootBlock(PageBytes& pageImage) {
+    std::span<std::uint8_t> root(blockData(pageImage, ROOT_BLOCK), BLOCK_SIZE);
     std::fill_n(root.begin(), ROOT_FORMAT_MARK_SIZE, ROOT_FORMAT_MARK);
     std::copy(std::begin(ROOT_FORMAT_TIME_BCD), std::end(ROOT_FORMAT_TIME_BCD),
               root.begin() + ROOT_FORMAT_TIME);
-    WriteLe16(root, ROOT_LAST_BLOCK, BLOCK_COUNT - 1);
-    WriteLe16(root, ROOT_ROOT_LOCATION, ROOT_BLOCK);
-    WriteLe16(root, ROOT_FAT_LOCATION, FAT_BLOCK);
-    WriteLe16(root, ROOT_FAT_SIZE, 1);
-    WriteLe16(root, ROOT_DIR_LOCATION, DIR_LAST_BLOCK);
-    WriteLe16(root, ROOT_DIR_SIZE, DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1);
-    WriteLe16(root, ROOT_USER_BLOCKS, USER_BLOCK_COUNT);
+    writeLe16(root, ROOT_LAST_BLOCK, BLOCK_COUNT - 1);
+    writeLe16(root, ROOT_ROOT_LOCATION, ROOT_BLOCK);
+    writeLe16(root, ROOT_FAT_LOCATION, FAT_BLOCK);
+    writeLe16(root, ROOT_FAT_SIZE, 1);
+    writeLe16(root, ROOT_DIR_LOCATION, DIR_LAST_BLOCK);
+    writeLe16(root, ROOT_DIR_SIZE, DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1);
+    writeLe16(root, ROOT_USER_BLOCKS, USER_BLOCK_COUNT);
 }
 
-void FormatFat(PageBytes& pageImage) {
+void formatFat(PageBytes& pageImage) {
     for (int block = 0; block <= UNUSED_LAST_BLOCK; ++block) {
-        SetFatEntry(pageImage, block, FAT_FREE);
+        setFatEntry(pageImage, block, FAT_FREE);
     }
     // The directory is a chain of its own, from its last block downward.
     for (int block = DIR_LAST_BLOCK; block > DIR_FIRST_BLOCK; --block) {
-        SetFatEntry(pageImage, block, static_cast<std::uint16_t>(block - 1));
+        setFatEntry(pageImage, block, static_cast<std::uint16_t>(block - 1));
     }
-    SetFatEntry(pageImage, DIR_FIRST_BLOCK, FAT_END);
-    SetFatEntry(pageImage, FAT_BLOCK, FAT_END);
-    SetFatEntry(pageImage, ROOT_BLOCK, FAT_END);
+    setFatEntry(pageImage, DIR_FIRST_BLOCK, FAT_END);
+    setFatEntry(pageImage, FAT_BLOCK, FAT_END);
+    setFatEntry(pageImage, ROOT_BLOCK, FAT_END);
 }
 
 }  // namespace
 
-void FormatPage(PageBytes& pageImage) {
+void formatPage(PageBytes& pageImage) {
     pageImage.fill(0);
-    FormatRootBlock(pageImage);
-    FormatFat(pageImage);
+    formatRootBlock(pageImage);
+    formatFat(pageImage);
 }
 
 }  // namespace quorvane::card

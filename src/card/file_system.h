@@ -14,13 +14,13 @@
 namespace quorvane::card {
 
 // In-use slots 0..207 in ascending order.
-std::vector<int> EnumerateFiles(const PageBytes& pageImage);
+std::vector<int> enumerateFiles(const PageBytes& pageImage);
 
 struct BlockCounts {
     int used = 0;  // sum of sizeInBlocks over in-use slots (from the directory alone)
     int free = 0;  // 200 - used, negative when the directory claims more than 200 blocks
 };
-BlockCounts CountBlocks(const PageBytes& pageImage);
+BlockCounts countBlocks(const PageBytes& pageImage);
 
 enum class ExtractResult {
     Extracted,
@@ -30,12 +30,12 @@ enum class ExtractResult {
 // Fills fileBuffer with the .ddc image of the file in `slot` (tag, entry, blocks in chain
 // order). A damaged chain is refused: fileBuffer then holds the tag, the entry and zeros, so a
 // save never writes blocks of another file.
-ExtractResult ExtractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer);
+ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer);
 
-int FindFreeDirSlot(const PageBytes& pageImage);
-int FindTopFreeBlock(const PageBytes& pageImage);
-int FindFreeBlockFrom(const PageBytes& pageImage, int block);
-bool FitsOnPage(int sizeInBlocks, int freeBlockCount);
+int findFreeDirSlot(const PageBytes& pageImage);
+int findTopFreeBlock(const PageBytes& pageImage);
+int findFreeBlockFrom(const PageBytes& pageImage, int block);
+bool fitsOnPage(int sizeInBlocks, int freeBlockCount);
 
 enum class StoreResult {
     Stored,
@@ -46,7 +46,7 @@ enum class StoreResult {
 // Stores the file whose data lies in fileBuffer from byte 0. Checks before it changes anything:
 // a refused store leaves pageImage and dirtyMap exactly as they were. On success
 // entry.firstBlock holds the allocated first block.
-StoreResult StoreNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
+StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
                          const FileBuffer& fileBuffer);
 
 enum class DeleteResult {
@@ -55,13 +55,13 @@ enum class DeleteResult {
     SlotAlreadyFree,      // nothing changed
     BadSlot,              // nothing changed
 };
-DeleteResult DeleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
-void DeleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
+DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
+void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
 
 // Marks blocks 241..255 (directory, FAT, root): they are always written together.
-void MarkSystemBlocks(DirtyMap& dirtyMap);
+void markSystemBlocks(DirtyMap& dirtyMap);
 
 // A freshly formatted page (root block, FAT, empty directory) in PageImage order.
-void FormatPage(PageBytes& pageImage);
+void formatPage(PageBytes& pageImage);
 
 }  // namespace quorvane::card

@@ -16,44 +16,44 @@ struct InfoLineField {
 // Bytes of the file's first block shown as the three information lines.
 constexpr InfoLineField INFO_LINES[3] = {{0, 16}, {16, 32}, {48, 16}};
 
-std::string TextUpToZero(const std::uint8_t* bytes, std::size_t length) {
+std::string textUpToZero(const std::uint8_t* bytes, std::size_t length) {
     const std::uint8_t* end = std::find(bytes, bytes + length, 0);
     return std::string(bytes, end);
 }
 
 }  // namespace
 
-std::vector<FileRow> ListFileRows(const PageBytes& pageImage) {
+std::vector<FileRow> listFileRows(const PageBytes& pageImage) {
     std::vector<FileRow> rows;
-    for (int slot : EnumerateFiles(pageImage)) {
-        const DirEntry entry = ReadSlot(pageImage, slot);
-        rows.push_back(FileRow{slot, EntryName(entry), entry.sizeInBlocks});
+    for (int slot : enumerateFiles(pageImage)) {
+        const DirEntry entry = readSlot(pageImage, slot);
+        rows.push_back(FileRow{slot, entryName(entry), entry.sizeInBlocks});
     }
     return rows;
 }
 
-int FindSlotByName(const PageBytes& pageImage, const std::string& name) {
-    for (int slot : EnumerateFiles(pageImage)) {
-        if (EntryName(ReadSlot(pageImage, slot)) == name) {
+int findSlotByName(const PageBytes& pageImage, const std::string& name) {
+    for (int slot : enumerateFiles(pageImage)) {
+        if (entryName(readSlot(pageImage, slot)) == name) {
             return slot;
         }
     }
     return -1;
 }
 
-FileInfoLines ReadFileInfo(const PageBytes& pageImage, int slot) {
+FileInfoLines readFileInfo(const PageBytes& pageImage, int slot) {
     FileInfoLines lines;
     if (slot < 0 || slot >= DIR_SLOT_COUNT) {
         return lines;
     }
-    const DirEntry entry = ReadSlot(pageImage, slot);
-    if (entry.sizeInBlocks == 0 || !IsUserBlock(entry.firstBlock)) {
+    const DirEntry entry = readSlot(pageImage, slot);
+    if (entry.sizeInBlocks == 0 || !isUserBlock(entry.firstBlock)) {
         return lines;
     }
     const std::uint8_t* block =
         pageImage.data() + static_cast<std::size_t>(entry.firstBlock) * BLOCK_SIZE;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        lines[i] = TextUpToZero(block + INFO_LINES[i].offset, INFO_LINES[i].length);
+        lines[i] = textUpToZero(block + INFO_LINES[i].offset, INFO_LINES[i].length);
     }
     return lines;
 }

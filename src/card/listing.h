@@ -16,15 +16,15 @@ struct FileRow {
     std::string name;
     std::uint16_t sizeInBlocks = 0;
 };
-std::vector<FileRow> ListFileRows(const PageBytes& pageImage);
+std::vector<FileRow> listFileRows(const PageBytes& pageImage);
 
 // First in-use slot whose name equals `name` byte for byte, or -1.
-int FindSlotByName(const PageBytes& pageImage, const std::string& name);
+int findSlotByName(const PageBytes& pageImage, const std::string& name);
 
 // The three information lines of a file: bytes 0..15, 16..47 and 48..63 of its first block,
 // each cut at the first zero byte. A file of no blocks, or whose first block is not a user
 // block, gives three empty lines rather than another file's bytes.
 using FileInfoLines = std::array<std::string, 3>;
-FileInfoLines ReadFileInfo(const PageBytes& pageImage, int slot);
+FileInfoLines readFileInfo(const PageBytes& pageImage, int slot);
 
 }  // namespace quorvane::card

@@ -47,6 +47,6 @@ using FileBuffer = std::array<std::uint8_t, FILE_BUFFER_SIZE>;
 using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
 using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;
 
-inline constexpr bool IsUserBlock(long block) { return block >= 0 && block < USER_BLOCK_COUNT; }
+inline constexpr bool isUserBlock(long block) { return block >= 0 && block < USER_BLOCK_COUNT; }
 
 }  // namespace quorvane::card

@@ -7,7 +7,7 @@
 
 namespace quorvane::formats {
 
-ReadResult ReadPageFile(const std::filesystem::path& path, card::PageBytes& cardImage) {
+ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage) {
     InputFile file(path);
     if (!file.isOpen()) {
         return ReadResult::CannotOpen;
@@ -25,8 +25,8 @@ ReadResult ReadPageFile(const std::filesystem::path& path, card::PageBytes& card
     return ReadResult::Ok;
 }
 
-WriteStatus WritePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage) {
-    return WriteFileAtomically(path, cardImage);
+WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage) {
+    return writeFileAtomically(path, cardImage);
 }
 
 }  // namespace quorvane::formats

@@ -10,7 +10,7 @@
 namespace quorvane::formats {
 
 // Reads the first 131072 bytes into cardImage; on any failure cardImage is unchanged.
-ReadResult ReadPageFile(const std::filesystem::path& path, card::PageBytes& cardImage);
-WriteStatus WritePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage);
+ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage);
+WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage);
 
 }  // namespace quorvane::formats

@@ -14,27 +14,27 @@ namespace {
 
 constexpr mode_t NEW_FILE_MODE = 0666;
 
-WriteStatus Failure(WriteResult result, int error) {
+WriteStatus failure(WriteResult result, int error) {
     return WriteStatus{result, error};
 }
 
 // The permissions a file created by open() would get. mkstemp always uses 0600, which would
 // hide a save from the user's other programs.
-mode_t ModeForNewFile() {
+mode_t modeForNewFile() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return NEW_FILE_MODE & ~mask;
 }
 
-mode_t ModeFor(const std::filesystem::path& target) {
+mode_t modeFor(const std::filesystem::path& target) {
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         return existing.st_mode & 07777;
     }
-    return ModeForNewFile();
+    return modeForNewFile();
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -50,7 +50,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 // The new file's name stays hidden beside the target until the rename.
-std::string TemporaryTemplate(const std::filesystem::path& target) {
+std::string temporaryTemplate(const std::filesystem::path& target) {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -59,7 +59,7 @@ std::string TemporaryTemplate(const std::filesystem::path& target) {
 }
 
 // Makes the rename itself survive a crash. Best effort: the data is already safe in place.
-void SyncFolderOf(const std::filesystem::path& target) {
+void syncFolderOf(const std::filesystem::path& target) {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -73,24 +73,24 @@ void SyncFolderOf(const std::filesystem::path& target) {
 
 }  // namespace
 
-WriteStatus WriteFileAtomically(const std::filesystem::path& target,
+WriteStatus writeFileAtomically(const std::filesystem::path& target,
                                 std::span<const std::uint8_t> bytes) {
-    const std::string pattern = TemporaryTemplate(target);
+    const std::string pattern = temporaryTemplate(target);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
     if (fd < 0) {
-        return Failure(WriteResult::CannotCreate, errno);
+        return failure(WriteResult::CannotCreate, errno);
     }
     const auto discard = [&](WriteResult result, int error, bool open) {
         if (open) {
             ::close(fd);
         }
         ::unlink(name.data());
-        return Failure(result, error);
+        return failure(result, error);
     };
 
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::fchmod(fd, ModeFor(target)) != 0) {
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0 || ::fchmod(fd, modeFor(target)) != 0) {
         return discard(WriteResult::CannotWrite, errno, true);
     }
     if (::close(fd) != 0) {
@@ -99,7 +99,7 @@ WriteStatus WriteFileAtomically(const std::filesystem::path& target,
     if (::rename(name.data(), target.c_str()) != 0) {
         return discard(WriteResult::CannotReplace, errno, false);
     }
-    SyncFolderOf(target);
+    syncFolderOf(target);
     return WriteStatus{};
 }
 

@@ -21,7 +21,7 @@ struct WriteStatus {
 
 // Writes `bytes` to a new file in the target's folder and renames it over the target, so a
 // failed write leaves an existing target byte for byte as it was.
-WriteStatus WriteFileAtomically(const std::filesystem::path& target,
+WriteStatus writeFileAtomically(const std::filesystem::path& target,
                                 std::span<const std::uint8_t> bytes);
 
 }  // namespace quorvane::formats

@@ -14,16 +14,16 @@ constexpr std::uint8_t DDC_TAG_LETTERS[3] = {'C', 'F', 'U'};
 
 enum class DataOrder { FileSystem, Card };
 
-bool HasDdcTag(std::span<const std::uint8_t> header) {
+bool hasDdcTag(std::span<const std::uint8_t> header) {
     return std::equal(std::begin(DDC_TAG_LETTERS), std::end(DDC_TAG_LETTERS), header.begin());
 }
 
 // Everything after the header is the same for both formats: the entry is checked, then the
 // data must cover every block the entry claims.
-ReadResult ReadEntryAndData(InputFile& file, std::span<const std::uint8_t> entryBytes,
+ReadResult readEntryAndData(InputFile& file, std::span<const std::uint8_t> entryBytes,
                             DataOrder order, card::DirEntry& entry, card::FileBuffer& fileBuffer) {
     const card::DirEntry found =
-        card::DecodeDirEntry(std::span<const std::uint8_t, card::DIR_ENTRY_SIZE>(
+        card::decodeDirEntry(std::span<const std::uint8_t, card::DIR_ENTRY_SIZE>(
             entryBytes.data(), card::DIR_ENTRY_SIZE));
     if (!found.inUse()) {
         return ReadResult::FreeEntryType;
@@ -42,7 +42,7 @@ ReadResult ReadEntryAndData(InputFile& file, std::span<const std::uint8_t> entry
     std::fill(fileBuffer.begin() + static_cast<long>(got),
               fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
     if (order == DataOrder::Card) {
-        card::ReverseGroupsInPlace(std::span<std::uint8_t>(fileBuffer.data(), needed));
+        card::reverseGroupsInPlace(std::span<std::uint8_t>(fileBuffer.data(), needed));
     }
     entry = found;
     return ReadResult::Ok;
@@ -50,7 +50,7 @@ ReadResult ReadEntryAndData(InputFile& file, std::span<const std::uint8_t> entry
 
 }  // namespace
 
-ReadResult ReadDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
+ReadResult readDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
                        card::FileBuffer& fileBuffer) {
     InputFile file(path);
     if (!file.isOpen()) {
@@ -65,17 +65,17 @@ ReadResult ReadDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
         return ReadResult::TooShortForHeader;
     }
     // The fourth tag byte is written as 0 but never examined.
-    if (!HasDdcTag(header)) {
+    if (!hasDdcTag(header)) {
         return ReadResult::WrongTag;
     }
     if (got < header.size()) {
         return ReadResult::TooShortForHeader;
     }
-    return ReadEntryAndData(file, std::span(header).subspan(DDC_ENTRY_OFFSET),
+    return readEntryAndData(file, std::span(header).subspan(DDC_ENTRY_OFFSET),
                             DataOrder::FileSystem, entry, fileBuffer);
 }
 
-ReadResult ReadDciFile(const std::filesystem::path& path, card::DirEntry& entry,
+ReadResult readDciFile(const std::filesystem::path& path, card::DirEntry& entry,
                        card::FileBuffer& fileBuffer) {
     InputFile file(path);
     if (!file.isOpen()) {
@@ -89,20 +89,20 @@ ReadResult ReadDciFile(const std::filesystem::path& path, card::DirEntry& entry,
     if (got < header.size()) {
         return ReadResult::TooShortForHeader;
     }
-    return ReadEntryAndData(file, header, DataOrder::Card, entry, fileBuffer);
+    return readEntryAndData(file, header, DataOrder::Card, entry, fileBuffer);
 }
 
-std::span<const std::uint8_t> DdcImage(const card::FileBuffer& fileBuffer) {
+std::span<const std::uint8_t> ddcImage(const card::FileBuffer& fileBuffer) {
     // A refused extraction may leave a size the buffer cannot hold; never reach past it.
     const std::size_t blocks = std::min<std::size_t>(
-        card::ReadLe16(fileBuffer, DDC_ENTRY_OFFSET + card::DIR_ENTRY_SIZE_IN_BLOCKS),
+        card::readLe16(fileBuffer, DDC_ENTRY_OFFSET + card::DIR_ENTRY_SIZE_IN_BLOCKS),
         card::USER_BLOCK_COUNT);
     return std::span<const std::uint8_t>(fileBuffer.data(),
                                          DDC_DATA_OFFSET + blocks * card::BLOCK_SIZE);
 }
 
-WriteStatus WriteDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer) {
-    return WriteFileAtomically(path, DdcImage(fileBuffer));
+WriteStatus writeDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer) {
+    return writeFileAtomically(path, ddcImage(fileBuffer));
 }
 
 }  // namespace quorvane::formats

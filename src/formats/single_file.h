@@ -18,13 +18,13 @@ inline constexpr std::size_t DCI_DATA_OFFSET = 32;
 
 // On Ok: `entry` holds the file's entry and fileBuffer its data from byte 0 in file-system
 // order. On any refusal `entry` is unchanged (fileBuffer may have been written).
-ReadResult ReadDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
+ReadResult readDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
                        card::FileBuffer& fileBuffer);
-ReadResult ReadDciFile(const std::filesystem::path& path, card::DirEntry& entry,
+ReadResult readDciFile(const std::filesystem::path& path, card::DirEntry& entry,
                        card::FileBuffer& fileBuffer);
 
-// The .ddc image that ExtractFile left in fileBuffer: 36 + 512 x sizeInBlocks bytes.
-std::span<const std::uint8_t> DdcImage(const card::FileBuffer& fileBuffer);
-WriteStatus WriteDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer);
+// The .ddc image that extractFile left in fileBuffer: 36 + 512 x sizeInBlocks bytes.
+std::span<const std::uint8_t> ddcImage(const card::FileBuffer& fileBuffer);
+WriteStatus writeDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer);
 
 }  // namespace quorvane::formats

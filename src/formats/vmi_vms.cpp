@@ -14,19 +14,19 @@ constexpr std::uint8_t PAIR_CENTURY = 20;
 constexpr int PAIR_YEAR_BASE = 2000;
 constexpr int DAYS_PER_WEEK = 7;
 
-char LowerAscii(char c) {
+char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
+               return lowerAscii(x) == lowerAscii(y);
            });
 }
 
 }  // namespace
 
-std::string PartnerName(std::string_view lowerCaseName, PairMember chosen) {
+std::string partnerName(std::string_view lowerCaseName, PairMember chosen) {
     const std::size_t dot = lowerCaseName.rfind('.');
     const std::size_t slash = lowerCaseName.rfind('/');
     const bool dotInName =
@@ -42,7 +42,7 @@ std::string PartnerName(std::string_view lowerCaseName, PairMember chosen) {
     return base + (chosen == PairMember::Vmi ? ".vms" : ".vmi");
 }
 
-std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& folder,
                                                           std::string_view lowerCaseName) {
     std::error_code error;
     const std::filesystem::path exact = folder / lowerCaseName;
@@ -55,7 +55,7 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (EqualIgnoringAsciiCase(name, lowerCaseName) &&
+        if (equalIgnoringAsciiCase(name, lowerCaseName) &&
             (!found || name < found->filename().string())) {
             found = it->path();
         }
@@ -63,7 +63,7 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
     return found;
 }
 
-ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name) {
+ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name) {
     InputFile file(path);
     if (!file.isOpen()) {
         return ReadResult::CannotOpen;
@@ -80,7 +80,7 @@ ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name) {
     return ReadResult::Ok;
 }
 
-ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
                        std::uint16_t& blocks) {
     InputFile file(path);
     if (!file.isOpen()) {
@@ -109,7 +109,7 @@ ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& file
     return wholeBlocks > card::USER_BLOCK_COUNT ? ReadResult::TooManyBlocks : ReadResult::Ok;
 }
 
-LocalTime LocalTimeFromTm(const std::tm& calendar) {
+LocalTime localTimeFromTm(const std::tm& calendar) {
     LocalTime time;
     time.year = calendar.tm_year + 1900;
     time.month = calendar.tm_mon + 1;
@@ -122,16 +122,16 @@ LocalTime LocalTimeFromTm(const std::tm& calendar) {
     return time;
 }
 
-LocalTime CurrentLocalTime() {
+LocalTime currentLocalTime() {
     const std::time_t now = std::time(nullptr);
     std::tm calendar{};
     if (::localtime_r(&now, &calendar) == nullptr) {
         return LocalTime{};
     }
-    return LocalTimeFromTm(calendar);
+    return localTimeFromTm(calendar);
 }
 
-card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks,
+card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
                               const LocalTime& now) {
     card::DirEntry entry;
     entry.fileType = PAIR_FILE_TYPE;

@@ -24,20 +24,20 @@ enum class PairMember { Vmi, Vms };
 
 // The partner's file name from the chosen file's lower-cased name: race.vmi -> race.vms,
 // race_vmi.vmi -> race_vms.vms (the first "vmi" of the base name becomes "vms").
-std::string PartnerName(std::string_view lowerCaseName, PairMember chosen);
+std::string partnerName(std::string_view lowerCaseName, PairMember chosen);
 
 // The file in `folder` named `lowerCaseName`: an exact match wins, otherwise the first name
 // that equals it without regard to ASCII case.
-std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& folder,
                                                           std::string_view lowerCaseName);
 
 using CardFileName = std::array<std::uint8_t, 12>;
-ReadResult ReadVmiName(const std::filesystem::path& path, CardFileName& name);
+ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name);
 
 // Reads the .vms into fileBuffer from byte 0. The length is rounded up to whole blocks and the
 // last block padded with zeros, so no byte of the save is lost. More than 200 blocks: the
 // first 102400 bytes are read and TooManyBlocks reported (blocks still says how many).
-ReadResult ReadVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
                        std::uint16_t& blocks);
 
 // Local calendar time, as the entry stores it.
@@ -50,10 +50,10 @@ struct LocalTime {
     int second = 0;   // 0..59
     int weekday = 0;  // 0 = Monday .. 6 = Sunday
 };
-LocalTime CurrentLocalTime();
+LocalTime currentLocalTime();
 // The C library's calendar time (tm_wday 0 = Sunday) in the entry's terms.
-LocalTime LocalTimeFromTm(const std::tm& calendar);
+LocalTime localTimeFromTm(const std::tm& calendar);
 
-card::DirEntry BuildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
+card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
 
 }  // namespace quorvane::formats

@@ -76,7 +76,7 @@ void queryStatus(CardLink& link, AdapterStatus& status) {
 // Levels outside 0..8 are clamped: the pattern table has no other entries.
 void setIndicator(CardLink& link, int level) {
     const int clamped = level < 0 ? 0 : (level > MAX_INDICATOR_LEVEL ? MAX_INDICATOR_LEVEL : level);
-    const auto& pattern = IndicatorPattern[static_cast<std::size_t>(clamped)];
+    const auto& pattern = INDICATOR_PATTERN[static_cast<std::size_t>(clamped)];
     link.sendByte(CMD_SET_INDICATOR);
     link.sendByte(pattern[0]);
     link.sendByte(pattern[1]);

@@ -22,7 +22,7 @@ inline constexpr int QUARTER_ACKNOWLEDGED = 128;
 inline constexpr int BLOCK_ACKNOWLEDGED = 512;
 inline constexpr std::uint8_t STATE_NO_ADAPTER = 0xFF;
 
-inline constexpr std::array<std::array<std::uint8_t, 2>, 9> IndicatorPattern{{
+inline constexpr std::array<std::array<std::uint8_t, 2>, 9> INDICATOR_PATTERN{{
     {0x00, 0x00},
     {0x00, 0x03},
     {0x80, 0x03},

@@ -28,7 +28,7 @@ constexpr std::string_view PARPORT_PREFIX = "parport";
 constexpr std::uint8_t OPEN_PORT_STATUS = 0xFF;
 
 // N of a "parportN" directory name, if it is one.
-std::optional<unsigned> ParportNumber(const std::string& name) {
+std::optional<unsigned> parportNumber(const std::string& name) {
     if (name.size() <= PARPORT_PREFIX.size() ||
         name.compare(0, PARPORT_PREFIX.size(), PARPORT_PREFIX) != 0) {
         return std::nullopt;
@@ -46,7 +46,7 @@ std::optional<unsigned> ParportNumber(const std::string& name) {
 
 // base-addr holds the port's addresses in decimal ("888\t1912"). The first must be `base`
 // itself, not merely start with its digits.
-bool BaseAddrMatches(const std::filesystem::path& file, std::uint16_t base) {
+bool baseAddrMatches(const std::filesystem::path& file, std::uint16_t base) {
     std::ifstream in(file);
     std::string text;
     if (!in || !std::getline(in, text)) {
@@ -62,27 +62,27 @@ bool BaseAddrMatches(const std::filesystem::path& file, std::uint16_t base) {
 
 }  // namespace
 
-std::filesystem::path FindPpdevDevice(std::uint16_t base, const PortPaths& paths) {
+std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths) {
     // Error codes throughout: a missing or unreadable tree means no ppdev port, not a throw.
     std::error_code error;
     std::vector<unsigned> numbers;
     for (std::filesystem::directory_iterator it(paths.procParport, error), end; !error && it != end;
          it.increment(error)) {
-        if (auto number = ParportNumber(it->path().filename().string())) {
+        if (auto number = parportNumber(it->path().filename().string())) {
             numbers.push_back(*number);
         }
     }
     std::sort(numbers.begin(), numbers.end());
     for (unsigned number : numbers) {
         const std::string name = std::string(PARPORT_PREFIX) + std::to_string(number);
-        if (BaseAddrMatches(paths.procParport / name / "base-addr", base)) {
+        if (baseAddrMatches(paths.procParport / name / "base-addr", base)) {
             return paths.devDir / name;
         }
     }
     return {};
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::Open(const std::filesystem::path& device) {
+std::unique_ptr<PpdevPort> PpdevPort::open(const std::filesystem::path& device) {
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return nullptr;
@@ -113,7 +113,7 @@ std::uint8_t PpdevPort::read(std::uint16_t) {
     return status;
 }
 
-std::unique_ptr<DirectPort> DirectPort::Open([[maybe_unused]] std::uint16_t base) {
+std::unique_ptr<DirectPort> DirectPort::open([[maybe_unused]] std::uint16_t base) {
 #if QUORVANE_HAS_PORT_IO
     if (::ioperm(base, 2, 1) == 0) {
         return std::unique_ptr<DirectPort>(new DirectPort());
@@ -137,15 +137,15 @@ std::uint8_t DirectPort::read([[maybe_unused]] std::uint16_t address) {
 #endif
 }
 
-std::unique_ptr<PortIo> OpenPort(std::uint16_t base, const PortPaths& paths) {
-    const std::filesystem::path device = FindPpdevDevice(base, paths);
+std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths) {
+    const std::filesystem::path device = findPpdevDevice(base, paths);
     if (!device.empty()) {
-        if (auto port = PpdevPort::Open(device)) {
+        if (auto port = PpdevPort::open(device)) {
             return port;
         }
     }
     if (paths.allowDirectIo) {
-        if (auto port = DirectPort::Open(base)) {
+        if (auto port = DirectPort::open(base)) {
             return port;
         }
     }
@@ -164,7 +164,7 @@ std::uint8_t SystemPorts::read(std::uint16_t address) {
 PortIo& SystemPorts::backendFor(std::uint16_t base) {
     auto& backend = m_backends[base];
     if (!backend) {
-        backend = OpenPort(base, m_paths);
+        backend = openPort(base, m_paths);
     }
     return *backend;
 }

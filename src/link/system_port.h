@@ -30,7 +30,7 @@ struct PortPaths {
 class PpdevPort final : public PortIo {
 public:
     // Null when the device cannot be opened or claimed.
-    static std::unique_ptr<PpdevPort> Open(const std::filesystem::path& device);
+    static std::unique_ptr<PpdevPort> open(const std::filesystem::path& device);
     ~PpdevPort() override;
     PpdevPort(const PpdevPort&) = delete;
     PpdevPort& operator=(const PpdevPort&) = delete;
@@ -47,7 +47,7 @@ private:
 class DirectPort final : public PortIo {
 public:
     // Null when the process may not reach the two registers of `base`.
-    static std::unique_ptr<DirectPort> Open(std::uint16_t base);
+    static std::unique_ptr<DirectPort> open(std::uint16_t base);
 
     void write(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t read(std::uint16_t address) override;
@@ -57,11 +57,11 @@ private:
 };
 
 // The /dev/parportN whose base-addr begins with `base` in decimal, if any.
-std::filesystem::path FindPpdevDevice(std::uint16_t base, const PortPaths& paths = {});
+std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths = {});
 
 // Opens the best backend for `base` (the data register's address): PpdevPort, DirectPort or
 // NoPort. A failure to open or claim falls through to the next choice.
-std::unique_ptr<PortIo> OpenPort(std::uint16_t base, const PortPaths& paths = {});
+std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths = {});
 
 // A PortIo for the whole machine: each access goes to the backend of its port, opened on
 // first use (the data register at base, the status register at base + 1).

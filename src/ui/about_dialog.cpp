@@ -13,10 +13,10 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr QSize kDialogSize{340, 178};   // 227 x 119 dialog units
-constexpr QSize kPictureSize{320, 111};  // 213 x 74 dialog units
+constexpr QSize DIALOG_SIZE{340, 178};   // 227 x 119 dialog units
+constexpr QSize PICTURE_SIZE{320, 111};  // 213 x 74 dialog units
 
-void DrawCard(QPainter& painter, const QRectF& card) {
+void drawCard(QPainter& painter, const QRectF& card) {
     QPainterPath outline;
     const qreal notch = card.width() * 0.22;
     outline.moveTo(card.left(), card.top());
@@ -44,7 +44,7 @@ void DrawCard(QPainter& painter, const QRectF& card) {
 
 }  // namespace
 
-QPixmap AboutDialog::Artwork(QSize size) {
+QPixmap AboutDialog::artwork(QSize size) {
     QPixmap picture(size);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -54,9 +54,9 @@ QPixmap AboutDialog::Artwork(QSize size) {
     painter.fillRect(picture.rect(), sky);
 
     const qreal cardHeight = size.height() * 0.7;
-    DrawCard(painter,
+    drawCard(painter,
              QRectF(size.width() * 0.06, size.height() * 0.15, cardHeight * 0.7, cardHeight));
-    DrawCard(painter, QRectF(size.width() * 0.06 + cardHeight * 0.35, size.height() * 0.22,
+    drawCard(painter, QRectF(size.width() * 0.06 + cardHeight * 0.35, size.height() * 0.22,
                              cardHeight * 0.7, cardHeight));
 
     QFont title = painter.font();
@@ -78,11 +78,11 @@ QPixmap AboutDialog::Artwork(QSize size) {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Quorvane"));
-    setFixedSize(kDialogSize);
+    setFixedSize(DIALOG_SIZE);
 
     auto* picture = new QLabel(this);
-    picture->setPixmap(Artwork(kPictureSize));
-    picture->setFixedSize(kPictureSize);
+    picture->setPixmap(artwork(PICTURE_SIZE));
+    picture->setFixedSize(PICTURE_SIZE);
     picture->setAccessibleName(QStringLiteral("Quorvane"));
 
     auto* version = new QLabel(QStringLiteral("Version 1.21"), this);
@@ -90,7 +90,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     auto* site = new QPushButton(QStringLiteral("Visit the Quorvane web site"), this);
     site->setAutoDefault(false);
-    connect(site, &QPushButton::clicked, this, &AboutDialog::OpenMakerSite);
+    connect(site, &QPushButton::clicked, this, &AboutDialog::openMakerSite);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -107,7 +107,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 }
 
 // A failure to open the address is not reported; the box stays open either way.
-void AboutDialog::OpenMakerSite() {
+void AboutDialog::openMakerSite() {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(MAKER_SITE)));
 }
 

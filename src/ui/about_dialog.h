@@ -14,10 +14,10 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
-    static QPixmap Artwork(QSize size);
+    static QPixmap artwork(QSize size);
 
 public slots:
-    void OpenMakerSite();
+    void openMakerSite();
 };
 
 }  // namespace quorvane::ui

@@ -9,7 +9,7 @@
 
 namespace quorvane::ui {
 
-long long LeadingInteger(const QString& text) {
+long long leadingInteger(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) {
         ++i;
@@ -19,22 +19,22 @@ long long LeadingInteger(const QString& text) {
         negative = text[i] == u'-';
         ++i;
     }
-    constexpr long long kLimit = std::numeric_limits<long long>::max() / 10 - 9;
+    constexpr long long LIMIT = std::numeric_limits<long long>::max() / 10 - 9;
     long long value = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        if (value < kLimit) {  // saturate rather than overflow on absurdly long digit runs
+        if (value < LIMIT) {  // saturate rather than overflow on absurdly long digit runs
             value = value * 10 + (text[i].unicode() - u'0');
         }
     }
     return negative ? -value : value;
 }
 
-void ColumnSorter::Attach(QTreeWidget* list) {
+void ColumnSorter::attach(QTreeWidget* list) {
     list->setSortingEnabled(false);
     list->header()->setSectionsClickable(true);
     list->header()->setSortIndicatorShown(false);
     QObject::connect(list->header(), &QHeaderView::sectionClicked, list,
-                     [list](int column) { Sort(list, column); });
+                     [list](int column) { sort(list, column); });
 }
 
 namespace {
@@ -45,15 +45,15 @@ struct KeyedRow {
     long long number;
 };
 
-bool IsNumericColumn(int column) {
-    return column >= 0 && static_cast<std::size_t>(column) < ColumnSorter::ColumnIsNumeric.size() &&
-           ColumnSorter::ColumnIsNumeric[static_cast<std::size_t>(column)];
+bool isNumericColumn(int column) {
+    return column >= 0 && static_cast<std::size_t>(column) < ColumnSorter::COLUMN_IS_NUMERIC.size() &&
+           ColumnSorter::COLUMN_IS_NUMERIC[static_cast<std::size_t>(column)];
 }
 
 }  // namespace
 
-void ColumnSorter::Sort(QTreeWidget* list, int column) {
-    const bool numeric = IsNumericColumn(column);
+void ColumnSorter::sort(QTreeWidget* list, int column) {
+    const bool numeric = isNumericColumn(column);
     QTreeWidgetItem* current = list->currentItem();
     const QList<QTreeWidgetItem*> selected = list->selectedItems();
 
@@ -62,7 +62,7 @@ void ColumnSorter::Sort(QTreeWidget* list, int column) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list->topLevelItem(i);
         const QString text = item->text(column);
-        rows.push_back({item, text, numeric ? LeadingInteger(text) : 0});
+        rows.push_back({item, text, numeric ? leadingInteger(text) : 0});
     }
     std::stable_sort(rows.begin(), rows.end(), [numeric](const KeyedRow& a, const KeyedRow& b) {
         if (numeric) {

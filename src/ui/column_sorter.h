@@ -14,15 +14,15 @@ namespace quorvane::ui {
 class ColumnSorter {
 public:
     // Sort kind per column index; columns beyond the table sort as text.
-    static constexpr std::array<bool, 4> ColumnIsNumeric{false, true, false, false};
+    static constexpr std::array<bool, 4> COLUMN_IS_NUMERIC{false, true, false, false};
 
     // Sorts `list` on every click of its header from now on.
-    static void Attach(QTreeWidget* list);
-    static void Sort(QTreeWidget* list, int column);
+    static void attach(QTreeWidget* list);
+    static void sort(QTreeWidget* list, int column);
 };
 
 // The leading decimal integer of a text the way atoi reads it: blanks skipped, an optional
 // sign, digits up to the first non-digit; no digits gives 0.
-long long LeadingInteger(const QString& text);
+long long leadingInteger(const QString& text);
 
 }  // namespace quorvane::ui

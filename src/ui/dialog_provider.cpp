@@ -8,7 +8,7 @@ namespace quorvane::ui {
 
 namespace {
 
-QMessageBox::Icon QtIcon(app::BoxIcon icon) {
+QMessageBox::Icon qtIcon(app::BoxIcon icon) {
     switch (icon) {
         case app::BoxIcon::Error:
             return QMessageBox::Critical;
@@ -22,7 +22,7 @@ QMessageBox::Icon QtIcon(app::BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-std::optional<QString> RunFileDialog(QFileDialog& dialog, const QStringList& filters) {
+std::optional<QString> runFileDialog(QFileDialog& dialog, const QStringList& filters) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDirectory(QDir::currentPath());
     dialog.setNameFilters(filters);
@@ -38,7 +38,7 @@ std::optional<QString> RunFileDialog(QFileDialog& dialog, const QStringList& fil
 app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QString& text,
                                             const QString& caption, app::BoxButtons buttons,
                                             app::BoxIcon icon) {
-    QMessageBox box(QtIcon(icon), caption, text, QMessageBox::NoButton, parent);
+    QMessageBox box(qtIcon(icon), caption, text, QMessageBox::NoButton, parent);
     if (buttons == app::BoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -53,7 +53,7 @@ std::optional<QString> QtDialogProvider::openFile(QWidget* parent, const QString
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    return RunFileDialog(dialog, filters);
+    return runFileDialog(dialog, filters);
 }
 
 std::optional<QString> QtDialogProvider::saveFile(QWidget* parent, const QStringList& filters,
@@ -62,7 +62,7 @@ std::optional<QString> QtDialogProvider::saveFile(QWidget* parent, const QString
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
-    return RunFileDialog(dialog, filters);
+    return runFileDialog(dialog, filters);
 }
 
 }  // namespace quorvane::ui

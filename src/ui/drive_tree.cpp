@@ -22,10 +22,10 @@ namespace quorvane::ui {
 
 namespace {
 
-const QString kNoIconListError = QStringLiteral("Cannot retrieve the Handle of SystemImageList!");
-const QString kIconAttachError = QStringLiteral("Cannot Attach SystemImageList-Handle");
-const QString kNoDrivesError = QStringLiteral("Error Getting Logical DriveStrings!");
-const QString kFileInfoError = QStringLiteral("Error Gettting SystemFileInfo!");
+const QString NO_ICON_LIST_ERROR = QStringLiteral("Cannot retrieve the Handle of SystemImageList!");
+const QString ICON_ATTACH_ERROR = QStringLiteral("Cannot Attach SystemImageList-Handle");
+const QString NO_DRIVES_ERROR = QStringLiteral("Error Getting Logical DriveStrings!");
+const QString FILE_INFO_ERROR = QStringLiteral("Error Gettting SystemFileInfo!");
 
 std::filesystem::path toFsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -176,7 +176,7 @@ public:
 
 }  // namespace
 
-QStringList DriveTree::DefaultDrives() {
+QStringList DriveTree::defaultDrives() {
     QStringList drives{withoutTrailingSlash(QDir::homePath())};
     if (!drives.contains(QStringLiteral("/"))) {
         drives.append(QStringLiteral("/"));
@@ -197,7 +197,7 @@ QStringList DriveTree::DefaultDrives() {
 DriveTree::DriveTree(QTreeWidget* tree, DriveLister listDrives, QObject* parent)
     : QObject(parent), m_tree(tree), m_listDrives(std::move(listDrives)) {
     setUpWidget();
-    connect(m_tree, &QTreeWidget::itemExpanded, this, &DriveTree::ExpandItem);
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &DriveTree::expandItem);
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &DriveTree::collapseItem);
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &DriveTree::emitSelection);
     m_viewport = m_tree->viewport();
@@ -221,19 +221,19 @@ void DriveTree::setUpWidget() {
     m_tree->setPalette(palette);
 }
 
-void DriveTree::RefreshDrives() {
+void DriveTree::refreshDrives() {
     emit statusText(QStringLiteral("Refreshing file system......."));
-    FillTree();
+    fillTree();
     emit statusText(QStringLiteral("File system refreshed......."));
 }
 
-bool DriveTree::FillTree() {
+bool DriveTree::fillTree() {
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->clear();
     if (!loadIcons()) {
         return false;
     }
-    return ListDrives();
+    return listDrives();
 }
 
 bool DriveTree::loadIcons() {
@@ -244,7 +244,7 @@ bool DriveTree::loadIcons() {
     const QIcon drive = QIcon::fromTheme(QStringLiteral("drive-harddisk"),
                                          provider.icon(QAbstractFileIconProvider::Drive));
     if (folder.isNull() || drive.isNull()) {
-        lastError = kNoIconListError;
+        lastError = NO_ICON_LIST_ERROR;
         return false;
     }
     const int extent = m_tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_tree);
@@ -253,7 +253,7 @@ bool DriveTree::loadIcons() {
     const QPixmap openFolderPixmap = openFolder.pixmap(size);
     const QPixmap drivePixmap = drive.pixmap(size);
     if (folderPixmap.isNull() || openFolderPixmap.isNull() || drivePixmap.isNull()) {
-        lastError = kIconAttachError;
+        lastError = ICON_ATTACH_ERROR;
         return false;
     }
     // The view draws an item's icon in the Selected mode while it is selected: the open folder.
@@ -264,23 +264,23 @@ bool DriveTree::loadIcons() {
     return true;
 }
 
-bool DriveTree::ListDrives() {
+bool DriveTree::listDrives() {
     m_tree->clear();
     const QStringList drives = m_listDrives ? m_listDrives() : QStringList{};
     if (drives.isEmpty()) {
-        lastError = kNoDrivesError;
+        lastError = NO_DRIVES_ERROR;
         return false;
     }
     for (const QString& drive : drives) {
-        QTreeWidgetItem* item = InsertPathItem(nullptr, drive);
-        if (item != nullptr && HasSubdirectories(drive)) {
+        QTreeWidgetItem* item = insertPathItem(nullptr, drive);
+        if (item != nullptr && hasSubdirectories(drive)) {
             item->addChild(newPlaceholder());
         }
     }
     return true;
 }
 
-void DriveTree::FillLevel(QTreeWidgetItem* parent, const QString& directory) {
+void DriveTree::fillLevel(QTreeWidgetItem* parent, const QString& directory) {
     RedrawSuspended noRedraw(m_tree);
     WaitCursor wait;
     QStringList paths = subdirectoriesOf(directory);
@@ -297,7 +297,7 @@ void DriveTree::FillLevel(QTreeWidgetItem* parent, const QString& directory) {
         if (item == nullptr) {
             continue;
         }
-        if (HasSubdirectories(path)) {
+        if (hasSubdirectories(path)) {
             item->addChild(newPlaceholder());
         }
         items.append(item);
@@ -309,7 +309,7 @@ void DriveTree::FillLevel(QTreeWidgetItem* parent, const QString& directory) {
     }
 }
 
-QTreeWidgetItem* DriveTree::InsertPathItem(QTreeWidgetItem* parent, const QString& path) {
+QTreeWidgetItem* DriveTree::insertPathItem(QTreeWidgetItem* parent, const QString& path) {
     QTreeWidgetItem* item = makePathItem(parent == nullptr, path);
     if (item == nullptr) {
         return nullptr;
@@ -325,16 +325,16 @@ QTreeWidgetItem* DriveTree::InsertPathItem(QTreeWidgetItem* parent, const QStrin
 QTreeWidgetItem* DriveTree::makePathItem(bool isDrive, const QString& path) {
     // The path vanished since it was listed (or a drive was never there): nothing to show.
     if (!QFileInfo::exists(path)) {
-        lastError = kFileInfoError;
+        lastError = FILE_INFO_ERROR;
         return nullptr;
     }
     const QString cleaned = withoutTrailingSlash(path);
-    auto* item = new QTreeWidgetItem(QStringList{isDrive ? cleaned : LastComponent(cleaned)});
+    auto* item = new QTreeWidgetItem(QStringList{isDrive ? cleaned : lastComponent(cleaned)});
     item->setIcon(0, isDrive ? m_driveIcon : m_directoryIcon);
     return item;
 }
 
-QString DriveTree::LastComponent(const QString& path) {
+QString DriveTree::lastComponent(const QString& path) {
     QString trimmed = path;
     if (trimmed.endsWith(u'/')) {
         trimmed.chop(1);
@@ -343,7 +343,7 @@ QString DriveTree::LastComponent(const QString& path) {
     return slash < 0 ? trimmed : trimmed.mid(slash + 1);
 }
 
-bool DriveTree::HasSubdirectories(const QString& directory) {
+bool DriveTree::hasSubdirectories(const QString& directory) {
     std::error_code error;
     for (std::filesystem::directory_iterator it(toFsPath(directory), error), end;
          !error && it != end; it.increment(error)) {
@@ -355,9 +355,9 @@ bool DriveTree::HasSubdirectories(const QString& directory) {
     return false;
 }
 
-void DriveTree::ExpandItem(QTreeWidgetItem* item) {
+void DriveTree::expandItem(QTreeWidgetItem* item) {
     qDeleteAll(item->takeChildren());
-    FillLevel(item, ItemPath(item));
+    fillLevel(item, itemPath(item));
 }
 
 // A closed level is forgotten, so that opening it again reads the disk afresh.
@@ -368,11 +368,11 @@ void DriveTree::collapseItem(QTreeWidgetItem* item) {
 void DriveTree::emitSelection() {
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     if (!selected.isEmpty()) {
-        emit directorySelected(ItemPath(selected.first()));
+        emit directorySelected(itemPath(selected.first()));
     }
 }
 
-QString DriveTree::ItemPath(const QTreeWidgetItem* item) const {
+QString DriveTree::itemPath(const QTreeWidgetItem* item) const {
     QStringList labels;
     for (const QTreeWidgetItem* at = item; at != nullptr; at = at->parent()) {
         labels.prepend(at->text(0));
@@ -387,7 +387,7 @@ QString DriveTree::ItemPath(const QTreeWidgetItem* item) const {
     return withoutTrailingSlash(path);
 }
 
-bool DriveTree::SelectPath(const QString& path) {
+bool DriveTree::selectPath(const QString& path) {
     const std::optional<ResolvedPath> resolved = resolvePath(path);
     if (!resolved) {
         return false;
@@ -399,7 +399,7 @@ bool DriveTree::SelectPath(const QString& path) {
         for (const QString& name : resolved->components) {
             // On a case-sensitive disk "Data" and "data" may both exist: the exact name wins.
             QTreeWidgetItem* child = childLabelled(item, name);
-            item = child != nullptr ? child : FindChild(item, name.toUpper());
+            item = child != nullptr ? child : findChild(item, name.toUpper());
             if (item == nullptr) {
                 break;
             }
@@ -423,11 +423,11 @@ QTreeWidgetItem* DriveTree::reopenItem(QTreeWidgetItem* item) {
         replaceChildrenWithPlaceholder(item);
         item->setExpanded(true);
     }
-    ExpandItem(item);
+    expandItem(item);
     return item;
 }
 
-QTreeWidgetItem* DriveTree::FindChild(QTreeWidgetItem* parent, const QString& upperCaseName) const {
+QTreeWidgetItem* DriveTree::findChild(QTreeWidgetItem* parent, const QString& upperCaseName) const {
     QTreeWidgetItem* level = parent != nullptr ? parent : m_tree->invisibleRootItem();
     for (int i = 0; i < level->childCount(); ++i) {
         if (level->child(i)->text(0).toUpper() == upperCaseName) {
@@ -437,7 +437,7 @@ QTreeWidgetItem* DriveTree::FindChild(QTreeWidgetItem* parent, const QString& up
     return nullptr;
 }
 
-bool DriveTree::IsKnownPath(const QString& path) const {
+bool DriveTree::isKnownPath(const QString& path) const {
     return resolvePath(path).has_value();
 }
 

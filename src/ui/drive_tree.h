@@ -17,31 +17,31 @@ namespace quorvane::ui {
 // The PC's drives and directories, level by level as the user opens them. Top-level items are
 // the "drives": the home directory, "/" and the mount points under /media, /run/media and /mnt,
 // each labelled with its full path. Items carry no data but their labels; a path is rebuilt
-// from them (ItemPath).
+// from them (itemPath).
 class DriveTree : public QObject {
     Q_OBJECT
 public:
     using DriveLister = std::function<QStringList()>;
-    static QStringList DefaultDrives();
+    static QStringList defaultDrives();
 
     // Works on a tree widget the window owns. `listDrives` gives the top-level paths.
-    explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = DefaultDrives,
+    explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = defaultDrives,
                        QObject* parent = nullptr);
 
     QString lastError;
 
-    void RefreshDrives();  // FillTree, between the two status texts of the refresh
-    bool FillTree();
-    bool ListDrives();
-    void FillLevel(QTreeWidgetItem* parent, const QString& directory);
-    QTreeWidgetItem* InsertPathItem(QTreeWidgetItem* parent, const QString& path);
-    static QString LastComponent(const QString& path);
-    static bool HasSubdirectories(const QString& directory);
-    void ExpandItem(QTreeWidgetItem* item);
-    QString ItemPath(const QTreeWidgetItem* item) const;
-    bool SelectPath(const QString& path);
-    QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& upperCaseName) const;
-    bool IsKnownPath(const QString& path) const;
+    void refreshDrives();  // fillTree, between the two status texts of the refresh
+    bool fillTree();
+    bool listDrives();
+    void fillLevel(QTreeWidgetItem* parent, const QString& directory);
+    QTreeWidgetItem* insertPathItem(QTreeWidgetItem* parent, const QString& path);
+    static QString lastComponent(const QString& path);
+    static bool hasSubdirectories(const QString& directory);
+    void expandItem(QTreeWidgetItem* item);
+    QString itemPath(const QTreeWidgetItem* item) const;
+    bool selectPath(const QString& path);
+    QTreeWidgetItem* findChild(QTreeWidgetItem* parent, const QString& upperCaseName) const;
+    bool isKnownPath(const QString& path) const;
 
     QTreeWidget* widget() const { return m_tree; }
 
@@ -55,7 +55,7 @@ protected:
 signals:
     // The selected item changed: its full path (currentPcDirectory).
     void directorySelected(const QString& path);
-    // Texts for the status line (RefreshDrives).
+    // Texts for the status line (refreshDrives).
     void statusText(const QString& text);
 
 private:

@@ -12,7 +12,7 @@ namespace quorvane::ui {
 namespace {
 
 // Marks the item a drag began on; the colours alone would not tell it from a selection.
-constexpr int kDropHighlightRole = Qt::UserRole + 1;
+constexpr int DROP_HIGHLIGHT_ROLE = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -63,7 +63,7 @@ bool DriveTree::eventFilter(QObject* watched, QEvent* event) {
 void DriveTree::beginDrag(QTreeWidgetItem* item) {
     clearDropHighlight();
     m_tree->setCurrentItem(item);
-    item->setData(0, kDropHighlightRole, true);
+    item->setData(0, DROP_HIGHLIGHT_ROLE, true);
     const QPalette palette = m_tree->palette();
     item->setBackground(0, palette.brush(QPalette::Active, QPalette::Highlight));
     item->setForeground(0, palette.brush(QPalette::Active, QPalette::HighlightedText));
@@ -71,7 +71,7 @@ void DriveTree::beginDrag(QTreeWidgetItem* item) {
 
 void DriveTree::clearDropHighlight() {
     if (QTreeWidgetItem* marked = dropHighlightedItem()) {
-        marked->setData(0, kDropHighlightRole, QVariant());
+        marked->setData(0, DROP_HIGHLIGHT_ROLE, QVariant());
         marked->setData(0, Qt::BackgroundRole, QVariant());
         marked->setData(0, Qt::ForegroundRole, QVariant());
     }
@@ -79,7 +79,7 @@ void DriveTree::clearDropHighlight() {
 
 QTreeWidgetItem* DriveTree::dropHighlightedItem() const {
     for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, kDropHighlightRole).toBool()) {
+        if ((*it)->data(0, DROP_HIGHLIGHT_ROLE).toBool()) {
             return *it;
         }
     }

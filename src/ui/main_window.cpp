@@ -25,7 +25,7 @@
 #include "ui_two_pane.h"
 
 // Resources of a static library must be registered by hand, and outside any namespace.
-static void InitQuorvaneResources() {
+static void initQuorvaneResources() {
     Q_INIT_RESOURCE(quorvane);
 }
 
@@ -33,32 +33,31 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr int kNameColumnWidth = 118;
-constexpr int kSizeColumnWidth = 100;
-constexpr int kPcSizeColumnWidth = 72;
-constexpr int kFirstPage = 1;
+constexpr int NAME_COLUMN_WIDTH = 118;
+constexpr int SIZE_COLUMN_WIDTH = 100;
+constexpr int PC_SIZE_COLUMN_WIDTH = 72;
 
 struct PortChoice {
     const char* objectName;
     std::uint16_t address;
 };
 // Left to right as the single-pane form shows them.
-constexpr std::array<PortChoice, 6> kPortChoices{{{"port268", 0x268},
+constexpr std::array<PortChoice, 6> PORT_CHOICES{{{"port268", 0x268},
                                                   {"port26C", 0x26C},
                                                   {"port278", 0x278},
                                                   {"port27C", 0x27C},
                                                   {"port378", 0x378},
                                                   {"port3BC", 0x3BC}}};
 
-QString ToQString(const std::filesystem::path& path) {
+QString toQString(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
-std::filesystem::path ToPath(const QString& text) {
+std::filesystem::path toPath(const QString& text) {
     return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
-QWidget* LoadForm(Layout layout, QWidget* parent) {
+QWidget* loadForm(Layout layout, QWidget* parent) {
     auto* form = new QWidget(parent);
     if (layout == Layout::TwoPane) {
         Ui::TwoPaneLayout().setupUi(form);
@@ -70,7 +69,7 @@ QWidget* LoadForm(Layout layout, QWidget* parent) {
 
 }  // namespace
 
-QString QtNameFilter(const app::FileFilter& filter) {
+QString qtNameFilter(const app::FileFilter& filter) {
     QString description = QString::fromLatin1(filter.description);
     // A description that already names its patterns keeps its words, not a second list.
     const qsizetype open = description.lastIndexOf(u'(');
@@ -90,8 +89,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_ownDialogs(options.dialogs == nullptr ? std::make_unique<QtDialogProvider>() : nullptr),
       m_dialogs(options.dialogs != nullptr ? options.dialogs : m_ownDialogs.get()),
       m_progress(this) {
-    InitQuorvaneResources();
-    QWidget* form = LoadForm(m_layout, this);
+    initQuorvaneResources();
+    QWidget* form = loadForm(m_layout, this);
     setCentralWidget(form);
     setWindowTitle(form->windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png")));
@@ -125,7 +124,7 @@ void MainWindow::findControls(QWidget* form) {
     m_commit = form->findChild<QPushButton*>(QStringLiteral("commitButton"));
     m_driveTreeWidget = form->findChild<QTreeWidget*>(QStringLiteral("driveTree"));
     m_pcFileListWidget = form->findChild<QTreeWidget*>(QStringLiteral("pcFileList"));
-    for (const PortChoice& choice : kPortChoices) {
+    for (const PortChoice& choice : PORT_CHOICES) {
         if (auto* button = form->findChild<QRadioButton*>(QString::fromLatin1(choice.objectName))) {
             m_portButtons.push_back({button, choice.address});
         }
@@ -145,14 +144,14 @@ void MainWindow::setUpCardList() {
     m_cardList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
     m_cardList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_cardList->header()->setStretchLastSection(false);
-    m_cardList->setColumnWidth(0, kNameColumnWidth);
-    m_cardList->setColumnWidth(1, kSizeColumnWidth);
+    m_cardList->setColumnWidth(0, NAME_COLUMN_WIDTH);
+    m_cardList->setColumnWidth(1, SIZE_COLUMN_WIDTH);
     m_cardList->setRootIsDecorated(false);
     m_cardList->setItemsExpandable(false);
     m_cardList->setUniformRowHeights(true);
     m_cardList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_cardList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ColumnSorter::Attach(m_cardList);
+    ColumnSorter::attach(m_cardList);
 }
 
 void MainWindow::setUpAccessibility() {
@@ -214,8 +213,8 @@ void MainWindow::setUpPcPane(const DriveTree::DriveLister& drives) {
         QHeaderView* header = m_pcFileListWidget->header();
         header->setStretchLastSection(false);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
-        m_pcFileListWidget->setColumnWidth(1, kPcSizeColumnWidth);
-        ColumnSorter::Attach(m_pcFileListWidget);
+        m_pcFileListWidget->setColumnWidth(1, PC_SIZE_COLUMN_WIDTH);
+        ColumnSorter::attach(m_pcFileListWidget);
     }
 }
 
@@ -234,7 +233,7 @@ void MainWindow::attach(app::Organizer& organizer) {
     connectCommands();
     organizer.openWindow();
     if (m_driveTree != nullptr) {
-        m_driveTree->RefreshDrives();
+        m_driveTree->refreshDrives();
     }
 }
 
@@ -246,19 +245,19 @@ void MainWindow::connectCommands() {
         }
     };
     onClick(m_selectRefresh, [&organizer] { organizer.selectAndRefresh(); });
-    onClick(m_addFile, [&organizer] { organizer.AddFile(); });
-    onClick(m_saveFile, [&organizer] { organizer.SaveFile(); });
+    onClick(m_addFile, [&organizer] { organizer.addFile(); });
+    onClick(m_saveFile, [&organizer] { organizer.saveFile(); });
     onClick(m_deleteFile, [&organizer] { organizer.deleteFileCommand(); });
     onClick(m_deleteAll, [&organizer] { organizer.deleteAllCommand(); });
-    onClick(m_copyToPc, [&organizer] { organizer.CopyFileToPc(); });
+    onClick(m_copyToPc, [&organizer] { organizer.copyFileToPc(); });
     onClick(m_commit, [&organizer] { organizer.commitPage(true); });
 
-    connect(m_addFileAction, &QAction::triggered, this, [&organizer] { organizer.AddFile(); });
-    connect(m_saveFileAction, &QAction::triggered, this, [&organizer] { organizer.SaveFile(); });
+    connect(m_addFileAction, &QAction::triggered, this, [&organizer] { organizer.addFile(); });
+    connect(m_saveFileAction, &QAction::triggered, this, [&organizer] { organizer.saveFile(); });
     connect(m_importAction, &QAction::triggered, this,
-            [&organizer] { organizer.ImportPageFile(); });
+            [&organizer] { organizer.importPageFile(); });
     connect(m_exportAction, &QAction::triggered, this,
-            [&organizer] { organizer.ExportPageFile(); });
+            [&organizer] { organizer.exportPageFile(); });
     connect(m_deleteFileAction, &QAction::triggered, this,
             [&organizer] { organizer.deleteFileCommand(); });
     connect(m_deleteAllAction, &QAction::triggered, this,
@@ -282,16 +281,16 @@ void MainWindow::connectCommands() {
                 [&organizer](const QItemSelection& selected, const QItemSelection&) {
                     for (const QModelIndex& index : selected.indexes()) {
                         if (index.column() == 0) {
-                            organizer.SelectFile(TextToName(index.data().toString()));
+                            organizer.selectFile(textToName(index.data().toString()));
                         }
                     }
                 });
     }
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
-                [&organizer](const QString& path) { organizer.pcDirectorySelected(ToPath(path)); });
+                [&organizer](const QString& path) { organizer.pcDirectorySelected(toPath(path)); });
         connect(m_driveTree, &DriveTree::statusText, this,
-                [&organizer](const QString& text) { organizer.SetStatus(TextToName(text)); });
+                [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
     }
 }
 
@@ -321,12 +320,12 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
             label->setText(text);
         }
     };
-    show(m_statusLine, MessageToText(texts.status));
-    show(m_fileInfo[0], InfoLineToText(texts.info1));
-    show(m_fileInfo[1], InfoLineToText(texts.info2));
-    show(m_fileInfo[2], InfoLineToText(texts.info3));
-    show(m_blocksUsed, NameToText(texts.blocksUsed));
-    show(m_blocksFree, NameToText(texts.blocksFree));
+    show(m_statusLine, messageToText(texts.status));
+    show(m_fileInfo[0], infoLineToText(texts.info1));
+    show(m_fileInfo[1], infoLineToText(texts.info2));
+    show(m_fileInfo[2], infoLineToText(texts.info3));
+    show(m_blocksUsed, nameToText(texts.blocksUsed));
+    show(m_blocksFree, nameToText(texts.blocksFree));
     // A page read takes no events while it runs: paint its progress now.
     if (m_statusLine != nullptr) {
         m_statusLine->repaint();
@@ -335,15 +334,15 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
 
 app::BoxAnswer MainWindow::messageBox(std::string_view text, std::string_view caption,
                                       app::BoxButtons buttons, app::BoxIcon icon) {
-    return m_dialogs->messageBox(this, MessageToText(text), MessageToText(caption), buttons, icon);
+    return m_dialogs->messageBox(this, messageToText(text), messageToText(caption), buttons, icon);
 }
 
 namespace {
 
-QStringList QtNameFilters(std::span<const app::FileFilter> filters) {
+QStringList qtNameFilters(std::span<const app::FileFilter> filters) {
     QStringList names;
     for (const app::FileFilter& filter : filters) {
-        names.append(QtNameFilter(filter));
+        names.append(qtNameFilter(filter));
     }
     return names;
 }
@@ -357,18 +356,18 @@ std::optional<std::filesystem::path> MainWindow::acceptChosenFile(
     }
     const QFileInfo file(*chosen);
     QDir::setCurrent(file.absolutePath());
-    return ToPath(file.absoluteFilePath());
+    return toPath(file.absoluteFilePath());
 }
 
 std::optional<std::filesystem::path> MainWindow::openFileDialog(
     std::span<const app::FileFilter> filters) {
-    return acceptChosenFile(m_dialogs->openFile(this, QtNameFilters(filters)));
+    return acceptChosenFile(m_dialogs->openFile(this, qtNameFilters(filters)));
 }
 
 std::optional<std::filesystem::path> MainWindow::saveFileDialog(
     std::span<const app::FileFilter> filters, std::string_view defaultSuffix) {
     return acceptChosenFile(
-        m_dialogs->saveFile(this, QtNameFilters(filters), NameToText(defaultSuffix)));
+        m_dialogs->saveFile(this, qtNameFilters(filters), nameToText(defaultSuffix)));
 }
 
 void MainWindow::setProgressRange(int lower, int upper) {
@@ -385,22 +384,22 @@ void MainWindow::setProgressPos(int position) {
 }
 
 bool MainWindow::progressCreate() {
-    return m_progress.Create();
+    return m_progress.create();
 }
 void MainWindow::progressSetRange(int lower, int upper) {
-    m_progress.SetRange(lower, upper);
+    m_progress.setRange(lower, upper);
 }
 void MainWindow::progressSetStep(int step) {
-    m_progress.SetStep(step);
+    m_progress.setStep(step);
 }
 void MainWindow::progressStepIt() {
-    m_progress.StepIt();
+    m_progress.stepIt();
 }
 void MainWindow::progressSetPos(int position) {
-    m_progress.SetPos(position);
+    m_progress.setPos(position);
 }
 void MainWindow::progressDestroy() {
-    m_progress.Destroy();
+    m_progress.destroy();
 }
 
 void MainWindow::clearCardList() {
@@ -413,7 +412,7 @@ void MainWindow::appendCardRow(std::string_view name, unsigned sizeInBlocks) {
     if (m_cardList == nullptr) {
         return;
     }
-    auto* row = new QTreeWidgetItem({NameToText(name), QString::number(sizeInBlocks)});
+    auto* row = new QTreeWidgetItem({nameToText(name), QString::number(sizeInBlocks)});
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_cardList->addTopLevelItem(row);
 }
@@ -426,7 +425,7 @@ void MainWindow::showPageNumber(int pageNumber) {
 
 void MainWindow::showPageCaption(std::string_view caption) {
     if (m_pageCaption != nullptr) {
-        m_pageCaption->setText(NameToText(caption));
+        m_pageCaption->setText(nameToText(caption));
     }
 }
 
@@ -447,12 +446,12 @@ void MainWindow::repaintNow() {
 }
 
 bool MainWindow::selectPcPath(const std::filesystem::path& path) {
-    return m_driveTree != nullptr && m_driveTree->SelectPath(ToQString(path));
+    return m_driveTree != nullptr && m_driveTree->selectPath(toQString(path));
 }
 
 void MainWindow::listPcFiles(const std::filesystem::path& directory) {
     if (m_pcFileList != nullptr) {
-        m_pcFileList->ListPcFiles(ToQString(directory));
+        m_pcFileList->listPcFiles(toQString(directory));
     }
 }
 

@@ -34,7 +34,7 @@ struct MainWindowOptions {
     // Where message boxes and file dialogs come from; null = real Qt dialogs.
     DialogProvider* dialogs = nullptr;
     // The top-level folders of the PC pane (two-pane layout only).
-    DriveTree::DriveLister drives = DriveTree::DefaultDrives;
+    DriveTree::DriveLister drives = DriveTree::defaultDrives;
 };
 
 // The organiser's one window, in either layout. Both layouts are Designer forms with the same
@@ -138,6 +138,6 @@ private:
 };
 
 // "Description (*.a *.b)" for a filter whose patterns are separated by ';'.
-QString QtNameFilter(const app::FileFilter& filter);
+QString qtNameFilter(const app::FileFilter& filter);
 
 }  // namespace quorvane::ui

@@ -14,7 +14,7 @@
 
 namespace quorvane::ui {
 
-std::optional<Layout> ParseLayout(const QString& text) {
+std::optional<Layout> parseLayout(const QString& text) {
     if (text == QStringLiteral("single")) {
         return Layout::SinglePane;
     }
@@ -24,7 +24,7 @@ std::optional<Layout> ParseLayout(const QString& text) {
     return std::nullopt;
 }
 
-Layout ChooseLayout(std::optional<Layout> requested, const QString& localeName) {
+Layout chooseLayout(std::optional<Layout> requested, const QString& localeName) {
     if (requested.has_value()) {
         return *requested;
     }
@@ -47,7 +47,7 @@ bool OrganizerApp::openPort(QString& error) {
         return true;
     }
     std::string reason;
-    m_port = adapter::VirtualAdapter::OpenDirectory(*m_options.virtualCard, reason);
+    m_port = adapter::VirtualAdapter::openDirectory(*m_options.virtualCard, reason);
     if (m_port == nullptr) {
         error =
             QStringLiteral("Cannot use the virtual card folder %1: %2")
@@ -68,7 +68,7 @@ int OrganizerApp::run() {
     m_link = std::make_unique<link::CardLink>(*m_port);
 
     MainWindowOptions windowOptions;
-    windowOptions.layout = ChooseLayout(m_options.layout, QLocale::system().name());
+    windowOptions.layout = chooseLayout(m_options.layout, QLocale::system().name());
     m_window = std::make_unique<MainWindow>(windowOptions);
     // On the heap: it holds the page images and the file buffer.
     m_organizer = std::make_unique<app::Organizer>(*m_window, *m_link);

@@ -25,9 +25,9 @@ struct AppOptions {
 };
 
 // "single" or "two-pane"; nothing for any other text.
-std::optional<Layout> ParseLayout(const QString& text);
+std::optional<Layout> parseLayout(const QString& text);
 // en_GB gets the two-pane layout, every other locale the single pane, unless one is asked for.
-Layout ChooseLayout(std::optional<Layout> requested, const QString& localeName);
+Layout chooseLayout(std::optional<Layout> requested, const QString& localeName);
 
 // The application object: builds the port, the link, the organiser and the window for the
 // whole run, and runs the window.

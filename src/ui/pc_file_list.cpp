@@ -10,10 +10,10 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr int kNameColumn = 0;
-constexpr int kSizeColumn = 1;
-constexpr int kNameColumnWidth = 220;
-constexpr int kSizeColumnWidth = 100;
+constexpr int NAME_COLUMN = 0;
+constexpr int SIZE_COLUMN = 1;
+constexpr int NAME_COLUMN_WIDTH = 220;
+constexpr int SIZE_COLUMN_WIDTH = 100;
 
 // The headings a QTreeWidget shows until someone sets its own: "1", "2".
 bool hasOwnHeadings(const QTreeWidget* list) {
@@ -33,7 +33,7 @@ QTreeWidgetItem* newFileRow(const std::filesystem::directory_entry& entry) {
     const std::uintmax_t size = entry.file_size(error);
     auto* row = new QTreeWidgetItem(QStringList{QFile::decodeName(entry.path().filename().c_str()),
                                                 QString::number(error ? std::uintmax_t{0} : size)});
-    row->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    row->setTextAlignment(SIZE_COLUMN, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
 
@@ -47,12 +47,12 @@ PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
     if (!hasOwnHeadings(m_list)) {
         m_list->setColumnCount(2);
         m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
-        m_list->setColumnWidth(kNameColumn, kNameColumnWidth);
-        m_list->setColumnWidth(kSizeColumn, kSizeColumnWidth);
+        m_list->setColumnWidth(NAME_COLUMN, NAME_COLUMN_WIDTH);
+        m_list->setColumnWidth(SIZE_COLUMN, SIZE_COLUMN_WIDTH);
     }
 }
 
-void PcFileList::ListPcFiles(const QString& directory) {
+void PcFileList::listPcFiles(const QString& directory) {
     m_list->clear();
     QList<QTreeWidgetItem*> rows;
     std::error_code error;

@@ -10,7 +10,7 @@ namespace quorvane::ui {
 class PcFileList {
 public:
     explicit PcFileList(QTreeWidget* list);
-    void ListPcFiles(const QString& directory);
+    void listPcFiles(const QString& directory);
     QTreeWidget* widget() const { return m_list; }
 
 private:

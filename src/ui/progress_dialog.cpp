@@ -11,13 +11,13 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr int kDialogWidth = 280;  // 187 x 37 dialog units
-constexpr int kDialogHeight = 56;
-constexpr QRect kBarGeometry{24, 20, 231, 20};  // (16, 13), 154 x 13 dialog units
+constexpr int DIALOG_WIDTH = 280;  // 187 x 37 dialog units
+constexpr int DIALOG_HEIGHT = 56;
+constexpr QRect BAR_GEOMETRY{24, 20, 231, 20};  // (16, 13), 154 x 13 dialog units
 // The bar takes its ends as two 16-bit halves.
-constexpr int kRangeMax = 0xFFFF;
+constexpr int RANGE_MAX = 0xFFFF;
 
-// Only Destroy ends the window: Enter, Esc and closing requests do nothing.
+// Only destroy ends the window: Enter, Esc and closing requests do nothing.
 class ProgressWindow final : public QDialog {
 public:
     using QDialog::QDialog;
@@ -46,18 +46,18 @@ ProgressDialog::ProgressDialog(QWidget* mainWindow, std::uint32_t id)
 
 ProgressDialog::~ProgressDialog() {
     if (m_window) {
-        Destroy();
+        destroy();
     }
 }
 
-QString ProgressDialog::CaptionText(std::uint32_t id) {
+QString ProgressDialog::captionText(std::uint32_t id) {
     if (id == DEFAULT_CAPTION_ID) {
         return QStringLiteral("Please Wait");
     }
     return QString();
 }
 
-bool ProgressDialog::Create(QWidget* ownerWindow) {
+bool ProgressDialog::create(QWidget* ownerWindow) {
     owner = ownerWindow != nullptr ? ownerWindow : m_mainWindow;
     if (owner && owner->isEnabled()) {
         owner->setEnabled(false);
@@ -67,50 +67,50 @@ bool ProgressDialog::Create(QWidget* ownerWindow) {
     auto* window =
         new ProgressWindow(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     window->setModal(false);
-    window->setFixedSize(kDialogWidth, kDialogHeight);
-    window->setWindowTitle(CaptionText(captionId));
+    window->setFixedSize(DIALOG_WIDTH, DIALOG_HEIGHT);
+    window->setWindowTitle(captionText(captionId));
     m_bar = new QProgressBar(window);
-    m_bar->setGeometry(kBarGeometry);
+    m_bar->setGeometry(BAR_GEOMETRY);
     m_bar->setTextVisible(false);
     m_bar->setAccessibleName(QStringLiteral("Progress"));
-    m_bar->setRange(std::clamp(lower, 0, kRangeMax), std::clamp(upper, 0, kRangeMax));
+    m_bar->setRange(std::clamp(lower, 0, RANGE_MAX), std::clamp(upper, 0, RANGE_MAX));
     m_bar->setValue(m_bar->minimum());
     m_window = window;
     if (owner) {
         const QPoint centre = owner->geometry().center();
-        window->move(centre.x() - kDialogWidth / 2, centre.y() - kDialogHeight / 2);
+        window->move(centre.x() - DIALOG_WIDTH / 2, centre.y() - DIALOG_HEIGHT / 2);
     }
     window->show();
     return true;
 }
 
-void ProgressDialog::SetRange(int lowerEnd, int upperEnd) {
+void ProgressDialog::setRange(int lowerEnd, int upperEnd) {
     lower = lowerEnd;
     upper = upperEnd;
     if (m_bar != nullptr) {
-        m_bar->setRange(std::clamp(lower, 0, kRangeMax), std::clamp(upper, 0, kRangeMax));
+        m_bar->setRange(std::clamp(lower, 0, RANGE_MAX), std::clamp(upper, 0, RANGE_MAX));
     }
 }
 
-void ProgressDialog::SetStep(int stepSize) {
+void ProgressDialog::setStep(int stepSize) {
     step = stepSize;
 }
 
-void ProgressDialog::StepIt() {
-    PumpMessages();
+void ProgressDialog::stepIt() {
+    pumpMessages();
     if (m_bar != nullptr) {
         m_bar->setValue(std::min(m_bar->value() + step, m_bar->maximum()));
     }
 }
 
-void ProgressDialog::SetPos(int position) {
-    PumpMessages();
+void ProgressDialog::setPos(int position) {
+    pumpMessages();
     if (m_bar != nullptr) {
         m_bar->setValue(std::clamp(position, m_bar->minimum(), m_bar->maximum()));
     }
 }
 
-void ProgressDialog::Destroy() {
+void ProgressDialog::destroy() {
     if (ownerDisabled && owner) {
         owner->setEnabled(true);
     }
@@ -128,7 +128,7 @@ QProgressBar* ProgressDialog::bar() const {
     return m_bar;
 }
 
-void ProgressDialog::PumpMessages() {
+void ProgressDialog::pumpMessages() {
     QCoreApplication::processEvents();
 }
 

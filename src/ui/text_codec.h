@@ -8,17 +8,17 @@
 namespace quorvane::ui {
 
 // Card file names: one character per byte (Latin-1), so a row's text maps back to the exact
-// name bytes with TextToName.
-QString NameToText(std::string_view bytes);
-std::string TextToName(const QString& text);
+// name bytes with textToName.
+QString nameToText(std::string_view bytes);
+std::string textToName(const QString& text);
 
 // An information line, for display only: Japanese saves write their descriptions in
 // Shift-JIS, so a line that holds non-ASCII bytes and decodes as Shift-JIS without error is
 // shown decoded; any other line is shown byte for character.
-QString InfoLineToText(std::string_view bytes);
+QString infoLineToText(std::string_view bytes);
 
 // Status texts and messages: the program's own words, with PC paths in the system's UTF-8.
 // Bytes that are not UTF-8 (a card name inside a text) show byte for character.
-QString MessageToText(std::string_view bytes);
+QString messageToText(std::string_view bytes);
 
 }  // namespace quorvane::ui

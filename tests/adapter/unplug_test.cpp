@@ -24,7 +24,7 @@ constexpr std::uint64_t PAGE_READ_POINTS = 120;
 constexpr std::uint64_t BLOCK_WRITE_POINTS = 240;
 #endif
 
-std::vector<card::PageBytes> PatternPages() {
+std::vector<card::PageBytes> patternPages() {
     std::vector<card::PageBytes> pages(2);
     for (std::size_t i = 0; i < card::PAGE_SIZE; ++i) {
         pages[1][i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 9));
@@ -32,7 +32,7 @@ std::vector<card::PageBytes> PatternPages() {
     return pages;
 }
 
-Block BlockOf(const card::PageBytes& page, int block) {
+Block blockOf(const card::PageBytes& page, int block) {
     Block bytes;
     std::copy_n(page.begin() + block * 512, 512, bytes.begin());
     return bytes;
@@ -40,7 +40,7 @@ Block BlockOf(const card::PageBytes& page, int block) {
 
 // One run of an operation against an adapter that leaves at `unplugAt`.
 struct Run {
-    VirtualAdapter adapter{PatternPages()};
+    VirtualAdapter adapter{patternPages()};
     link::CardLink link{adapter};
     std::uint64_t unplugAt;
 
@@ -58,7 +58,7 @@ struct Run {
 
 // The traffic of a page read: status twice, page change, then 256 blocks with the indicator.
 // A command begun after the unplug must fail; a read that succeeds must hold the page's bytes.
-void ReadPage(Run& run) {
+void readPage(Run& run) {
     link::AdapterStatus status;
     for (int i = 0; i < 2; ++i) {
         const bool gone = run.goneBeforeCommand();
@@ -74,7 +74,7 @@ void ReadPage(Run& run) {
         const bool goneBefore = run.goneBeforeCommand();
         const bool read = link::readBlock(run.link, block, destination);
         EXPECT_FALSE(goneBefore && read) << "block " << block;
-        EXPECT_TRUE(!read || destination == BlockOf(run.adapter.page(1), block))
+        EXPECT_TRUE(!read || destination == blockOf(run.adapter.page(1), block))
             << "block " << block;
         link::setIndicator(run.link, block / 32 + 1);
     }
@@ -84,7 +84,7 @@ void ReadPage(Run& run) {
 
 // The traffic of committing one block: reset, page check, write, read back. A write reported
 // done must be on the page.
-void WriteOneBlock(Run& run) {
+void writeOneBlock(Run& run) {
     Block data;
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(0xC3 ^ (i * 29));
@@ -96,18 +96,18 @@ void WriteOneBlock(Run& run) {
     const bool gone = run.goneBeforeCommand();
     const int written = link::writeBlock(run.link, 17, data);
     EXPECT_TRUE(!gone || written == 0);
-    EXPECT_TRUE(written != 512 || BlockOf(run.adapter.page(0), 17) == data);
+    EXPECT_TRUE(written != 512 || blockOf(run.adapter.page(0), 17) == data);
     Block verify{};
     const bool goneBeforeRead = run.goneBeforeCommand();
     const bool read = link::readBlock(run.link, 17, verify);
     EXPECT_FALSE(goneBeforeRead && read);
-    EXPECT_TRUE(!read || verify == BlockOf(run.adapter.page(0), 17));
+    EXPECT_TRUE(!read || verify == blockOf(run.adapter.page(0), 17));
     link::setIndicator(run.link, 1);
     link::setIndicator(run.link, 0);
     link::endTransaction(run.link);
 }
 
-void UnplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uint64_t points) {
+void unplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uint64_t points) {
     Run clean(~std::uint64_t{0});
     operation(clean);
     const std::uint64_t total = clean.adapter.accessCount();
@@ -125,11 +125,11 @@ void UnplugAtEveryKthAccess(const std::function<void(Run&)>& operation, std::uin
 }
 
 TEST(Unplugged, PageReadReturnsFailureFromEveryCommandAfterTheUnplug) {
-    UnplugAtEveryKthAccess(ReadPage, PAGE_READ_POINTS);
+    unplugAtEveryKthAccess(readPage, PAGE_READ_POINTS);
 }
 
 TEST(Unplugged, BlockWriteIsNeverReportedDoneUnlessTheAdapterHoldsIt) {
-    UnplugAtEveryKthAccess(WriteOneBlock, BLOCK_WRITE_POINTS);
+    unplugAtEveryKthAccess(writeOneBlock, BLOCK_WRITE_POINTS);
 }
 
 }  // namespace

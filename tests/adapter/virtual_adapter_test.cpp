@@ -20,16 +20,16 @@ constexpr std::uint16_t DATA = 0x378;
 constexpr std::uint16_t STATUS = 0x379;
 constexpr std::uint8_t LINE = 0x40;
 
-std::vector<card::PageBytes> ZeroPages(int count) {
+std::vector<card::PageBytes> zeroPages(int count) {
     return std::vector<card::PageBytes>(static_cast<std::size_t>(count));
 }
 
-bool LineHigh(VirtualAdapter& adapter) {
+bool lineHigh(VirtualAdapter& adapter) {
     return (adapter.read(STATUS) & LINE) != 0;
 }
 
 TEST(VirtualAdapter, PlaysItsSideOfTheHandshakeByHandAtItsOwnAddressOnly) {
-    VirtualAdapter adapter(ZeroPages(4));
+    VirtualAdapter adapter(zeroPages(4));
     EXPECT_EQ(adapter.read(0x279), 0xFF);
     adapter.write(0x278, 0x00);
     EXPECT_EQ(adapter.accessCount(), 0u);
@@ -39,17 +39,17 @@ TEST(VirtualAdapter, PlaysItsSideOfTheHandshakeByHandAtItsOwnAddressOnly) {
     // 0x20, most significant bit first; the line follows the clock.
     for (bool bit : {false, false, true, false, false, false, false, false}) {
         adapter.write(DATA, 0x00);
-        EXPECT_FALSE(LineHigh(adapter));
+        EXPECT_FALSE(lineHigh(adapter));
         adapter.write(DATA, bit ? 0x01 : 0x00);
         adapter.write(DATA, bit ? 0x03 : 0x02);
-        EXPECT_TRUE(LineHigh(adapter));
+        EXPECT_TRUE(lineHigh(adapter));
     }
     // A reply is due: the line stays up for the PC's confirming read, then drops.
-    EXPECT_TRUE(LineHigh(adapter));
-    EXPECT_FALSE(LineHigh(adapter));
+    EXPECT_TRUE(lineHigh(adapter));
+    EXPECT_FALSE(lineHigh(adapter));
     std::uint8_t reply = 0;
     for (int i = 0; i < 8; ++i) {
-        EXPECT_FALSE(LineHigh(adapter)) << "bit " << i << " is ready";
+        EXPECT_FALSE(lineHigh(adapter)) << "bit " << i << " is ready";
         adapter.write(DATA, 0x00);
         const std::uint8_t status = adapter.read(STATUS);
         EXPECT_TRUE((status & LINE) != 0);
@@ -57,11 +57,11 @@ TEST(VirtualAdapter, PlaysItsSideOfTheHandshakeByHandAtItsOwnAddressOnly) {
         adapter.write(DATA, 0x03);
     }
     EXPECT_EQ(reply, 0x02);
-    EXPECT_TRUE(LineHigh(adapter)) << "ready again after the reply";
+    EXPECT_TRUE(lineHigh(adapter)) << "ready again after the reply";
 }
 
 TEST(VirtualAdapter, StaysBusyAfterAPageChangeAndCarriesEveryCommandWhenSlow) {
-    VirtualAdapter adapter(ZeroPages(3));
+    VirtualAdapter adapter(zeroPages(3));
     adapter.timing().pageChangeBusy = 1000;
     link::CardLink link(adapter);
     ASSERT_EQ(link.sendByte(link::CMD_SELECT_PAGE), 0);
@@ -88,13 +88,13 @@ TEST(VirtualAdapter, StaysBusyAfterAPageChangeAndCarriesEveryCommandWhenSlow) {
 }
 
 TEST(VirtualAdapter, StayingBusyFailsTheResetAndUnpluggedReadsAllOnesForEver) {
-    VirtualAdapter busy(ZeroPages(1));
+    VirtualAdapter busy(zeroPages(1));
     busy.faults().stayBusy = true;
     link::CardLink link(busy);
     EXPECT_FALSE(link.resetLink());
     EXPECT_EQ(link.sendByte(0x08), 1);
 
-    VirtualAdapter adapter(ZeroPages(1));
+    VirtualAdapter adapter(zeroPages(1));
     adapter.faults().unplugAfterAccesses = 1;
     EXPECT_EQ(adapter.read(STATUS), LINE);
     adapter.write(DATA, 0x00);
@@ -116,7 +116,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
-    static card::PageBytes ReadFile(const fs::path& file) {
+    static card::PageBytes readFile(const fs::path& file) {
         card::PageBytes bytes{};
         std::ifstream(file, std::ios::binary)
             .read(reinterpret_cast<char*>(bytes.data()),
@@ -130,7 +130,7 @@ protected:
 };
 
 TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
-    auto adapter = VirtualAdapter::OpenDirectory(dir, error);
+    auto adapter = VirtualAdapter::openDirectory(dir, error);
     ASSERT_NE(adapter, nullptr) << error;
     EXPECT_EQ(adapter->pageCount(), 4);
     for (const char* name : {"page-01.dcm", "page-02.dcm", "page-03.dcm", "page-04.dcm"}) {
@@ -138,16 +138,16 @@ TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
     }
     EXPECT_FALSE(fs::exists(dir / "page-05.dcm"));
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::CardToPage(ReadFile(dir / "page-02.dcm"), *pageImage);
-    EXPECT_TRUE(card::EnumerateFiles(*pageImage).empty());
-    EXPECT_EQ(card::CountBlocks(*pageImage).free, 200);
+    card::cardToPage(readFile(dir / "page-02.dcm"), *pageImage);
+    EXPECT_TRUE(card::enumerateFiles(*pageImage).empty());
+    EXPECT_EQ(card::countBlocks(*pageImage).free, 200);
 
     // Page 1 holds the sample files, each with a save header.
-    card::CardToPage(adapter->page(0), *pageImage);
+    card::cardToPage(adapter->page(0), *pageImage);
     std::vector<std::string> names;
-    for (int slot : card::EnumerateFiles(*pageImage)) {
-        const card::DirEntry entry = card::ReadSlot(*pageImage, slot);
-        names.push_back(card::EntryName(entry));
+    for (int slot : card::enumerateFiles(*pageImage)) {
+        const card::DirEntry entry = card::readSlot(*pageImage, slot);
+        names.push_back(card::entryName(entry));
         ASSERT_LT(entry.firstBlock, 200);
         const auto* header = pageImage->data() + entry.firstBlock * 512;
         EXPECT_EQ(std::string(header + 48, header + 56), "QUORVANE") << names.back();
@@ -163,7 +163,7 @@ TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
 TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard) {
     fs::create_directories(dir);
     std::ofstream(dir / "notes.txt") << "mine";
-    EXPECT_EQ(VirtualAdapter::OpenDirectory(dir, error), nullptr);
+    EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(fs::exists(dir / "page-01.dcm"));  // a folder of other files is left alone
 
@@ -174,32 +174,32 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
             .write(reinterpret_cast<const char*>(page.data()),
                    static_cast<std::streamsize>(page.size()));
     }
-    auto adapter = VirtualAdapter::OpenDirectory(dir, error);
+    auto adapter = VirtualAdapter::openDirectory(dir, error);
     ASSERT_NE(adapter, nullptr) << error;
     EXPECT_EQ(adapter->pageCount(), 2);
     EXPECT_EQ(adapter->page(1)[0], 0x5C);
 
     std::ofstream(dir / "page-01.dcm") << "short";
-    EXPECT_EQ(VirtualAdapter::OpenDirectory(dir, error), nullptr);
+    EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
     EXPECT_NE(error.find("page-01.dcm"), std::string::npos) << error;
 }
 
 TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
     {
-        auto adapter = VirtualAdapter::OpenDirectory(dir, error);
+        auto adapter = VirtualAdapter::openDirectory(dir, error);
         ASSERT_NE(adapter, nullptr) << error;
         link::CardLink link(*adapter);
         ASSERT_EQ(link::selectPage(link, 2), 0);
         std::array<std::uint8_t, 512> data;
         data.fill(0xA7);
         ASSERT_EQ(link::writeBlock(link, 40, data), 512);
-        EXPECT_EQ(ReadFile(dir / "page-03.dcm")[40 * 512], 0x00);
+        EXPECT_EQ(readFile(dir / "page-03.dcm")[40 * 512], 0x00);
         link::endTransaction(link);
     }
-    EXPECT_EQ(ReadFile(dir / "page-03.dcm")[40 * 512], 0xA7);
+    EXPECT_EQ(readFile(dir / "page-03.dcm")[40 * 512], 0xA7);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4)
         << "no temporary file is left behind";
-    auto reopened = VirtualAdapter::OpenDirectory(dir, error);
+    auto reopened = VirtualAdapter::openDirectory(dir, error);
     ASSERT_NE(reopened, nullptr) << error;
     EXPECT_EQ(reopened->page(2)[40 * 512 + 511], 0xA7);
 }

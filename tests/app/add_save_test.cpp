@@ -3,10 +3,10 @@
 namespace quorvane::app::testing {
 namespace {
 
-const std::string kAddFilters =
+const std::string ADD_FILTERS =
     "open dialog [DC Memory Card File (*.ddc) *.ddc] [DC Memory Card File (*.dci) *.dci] "
     "[DC Memory Card File (*.vmi,*.vms) *.vmi;*.vms]";
-const std::string kWontFitBox =
+const std::string WONT_FIT_BOX =
     "box: This file won't fit on this page. | Copy file to DC Memory pack. | Ok | Warning";
 
 class AddSave : public EditFixture {
@@ -14,62 +14,62 @@ protected:
     // Adds `file` through the open dialog.
     void add(const std::filesystem::path& file) {
         screen.openAnswers = {file};
-        organizer->AddFile();
+        organizer->addFile();
     }
 };
 
 TEST_F(AddSave, AddBeforeAnyPageAndACancelledDialogChangeNothing) {
     start();
     screen.events.clear();
-    organizer->AddFile();
+    organizer->addFile();
     EXPECT_EQ(screen.eventsStartingWith("status: "),
               (std::vector<std::string>{"status: No page read..."}));
     EXPECT_TRUE(screen.eventsStartingWith("open dialog").empty());
 
     startAndRead();
-    organizer->AddFile();
-    EXPECT_EQ(screen.events, (std::vector<std::string>{kAddFilters}));
+    organizer->addFile();
+    EXPECT_EQ(screen.events, (std::vector<std::string>{ADD_FILTERS}));
 }
 
 TEST_F(AddSave, FileOfExactlyTheFreeBlocksFitsAndOneMoreIsRefused) {
-    AddFileToCardPage(pages[0], "BIG", 190);
+    addFileToCardPage(pages[0], "BIG", 190);
     startOnFolderAndRead();
-    WriteBytes(pcDir / "ELEVEN.DDC", DdcBytes("ELEVEN", 11));
-    WriteBytes(pcDir / "SAVE.DDC", DdcBytes("TEN", 10));
-    const auto page = organizer->PageImage;
+    writeBytes(pcDir / "ELEVEN.DDC", ddcBytes("ELEVEN", 11));
+    writeBytes(pcDir / "SAVE.DDC", ddcBytes("TEN", 10));
+    const auto page = organizer->pageImage;
 
     add(pcDir / "ELEVEN.DDC");
     EXPECT_EQ(screen.events,
-              (std::vector<std::string>{kAddFilters, "status: This file won't fit on this page...",
-                                        kWontFitBox}));
-    EXPECT_TRUE(organizer->PageImage == page);
-    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+              (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
+                                        WONT_FIT_BOX}));
+    EXPECT_TRUE(organizer->pageImage == page);
+    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
 
     add(pcDir / "SAVE.DDC");  // upper-case extension, still a .ddc
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     EXPECT_EQ(screen.texts.blocksFree, "0");
-    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry, -1);
     EXPECT_EQ(screen.cardRows.front(), (std::pair<std::string, unsigned>{"TEN", 10}));
     expectCardHoldsMemoryPage();
 }
 
 TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
-    AddFileToCardPage(pages[0], "RACE", 3);
+    addFileToCardPage(pages[0], "RACE", 3);
     startOnFolderAndRead();
     select("RACE");
     screen.saveAnswers = {pcDir / "race.ddc"};
-    organizer->SaveFile();
+    organizer->saveFile();
     EXPECT_EQ(screen.events, (std::vector<std::string>{
                                  "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
                                  "status: File saved..."}));
-    const Bytes saved = ReadBytes(pcDir / "race.ddc");
+    const Bytes saved = readBytes(pcDir / "race.ddc");
     ASSERT_EQ(saved.size(), 36u + 3 * 512);
     EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),
               (Bytes{'C', 'F', 'U', 0, 0x33, 199, 0x10}));
 
     add(pcDir / "race.ddc");
-    const card::DirEntry first = card::ReadSlot(organizer->PageImage, 207);
-    card::DirEntry second = card::ReadSlot(organizer->PageImage, 206);
+    const card::DirEntry first = card::readSlot(organizer->pageImage, 207);
+    card::DirEntry second = card::readSlot(organizer->pageImage, 206);
     EXPECT_EQ(second.firstBlock, 196);
     second.firstBlock = first.firstBlock;
     EXPECT_EQ(second, first);
@@ -80,11 +80,11 @@ TEST_F(AddSave, UpperCaseVmsFindsItsLowerCaseVmiAndGetsTheClockOfASunday) {
     startOnFolderAndRead();
     Bytes vmi(128, 0);
     std::copy_n("GAMESAVE", 8, vmi.begin() + 88);
-    WriteBytes(pcDir / "game.vmi", vmi);
-    WriteBytes(pcDir / "Game.VMS", Bytes(1024, 0xAB));
+    writeBytes(pcDir / "game.vmi", vmi);
+    writeBytes(pcDir / "Game.VMS", Bytes(1024, 0xAB));
     add(pcDir / "Game.VMS");
-    const card::DirEntry entry = card::ReadSlot(organizer->PageImage, 207);
-    EXPECT_EQ(card::EntryName(entry), "GAMESAVE");
+    const card::DirEntry entry = card::readSlot(organizer->pageImage, 207);
+    EXPECT_EQ(card::entryName(entry), "GAMESAVE");
     EXPECT_EQ(entry.fileType, 0x33);
     EXPECT_EQ(entry.sizeInBlocks, 2);
     EXPECT_EQ(entry.timeStamp, (std::array<std::uint8_t, 8>{20, 26, 12, 6, 13, 45, 30, 6}));
@@ -101,13 +101,13 @@ struct Refusal {
 TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
     startAndRead();
     Bytes shortVmi(99, 0);
-    Bytes freeType = DdcBytes("FREE", 1);
+    Bytes freeType = ddcBytes("FREE", 1);
     freeType[4] = 0;
-    Bytes wrongTag = DdcBytes("LOWER", 1);
+    Bytes wrongTag = ddcBytes("LOWER", 1);
     wrongTag[0] = 'c';
-    Bytes tooMany = DdcBytes("HUGE", 0);
+    Bytes tooMany = ddcBytes("HUGE", 0);
     tooMany[28] = 201;
-    Bytes shortData = DdcBytes("CUT", 2);
+    Bytes shortData = ddcBytes("CUT", 2);
     shortData.resize(shortData.size() - 1);
     const char* cancelled = "Action cancelled...";
     const std::vector<Refusal> refusals{
@@ -135,28 +135,28 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         {"huge.ddc", tooMany, "This file won't fit on this page...",
          "This file won't fit on this page. | Copy file to DC Memory pack."},
     };
-    WriteBytes(pcDir / "short.vms", Bytes(512, 0));
-    WriteBytes(pcDir / "empty.vmi", Bytes(128, 0));
-    WriteBytes(pcDir / "empty.vms", {});
-    const auto page = organizer->PageImage;
+    writeBytes(pcDir / "short.vms", Bytes(512, 0));
+    writeBytes(pcDir / "empty.vmi", Bytes(128, 0));
+    writeBytes(pcDir / "empty.vms", {});
+    const auto page = organizer->pageImage;
     auto check = [&](const std::string& file, const std::string& status, const std::string& box) {
         SCOPED_TRACE(file);
         screen.events.clear();
         screen.texts.status = "before";
         add(pcDir / file);
-        std::vector<std::string> expected{kAddFilters};
+        std::vector<std::string> expected{ADD_FILTERS};
         if (!status.empty()) {
             expected.push_back("status: " + status);
         }
         expected.push_back("box: " + box + " | Ok | Warning");
         EXPECT_EQ(screen.events, expected);
-        EXPECT_TRUE(organizer->PageImage == page);
-        EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+        EXPECT_TRUE(organizer->pageImage == page);
+        EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
         EXPECT_EQ(screen.cardRows.size(), 0u);
     };
     for (const Refusal& r : refusals) {
         if (!r.content.empty() || std::string(r.file) != "missing.ddc") {
-            WriteBytes(pcDir / r.file, r.content);
+            writeBytes(pcDir / r.file, r.content);
         }
         check(r.file, r.status, r.box);
     }
@@ -167,57 +167,57 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
 
 TEST_F(AddSave, RefusedCommitKeepsTheAddPendingAndTheFatDecidesTheNextFit) {
     startOnFolderAndRead();
-    WriteBytes(pcDir / "a.ddc", DdcBytes("FIRST", 150));
-    WriteBytes(pcDir / "b.ddc", DdcBytes("SECOND", 100));
+    writeBytes(pcDir / "a.ddc", ddcBytes("FIRST", 150));
+    writeBytes(pcDir / "b.ddc", ddcBytes("SECOND", 100));
     organizer->stepPage(+1);
     add(pcDir / "a.ddc");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_TRUE(screen.cardRows.empty());  // the list and counts are not rebuilt
-    EXPECT_EQ(organizer->FreeBlockCount, 200);
-    const auto page = organizer->PageImage;
+    EXPECT_EQ(organizer->freeBlockCount, 200);
+    const auto page = organizer->pageImage;
 
     screen.events.clear();
     add(pcDir / "b.ddc");  // fits the 200 still counted, not the 50 left in the FAT
     EXPECT_EQ(screen.events,
-              (std::vector<std::string>{kAddFilters, "status: This file won't fit on this page...",
-                                        kWontFitBox}));
-    EXPECT_TRUE(organizer->PageImage == page);
+              (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
+                                        WONT_FIT_BOX}));
+    EXPECT_TRUE(organizer->pageImage == page);
 
     organizer->stepPage(-1);
     ASSERT_EQ(organizer->commitPage(true), 1);
     expectCardHoldsMemoryPage();
-    EXPECT_EQ(card::EnumerateFiles(organizer->PageImage), (std::vector<int>{207}));
+    EXPECT_EQ(card::enumerateFiles(organizer->pageImage), (std::vector<int>{207}));
 }
 
 TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
-    AddFileToCardPage(pages[0], "RACE", 2);
+    addFileToCardPage(pages[0], "RACE", 2);
     startAndRead();
-    organizer->SaveFile();
+    organizer->saveFile();
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{"status: No file selected...",
                                         "box: No File Selected | Copy file to PC | Ok | Warning"}));
 
     select("RACE");
-    organizer->SaveFile();  // dialog cancelled
+    organizer->saveFile();  // dialog cancelled
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
 
-    WriteBytes(pcDir / "old.ddc", Bytes{1, 2, 3});
+    writeBytes(pcDir / "old.ddc", Bytes{1, 2, 3});
     screen.saveAnswers = {pcDir / "old.ddc"};
     screen.boxAnswers = {BoxAnswer::No};
     screen.events.clear();
     screen.texts.status.clear();
-    organizer->SaveFile();
+    organizer->saveFile();
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{
                   "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
                   "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
                   "status: Action cancelled..."}));
-    EXPECT_EQ(ReadBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
 
     // A target that cannot be replaced (a folder of that name) is reported, not "saved".
     std::filesystem::create_directories(pcDir / "dir.ddc" / "keep");
     screen.saveAnswers = {pcDir / "dir.ddc"};
-    organizer->SaveFile();
+    organizer->saveFile();
     EXPECT_EQ(screen.texts.status, "File not saved...");
     const auto box = boxes().back();
     EXPECT_EQ(
@@ -228,15 +228,15 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
 }
 
 TEST_F(AddSave, SaveOfADamagedChainIsRefused) {
-    AddFileToCardPage(pages[0], "BROKEN", 3);
+    addFileToCardPage(pages[0], "BROKEN", 3);
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::CardToPage(pages[0], *pageImage);
-    card::SetFatEntry(*pageImage, 199, 250);  // the link out of the first block leaves 0..199
-    card::PageToCard(*pageImage, pages[0]);
+    card::cardToPage(pages[0], *pageImage);
+    card::setFatEntry(*pageImage, 199, 250);  // the link out of the first block leaves 0..199
+    card::pageToCard(*pageImage, pages[0]);
     startAndRead();
     select("BROKEN");
     screen.saveAnswers = {pcDir / "broken.ddc"};
-    organizer->SaveFile();
+    organizer->saveFile();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: This file is damaged on the card and cannot be saved. | Copy "

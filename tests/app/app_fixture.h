@@ -17,16 +17,16 @@
 namespace quorvane::app::testing {
 
 // A formatted page in card byte order, as the adapter holds it.
-inline card::PageBytes FormattedCardPage() {
+inline card::PageBytes formattedCardPage() {
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::FormatPage(*pageImage);
+    card::formatPage(*pageImage);
     card::PageBytes cardImage{};
-    card::PageToCard(*pageImage, cardImage);
+    card::pageToCard(*pageImage, cardImage);
     return cardImage;
 }
 
 // An entry named `name` of `blocks` blocks, type 0x33.
-inline card::DirEntry MakeEntry(std::string_view name, std::uint16_t blocks) {
+inline card::DirEntry makeEntry(std::string_view name, std::uint16_t blocks) {
     card::DirEntry entry;
     entry.fileType = 0x33;
     for (std::size_t i = 0; i < name.size() && i < entry.fileName.size(); ++i) {
@@ -37,22 +37,22 @@ inline card::DirEntry MakeEntry(std::string_view name, std::uint16_t blocks) {
 }
 
 // Adds a file to a card-order page; its block k is filled with the byte `fill + k`.
-inline void AddFileToCardPage(card::PageBytes& cardImage, std::string_view name,
+inline void addFileToCardPage(card::PageBytes& cardImage, std::string_view name,
                               std::uint16_t blocks, std::uint8_t fill = 0x10) {
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::CardToPage(cardImage, *pageImage);
+    card::cardToPage(cardImage, *pageImage);
     auto data = std::make_unique<card::FileBuffer>();
     for (std::size_t k = 0; k < blocks; ++k) {
         std::fill_n(data->begin() + static_cast<long>(k * card::BLOCK_SIZE), card::BLOCK_SIZE,
                     static_cast<std::uint8_t>(fill + k));
     }
     card::DirtyMap dirty{};
-    card::DirEntry entry = MakeEntry(name, blocks);
-    ASSERT_EQ(card::StoreNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
-    card::PageToCard(*pageImage, cardImage);
+    card::DirEntry entry = makeEntry(name, blocks);
+    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
+    card::pageToCard(*pageImage, cardImage);
 }
 
-inline formats::LocalTime FixedTime() {
+inline formats::LocalTime fixedTime() {
     // Sunday 6 December 2026, 13:45:30
     return formats::LocalTime{2026, 12, 6, 13, 45, 30, 6};
 }
@@ -129,7 +129,7 @@ private:
 // Tests adjust `pages` (card byte order) before calling start().
 class AppFixture : public ::testing::Test {
 protected:
-    std::vector<card::PageBytes> pages = std::vector<card::PageBytes>(4, FormattedCardPage());
+    std::vector<card::PageBytes> pages = std::vector<card::PageBytes>(4, formattedCardPage());
     std::unique_ptr<adapter::VirtualAdapter> adapter;
     std::unique_ptr<TrafficPort> traffic;  // what passed between link and adapter
     std::unique_ptr<link::CardLink> link;
@@ -140,7 +140,7 @@ protected:
         adapter = std::make_unique<adapter::VirtualAdapter>(pages);
         traffic = std::make_unique<TrafficPort>(*adapter);
         link = std::make_unique<link::CardLink>(*traffic);
-        organizer = std::make_unique<Organizer>(screen, *link, FixedTime);
+        organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
         organizer->openWindow();
     }
 

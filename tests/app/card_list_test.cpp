@@ -19,17 +19,17 @@ protected:
     // with `info`.
     void putFile(int slot, std::string_view name, std::uint16_t blocks, int block,
                  std::string_view info = "") {
-        card::PageBytes& page = organizer->PageImage;
-        card::DirEntry entry = MakeEntry(name, blocks);
+        card::PageBytes& page = organizer->pageImage;
+        card::DirEntry entry = makeEntry(name, blocks);
         entry.firstBlock = static_cast<std::uint16_t>(block);
-        card::WriteSlot(page, slot, entry);
-        card::SetFatEntry(page, block, card::FAT_END);
+        card::writeSlot(page, slot, entry);
+        card::setFatEntry(page, block, card::FAT_END);
         std::copy(info.begin(), info.end(), page.begin() + block * card::BLOCK_SIZE);
     }
 
     void relist() {
         screen.clearCardList();
-        organizer->ListFiles();
+        organizer->listFiles();
     }
 };
 
@@ -41,52 +41,52 @@ TEST_F(CardListTest, RowsFollowSlotOrderWithTheBlockCounts) {
     EXPECT_EQ(screen.cardRows, (Rows{{"THIRD", 5}, {"TENTH", 12}}));
     EXPECT_EQ(screen.texts.blocksUsed, "17");
     EXPECT_EQ(screen.texts.blocksFree, "183");
-    EXPECT_EQ(organizer->FreeBlockCount, 183);
+    EXPECT_EQ(organizer->freeBlockCount, 183);
 }
 
 TEST_F(CardListTest, EmptyPageListsNothingAndAllBlocksFree) {
     EXPECT_TRUE(screen.cardRows.empty());
     EXPECT_EQ(screen.texts.blocksUsed, "0");
     EXPECT_EQ(screen.texts.blocksFree, "200");
-    EXPECT_EQ(organizer->FreeBlockCount, 200);
+    EXPECT_EQ(organizer->freeBlockCount, 200);
 }
 
 TEST_F(CardListTest, OvercommittedDirectoryShowsNegativeFreeCount) {
     putFile(0, "HUGE", 250, 30);
     relist();
     EXPECT_EQ(screen.texts.blocksFree, "-50");
-    EXPECT_EQ(organizer->FreeBlockCount, -50);
+    EXPECT_EQ(organizer->freeBlockCount, -50);
 }
 
 TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
     putFile(10, "SAME", 1, 40, "upper slot");
     putFile(3, "SAME", 1, 41, "lower slot");
     relist();
-    organizer->SelectFile("SAME");
+    organizer->selectFile("SAME");
 
-    EXPECT_EQ(organizer->SelectedEntry, 3);
-    EXPECT_EQ(organizer->SelectedName, "SAME");
+    EXPECT_EQ(organizer->selectedEntry, 3);
+    EXPECT_EQ(organizer->selectedName, "SAME");
     EXPECT_EQ(screen.texts.info1, "lower slot");
     // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
-    const std::string tag(organizer->FileBuffer.begin(), organizer->FileBuffer.begin() + 4);
+    const std::string tag(organizer->fileBuffer.begin(), organizer->fileBuffer.begin() + 4);
     EXPECT_EQ(tag, std::string("CFU\0", 4));
-    const std::string data(organizer->FileBuffer.begin() + 36, organizer->FileBuffer.begin() + 46);
+    const std::string data(organizer->fileBuffer.begin() + 36, organizer->fileBuffer.begin() + 46);
     EXPECT_EQ(data, "lower slot");
 }
 
 TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
     putFile(3, "KEPT", 1, 41, "kept info");
     relist();
-    organizer->SelectFile("KEPT");
-    const card::FileBuffer extracted = organizer->FileBuffer;
+    organizer->selectFile("KEPT");
+    const card::FileBuffer extracted = organizer->fileBuffer;
     organizer->boundTexts.status = "pending";
 
-    organizer->SelectFile("kept");  // names compare case-sensitively
-    EXPECT_EQ(organizer->SelectedName, "kept");
-    EXPECT_EQ(organizer->SelectedEntry, 3);
+    organizer->selectFile("kept");  // names compare case-sensitively
+    EXPECT_EQ(organizer->selectedName, "kept");
+    EXPECT_EQ(organizer->selectedEntry, 3);
     EXPECT_EQ(screen.texts.info1, "kept info");
     EXPECT_EQ(screen.texts.status, "pending");
-    EXPECT_EQ(organizer->FileBuffer, extracted);
+    EXPECT_EQ(organizer->fileBuffer, extracted);
 }
 
 TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
@@ -94,7 +94,7 @@ TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
     block += "second line of thirty-two bytes.";
     block += std::string("three\0tail456789", 16);
     putFile(5, "INFO", 1, 50, block);
-    organizer->ShowFileInfo(5);
+    organizer->showFileInfo(5);
 
     EXPECT_EQ(organizer->boundTexts.info1, "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(organizer->boundTexts.info2, "second line of thirty-two bytes.");

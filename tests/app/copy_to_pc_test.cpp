@@ -3,19 +3,19 @@
 namespace quorvane::app::testing {
 namespace {
 
-const std::string kCopyQuestion = "box: Copy file to PC? | Copy file to PC | YesNo | Question";
+const std::string COPY_QUESTION = "box: Copy file to PC? | Copy file to PC | YesNo | Question";
 
 class CopyToPc : public EditFixture {
 protected:
     // Renames the file in `slot` of the first page to the given name bytes.
     void renameOnPage(int slot, std::string_view name) {
         auto pageImage = std::make_unique<card::PageBytes>();
-        card::CardToPage(pages[0], *pageImage);
-        card::DirEntry entry = card::ReadSlot(*pageImage, slot);
+        card::cardToPage(pages[0], *pageImage);
+        card::DirEntry entry = card::readSlot(*pageImage, slot);
         entry.fileName.fill(0);
         std::copy(name.begin(), name.end(), entry.fileName.begin());
-        card::WriteSlot(*pageImage, slot, entry);
-        card::PageToCard(*pageImage, pages[0]);
+        card::writeSlot(*pageImage, slot, entry);
+        card::pageToCard(*pageImage, pages[0]);
     }
     std::vector<std::filesystem::path> filesUnder(const std::filesystem::path& dir) {
         std::vector<std::filesystem::path> found;
@@ -27,16 +27,16 @@ protected:
 };
 
 TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
-    AddFileToCardPage(pages[0], "RACEDATA_001", 4);
+    addFileToCardPage(pages[0], "RACEDATA_001", 4);
     startAndRead();
     organizer->pcDirectorySelected(pcDir);
     EXPECT_EQ(organizer->currentPcDirectory, pcDir);
     select("RACEDATA_001");
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     EXPECT_EQ(screen.events,
-              (std::vector<std::string>{kCopyQuestion, "select pc path " + pcDir.string(),
+              (std::vector<std::string>{COPY_QUESTION, "select pc path " + pcDir.string(),
                                         "list pc files " + pcDir.string()}));
-    const Bytes written = ReadBytes(pcDir / "RACEDATA_001");
+    const Bytes written = readBytes(pcDir / "RACEDATA_001");
     ASSERT_EQ(written.size(), 36u + 512 * 4);
     EXPECT_EQ((Bytes{written[0], written[1], written[2], written[8], written[19], written[28],
                      written[36], written[36 + 3 * 512]}),
@@ -44,34 +44,34 @@ TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
 }
 
 TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
-    AddFileToCardPage(pages[0], "RACE", 1);
+    addFileToCardPage(pages[0], "RACE", 1);
     startAndRead();
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     select("RACE");
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     organizer->pcDirectorySelected(pcDir);
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     EXPECT_EQ(
         screen.eventsStartingWith("status: "),
         (std::vector<std::string>{"status: No folder selected...", "status: Action cancelled..."}));
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: Choose a folder in the PC pane first. | Copy file to PC | Ok | "
                            "Warning",
-                           kCopyQuestion}));
+                           COPY_QUESTION}));
     EXPECT_TRUE(filesUnder(root / "pc").empty());
 
-    WriteBytes(pcDir / "RACE", Bytes{7});
+    writeBytes(pcDir / "RACE", Bytes{7});
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     EXPECT_EQ(boxes().back(),
               "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question");
-    EXPECT_EQ(ReadBytes(pcDir / "RACE"), (Bytes{7}));
+    EXPECT_EQ(readBytes(pcDir / "RACE"), (Bytes{7}));
 }
 
 TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
     for (int i = 0; i < 4; ++i) {
-        AddFileToCardPage(pages[0], "NAME", 1, static_cast<std::uint8_t>(i));
+        addFileToCardPage(pages[0], "NAME", 1, static_cast<std::uint8_t>(i));
     }
     renameOnPage(207, "../../x");
     renameOnPage(206, "a/b");
@@ -84,7 +84,7 @@ TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
     for (const char* name : {"../../x", "a/b", "..", "TAB\tNAME"}) {
         select(name);
         screen.texts.status.clear();  // so that a repeated status text is recorded again
-        organizer->CopyFileToPc();
+        organizer->copyFileToPc();
         EXPECT_EQ(screen.events,
                   (std::vector<std::string>{"status: Action cancelled...",
                                             "box: This file's name cannot be used as a PC file "
@@ -95,17 +95,17 @@ TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
 }
 
 TEST_F(CopyToPc, Latin1NameBecomesUtf8AndAFailedWriteIsReported) {
-    AddFileToCardPage(pages[0], "CAF\xE9", 1);
-    AddFileToCardPage(pages[0], "TAKEN", 1);
+    addFileToCardPage(pages[0], "CAF\xE9", 1);
+    addFileToCardPage(pages[0], "TAKEN", 1);
     startAndRead();
     organizer->pcDirectorySelected(pcDir);
     select("CAF\xE9");
-    organizer->CopyFileToPc();
-    EXPECT_EQ(ReadBytes(pcDir / "CAF\xC3\xA9").size(), 36u + 512);
+    organizer->copyFileToPc();
+    EXPECT_EQ(readBytes(pcDir / "CAF\xC3\xA9").size(), 36u + 512);
 
     std::filesystem::create_directories(pcDir / "TAKEN" / "keep");
     select("TAKEN");
-    organizer->CopyFileToPc();
+    organizer->copyFileToPc();
     EXPECT_EQ(screen.texts.status, "File not saved...");
     EXPECT_TRUE(boxes().back().ends_with(" | Copy file to PC | Ok | Error"));
     EXPECT_TRUE(screen.eventsStartingWith("list pc files").empty());

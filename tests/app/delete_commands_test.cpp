@@ -7,12 +7,12 @@ class DeleteCommands : public EditFixture {
 protected:
     void SetUp() override {
         EditFixture::SetUp();
-        AddFileToCardPage(pages[0], "FIVE", 5);
-        AddFileToCardPage(pages[0], "TWELVE", 12);
+        addFileToCardPage(pages[0], "FIVE", 5);
+        addFileToCardPage(pages[0], "TWELVE", 12);
     }
 };
 
-const std::string kAreYouSure = "box: Are you sure? | Delete file | YesNo | Question";
+const std::string ARE_YOU_SURE = "box: Are you sure? | Delete file | YesNo | Question";
 
 TEST_F(DeleteCommands, RefusedBeforeAnyPageWithoutTouchingTheCard) {
     start();
@@ -32,14 +32,14 @@ TEST_F(DeleteCommands, RefusedBeforeAnyPageWithoutTouchingTheCard) {
 TEST_F(DeleteCommands, AnsweringNoChangesNothing) {
     startAndRead();
     select("FIVE");
-    const auto page = organizer->PageImage;
+    const auto page = organizer->pageImage;
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
     organizer->deleteFileCommand();
     organizer->deleteAllCommand();
     EXPECT_EQ(screen.events,
-              (std::vector<std::string>{kAreYouSure, "status: Action cancelled...", kAreYouSure}));
-    EXPECT_TRUE(organizer->PageImage == page);
-    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+              (std::vector<std::string>{ARE_YOU_SURE, "status: Action cancelled...", ARE_YOU_SURE}));
+    EXPECT_TRUE(organizer->pageImage == page);
+    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
     EXPECT_FALSE(committed());
 }
 
@@ -51,10 +51,10 @@ TEST_F(DeleteCommands, DeletingAFiveBlockFileOfSeventeenUsedLeavesTwelveAndBlank
     const auto& e = screen.events;
     const auto repaint = std::find(e.begin(), e.end(), "repaint");
     const auto commit = std::find(e.begin(), e.end(), "progress create");
-    EXPECT_EQ(e.front(), kAreYouSure);
+    EXPECT_EQ(e.front(), ARE_YOU_SURE);
     EXPECT_TRUE(repaint < commit && commit != e.end());
     EXPECT_EQ(screen.texts, (BoundTexts{"File Deleted.", " ", " ", " ", "12", "188"}));
-    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry, -1);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}}));
     expectCardHoldsMemoryPage();
 }
@@ -66,8 +66,8 @@ TEST_F(DeleteCommands, DeleteAllRefusedByAnotherSelectedPageLeavesTheListThenSuc
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_EQ(screen.cardRows.size(), 2u);
     EXPECT_EQ(screen.texts.blocksUsed, "17");
-    EXPECT_EQ(organizer->DirtyMap[card::FAT_BLOCK], 1);
-    EXPECT_TRUE(ReadBytes(cardDir / PageFileName(0)) == Bytes(pages[0].begin(), pages[0].end()));
+    EXPECT_EQ(organizer->dirtyMap[card::FAT_BLOCK], 1);
+    EXPECT_TRUE(readBytes(cardDir / pageFileName(0)) == Bytes(pages[0].begin(), pages[0].end()));
 
     organizer->stepPage(-1);
     screen.events.clear();
@@ -84,19 +84,19 @@ TEST_F(DeleteCommands, SecondDeleteAfterARefusedCommitOnlyRetriesTheCommit) {
     organizer->stepPage(+1);
     organizer->deleteFileCommand();
     ASSERT_EQ(screen.texts.status, "Action cancelled...");
-    organizer->SaveFile();  // the row still shows the file, but it is gone from the page
+    organizer->saveFile();  // the row still shows the file, but it is gone from the page
     EXPECT_EQ(screen.texts.status, "No file selected...");
     // An add whose commit also failed has since taken the freed slot and blocks.
-    WriteBytes(pcDir / "new.ddc", DdcBytes("NEWFILE", 5));
+    writeBytes(pcDir / "new.ddc", ddcBytes("NEWFILE", 5));
     screen.openAnswers = {pcDir / "new.ddc"};
-    organizer->AddFile();
-    ASSERT_EQ(card::EnumerateFiles(organizer->PageImage).size(), 2u);
-    const auto page = organizer->PageImage;
+    organizer->addFile();
+    ASSERT_EQ(card::enumerateFiles(organizer->pageImage).size(), 2u);
+    const auto page = organizer->pageImage;
 
     organizer->stepPage(-1);
     organizer->deleteFileCommand();
     EXPECT_EQ(screen.texts.status, "File Deleted.");
-    EXPECT_TRUE(organizer->PageImage == page);  // NEWFILE kept: nothing was walked again
+    EXPECT_TRUE(organizer->pageImage == page);  // NEWFILE kept: nothing was walked again
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}, {"NEWFILE", 5}}));
     expectCardHoldsMemoryPage();
 }

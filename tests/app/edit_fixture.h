@@ -15,19 +15,19 @@ namespace quorvane::app::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes ReadBytes(const std::filesystem::path& path) {
+inline Bytes readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
 // The 32 bytes of a directory entry, laid out field by field: type 0x33, copy flag 0, first
 // block 0, name, time stamp 20 26 12 06 .., size, header offset 0, tail 0.
-inline Bytes EntryBytes(std::string_view name, std::uint16_t blocks, std::uint8_t type = 0x33) {
+inline Bytes entryBytes(std::string_view name, std::uint16_t blocks, std::uint8_t type = 0x33) {
     Bytes entry(32, 0);
     entry[0] = type;
     for (std::size_t i = 0; i < name.size() && i < 12; ++i) {
@@ -41,9 +41,9 @@ inline Bytes EntryBytes(std::string_view name, std::uint16_t blocks, std::uint8_
 }
 
 // A .ddc file: "CFU", 0, the entry, then `blocks` blocks, block k filled with fill + k.
-inline Bytes DdcBytes(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x40) {
+inline Bytes ddcBytes(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x40) {
     Bytes file{'C', 'F', 'U', 0};
-    const Bytes entry = EntryBytes(name, blocks);
+    const Bytes entry = entryBytes(name, blocks);
     file.insert(file.end(), entry.begin(), entry.end());
     for (std::uint16_t k = 0; k < blocks; ++k) {
         file.insert(file.end(), card::BLOCK_SIZE, static_cast<std::uint8_t>(fill + k));
@@ -71,7 +71,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(root); }
 
-    static std::string PageFileName(int pageIndex) {
+    static std::string pageFileName(int pageIndex) {
         const int number = pageIndex + 1;
         return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
     }
@@ -79,14 +79,14 @@ protected:
     // Like startAndRead, with the pages stored in cardDir.
     void startOnFolderAndRead(int pageIndex = 0) {
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            WriteBytes(cardDir / PageFileName(static_cast<int>(i)),
+            writeBytes(cardDir / pageFileName(static_cast<int>(i)),
                        Bytes(pages[i].begin(), pages[i].end()));
         }
         std::string error;
-        adapter = adapter::VirtualAdapter::OpenDirectory(cardDir, error);
+        adapter = adapter::VirtualAdapter::openDirectory(cardDir, error);
         ASSERT_TRUE(adapter) << error;
         link = std::make_unique<link::CardLink>(*adapter);
-        organizer = std::make_unique<Organizer>(screen, *link, FixedTime);
+        organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
         organizer->openWindow();
         organizer->stepPage(pageIndex);
         organizer->selectAndRefresh();
@@ -96,15 +96,15 @@ protected:
 
     // The page file on disk holds exactly the page in memory.
     void expectCardHoldsMemoryPage(int pageIndex = 0) {
-        const Bytes onDisk = ReadBytes(cardDir / PageFileName(pageIndex));
+        const Bytes onDisk = readBytes(cardDir / pageFileName(pageIndex));
         auto fromMemory = std::make_unique<card::PageBytes>();
-        card::PageToCard(organizer->PageImage, *fromMemory);
+        card::pageToCard(organizer->pageImage, *fromMemory);
         EXPECT_TRUE(onDisk == Bytes(fromMemory->begin(), fromMemory->end()));
-        EXPECT_TRUE(*fromMemory == organizer->CardImage);
+        EXPECT_TRUE(*fromMemory == organizer->cardImage);
     }
 
     void select(std::string_view name) {
-        organizer->SelectFile(name);
+        organizer->selectFile(name);
         screen.events.clear();
     }
 

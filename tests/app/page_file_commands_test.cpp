@@ -3,19 +3,19 @@
 namespace quorvane::app::testing {
 namespace {
 
-const std::string kWarningBox =
+const std::string WARNING_BOX =
     "box: WARNING!! - All data on the selected page will be deleted.\n\n"
     "                             Continue? | Import .DCM file | YesNo | Warning";
-const std::string kImportDialog = "open dialog [DCM Memory Card File (*.dcm) *.dcm]";
-const std::string kExportDialog = "save dialog [DC Memory Card (*.dcm) *.dcm] suffix dcm";
+const std::string IMPORT_DIALOG = "open dialog [DCM Memory Card File (*.dcm) *.dcm]";
+const std::string EXPORT_DIALOG = "save dialog [DC Memory Card (*.dcm) *.dcm] suffix dcm";
 
 class PageFileCommands : public EditFixture {};
 
 TEST_F(PageFileCommands, ImportAndExportBeforeAnyPageAreRefused) {
     start();
     screen.events.clear();
-    organizer->ImportPageFile();
-    organizer->ExportPageFile();
+    organizer->importPageFile();
+    organizer->exportPageFile();
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: Read a page from the Memory card first (Select/Refresh). | "
                            "Import .DCM file | Ok | Warning",
@@ -29,78 +29,78 @@ TEST_F(PageFileCommands, ImportAndExportBeforeAnyPageAreRefused) {
 TEST_F(PageFileCommands, DecliningOrCancellingChangesNothing) {
     startAndRead();
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->ImportPageFile();
-    organizer->ImportPageFile();  // warning answered Yes, dialog cancelled: no status text
-    organizer->ExportPageFile();  // dialog cancelled
-    EXPECT_EQ(screen.events, (std::vector<std::string>{kWarningBox, "status: Action cancelled...",
-                                                       kWarningBox, kImportDialog, kExportDialog,
+    organizer->importPageFile();
+    organizer->importPageFile();  // warning answered Yes, dialog cancelled: no status text
+    organizer->exportPageFile();  // dialog cancelled
+    EXPECT_EQ(screen.events, (std::vector<std::string>{WARNING_BOX, "status: Action cancelled...",
+                                                       WARNING_BOX, IMPORT_DIALOG, EXPORT_DIALOG,
                                                        "status: Action Cancelled..."}));
 }
 
 TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
-    AddFileToCardPage(pages[0], "RACE", 3);
-    AddFileToCardPage(pages[0], "SCORES", 2);
+    addFileToCardPage(pages[0], "RACE", 3);
+    addFileToCardPage(pages[0], "SCORES", 2);
     startOnFolderAndRead(0);
     screen.saveAnswers = {pcDir / "page.dcm"};
-    organizer->ExportPageFile();
+    organizer->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
-    EXPECT_TRUE(ReadBytes(pcDir / "page.dcm") == Bytes(pages[0].begin(), pages[0].end()));
+    EXPECT_TRUE(readBytes(pcDir / "page.dcm") == Bytes(pages[0].begin(), pages[0].end()));
 
     organizer->stepPage(+1);
     organizer->selectAndRefresh();
     screen.events.clear();
     screen.texts.status.clear();
     screen.openAnswers = {pcDir / "page.dcm"};
-    organizer->ImportPageFile();
+    organizer->importPageFile();
     const auto statuses = screen.eventsStartingWith("status: ");
     EXPECT_EQ(statuses.front(), "status: Memory card read successful.");
     EXPECT_EQ(statuses.back(), "status: Memory card written successfully....");
-    EXPECT_TRUE(organizer->CardImage == pages[0]);
-    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
-    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_TRUE(organizer->cardImage == pages[0]);
+    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
+    EXPECT_EQ(organizer->selectedEntry, -1);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"SCORES", 2}, {"RACE", 3}}));
     expectCardHoldsMemoryPage(1);
 }
 
 TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged) {
-    AddFileToCardPage(pages[0], "RACE", 3);
+    addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    organizer->DirtyMap[5] = 1;  // a pending edit survives a refused import
-    WriteBytes(pcDir / "short.dcm", Bytes(card::PAGE_SIZE - 1, 0));
-    const auto page = organizer->PageImage;
-    const auto cardImage = organizer->CardImage;
-    const auto dirty = organizer->DirtyMap;
+    organizer->dirtyMap[5] = 1;  // a pending edit survives a refused import
+    writeBytes(pcDir / "short.dcm", Bytes(card::PAGE_SIZE - 1, 0));
+    const auto page = organizer->pageImage;
+    const auto cardImage = organizer->cardImage;
+    const auto dirty = organizer->dirtyMap;
     std::filesystem::create_directory(pcDir / "folder.dcm");
     screen.openAnswers = {pcDir / "none.dcm", pcDir / "short.dcm", pcDir / "folder.dcm"};
-    organizer->ImportPageFile();
-    organizer->ImportPageFile();
-    organizer->ImportPageFile();
+    organizer->importPageFile();
+    organizer->importPageFile();
+    organizer->importPageFile();
     EXPECT_EQ(boxes()[1], "box: File Not Found. | Import .DCM file | Ok | Warning");
     EXPECT_EQ(boxes()[3],
               "box: This is not a page image: a .dcm file holds exactly 131072 bytes. | Import "
               ".DCM file | Ok | Warning");
     EXPECT_EQ(boxes()[5], "box: The file could not be read. | Import .DCM file | Ok | Warning");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->PageImage == page);
-    EXPECT_TRUE(organizer->CardImage == cardImage);
-    EXPECT_TRUE(organizer->DirtyMap == dirty);
+    EXPECT_TRUE(organizer->pageImage == page);
+    EXPECT_TRUE(organizer->cardImage == cardImage);
+    EXPECT_TRUE(organizer->dirtyMap == dirty);
     EXPECT_FALSE(committed());
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
 
 TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
-    AddFileToCardPage(pages[0], "RACE", 3);
+    addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    const card::PageBytes formatted = FormattedCardPage();
-    WriteBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
-    const auto page = organizer->PageImage;
+    const card::PageBytes formatted = formattedCardPage();
+    writeBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
+    const auto page = organizer->pageImage;
     organizer->stepPage(+1);
     screen.openAnswers = {pcDir / "empty.dcm"};
-    organizer->ImportPageFile();
+    organizer->importPageFile();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->PageImage == page);
-    EXPECT_TRUE(organizer->CardImage == pages[0]);
-    EXPECT_TRUE(organizer->DirtyMap == card::DirtyMap{});
+    EXPECT_TRUE(organizer->pageImage == page);
+    EXPECT_TRUE(organizer->cardImage == pages[0]);
+    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
@@ -109,7 +109,7 @@ TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {
     startAndRead();
     std::filesystem::create_directories(pcDir / "page.dcm" / "keep");
     screen.saveAnswers = {pcDir / "page.dcm"};
-    organizer->ExportPageFile();
+    organizer->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file not written...");
     EXPECT_TRUE(boxes().at(0).ends_with(" | Export to .DCM file | Ok | Error"));
     EXPECT_TRUE(std::filesystem::exists(pcDir / "page.dcm" / "keep"));

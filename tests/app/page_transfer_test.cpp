@@ -13,20 +13,20 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Indicator levels 0..8 as the adapter's indicator takes them.
-const std::uint8_t kPattern[9][2] = {{0x00, 0x00}, {0x00, 0x03}, {0x80, 0x03},
+const std::uint8_t PATTERN[9][2] = {{0x00, 0x00}, {0x00, 0x03}, {0x80, 0x03},
                                      {0xC0, 0x03}, {0xE0, 0x03}, {0xF0, 0x03},
                                      {0xF8, 0x03}, {0xFC, 0x03}, {0xFE, 0x03}};
 
-void Append(Bytes& to, std::initializer_list<std::uint8_t> bytes) {
+void append(Bytes& to, std::initializer_list<std::uint8_t> bytes) {
     to.insert(to.end(), bytes);
 }
 
-void AppendIndicator(Bytes& to, int level) {
-    Append(to, {0x10, kPattern[level][0], kPattern[level][1]});
+void appendIndicator(Bytes& to, int level) {
+    append(to, {0x10, PATTERN[level][0], PATTERN[level][1]});
 }
 
 // How often the PC sent `bytes` in a row.
-long Occurrences(const Bytes& sent, const Bytes& bytes) {
+long occurrences(const Bytes& sent, const Bytes& bytes) {
     long count = 0;
     for (auto it = sent.begin();
          (it = std::search(it, sent.end(), bytes.begin(), bytes.end())) != sent.end(); ++it) {
@@ -35,50 +35,50 @@ long Occurrences(const Bytes& sent, const Bytes& bytes) {
     return count;
 }
 
-std::vector<std::string> Statuses(const RecordingScreen& screen) {
+std::vector<std::string> statuses(const RecordingScreen& screen) {
     return screen.eventsStartingWith("status: ");
 }
 
-bool Shown(const RecordingScreen& screen, const std::string& event) {
+bool shown(const RecordingScreen& screen, const std::string& event) {
     return std::find(screen.events.begin(), screen.events.end(), event) != screen.events.end();
 }
 
 class PageReadTest : public AppFixture {
 protected:
-    void SetUp() override { AddFileToCardPage(pages[0], "FIRST", 3); }
+    void SetUp() override { addFileToCardPage(pages[0], "FIRST", 3); }
 };
 
 TEST_F(PageReadTest, ReadWithoutErrorsFollowsTheCommandSequence) {
-    AddFileToCardPage(pages[1], "SECOND", 2, 0x40);
+    addFileToCardPage(pages[1], "SECOND", 2, 0x40);
     start();
     organizer->stepPage(1);
     traffic->clear();
     organizer->selectAndRefresh();
 
-    EXPECT_EQ(Statuses(screen),
+    EXPECT_EQ(statuses(screen),
               (std::vector<std::string>{
                   "status: Connecting to Memory card.......", "status: Connected....",
                   "status: Reading Memory card.......", "status: Changing pages...Please wait.....",
                   "status: Page changed.......", "status: Block read OK...",
                   "status: Memory card read successful."}));
     Bytes expected;
-    Append(expected, {0x08, 0x01, 0x08, 0x01, 0x04, 0x01, 0x01});
-    AppendIndicator(expected, 0);
+    append(expected, {0x08, 0x01, 0x08, 0x01, 0x04, 0x01, 0x01});
+    appendIndicator(expected, 0);
     for (int b = 0; b < 256; ++b) {
-        Append(expected, {0x80, static_cast<std::uint8_t>(b)});
-        AppendIndicator(expected, b / 32 + 1);
+        append(expected, {0x80, static_cast<std::uint8_t>(b)});
+        appendIndicator(expected, b / 32 + 1);
     }
-    AppendIndicator(expected, 0);
-    Append(expected, {0x01});
+    appendIndicator(expected, 0);
+    append(expected, {0x01});
     EXPECT_EQ(traffic->sent(), expected);
     EXPECT_EQ(traffic->received().size(), 3u + 3u + 256u * 513u);
 
-    EXPECT_EQ(organizer->CardImage, pages[1]);
+    EXPECT_EQ(organizer->cardImage, pages[1]);
     EXPECT_EQ(screen.cardRows, (std::vector<std::pair<std::string, unsigned>>{{"SECOND", 2}}));
     EXPECT_EQ(screen.pageCaption, "Current Page : 2");
     EXPECT_TRUE(screen.editCommandsEnabled);
     EXPECT_EQ(screen.mainProgressPosition, 0);
-    EXPECT_EQ(organizer->SelectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry, -1);
     // The information lines become one space but reach the screen only with the next refresh.
     EXPECT_EQ(organizer->boundTexts.info1, " ");
     EXPECT_EQ(screen.texts.info1, "");
@@ -103,7 +103,7 @@ TEST_F(PageReadTest, NoAdapterShowsConnectionFailedAndResets) {
     adapter->faults().unplugAfterAccesses = adapter->accessCount();
     EXPECT_EQ(organizer->connectAndRead(), 0);
 
-    EXPECT_EQ(Statuses(screen).back(), "status: Connection FAILED!!!");
+    EXPECT_EQ(statuses(screen).back(), "status: Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
     EXPECT_FALSE(link->linkLost());  // reset: an open port reads as ready
     EXPECT_FALSE(organizer->pageLoaded);
@@ -134,24 +134,24 @@ TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
     EXPECT_EQ(reads, 257);
     EXPECT_EQ(adapter->blockReads(37), 2);
     // After the failed read: end of transaction, then block 37 again and level 2 once it reads.
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38}),
+    EXPECT_EQ(occurrences(traffic->sent(), {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38}),
               1);
-    EXPECT_TRUE(Shown(screen, "status: Block read error..."));
-    EXPECT_EQ(organizer->CardImage, pages[0]);
+    EXPECT_TRUE(shown(screen, "status: Block read error..."));
+    EXPECT_EQ(organizer->cardImage, pages[0]);
 }
 
 TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     startAndRead();
-    const card::PageBytes loaded = organizer->CardImage;
+    const card::PageBytes loaded = organizer->cardImage;
     adapter->faults().corruptReadCheckOfBlock = 200;
     adapter->faults().corruptReadCheckTimes = 1000;
     organizer->stepPage(1);
     EXPECT_EQ(organizer->connectAndRead(), 0);
 
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 200}), MAX_BLOCK_READ_ATTEMPTS);
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 201}), 0);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x80, 200}), MAX_BLOCK_READ_ATTEMPTS);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x80, 201}), 0);
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
-    EXPECT_EQ(organizer->CardImage, loaded);
+    EXPECT_EQ(organizer->cardImage, loaded);
     EXPECT_TRUE(screen.cardRows.empty());
 }
 
@@ -164,15 +164,15 @@ TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
     for (std::uint64_t point : {fullRead / 100, fullRead / 3, fullRead - 5000}) {
         SCOPED_TRACE(point);
         startAndRead(0);
-        const card::PageBytes cardImage = organizer->CardImage;
-        const card::PageBytes pageImage = organizer->PageImage;
+        const card::PageBytes cardImage = organizer->cardImage;
+        const card::PageBytes pageImage = organizer->pageImage;
         organizer->stepPage(1);
         adapter->faults().unplugAfterAccesses = adapter->accessCount() + point;
 
         EXPECT_EQ(organizer->connectAndRead(), 0);
         EXPECT_EQ(screen.texts.status, "Timeout error.......");
-        EXPECT_EQ(organizer->CardImage, cardImage);
-        EXPECT_EQ(organizer->PageImage, pageImage);
+        EXPECT_EQ(organizer->cardImage, cardImage);
+        EXPECT_EQ(organizer->pageImage, pageImage);
     }
 }
 
@@ -181,10 +181,10 @@ TEST_F(PageReadTest, OpeningTheWindowStartsWithNoPageOnTheDefaultPort) {
     EXPECT_EQ(screen.pageNumber, 1);
     EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
     EXPECT_EQ(screen.texts, BoundTexts{});
-    organizer->DirtyMap[3] = 1;
+    organizer->dirtyMap[3] = 1;
     link->portBase = 0x278;
     organizer->openWindow();
-    EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
+    EXPECT_EQ(organizer->dirtyMap, card::DirtyMap{});
     EXPECT_EQ(link->portBase, 0x378);
 }
 
@@ -192,7 +192,7 @@ TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
     RecordingScreen screen;
     link::NoPort port;
     link::CardLink cardLink(port);
-    auto organizer = std::make_unique<Organizer>(screen, cardLink, FixedTime);
+    auto organizer = std::make_unique<Organizer>(screen, cardLink, fixedTime);
 
     organizer->stepPage(-1);
     EXPECT_EQ(screen.pageNumber, 1);
@@ -208,13 +208,13 @@ TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
 class CommitTest : public AppFixture {
 protected:
     void SetUp() override {
-        AddFileToCardPage(pages[0], "FIRST", 3);
+        addFileToCardPage(pages[0], "FIRST", 3);
         startAndRead();
     }
     // Changes a byte of `block` in the page and flags the block, as an edit does.
     void editBlock(int block, std::uint8_t value) {
-        organizer->PageImage[block * card::BLOCK_SIZE + 7] = value;
-        organizer->DirtyMap[block] = 1;
+        organizer->pageImage[block * card::BLOCK_SIZE + 7] = value;
+        organizer->dirtyMap[block] = 1;
     }
 };
 
@@ -234,18 +234,18 @@ TEST_F(CommitTest, AllFlagsWriteEveryBlockButTheUnusedRange) {
     editBlock(5, 0xA1);
     editBlock(220, 0xA2);
     editBlock(250, 0xA3);
-    organizer->DirtyMap.fill(1);
+    organizer->dirtyMap.fill(1);
     ASSERT_EQ(organizer->commitPage(false), 1);
 
     for (int b = 0; b < 256; ++b) {
         EXPECT_EQ(adapter->quarterWrites(b), b < 200 || b > 240 ? 4 : 0) << b;
     }
     EXPECT_EQ(screen.progressSteps, 256);
-    EXPECT_EQ(organizer->DirtyMap, card::DirtyMap{});
+    EXPECT_EQ(organizer->dirtyMap, card::DirtyMap{});
     EXPECT_EQ(std::count(screen.events.begin(), screen.events.end(), "status: Writing block 5... "),
               1);
     // The card holds what was written; block 220 stays as the card had it.
-    card::PageBytes expectedCard = organizer->CardImage;
+    card::PageBytes expectedCard = organizer->cardImage;
     std::copy_n(pages[0].begin() + 220 * card::BLOCK_SIZE, card::BLOCK_SIZE,
                 expectedCard.begin() + 220 * card::BLOCK_SIZE);
     EXPECT_EQ(adapter->page(0), expectedCard);
@@ -258,7 +258,7 @@ TEST_F(CommitTest, EditedBlocksReachTheCard) {
     for (int b = 0; b < 256; ++b) {
         EXPECT_EQ(adapter->quarterWrites(b), b == 5 || b == 254 ? 4 : 0) << b;
     }
-    EXPECT_EQ(adapter->page(0), organizer->CardImage);
+    EXPECT_EQ(adapter->page(0), organizer->cardImage);
 }
 
 TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
@@ -270,13 +270,13 @@ TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
     EXPECT_EQ(
         screen.eventsStartingWith("box: "),
         (std::vector<std::string>{"box: Block write ERROR | Write Memory Card | Ok | Warning"}));
-    EXPECT_TRUE(Shown(screen, "status: Block write error..."));
+    EXPECT_TRUE(shown(screen, "status: Block write error..."));
     EXPECT_EQ(screen.progressSteps, 257);
     EXPECT_EQ(adapter->quarterWrites(64), 8);
     // The failed pass shows the level of block 63, the good one that of block 64.
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x10, 0x80, 0x03, 0x02, 64, 0}), 1);
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x80, 64, 0x10, 0xC0, 0x03}), 1);
-    EXPECT_EQ(adapter->page(0), organizer->CardImage);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x10, 0x80, 0x03, 0x02, 64, 0}), 1);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x80, 64, 0x10, 0xC0, 0x03}), 1);
+    EXPECT_EQ(adapter->page(0), organizer->cardImage);
 }
 
 TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
@@ -284,7 +284,7 @@ TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
     editBlock(250, 0xC1);
     adapter->faults().corruptAckOfBlock = 9;
     adapter->faults().corruptAckTimes = 1000;
-    const card::DirtyMap edits = organizer->DirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap;
     EXPECT_EQ(organizer->commitPage(false), 0);
 
     EXPECT_EQ(screen.eventsStartingWith("box: ").size(),
@@ -292,13 +292,13 @@ TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
     EXPECT_FALSE(screen.progressShown);
     EXPECT_EQ(screen.mainProgressPosition, 0);
-    EXPECT_EQ(organizer->DirtyMap, edits);
-    EXPECT_FALSE(Shown(screen, "status: Memory card written successfully...."));
+    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_FALSE(shown(screen, "status: Memory card written successfully...."));
 }
 
 TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
     editBlock(5, 0xA1);
-    const card::DirtyMap edits = organizer->DirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap;
     organizer->stepPage(1);
     EXPECT_EQ(organizer->commitPage(true), 0);
 
@@ -306,13 +306,13 @@ TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
               (std::vector<std::string>{"box: Page on Memory pack is not the same as the page "
                                         "read. | Writing to Memory Page | Ok | Warning"}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
-    EXPECT_EQ(organizer->DirtyMap, edits);
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x02}), 0);
+    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x02}), 0);
 }
 
 TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
     editBlock(5, 0xA1);
-    const card::DirtyMap edits = organizer->DirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap;
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
     EXPECT_EQ(organizer->commitPage(true), 0);
     EXPECT_EQ(organizer->commitPage(true), 0);
@@ -322,8 +322,8 @@ TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
         "                           Are you sure? | Last Chance Warning! | YesNo | Warning";
     EXPECT_EQ(screen.eventsStartingWith("box: "), (std::vector<std::string>{question, question}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
-    EXPECT_EQ(organizer->DirtyMap, edits);
-    EXPECT_EQ(Occurrences(traffic->sent(), {0x02}), 0);
+    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_EQ(occurrences(traffic->sent(), {0x02}), 0);
 
     screen.events.clear();
     EXPECT_EQ(organizer->commitPage(false), 1);
@@ -334,16 +334,16 @@ TEST_F(CommitTest, AdapterNeverReadyFailsTheConnection) {
     editBlock(5, 0xA1);
     adapter->faults().stayBusy = true;
     EXPECT_EQ(organizer->commitPage(true), 0);
-    EXPECT_EQ(Statuses(screen).back(), "status: Connection FAILED!!!");
+    EXPECT_EQ(statuses(screen).back(), "status: Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
-    EXPECT_EQ(organizer->DirtyMap[5], 1);
+    EXPECT_EQ(organizer->dirtyMap[5], 1);
 }
 
 TEST_F(CommitTest, UnpluggedMidCommitTimesOutKeepingTheEdits) {
     editBlock(5, 0xA1);
     editBlock(120, 0xA2);
     editBlock(250, 0xA3);
-    const card::DirtyMap edits = organizer->DirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap;
     const std::uint64_t accessesBefore = adapter->accessCount();
     ASSERT_EQ(organizer->commitPage(false), 1);
     const std::uint64_t fullCommit = adapter->accessCount() - accessesBefore;
@@ -360,7 +360,7 @@ TEST_F(CommitTest, UnpluggedMidCommitTimesOutKeepingTheEdits) {
         EXPECT_EQ(screen.texts.status, "Timeout error.......");
         EXPECT_FALSE(screen.progressShown);
         EXPECT_EQ(screen.mainProgressPosition, 0);
-        EXPECT_EQ(organizer->DirtyMap, edits);
+        EXPECT_EQ(organizer->dirtyMap, edits);
     }
 }
 

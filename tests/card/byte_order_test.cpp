@@ -9,7 +9,7 @@ namespace quorvane::card::testing {
 namespace {
 
 template <std::size_t N>
-bool BytesAt(const PageBytes& page, std::size_t offset, const std::array<std::uint8_t, N>& bytes) {
+bool bytesAt(const PageBytes& page, std::size_t offset, const std::array<std::uint8_t, N>& bytes) {
     return std::equal(bytes.begin(), bytes.end(), page.begin() + static_cast<long>(offset));
 }
 
@@ -20,22 +20,22 @@ TEST(ByteOrder, CardToPageReversesEveryFourByteGroup) {
     std::copy(cardBytes.begin(), cardBytes.end(), card->begin());
     std::copy(cardBytes.begin(), cardBytes.end(), card->end() - 8);
 
-    CardToPage(*card, *page);
+    cardToPage(*card, *page);
 
     const std::array<std::uint8_t, 8> pageBytes = {0x04, 0x03, 0x02, 0x01, 'D', 'C', 'B', 'A'};
-    EXPECT_TRUE(BytesAt(*page, 0, pageBytes));
-    EXPECT_TRUE(BytesAt(*page, PAGE_SIZE - 8, pageBytes));
+    EXPECT_TRUE(bytesAt(*page, 0, pageBytes));
+    EXPECT_TRUE(bytesAt(*page, PAGE_SIZE - 8, pageBytes));
 }
 
 TEST(ByteOrder, FatEntriesStandLittleEndianInPageAndSwappedInCard) {
     auto page = std::make_unique<PageBytes>();
     auto card = std::make_unique<PageBytes>();
-    SetFatEntry(*page, 0, FAT_END);
-    SetFatEntry(*page, 1, FAT_FREE);
-    EXPECT_TRUE(BytesAt(*page, 130048, std::array<std::uint8_t, 4>{0xFA, 0xFF, 0xFC, 0xFF}));
+    setFatEntry(*page, 0, FAT_END);
+    setFatEntry(*page, 1, FAT_FREE);
+    EXPECT_TRUE(bytesAt(*page, 130048, std::array<std::uint8_t, 4>{0xFA, 0xFF, 0xFC, 0xFF}));
 
-    PageToCard(*page, *card);
-    EXPECT_TRUE(BytesAt(*card, 130048, std::array<std::uint8_t, 4>{0xFF, 0xFC, 0xFF, 0xFA}));
+    pageToCard(*page, *card);
+    EXPECT_TRUE(bytesAt(*card, 130048, std::array<std::uint8_t, 4>{0xFF, 0xFC, 0xFF, 0xFA}));
 }
 
 TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndianAndEncodeBack) {
@@ -46,25 +46,25 @@ TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndianAndEncodeBack) {
         0x03, 0x01,                                                          // sizeInBlocks 259
         0x02, 0x00,                                                          // headerOffset 2
         0xA1, 0xA2, 0xA3, 0xA4};                                             // reserved tail
-    const DirEntry entry = DecodeDirEntry(bytes);
+    const DirEntry entry = decodeDirEntry(bytes);
     EXPECT_EQ(std::tie(entry.fileType, entry.copyFlag, entry.firstBlock, entry.sizeInBlocks,
                        entry.headerOffset, entry.timeStamp[0], entry.timeStamp[7],
                        entry.reservedTail[0], entry.reservedTail[3]),
               std::tuple(0x33, 0x01, 199, 259, 2, 0x20, 0x06, 0xA1, 0xA4));
-    EXPECT_EQ(EntryName(entry), "SONICADV_INT");
+    EXPECT_EQ(entryName(entry), "SONICADV_INT");
     std::array<std::uint8_t, 32> encoded{};
-    EncodeDirEntry(entry, encoded);
+    encodeDirEntry(entry, encoded);
     EXPECT_EQ(encoded, bytes);
     // Slots run upward from block 241: 16 to a block, the last in block 253.
-    EXPECT_EQ(SlotOffset(0), 123392u);
-    EXPECT_EQ(SlotOffset(16), 123904u);
-    EXPECT_EQ(SlotOffset(207), 130016u);
+    EXPECT_EQ(slotOffset(0), 123392u);
+    EXPECT_EQ(slotOffset(16), 123904u);
+    EXPECT_EQ(slotOffset(207), 130016u);
 }
 
 TEST(FormatPage, RootBlockFatAndEmptyDirectoryOfTheStandardLayout) {
     auto page = std::make_unique<PageBytes>();
     page->fill(0x77);
-    FormatPage(*page);
+    formatPage(*page);
     const std::uint8_t* root = page->data() + 255 * 512;
     EXPECT_TRUE(std::all_of(root, root + 16, [](std::uint8_t b) { return b == 0x55; }));
     EXPECT_EQ(root[0x46], 0xFE);  // FAT at block 254
@@ -82,10 +82,10 @@ TEST(FormatPage, RootBlockFatAndEmptyDirectoryOfTheStandardLayout) {
         const int expected = block <= 240                   ? FAT_FREE
                              : block == 241 || block >= 254 ? FAT_END
                                                             : block - 1;
-        EXPECT_EQ(FatEntry(*page, block), expected) << block;
+        EXPECT_EQ(fatEntry(*page, block), expected) << block;
     }
     // FAT entry 253 in PageImage order: FC 00, little-endian 252.
-    EXPECT_TRUE(BytesAt(*page, 130048 + 2 * 253, std::array<std::uint8_t, 2>{0xFC, 0x00}));
+    EXPECT_TRUE(bytesAt(*page, 130048 + 2 * 253, std::array<std::uint8_t, 2>{0xFC, 0x00}));
 }
 
 }  // namespace

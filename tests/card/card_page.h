@@ -26,11 +26,11 @@ protected:
         page->fill(0);
         dirty.fill(0);
         for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
-            SetFatEntry(*page, block, FAT_FREE);
+            setFatEntry(*page, block, FAT_FREE);
         }
     }
 
-    static DirEntry Entry(std::string_view name, std::uint16_t blocks, std::uint16_t firstBlock = 0,
+    static DirEntry newEntry(std::string_view name, std::uint16_t blocks, std::uint16_t firstBlock = 0,
                           std::uint8_t fileType = 0x33) {
         DirEntry entry{.fileType = fileType, .firstBlock = firstBlock, .sizeInBlocks = blocks};
         std::copy(name.begin(), name.end(), entry.fileName.begin());
@@ -38,31 +38,31 @@ protected:
     }
 
     // Data block k of the file is filled with `fill + k`.
-    DirEntry Store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
+    DirEntry store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
         for (std::size_t k = 0; k < blocks; ++k) {
             std::fill_n(buffer->begin() + static_cast<long>(k * BLOCK_SIZE), BLOCK_SIZE,
                         static_cast<std::uint8_t>(fill + k));
         }
-        DirEntry entry = Entry(name, blocks);
-        EXPECT_EQ(StoreNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
+        DirEntry entry = newEntry(name, blocks);
+        EXPECT_EQ(storeNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
         return entry;
     }
 
     // The FAT entries of `blocks`, in that order.
-    Links FatOf(std::initializer_list<int> blocks) const {
+    Links fatOf(std::initializer_list<int> blocks) const {
         Links links;
         for (int block : blocks) {
-            links.push_back(FatEntry(*page, block));
+            links.push_back(fatEntry(*page, block));
         }
         return links;
     }
 
-    std::uint8_t BlockByte(int block, std::size_t offset = 0) const {
+    std::uint8_t blockByte(int block, std::size_t offset = 0) const {
         return (*page)[static_cast<std::size_t>(block) * BLOCK_SIZE + offset];
     }
 
     // The flags that must be set: `blocks` and the 15 system blocks 241..255.
-    static DirtyMap Marked(std::initializer_list<int> blocks) {
+    static DirtyMap marked(std::initializer_list<int> blocks) {
         DirtyMap expected{};
         for (int block : blocks) {
             expected[static_cast<std::size_t>(block)] = 1;

@@ -30,15 +30,15 @@ const std::vector<DamagedChain> DAMAGED_CHAINS = {
 
 class DamagedPage : public CardPage {
 protected:
-    void Prepare(const DamagedChain& chain) {
+    void prepare(const DamagedChain& chain) {
         SetUp();
         for (int block = 200; block < 256; ++block) {
-            SetFatEntry(*page, block, static_cast<std::uint16_t>(0x2000 + block));
+            setFatEntry(*page, block, static_cast<std::uint16_t>(0x2000 + block));
         }
         for (const auto& [block, link] : chain.links) {
-            SetFatEntry(*page, block, link);
+            setFatEntry(*page, block, link);
         }
-        WriteSlot(*page, 207, Entry("BROKEN", chain.sizeInBlocks, chain.firstBlock));
+        writeSlot(*page, 207, newEntry("BROKEN", chain.sizeInBlocks, chain.firstBlock));
     }
 };
 
@@ -46,45 +46,45 @@ TEST_F(DamagedPage, ExtractionIsRefusedAndDeleteFreesOnlyTheReachableUserBlocks)
     const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
     for (const DamagedChain& chain : DAMAGED_CHAINS) {
         SCOPED_TRACE(chain.what);
-        Prepare(chain);
+        prepare(chain);
         (*page)[198 * 512] = 0xAB;  // data that must not reach the buffer
         std::fill(buffer->begin(), buffer->end(), 0xEE);
         const auto before = std::make_unique<PageBytes>(*page);
 
-        EXPECT_EQ(ExtractFile(*page, 207, *buffer), ExtractResult::DamagedChain);
+        EXPECT_EQ(extractFile(*page, 207, *buffer), ExtractResult::DamagedChain);
         EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin()));
         EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
-                               page->begin() + static_cast<long>(SlotOffset(207))));
+                               page->begin() + static_cast<long>(slotOffset(207))));
         EXPECT_TRUE(std::all_of(buffer->begin() + 36, buffer->end(),
                                 [](std::uint8_t b) { return b == 0; }));
 
-        EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
-        EXPECT_EQ((*page)[SlotOffset(207)], 0);
+        EXPECT_EQ(deleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
+        EXPECT_EQ((*page)[slotOffset(207)], 0);
         for (int block = 0; block < 256; ++block) {
             const bool freed = std::find(chain.freedByDelete.begin(), chain.freedByDelete.end(),
                                          block) != chain.freedByDelete.end();
-            EXPECT_EQ(FatEntry(*page, block), freed ? FAT_FREE : FatEntry(*before, block))
+            EXPECT_EQ(fatEntry(*page, block), freed ? FAT_FREE : fatEntry(*before, block))
                 << "block " << block;
         }
-        EXPECT_EQ(dirty, Marked({}));
+        EXPECT_EQ(dirty, marked({}));
     }
 }
 
 TEST_F(DamagedPage, CrossLinkedFilesNeverLoseEachOthersBlocks) {
     // A: 199 -> 198 -> 197; B: 196 -> 198, so block 198 belongs to both chains.
-    SetFatEntry(*page, 199, 198);
-    SetFatEntry(*page, 198, 197);
-    SetFatEntry(*page, 197, FAT_END);
-    SetFatEntry(*page, 196, 198);
-    WriteSlot(*page, 207, Entry("A", 3, 199));
-    WriteSlot(*page, 206, Entry("B", 2, 196));
+    setFatEntry(*page, 199, 198);
+    setFatEntry(*page, 198, 197);
+    setFatEntry(*page, 197, FAT_END);
+    setFatEntry(*page, 196, 198);
+    writeSlot(*page, 207, newEntry("A", 3, 199));
+    writeSlot(*page, 206, newEntry("B", 2, 196));
 
-    EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
-    EXPECT_EQ(FatOf({199, 198, 196}), (Links{FAT_FREE, 197, 198}));
-    EXPECT_EQ(ExtractFile(*page, 206, *buffer), ExtractResult::Extracted);
+    EXPECT_EQ(deleteFile(*page, dirty, 207), DeleteResult::DeletedDamagedChain);
+    EXPECT_EQ(fatOf({199, 198, 196}), (Links{FAT_FREE, 197, 198}));
+    EXPECT_EQ(extractFile(*page, 206, *buffer), ExtractResult::Extracted);
 
-    EXPECT_EQ(DeleteFile(*page, dirty, 206), DeleteResult::Deleted);
-    EXPECT_EQ(FatOf({196, 198}), (Links{FAT_FREE, FAT_FREE}));
+    EXPECT_EQ(deleteFile(*page, dirty, 206), DeleteResult::Deleted);
+    EXPECT_EQ(fatOf({196, 198}), (Links{FAT_FREE, FAT_FREE}));
 }
 
 }  // namespace

@@ -10,59 +10,59 @@ namespace {
 using FileSystem = CardPage;
 
 TEST_F(FileSystem, FilesTakeTopSlotsAndTopBlocksChainedDownward) {
-    EXPECT_EQ(Store("RACE", 3, 0x10).firstBlock, 199);
-    EXPECT_EQ(ReadSlot(*page, 207).firstBlock, 199);
-    EXPECT_EQ(FatOf({199, 198, 197}), (Links{198, 197, FAT_END}));
-    EXPECT_EQ(BlockByte(199), 0x10);  // data blocks follow the chain in buffer order
-    EXPECT_EQ(BlockByte(198, 511), 0x11);
-    EXPECT_EQ(BlockByte(197), 0x12);
-    EXPECT_EQ(dirty, Marked({197, 198, 199}));
+    EXPECT_EQ(store("RACE", 3, 0x10).firstBlock, 199);
+    EXPECT_EQ(readSlot(*page, 207).firstBlock, 199);
+    EXPECT_EQ(fatOf({199, 198, 197}), (Links{198, 197, FAT_END}));
+    EXPECT_EQ(blockByte(199), 0x10);  // data blocks follow the chain in buffer order
+    EXPECT_EQ(blockByte(198, 511), 0x11);
+    EXPECT_EQ(blockByte(197), 0x12);
+    EXPECT_EQ(dirty, marked({197, 198, 199}));
 
-    Store("SECOND", 2);
-    EXPECT_EQ(ReadSlot(*page, 206).firstBlock, 196);
-    EXPECT_EQ(FatOf({196, 195, 194, 197}), (Links{195, FAT_END, FAT_FREE, FAT_END}));
-    EXPECT_EQ(FindFreeDirSlot(*page), 205);
-    EXPECT_EQ(CountBlocks(*page).used, 5);
-    EXPECT_EQ(CountBlocks(*page).free, 195);
+    store("SECOND", 2);
+    EXPECT_EQ(readSlot(*page, 206).firstBlock, 196);
+    EXPECT_EQ(fatOf({196, 195, 194, 197}), (Links{195, FAT_END, FAT_FREE, FAT_END}));
+    EXPECT_EQ(findFreeDirSlot(*page), 205);
+    EXPECT_EQ(countBlocks(*page).used, 5);
+    EXPECT_EQ(countBlocks(*page).free, 195);
 }
 
 TEST_F(FileSystem, HolesAreFilledFromTheTopAndExtractionFollowsTheChain) {
-    SetFatEntry(*page, 199, FAT_END);
-    SetFatEntry(*page, 197, FAT_END);
-    EXPECT_EQ(Store("SAVE", 3, 0x40).firstBlock, 198);
-    EXPECT_EQ(FatOf({198, 196, 195, 199, 197}), (Links{196, 195, FAT_END, FAT_END, FAT_END}));
+    setFatEntry(*page, 199, FAT_END);
+    setFatEntry(*page, 197, FAT_END);
+    EXPECT_EQ(store("SAVE", 3, 0x40).firstBlock, 198);
+    EXPECT_EQ(fatOf({198, 196, 195, 199, 197}), (Links{196, 195, FAT_END, FAT_END, FAT_END}));
 
     std::fill(buffer->begin(), buffer->end(), 0xEE);
-    ASSERT_EQ(ExtractFile(*page, 207, *buffer), ExtractResult::Extracted);
+    ASSERT_EQ(extractFile(*page, 207, *buffer), ExtractResult::Extracted);
     const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
     EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin()));
     EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
-                           page->begin() + static_cast<long>(SlotOffset(207))));
+                           page->begin() + static_cast<long>(slotOffset(207))));
     EXPECT_EQ((*buffer)[36], 0x40);
     EXPECT_EQ((*buffer)[36 + 512], 0x41);
     EXPECT_EQ((*buffer)[36 + 1024 + 511], 0x42);
     EXPECT_TRUE(std::all_of(buffer->begin() + 36 + 1536, buffer->end(),
                             [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(ExtractFile(*page, 208, *buffer), ExtractResult::BadSlot);
+    EXPECT_EQ(extractFile(*page, 208, *buffer), ExtractResult::BadSlot);
 }
 
 TEST_F(FileSystem, WholePageFileUsesEveryUserBlockAndNothingElseFits) {
-    Store("BIG", 200);
-    EXPECT_EQ(FatOf({199, 1, 0}), (Links{198, 0, FAT_END}));
-    EXPECT_EQ(FindTopFreeBlock(*page), -1);
-    DirEntry more = Entry("MORE", 1);
-    EXPECT_EQ(StoreNewFile(*page, dirty, more, *buffer), StoreResult::NotEnoughBlocks);
+    store("BIG", 200);
+    EXPECT_EQ(fatOf({199, 1, 0}), (Links{198, 0, FAT_END}));
+    EXPECT_EQ(findTopFreeBlock(*page), -1);
+    DirEntry more = newEntry("MORE", 1);
+    EXPECT_EQ(storeNewFile(*page, dirty, more, *buffer), StoreResult::NotEnoughBlocks);
 }
 
 // A zero-block file gets FAT_END as first block: it holds no block, so none can leak.
 TEST_F(FileSystem, ZeroBlockFileTakesNoBlockAndDeletesCleanly) {
     const auto before = std::make_unique<PageBytes>(*page);
-    DirEntry entry = Entry("EMPTY", 0);
-    ASSERT_EQ(StoreNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
-    EXPECT_EQ(ReadSlot(*page, 207).firstBlock, FAT_END);
+    DirEntry entry = newEntry("EMPTY", 0);
+    ASSERT_EQ(storeNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
+    EXPECT_EQ(readSlot(*page, 207).firstBlock, FAT_END);
     EXPECT_TRUE(std::equal(page->begin() + 254 * 512, page->end(), before->begin() + 254 * 512));
-    EXPECT_EQ(dirty, Marked({}));
-    EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::Deleted);
+    EXPECT_EQ(dirty, marked({}));
+    EXPECT_EQ(deleteFile(*page, dirty, 207), DeleteResult::Deleted);
 }
 
 TEST_F(FileSystem, RefusedStoresChangeNeitherPageNorDirtyMapNorEntry) {
@@ -81,17 +81,17 @@ TEST_F(FileSystem, RefusedStoresChangeNeitherPageNorDirtyMapNorEntry) {
     };
     for (const Case& c : cases) {
         SetUp();
-        Store("TWO", 2);
+        store("TWO", 2);
         for (int slot = 0; c.fillDirectory && slot < DIR_SLOT_COUNT; ++slot) {
-            (*page)[SlotOffset(slot)] = 0xFF;
+            (*page)[slotOffset(slot)] = 0xFF;
         }
         dirty[5] = 1;
         const auto pageBefore = std::make_unique<PageBytes>(*page);
         const DirtyMap dirtyBefore = dirty;
-        DirEntry entry = Entry("NEW", c.blocks, 0, c.fileType);
+        DirEntry entry = newEntry("NEW", c.blocks, 0, c.fileType);
         const DirEntry entryBefore = entry;
 
-        EXPECT_EQ(StoreNewFile(*page, dirty, entry, *buffer), c.expected) << c.what;
+        EXPECT_EQ(storeNewFile(*page, dirty, entry, *buffer), c.expected) << c.what;
         EXPECT_EQ(*page, *pageBefore) << c.what;
         EXPECT_EQ(dirty, dirtyBefore) << c.what;
         EXPECT_EQ(entry, entryBefore) << c.what;
@@ -99,98 +99,98 @@ TEST_F(FileSystem, RefusedStoresChangeNeitherPageNorDirtyMapNorEntry) {
 }
 
 TEST_F(FileSystem, FreeSearchesSeeOnlyUserBlocksAndCountsOnlyTheDirectory) {
-    SetFatEntry(*page, 199, FAT_END);
-    SetFatEntry(*page, 230, FAT_FREE);
-    EXPECT_EQ(FindTopFreeBlock(*page), 198);
-    EXPECT_EQ(FindFreeBlockFrom(*page, 250), 198);
-    EXPECT_EQ(FindFreeBlockFrom(*page, 50), 50);
-    EXPECT_EQ(FindFreeBlockFrom(*page, -1), -1);
-    SetFatEntry(*page, 0, 5);
-    EXPECT_EQ(FindFreeBlockFrom(*page, 0), -1);
+    setFatEntry(*page, 199, FAT_END);
+    setFatEntry(*page, 230, FAT_FREE);
+    EXPECT_EQ(findTopFreeBlock(*page), 198);
+    EXPECT_EQ(findFreeBlockFrom(*page, 250), 198);
+    EXPECT_EQ(findFreeBlockFrom(*page, 50), 50);
+    EXPECT_EQ(findFreeBlockFrom(*page, -1), -1);
+    setFatEntry(*page, 0, 5);
+    EXPECT_EQ(findFreeBlockFrom(*page, 0), -1);
 
-    WriteSlot(*page, 3, Entry("A", 150));
-    WriteSlot(*page, 10, Entry("B", 100));
-    WriteSlot(*page, 12, Entry("GONE", 40, 0, 0));
-    EXPECT_EQ(CountBlocks(*page).used, 250);
-    EXPECT_EQ(CountBlocks(*page).free, -50);
-    EXPECT_TRUE(FitsOnPage(197, 197));
-    EXPECT_FALSE(FitsOnPage(198, 197));
-    EXPECT_FALSE(FitsOnPage(0, -1));
+    writeSlot(*page, 3, newEntry("A", 150));
+    writeSlot(*page, 10, newEntry("B", 100));
+    writeSlot(*page, 12, newEntry("GONE", 40, 0, 0));
+    EXPECT_EQ(countBlocks(*page).used, 250);
+    EXPECT_EQ(countBlocks(*page).free, -50);
+    EXPECT_TRUE(fitsOnPage(197, 197));
+    EXPECT_FALSE(fitsOnPage(198, 197));
+    EXPECT_FALSE(fitsOnPage(0, -1));
 }
 
 TEST_F(FileSystem, DeleteFreesExactlyTheChainAndChangesOnlyTheTypeByte) {
-    Store("FIRST", 3, 0x10);
-    Store("SECOND", 2, 0x20);
+    store("FIRST", 3, 0x10);
+    store("SECOND", 2, 0x20);
     const auto before = std::make_unique<PageBytes>(*page);
     dirty.fill(0);
 
-    EXPECT_EQ(DeleteFile(*page, dirty, 207), DeleteResult::Deleted);
-    EXPECT_EQ(FatOf({199, 198, 197, 196, 195}),
+    EXPECT_EQ(deleteFile(*page, dirty, 207), DeleteResult::Deleted);
+    EXPECT_EQ(fatOf({199, 198, 197, 196, 195}),
               (Links{FAT_FREE, FAT_FREE, FAT_FREE, 195, FAT_END}));
-    EXPECT_EQ(EntryName(ReadSlot(*page, 207)), "FIRST");
+    EXPECT_EQ(entryName(readSlot(*page, 207)), "FIRST");
     // Freed data blocks and the rest of the slot keep their bytes.
-    (*before)[SlotOffset(207)] = 0;
+    (*before)[slotOffset(207)] = 0;
     EXPECT_TRUE(std::equal(page->begin(), page->begin() + 254 * 512, before->begin()));
-    EXPECT_EQ(dirty, Marked({}));
-    EXPECT_EQ(FindFreeDirSlot(*page), 207);
+    EXPECT_EQ(dirty, marked({}));
+    EXPECT_EQ(findFreeDirSlot(*page), 207);
 
     const auto kept = std::make_unique<PageBytes>(*page);
     dirty.fill(0);
-    EXPECT_EQ(DeleteFile(*page, dirty, 100), DeleteResult::SlotAlreadyFree);
-    EXPECT_EQ(DeleteFile(*page, dirty, -1), DeleteResult::BadSlot);
-    EXPECT_EQ(DeleteFile(*page, dirty, 208), DeleteResult::BadSlot);
+    EXPECT_EQ(deleteFile(*page, dirty, 100), DeleteResult::SlotAlreadyFree);
+    EXPECT_EQ(deleteFile(*page, dirty, -1), DeleteResult::BadSlot);
+    EXPECT_EQ(deleteFile(*page, dirty, 208), DeleteResult::BadSlot);
     EXPECT_EQ(*page, *kept);
     EXPECT_EQ(dirty, DirtyMap{});
 }
 
 TEST_F(FileSystem, DeleteAllFreesUserBlocksAndSlotsAndKeepsFat200To255) {
     for (int block = 200; block < 256; ++block) {
-        SetFatEntry(*page, block, static_cast<std::uint16_t>(0x1000 + block));
+        setFatEntry(*page, block, static_cast<std::uint16_t>(0x1000 + block));
     }
-    Store("ONE", 3);
-    Store("TWO", 4);
-    SetFatEntry(*page, 10, 0x1234);  // a block in use that no entry names
+    store("ONE", 3);
+    store("TWO", 4);
+    setFatEntry(*page, 10, 0x1234);  // a block in use that no entry names
     dirty.fill(0);
 
-    DeleteAllFiles(*page, dirty);
+    deleteAllFiles(*page, dirty);
     for (int block = 0; block < 256; ++block) {
-        EXPECT_EQ(FatEntry(*page, block), block < 200 ? FAT_FREE : 0x1000 + block) << block;
+        EXPECT_EQ(fatEntry(*page, block), block < 200 ? FAT_FREE : 0x1000 + block) << block;
     }
-    EXPECT_TRUE(EnumerateFiles(*page).empty());
-    EXPECT_EQ(EntryName(ReadSlot(*page, 206)), "TWO");
-    EXPECT_EQ(dirty, Marked({}));
+    EXPECT_TRUE(enumerateFiles(*page).empty());
+    EXPECT_EQ(entryName(readSlot(*page, 206)), "TWO");
+    EXPECT_EQ(dirty, marked({}));
 }
 
 TEST_F(FileSystem, ListingShowsInUseSlotsInOrderAndInformationLinesCutAtZero) {
-    WriteSlot(*page, 40, Entry("TWELVECHARSX", 12));  // all 12 bytes, no terminator
-    WriteSlot(*page, 20, Entry("FIVE", 5, 42));
-    WriteSlot(*page, 30, Entry("FIVE", 1));
-    WriteSlot(*page, 5, Entry("FIVE", 7, 0, 0));
-    const std::vector<FileRow> rows = ListFileRows(*page);
+    writeSlot(*page, 40, newEntry("TWELVECHARSX", 12));  // all 12 bytes, no terminator
+    writeSlot(*page, 20, newEntry("FIVE", 5, 42));
+    writeSlot(*page, 30, newEntry("FIVE", 1));
+    writeSlot(*page, 5, newEntry("FIVE", 7, 0, 0));
+    const std::vector<FileRow> rows = listFileRows(*page);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(std::tie(rows[0].slot, rows[0].name, rows[0].sizeInBlocks),
               std::tuple(20, "FIVE", 5));
     EXPECT_EQ(std::tie(rows[2].slot, rows[2].name), std::tuple(40, "TWELVECHARSX"));
-    EXPECT_EQ(FindSlotByName(*page, "FIVE"), 20);  // the lowest in-use slot
-    EXPECT_EQ(FindSlotByName(*page, "five"), -1);
+    EXPECT_EQ(findSlotByName(*page, "FIVE"), 20);  // the lowest in-use slot
+    EXPECT_EQ(findSlotByName(*page, "five"), -1);
 
     std::uint8_t* block = page->data() + 42 * 512;
     std::memcpy(block, "SIXTEEN_LETTERS!", 16);  // no zero: all 16 shown
     std::memcpy(block + 16, "ABCDE\0GH", 8);
     std::memset(block + 48, 'Z', 16);
     block[64] = 'Q';  // beyond the third line
-    EXPECT_EQ(ReadFileInfo(*page, 20),
+    EXPECT_EQ(readFileInfo(*page, 20),
               (FileInfoLines{"SIXTEEN_LETTERS!", "ABCDE", "ZZZZZZZZZZZZZZZZ"}));
 }
 
 // Files without a user first block show empty lines, never another file's text.
 TEST_F(FileSystem, InformationLinesOfFilesWithoutDataAreEmpty) {
     std::memset(page->data(), 'X', 64);
-    WriteSlot(*page, 1, Entry("NODATA", 0, 0));
-    WriteSlot(*page, 2, Entry("SYSTEM", 1, 254));
-    WriteSlot(*page, 3, Entry("ZEROSIZE", 0, FAT_END));
+    writeSlot(*page, 1, newEntry("NODATA", 0, 0));
+    writeSlot(*page, 2, newEntry("SYSTEM", 1, 254));
+    writeSlot(*page, 3, newEntry("ZEROSIZE", 0, FAT_END));
     for (int slot : {1, 2, 3, 0, -1, 208}) {
-        EXPECT_EQ(ReadFileInfo(*page, slot), FileInfoLines{}) << slot;
+        EXPECT_EQ(readFileInfo(*page, slot), FileInfoLines{}) << slot;
     }
 }
 

@@ -19,7 +19,7 @@ namespace {
 
 // Unplug points per operation. The default run covers well over 1,000 in all; a slower build
 // (the sanitizers) may ask for fewer with QUORVANE_FAULT_POINTS.
-int UnplugPoints() {
+int unplugPoints() {
     if (const char* text = std::getenv("QUORVANE_FAULT_POINTS")) {
         return std::max(1, std::atoi(text));
     }
@@ -27,9 +27,9 @@ int UnplugPoints() {
 }
 
 // The blocks a commit writes (all but 200..240) of pageImage stand in cardImage.
-bool WrittenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes& cardImage) {
+bool writtenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes& cardImage) {
     auto expected = std::make_unique<card::PageBytes>();
-    card::PageToCard(pageImage, *expected);
+    card::pageToCard(pageImage, *expected);
     for (int b = 0; b < card::BLOCK_COUNT; ++b) {
         if (b >= card::UNUSED_FIRST_BLOCK && b <= card::UNUSED_LAST_BLOCK) {
             continue;
@@ -47,15 +47,15 @@ bool WrittenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes&
 class FaultMatrix : public AppFixture {
 protected:
     void SetUp() override {
-        AddFileToCardPage(pages[0], "RACEDATA_001", 5, 0x20);
-        AddFileToCardPage(pages[0], "PUZZLE___SYS", 17, 0x40);
+        addFileToCardPage(pages[0], "RACEDATA_001", 5, 0x20);
+        addFileToCardPage(pages[0], "PUZZLE___SYS", 17, 0x40);
     }
 
     // A loaded page without a read over the link, so that each point costs only the
     // operation under test.
     void loadPageDirectly(int pageIndex) {
-        organizer->CardImage = pages[static_cast<std::size_t>(pageIndex)];
-        card::CardToPage(organizer->CardImage, organizer->PageImage);
+        organizer->cardImage = pages[static_cast<std::size_t>(pageIndex)];
+        card::cardToPage(organizer->cardImage, organizer->pageImage);
         organizer->pageLoaded = true;
         organizer->currentPageIndex = pageIndex;
     }
@@ -70,8 +70,8 @@ protected:
     void makeEdit() {
         auto data = std::make_unique<card::FileBuffer>();
         data->fill(0x77);
-        card::DirEntry entry = MakeEntry("EDITED__FILE", 9);
-        ASSERT_EQ(card::StoreNewFile(organizer->PageImage, organizer->DirtyMap, entry, *data),
+        card::DirEntry entry = makeEntry("EDITED__FILE", 9);
+        ASSERT_EQ(card::storeNewFile(organizer->pageImage, organizer->dirtyMap, entry, *data),
                   card::StoreResult::Stored);
     }
 };
@@ -82,26 +82,26 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
     loadPageDirectly(1);
     organizer->stepPage(-1);
     const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->connectAndRead(), 1); });
-    const int points = UnplugPoints();
+    const int points = unplugPoints();
     int failures = 0;
     for (int i = 0; i < points; ++i) {
         const std::uint64_t unplugAt = total * static_cast<std::uint64_t>(i) / points;
         start();
         loadPageDirectly(1);
         organizer->stepPage(-1);
-        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->CardImage);
-        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->PageImage);
+        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->cardImage);
+        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage);
         adapter->faults().unplugAfterAccesses = unplugAt;
 
         const int result = organizer->connectAndRead();
         if (result == 1) {
             // Unplugged after the last block: the page read is complete and right.
-            EXPECT_TRUE(organizer->CardImage == pages[0]) << "unplugged after " << unplugAt;
+            EXPECT_TRUE(organizer->cardImage == pages[0]) << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->CardImage == *cardBefore) << "unplugged after " << unplugAt;
-        EXPECT_TRUE(organizer->PageImage == *pageBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->cardImage == *cardBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->pageImage == *pageBefore) << "unplugged after " << unplugAt;
         const std::string& status = screen.texts.status;
         EXPECT_TRUE(status == "Timeout error......." || status == "Connection FAILED!!!")
             << status << " after " << unplugAt;
@@ -112,29 +112,29 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
 TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
     start();
     loadPageDirectly(0);
-    organizer->DirtyMap.fill(1);  // a whole-page commit: 215 blocks written and verified
+    organizer->dirtyMap.fill(1);  // a whole-page commit: 215 blocks written and verified
     const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->commitPage(false), 1); });
-    const int points = UnplugPoints();
+    const int points = unplugPoints();
     int failures = 0;
     for (int i = 0; i < points; ++i) {
         const std::uint64_t unplugAt = total * static_cast<std::uint64_t>(i) / points;
         start();
         loadPageDirectly(0);
         makeEdit();
-        organizer->DirtyMap.fill(1);
-        const card::DirtyMap dirtyBefore = organizer->DirtyMap;
+        organizer->dirtyMap.fill(1);
+        const card::DirtyMap dirtyBefore = organizer->dirtyMap;
         adapter->faults().unplugAfterAccesses = unplugAt;
 
         const int result = organizer->commitPage(false);
         EXPECT_FALSE(screen.progressShown) << "the progress window must not stay open";
         if (result == 1) {
             // Every block was written and verified before the adapter went.
-            EXPECT_TRUE(WrittenBlocksMatch(organizer->PageImage, adapter->page(0)))
+            EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage, adapter->page(0)))
                 << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->DirtyMap == dirtyBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->dirtyMap == dirtyBefore) << "unplugged after " << unplugAt;
         EXPECT_NE(screen.texts.status, "Memory card written successfully....");
     }
     EXPECT_GT(failures, points * 9 / 10);
@@ -152,7 +152,7 @@ TEST_F(FaultMatrix, FlippedReplyBitsNeverGiveAWrongPage) {
         adapter->faults().flipReplyBits = {random() % replyBitsOfARead};
         const int result = organizer->connectAndRead();
         if (result == 1) {
-            EXPECT_TRUE(organizer->CardImage == pages[0]) << "run " << run;
+            EXPECT_TRUE(organizer->cardImage == pages[0]) << "run " << run;
         } else {
             EXPECT_FALSE(organizer->pageLoaded) << "run " << run;
         }
@@ -167,7 +167,7 @@ TEST_F(FaultMatrix, CorruptedCheckBytesAreReadAgain) {
         adapter->faults().corruptReadCheckOfBlock = block;
         adapter->faults().corruptReadCheckTimes = 1 + run % 3;
         ASSERT_EQ(organizer->connectAndRead(), 1) << "block " << block;
-        EXPECT_TRUE(organizer->CardImage == pages[0]);
+        EXPECT_TRUE(organizer->cardImage == pages[0]);
     }
 }
 
@@ -177,7 +177,7 @@ TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
         start();
         loadPageDirectly(0);
         makeEdit();
-        organizer->DirtyMap.fill(1);
+        organizer->dirtyMap.fill(1);
         int block = static_cast<int>(random() % 215);
         block = block < 200 ? block : block + 41;  // a block that is written
         adapter->faults().corruptAckOfBlock = block;
@@ -185,7 +185,7 @@ TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
         screen.events.clear();
         ASSERT_EQ(organizer->commitPage(false), 1) << "block " << block;
         EXPECT_EQ(screen.eventsStartingWith("box: Block write ERROR").size(), 1u);
-        EXPECT_TRUE(WrittenBlocksMatch(organizer->PageImage, adapter->page(0)));
+        EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage, adapter->page(0)));
     }
 }
 
@@ -193,14 +193,14 @@ TEST_F(FaultMatrix, AnAdapterThatStaysBusyEndsEveryOperation) {
     start();
     loadPageDirectly(0);
     makeEdit();
-    const card::DirtyMap dirtyBefore = organizer->DirtyMap;
-    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->PageImage);
+    const card::DirtyMap dirtyBefore = organizer->dirtyMap;
+    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage);
     adapter->faults().stayBusy = true;
 
     EXPECT_EQ(organizer->connectAndRead(), 0);
-    EXPECT_TRUE(organizer->PageImage == *pageBefore);
+    EXPECT_TRUE(organizer->pageImage == *pageBefore);
     EXPECT_EQ(organizer->commitPage(false), 0);
-    EXPECT_TRUE(organizer->DirtyMap == dirtyBefore);
+    EXPECT_TRUE(organizer->dirtyMap == dirtyBefore);
     EXPECT_FALSE(screen.progressShown);
 }
 

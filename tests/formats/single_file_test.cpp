@@ -12,7 +12,7 @@ namespace quorvane::formats::testing {
 namespace {
 
 // A .dci: the entry "SAVE" of `blocks` blocks, firstBlock 7, then `dataBytes` of 0x5A.
-Bytes Dci(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {
+Bytes dci(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {
     Bytes bytes = {fileType, 0x00, 0x07, 0x00, 'S',  'A',  'V',  'E',  0, 0, 0, 0, 0, 0, 0, 0,
                    0x20,     0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06, 0, 0, 0, 0, 0, 0, 0, 0};
     bytes[24] = static_cast<std::uint8_t>(blocks & 0xFF);
@@ -22,14 +22,14 @@ Bytes Dci(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {
 }
 
 // The same behind the tag "CFU\0".
-Bytes Ddc(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {
+Bytes ddc(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {
     Bytes bytes = {'C', 'F', 'U', 0x00};
-    const Bytes rest = Dci(fileType, blocks, dataBytes);
+    const Bytes rest = dci(fileType, blocks, dataBytes);
     bytes.insert(bytes.end(), rest.begin(), rest.end());
     return bytes;
 }
 
-Bytes Cut(Bytes bytes, std::size_t size) {
+Bytes cut(Bytes bytes, std::size_t size) {
     bytes.resize(size);
     return bytes;
 }
@@ -42,32 +42,32 @@ protected:
 };
 
 TEST_F(SingleFile, DdcGivesEntryAndDataAndIgnoresTheFourthTagByte) {
-    Bytes bytes = Ddc(0x33, 2, 0);
+    Bytes bytes = ddc(0x33, 2, 0);
     bytes[3] = 0x7F;
     bytes.insert(bytes.end(), 512, 0x11);
     bytes.insert(bytes.end(), 512, 0x22);
     bytes.insert(bytes.end(), 10, 0x33);  // trailing bytes beyond the blocks are harmless
 
-    ASSERT_EQ(ReadDdcFile(Write("a.ddc", bytes), entry, *buffer), ReadResult::Ok);
+    ASSERT_EQ(readDdcFile(write("a.ddc", bytes), entry, *buffer), ReadResult::Ok);
     EXPECT_EQ(std::tie(entry.fileType, entry.firstBlock, entry.timeStamp[1], entry.sizeInBlocks),
               std::tuple(0x33, 7, 0x26, 2));
-    EXPECT_EQ(card::EntryName(entry), "SAVE");
+    EXPECT_EQ(card::entryName(entry), "SAVE");
     EXPECT_EQ((*buffer)[0], 0x11);
     EXPECT_EQ((*buffer)[1023], 0x22);
 
     // A whole page of data, and more, stays within the buffer.
-    ASSERT_EQ(ReadDdcFile(Write("full.ddc", Ddc(0x33, 200, 102400 + 4096)), entry, *buffer),
+    ASSERT_EQ(readDdcFile(write("full.ddc", ddc(0x33, 200, 102400 + 4096)), entry, *buffer),
               ReadResult::Ok);
     EXPECT_EQ((*buffer)[102399], 0x5A);
 }
 
 TEST_F(SingleFile, DciDataIsTurnedBackFromCardOrder) {
-    Bytes bytes = Dci(0x33, 3, 0);
+    Bytes bytes = dci(0x33, 3, 0);
     bytes.insert(bytes.end(), {0x04, 0x03, 0x02, 0x01});
     bytes.insert(bytes.end(), 3 * 512 - 8, 0x00);
     bytes.insert(bytes.end(), {0xDD, 0xCC, 0xBB, 0xAA});
 
-    ASSERT_EQ(ReadDciFile(Write("a.dci", bytes), entry, *buffer), ReadResult::Ok);
+    ASSERT_EQ(readDciFile(write("a.dci", bytes), entry, *buffer), ReadResult::Ok);
     EXPECT_EQ(entry.sizeInBlocks, 3);
     EXPECT_EQ(Bytes(buffer->begin(), buffer->begin() + 4), (Bytes{0x01, 0x02, 0x03, 0x04}));
     EXPECT_EQ(Bytes(buffer->begin() + 1532, buffer->begin() + 1536),
@@ -75,7 +75,7 @@ TEST_F(SingleFile, DciDataIsTurnedBackFromCardOrder) {
 }
 
 TEST_F(SingleFile, RefusalsSayWhyAndLeaveTheEntryAlone) {
-    Bytes lowerCase = Ddc(0x33, 1, 512);
+    Bytes lowerCase = ddc(0x33, 1, 512);
     std::copy_n("cfu", 3, lowerCase.begin());
     using Reader = ReadResult (*)(const std::filesystem::path&, card::DirEntry&, card::FileBuffer&);
     struct Case {
@@ -85,29 +85,29 @@ TEST_F(SingleFile, RefusalsSayWhyAndLeaveTheEntryAlone) {
         ReadResult expected;
     };
     const Case cases[] = {
-        {".ddc of two bytes", ReadDdcFile, {'C', 'F'}, ReadResult::TooShortForHeader},
-        {"lower-case tag", ReadDdcFile, lowerCase, ReadResult::WrongTag},
-        {"other tag, three bytes", ReadDdcFile, {'C', 'F', 'X'}, ReadResult::WrongTag},
-        {"tag without a whole entry", ReadDdcFile, Cut(Ddc(0x33, 1, 0), 35),
+        {".ddc of two bytes", readDdcFile, {'C', 'F'}, ReadResult::TooShortForHeader},
+        {"lower-case tag", readDdcFile, lowerCase, ReadResult::WrongTag},
+        {"other tag, three bytes", readDdcFile, {'C', 'F', 'X'}, ReadResult::WrongTag},
+        {"tag without a whole entry", readDdcFile, cut(ddc(0x33, 1, 0), 35),
          ReadResult::TooShortForHeader},
-        {".ddc free entry type", ReadDdcFile, Ddc(0, 1, 512), ReadResult::FreeEntryType},
-        {".ddc of 201 blocks", ReadDdcFile, Ddc(0x33, 201, 201 * 512), ReadResult::TooManyBlocks},
-        {".ddc data short", ReadDdcFile, Ddc(0x33, 2, 1023), ReadResult::TooShortForData},
-        {".dci of 31 bytes", ReadDciFile, Cut(Dci(0x33, 1, 0), 31), ReadResult::TooShortForHeader},
-        {".dci free entry type", ReadDciFile, Dci(0, 1, 512), ReadResult::FreeEntryType},
-        {".dci of 201 blocks", ReadDciFile, Dci(0x33, 201, 201 * 512), ReadResult::TooManyBlocks},
-        {".dci data short", ReadDciFile, Dci(0x33, 3, 1535), ReadResult::TooShortForData},
+        {".ddc free entry type", readDdcFile, ddc(0, 1, 512), ReadResult::FreeEntryType},
+        {".ddc of 201 blocks", readDdcFile, ddc(0x33, 201, 201 * 512), ReadResult::TooManyBlocks},
+        {".ddc data short", readDdcFile, ddc(0x33, 2, 1023), ReadResult::TooShortForData},
+        {".dci of 31 bytes", readDciFile, cut(dci(0x33, 1, 0), 31), ReadResult::TooShortForHeader},
+        {".dci free entry type", readDciFile, dci(0, 1, 512), ReadResult::FreeEntryType},
+        {".dci of 201 blocks", readDciFile, dci(0x33, 201, 201 * 512), ReadResult::TooManyBlocks},
+        {".dci data short", readDciFile, dci(0x33, 3, 1535), ReadResult::TooShortForData},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.read(Write("x", c.bytes), entry, *buffer), c.expected) << c.what;
+        EXPECT_EQ(c.read(write("x", c.bytes), entry, *buffer), c.expected) << c.what;
         EXPECT_EQ(entry.fileType, 0x99) << c.what;
     }
-    EXPECT_EQ(ReadDdcFile(folder / "missing.ddc", entry, *buffer), ReadResult::CannotOpen);
-    EXPECT_EQ(ReadDciFile(folder / "missing.dci", entry, *buffer), ReadResult::CannotOpen);
+    EXPECT_EQ(readDdcFile(folder / "missing.ddc", entry, *buffer), ReadResult::CannotOpen);
+    EXPECT_EQ(readDciFile(folder / "missing.dci", entry, *buffer), ReadResult::CannotOpen);
 }
 
 TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
-    card::FormatPage(*page);
+    card::formatPage(*page);
     card::DirtyMap dirty{};
     for (std::size_t i = 0; i < 3 * 512; ++i) {
         (*buffer)[i] = static_cast<std::uint8_t>(i % 251);
@@ -122,13 +122,13 @@ TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
         .reservedTail = {1, 2, 3, 4}};
     const Bytes data(buffer->begin(), buffer->begin() + 3 * 512);
     entry = original;
-    ASSERT_EQ(card::StoreNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
+    ASSERT_EQ(card::storeNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
     const card::DirEntry stored = entry;
-    ASSERT_EQ(card::ExtractFile(*page, 207, *buffer), card::ExtractResult::Extracted);
+    ASSERT_EQ(card::extractFile(*page, 207, *buffer), card::ExtractResult::Extracted);
     const std::filesystem::path path = folder / "three.ddc";
-    ASSERT_TRUE(WriteDdcFile(path, *buffer).ok());
+    ASSERT_TRUE(writeDdcFile(path, *buffer).ok());
 
-    const Bytes written = Read(path);
+    const Bytes written = read(path);
     ASSERT_EQ(written.size(), 1572u);
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 8),
               (Bytes{0x43, 0x46, 0x55, 0x00, 0x33, 0xFF, 0xC7, 0x00}));  // firstBlock 199
@@ -136,39 +136,39 @@ TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
 
     // Added again beside the original: only firstBlock differs, the data is identical.
     buffer->fill(0);
-    ASSERT_EQ(ReadDdcFile(path, entry, *buffer), ReadResult::Ok);
+    ASSERT_EQ(readDdcFile(path, entry, *buffer), ReadResult::Ok);
     EXPECT_EQ(entry, stored);
-    ASSERT_EQ(card::StoreNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
-    card::DirEntry again = card::ReadSlot(*page, 206);
+    ASSERT_EQ(card::storeNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
+    card::DirEntry again = card::readSlot(*page, 206);
     EXPECT_EQ(again.firstBlock, 196);
     again.firstBlock = 199;
     EXPECT_EQ(again, stored);
-    ASSERT_EQ(card::ExtractFile(*page, 206, *buffer), card::ExtractResult::Extracted);
+    ASSERT_EQ(card::extractFile(*page, 206, *buffer), card::ExtractResult::Extracted);
     EXPECT_EQ(Bytes(buffer->begin() + 36, buffer->begin() + 36 + 3 * 512), data);
 
     card::DirEntry empty = original;
     empty.sizeInBlocks = 0;
-    ASSERT_EQ(card::StoreNewFile(*page, dirty, empty, *buffer), card::StoreResult::Stored);
-    ASSERT_EQ(card::ExtractFile(*page, 205, *buffer), card::ExtractResult::Extracted);
-    ASSERT_TRUE(WriteDdcFile(path, *buffer).ok());
-    EXPECT_EQ(Read(path).size(), 36u);
+    ASSERT_EQ(card::storeNewFile(*page, dirty, empty, *buffer), card::StoreResult::Stored);
+    ASSERT_EQ(card::extractFile(*page, 205, *buffer), card::ExtractResult::Extracted);
+    ASSERT_TRUE(writeDdcFile(path, *buffer).ok());
+    EXPECT_EQ(read(path).size(), 36u);
 
     (*buffer)[28] = 0xFF;  // sizeInBlocks 0xFFFF, as after a refused extraction
     (*buffer)[29] = 0xFF;
-    EXPECT_EQ(DdcImage(*buffer).size(), card::FILE_BUFFER_SIZE);
+    EXPECT_EQ(ddcImage(*buffer).size(), card::FILE_BUFFER_SIZE);
 }
 
 TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
     const Bytes first = {0x01, 0x02, 0x03, 0x04};
     std::copy(first.begin(), first.end(), page->begin());
-    card::SetFatEntry(*page, 0, card::FAT_FREE);
-    card::SetFatEntry(*page, 1, card::FAT_FREE);
+    card::setFatEntry(*page, 0, card::FAT_FREE);
+    card::setFatEntry(*page, 1, card::FAT_FREE);
     auto cardImage = std::make_unique<card::PageBytes>();
-    card::PageToCard(*page, *cardImage);
+    card::pageToCard(*page, *cardImage);
 
     const std::filesystem::path path = folder / "page.dcm";
-    ASSERT_TRUE(WritePageFile(path, *cardImage).ok());
-    const Bytes file = Read(path);
+    ASSERT_TRUE(writePageFile(path, *cardImage).ok());
+    const Bytes file = read(path);
     ASSERT_EQ(file.size(), 131072u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 4), (Bytes{0x04, 0x03, 0x02, 0x01}));
     EXPECT_EQ(Bytes(file.begin() + 130048, file.begin() + 130052), (Bytes{0xFF, 0xFC, 0xFF, 0xFC}));
@@ -178,14 +178,14 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
     for (std::size_t i = 0; i < longer.size(); ++i) {
         longer[i] = static_cast<std::uint8_t>(i / 512);
     }
-    ASSERT_EQ(ReadPageFile(Write("p.dcm", longer), *cardImage), ReadResult::Ok);
+    ASSERT_EQ(readPageFile(write("p.dcm", longer), *cardImage), ReadResult::Ok);
     EXPECT_TRUE(std::equal(cardImage->begin(), cardImage->end(), longer.begin()));
     const auto before = std::make_unique<card::PageBytes>(*cardImage);
-    EXPECT_EQ(ReadPageFile(Write("short.dcm", Bytes(131071, 0x01)), *cardImage),
+    EXPECT_EQ(readPageFile(write("short.dcm", Bytes(131071, 0x01)), *cardImage),
               ReadResult::PageFileTooShort);
-    EXPECT_EQ(ReadPageFile(folder / "none.dcm", *cardImage), ReadResult::CannotOpen);
+    EXPECT_EQ(readPageFile(folder / "none.dcm", *cardImage), ReadResult::CannotOpen);
     std::filesystem::create_directory(folder / "folder.dcm");
-    EXPECT_EQ(ReadPageFile(folder / "folder.dcm", *cardImage), ReadResult::ReadFailed);
+    EXPECT_EQ(readPageFile(folder / "folder.dcm", *cardImage), ReadResult::ReadFailed);
     EXPECT_EQ(*cardImage, *before);
 }
 

@@ -43,7 +43,7 @@ protected:
     }
 
     // Fills the file system until fewer than `leave` bytes are free.
-    void FillLeaving(std::size_t leave) {
+    void fillLeaving(std::size_t leave) {
         std::ofstream filler(folder / "filler", std::ios::binary);
         const Bytes chunk(4096, 0xEE);
         for (std::size_t written = 0; written + leave + chunk.size() <= SMALL_FS_BYTES;
@@ -62,28 +62,28 @@ TEST_F(SmallFileSystem, FullDiskKeepsTheOldPageFileAndReportsIt) {
     card::PageBytes oldPage{};
     oldPage.fill(0x11);
     const std::filesystem::path target = folder / "page.dcm";
-    ASSERT_TRUE(WritePageFile(target, oldPage).ok());
-    FillLeaving(16 * 1024);
+    ASSERT_TRUE(writePageFile(target, oldPage).ok());
+    fillLeaving(16 * 1024);
 
     card::PageBytes newPage{};
     newPage.fill(0x22);
-    const WriteStatus status = WritePageFile(target, newPage);
+    const WriteStatus status = writePageFile(target, newPage);
 
     EXPECT_EQ(status.result, WriteResult::CannotWrite);
     EXPECT_EQ(status.systemError, ENOSPC);
-    EXPECT_EQ(Read(target), Bytes(oldPage.begin(), oldPage.end()));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"filler", "page.dcm"}));  // no leftovers
+    EXPECT_EQ(read(target), Bytes(oldPage.begin(), oldPage.end()));
+    EXPECT_EQ(names(), (std::vector<std::string>{"filler", "page.dcm"}));  // no leftovers
 }
 
 TEST_F(SmallFileSystem, FolderTurnedReadOnlyKeepsTheOldFileAndReportsIt) {
-    const std::filesystem::path target = Write("save.ddc", Bytes(1572, 0x33));
+    const std::filesystem::path target = write("save.ddc", Bytes(1572, 0x33));
     ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
 
-    const WriteStatus status = WriteFileAtomically(target, Bytes(36, 0x44));
+    const WriteStatus status = writeFileAtomically(target, Bytes(36, 0x44));
 
     EXPECT_EQ(status.result, WriteResult::CannotCreate);
     EXPECT_EQ(status.systemError, EROFS);
-    EXPECT_EQ(Read(target), Bytes(1572, 0x33));
+    EXPECT_EQ(read(target), Bytes(1572, 0x33));
 }
 
 }  // namespace

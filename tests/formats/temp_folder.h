@@ -32,7 +32,7 @@ protected:
         std::filesystem::remove_all(folder, ignored);
     }
 
-    std::filesystem::path Write(const std::string& name, const Bytes& bytes) const {
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) const {
         const std::filesystem::path path = folder / name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
@@ -40,12 +40,12 @@ protected:
         return path;
     }
 
-    static Bytes Read(const std::filesystem::path& path) {
+    static Bytes read(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::vector<std::string> Names() const {
+    std::vector<std::string> names() const {
         std::vector<std::string> names;
         for (const auto& item : std::filesystem::directory_iterator(folder)) {
             names.push_back(item.path().filename().string());

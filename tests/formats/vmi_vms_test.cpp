@@ -10,12 +10,12 @@ namespace {
 const CardFileName SONIC_SYS = {'S', 'O', 'N', 'I', 'C', 'A', 'D', 'V', '_', 'S', 'Y', 'S'};
 
 TEST(PartnerName, ChangesTheFirstVmiOrVmsOfTheBaseNameAndTheExtension) {
-    EXPECT_EQ(PartnerName("race.vmi", PairMember::Vmi), "race.vms");
-    EXPECT_EQ(PartnerName("race_vmi.vmi", PairMember::Vmi), "race_vms.vms");
-    EXPECT_EQ(PartnerName("vmivmi.vmi", PairMember::Vmi), "vmsvmi.vms");
-    EXPECT_EQ(PartnerName("game.vms", PairMember::Vms), "game.vmi");
-    EXPECT_EQ(PartnerName("my.vms.save.vms", PairMember::Vms), "my.vmi.save.vmi");
-    EXPECT_EQ(PartnerName("noextension", PairMember::Vms), "noextension.vmi");
+    EXPECT_EQ(partnerName("race.vmi", PairMember::Vmi), "race.vms");
+    EXPECT_EQ(partnerName("race_vmi.vmi", PairMember::Vmi), "race_vms.vms");
+    EXPECT_EQ(partnerName("vmivmi.vmi", PairMember::Vmi), "vmsvmi.vms");
+    EXPECT_EQ(partnerName("game.vms", PairMember::Vms), "game.vmi");
+    EXPECT_EQ(partnerName("my.vms.save.vms", PairMember::Vms), "my.vmi.save.vmi");
+    EXPECT_EQ(partnerName("noextension", PairMember::Vms), "noextension.vmi");
 }
 
 class PairFiles : public TempFolder {
@@ -25,41 +25,41 @@ protected:
 };
 
 TEST_F(PairFiles, PartnerIsFoundWithoutRegardToCaseButAnExactNameWins) {
-    Write("Game.VMI", {});
-    EXPECT_EQ(FindFileIgnoringCase(folder, "game.vmi"), folder / "Game.VMI");
-    EXPECT_EQ(FindFileIgnoringCase(folder, "game.vms"), std::nullopt);
-    Write("game.vmi", {});
-    EXPECT_EQ(FindFileIgnoringCase(folder, "game.vmi"), folder / "game.vmi");
-    EXPECT_EQ(FindFileIgnoringCase(folder / "absent", "game.vmi"), std::nullopt);
+    write("Game.VMI", {});
+    EXPECT_EQ(findFileIgnoringCase(folder, "game.vmi"), folder / "Game.VMI");
+    EXPECT_EQ(findFileIgnoringCase(folder, "game.vms"), std::nullopt);
+    write("game.vmi", {});
+    EXPECT_EQ(findFileIgnoringCase(folder, "game.vmi"), folder / "game.vmi");
+    EXPECT_EQ(findFileIgnoringCase(folder / "absent", "game.vmi"), std::nullopt);
 }
 
 TEST_F(PairFiles, VmiNameIsTwelveBytesAtOffset88OfAtLeast100) {
     Bytes vmi(100, 0x20);
     std::copy(SONIC_SYS.begin(), SONIC_SYS.end(), vmi.begin() + 88);
     CardFileName read{};
-    ASSERT_EQ(ReadVmiName(Write("a.vmi", vmi), read), ReadResult::Ok);
+    ASSERT_EQ(readVmiName(write("a.vmi", vmi), read), ReadResult::Ok);
     EXPECT_EQ(read, SONIC_SYS);
     vmi.resize(99);
-    EXPECT_EQ(ReadVmiName(Write("c.vmi", vmi), read), ReadResult::VmiTooShort);
-    EXPECT_EQ(ReadVmiName(folder / "none.vmi", read), ReadResult::CannotOpen);
+    EXPECT_EQ(readVmiName(write("c.vmi", vmi), read), ReadResult::VmiTooShort);
+    EXPECT_EQ(readVmiName(folder / "none.vmi", read), ReadResult::CannotOpen);
 }
 
 // A .vms that is not a whole number of blocks keeps every byte: its last block is padded.
 TEST_F(PairFiles, VmsLengthIsRoundedUpToWholeBlocksPaddedWithZeros) {
     buffer->fill(0xEE);
-    ASSERT_EQ(ReadVmsData(Write("a.vms", Bytes(1000, 0x77)), *buffer, blocks), ReadResult::Ok);
+    ASSERT_EQ(readVmsData(write("a.vms", Bytes(1000, 0x77)), *buffer, blocks), ReadResult::Ok);
     EXPECT_EQ(blocks, 2);
     EXPECT_EQ((*buffer)[999], 0x77);
     EXPECT_TRUE(std::all_of(buffer->begin() + 1000, buffer->begin() + 1024,
                             [](std::uint8_t b) { return b == 0; }));
     for (const auto& [size, expected] : {std::pair{1, 1}, {512, 1}, {513, 2}}) {
-        ASSERT_EQ(ReadVmsData(Write("b.vms", Bytes(size, 0x77)), *buffer, blocks), ReadResult::Ok);
+        ASSERT_EQ(readVmsData(write("b.vms", Bytes(size, 0x77)), *buffer, blocks), ReadResult::Ok);
         EXPECT_EQ(blocks, expected) << size;
     }
 
-    EXPECT_EQ(ReadVmsData(Write("empty.vms", {}), *buffer, blocks), ReadResult::EmptyVms);
-    EXPECT_EQ(ReadVmsData(folder / "none.vms", *buffer, blocks), ReadResult::CannotOpen);
-    EXPECT_EQ(ReadVmsData(Write("big.vms", Bytes(201 * 512, 0x42)), *buffer, blocks),
+    EXPECT_EQ(readVmsData(write("empty.vms", {}), *buffer, blocks), ReadResult::EmptyVms);
+    EXPECT_EQ(readVmsData(folder / "none.vms", *buffer, blocks), ReadResult::CannotOpen);
+    EXPECT_EQ(readVmsData(write("big.vms", Bytes(201 * 512, 0x42)), *buffer, blocks),
               ReadResult::TooManyBlocks);
     EXPECT_EQ(blocks, 201);
 }
@@ -73,10 +73,10 @@ TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
     calendar.tm_min = 45;
     calendar.tm_sec = 30;
     calendar.tm_wday = 0;  // Sunday
-    const card::DirEntry entry = BuildPairEntry(SONIC_SYS, 3, LocalTimeFromTm(calendar));
+    const card::DirEntry entry = buildPairEntry(SONIC_SYS, 3, localTimeFromTm(calendar));
 
     std::array<std::uint8_t, 32> bytes{};
-    card::EncodeDirEntry(entry, bytes);
+    card::encodeDirEntry(entry, bytes);
     const std::array<std::uint8_t, 32> expected = {0x33, 0x00, 0x00, 0x00, 'S', 'O', 'N', 'I', 'C',
                                                    'A', 'D', 'V', '_', 'S', 'Y', 'S', 20, 26, 12, 6,
                                                    13, 45, 30, 6,  // century, year, month, day,
@@ -86,7 +86,7 @@ TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
 
     for (const auto& [tmWeekday, weekday] : {std::pair{1, 0}, {6, 5}}) {
         calendar.tm_wday = tmWeekday;
-        EXPECT_EQ(LocalTimeFromTm(calendar).weekday, weekday) << tmWeekday;
+        EXPECT_EQ(localTimeFromTm(calendar).weekday, weekday) << tmWeekday;
     }
 }
 

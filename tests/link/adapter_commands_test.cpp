@@ -18,7 +18,7 @@ using Block = std::array<std::uint8_t, 512>;
 using Exchange = std::pair<Bytes, Bytes>;  // bytes the adapter took, bytes it answered
 
 // Four pages; page 0 block 5 holds bytes 3 * i + 1 (mod 256), everything else is zero.
-std::vector<card::PageBytes> MakePages() {
+std::vector<card::PageBytes> makePages() {
     std::vector<card::PageBytes> pages(4);
     for (std::size_t i = 0; i < 512; ++i) {
         pages[0][5 * 512 + i] = static_cast<std::uint8_t>(3 * i + 1);
@@ -38,7 +38,7 @@ protected:
         return result;
     }
 
-    VirtualAdapter adapter{MakePages()};
+    VirtualAdapter adapter{makePages()};
     CardLink link{adapter};
 };
 
@@ -150,7 +150,7 @@ TEST_F(Commands, ReadBlockCutShortIsAFailureEvenWhenTheAllOnesMatch) {
     link.sendByte(CMD_READ_BLOCK);
     link.sendByte(9);
     link.receiveByte();
-    VirtualAdapter unplugging(MakePages());
+    VirtualAdapter unplugging(makePages());
     unplugging.faults().unplugAfterAccesses = adapter.accessCount();
     CardLink cutLink(unplugging);
 
@@ -161,7 +161,7 @@ TEST_F(Commands, ReadBlockCutShortIsAFailureEvenWhenTheAllOnesMatch) {
 }
 
 TEST(CommandsWithoutAdapter, CodeByteTimeOutStopsTheCommand) {
-    ScriptedPort absent(AlwaysHigh);
+    ScriptedPort absent(alwaysHigh);
     CardLink link(absent);
     AdapterStatus status{0x00, 0x07, 0x09};
     queryStatus(link, status);
@@ -179,7 +179,7 @@ TEST(CommandsWithoutAdapter, SelectPageWhoseIndexTimesOutStillWaitsEndsAndReturn
     // The adapter takes the code byte 0x04 (66 accesses: 4 reads a bit, 4 writes a 0 bit and 6
     // the 1 bit), then is gone.
     ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < 32 ? FollowsClock(index, data) : 0xFF;
+        return index < 32 ? followsClock(index, data) : 0xFF;
     });
     CardLink link(port);
     EXPECT_EQ(selectPage(link, 1), 0);

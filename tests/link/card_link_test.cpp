@@ -9,14 +9,14 @@ namespace {
 
 // A sender that answers every clock edge at once: the line drops while the clock is high and
 // rises once the clock is low, with `bit7` on status bit 7.
-ScriptedPort::Script SendsEveryBitAs(std::uint8_t bit7) {
+ScriptedPort::Script sendsEveryBitAs(std::uint8_t bit7) {
     return [bit7](std::uint64_t, std::uint8_t data) -> std::uint8_t {
         return static_cast<std::uint8_t>(((data & 0x02) != 0 ? 0x00 : 0x40) | bit7);
     };
 }
 
 TEST(SendByte, WritesEveryValueTwiceMostSignificantBitFirst) {
-    ScriptedPort port(FollowsClock);
+    ScriptedPort port(followsClock);
     CardLink link(port);
     EXPECT_EQ(link.sendByte(0xA5), 0);
 
@@ -38,7 +38,7 @@ TEST(SendByte, ConfirmingWaitStartsWithAFreshRead) {
     // see the glitch and wait for the line once more.
     const Bytes opening{0x40, 0x00, 0x40, 0x00};
     ScriptedPort port([&](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < opening.size() ? opening[index] : FollowsClock(index, data);
+        return index < opening.size() ? opening[index] : followsClock(index, data);
     });
     CardLink link(port);
     EXPECT_EQ(link.sendByte(0x00), 0);
@@ -53,7 +53,7 @@ TEST(SendByte, TimesOutAfter600000RepollsEvenWhenTheLastOneMeetsTheLevel) {
     };
     for (const Case c : {Case{599999, 0}, Case{600000, 1}, Case{~std::uint64_t{0}, 1}}) {
         ScriptedPort port([&](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-            return index < c.dropsAt ? 0x40 : FollowsClock(index, data);
+            return index < c.dropsAt ? 0x40 : followsClock(index, data);
         });
         CardLink link(port);
         EXPECT_EQ(link.sendByte(0x00), c.result) << c.dropsAt;
@@ -67,7 +67,7 @@ TEST(SendByte, TimesOutAfter600000RepollsEvenWhenTheLastOneMeetsTheLevel) {
 
 TEST(ReceiveByte, ReadsBit7InvertedFromTheSecondOfTwoSamples) {
     for (const auto& [bit7, expected] : {std::pair{0x00, 0xFF}, {0x80, 0x00}}) {
-        ScriptedPort port(SendsEveryBitAs(static_cast<std::uint8_t>(bit7)));
+        ScriptedPort port(sendsEveryBitAs(static_cast<std::uint8_t>(bit7)));
         CardLink link(port);
         EXPECT_EQ(link.receiveByte(), expected);
         Bytes clocks;
@@ -90,7 +90,7 @@ TEST(ReceiveByte, ReadsBit7InvertedFromTheSecondOfTwoSamples) {
 TEST(ReceiveByte, ByteCutShortAtItsBoundReadsAsAllOnes) {
     // The first bit arrives as a 0, then the line never drops again.
     ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index < 6 ? SendsEveryBitAs(0x80)(index, data) : 0x40;
+        return index < 6 ? sendsEveryBitAs(0x80)(index, data) : 0x40;
     });
     CardLink link(port);
     EXPECT_EQ(link.receiveByte(), 0xFF);
@@ -127,7 +127,7 @@ TEST(LinkLoss, FailedResetLosesTheLinkAndWhileLostEveryWaitGivesUpAtItsFirstRead
 
 TEST(LinkLines, OneAccessEachAtTheAddressesOfTheCurrentPortBase) {
     ScriptedPort port([](std::uint64_t index, std::uint8_t data) -> std::uint8_t {
-        return index == 0 ? 0xBF : FollowsClock(index, data);
+        return index == 0 ? 0xBF : followsClock(index, data);
     });
     CardLink link(port);
     link.portBase = 0x278;

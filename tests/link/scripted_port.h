@@ -53,11 +53,11 @@ private:
 };
 
 // Handshake line high, as an absent adapter's open port reads.
-inline std::uint8_t AlwaysHigh(std::uint64_t, std::uint8_t) {
+inline std::uint8_t alwaysHigh(std::uint64_t, std::uint8_t) {
     return 0x40;
 }
 // A receiver that answers every clock edge at once: the line follows the clock.
-inline std::uint8_t FollowsClock(std::uint64_t, std::uint8_t data) {
+inline std::uint8_t followsClock(std::uint64_t, std::uint8_t data) {
     return (data & 0x02) != 0 ? 0x40 : 0x00;
 }
 

@@ -36,20 +36,20 @@ protected:
 };
 
 TEST_F(FakePortTree, ChoosesTheDeviceWhoseBaseAddrStartsWithTheAddressInDecimal) {
-    EXPECT_TRUE(FindPpdevDevice(0x378, paths).empty());  // no tree at all
+    EXPECT_TRUE(findPpdevDevice(0x378, paths).empty());  // no tree at all
     addPort("parport0", "8880\n");                       // a longer number is another address
     addPort("parport_pc", "888\n");                      // not a port entry
     addPort("parport1", "632\t1656\n");
     addPort("parport2", "888\t1912\n");
-    EXPECT_EQ(FindPpdevDevice(0x378, paths), paths.devDir / "parport2");
-    EXPECT_EQ(FindPpdevDevice(0x278, paths), paths.devDir / "parport1");
-    EXPECT_TRUE(FindPpdevDevice(0x3BC, paths).empty());
+    EXPECT_EQ(findPpdevDevice(0x378, paths), paths.devDir / "parport2");
+    EXPECT_EQ(findPpdevDevice(0x278, paths), paths.devDir / "parport1");
+    EXPECT_TRUE(findPpdevDevice(0x3BC, paths).empty());
 }
 
 TEST_F(FakePortTree, DeviceThatCannotBeClaimedFallsThroughToNoPort) {
     addPort("parport0", "888\n");
-    ASSERT_EQ(PpdevPort::Open(paths.devDir / "parport0"), nullptr);
-    auto port = OpenPort(0x378, paths);
+    ASSERT_EQ(PpdevPort::open(paths.devDir / "parport0"), nullptr);
+    auto port = openPort(0x378, paths);
     ASSERT_NE(port, nullptr);
     EXPECT_NE(dynamic_cast<NoPort*>(port.get()), nullptr);
     EXPECT_EQ(port->read(0x379), 0xFF);

@@ -11,7 +11,7 @@
 namespace quorvane::ui::testing {
 namespace {
 
-using app::testing::AddFileToCardPage;
+using app::testing::addFileToCardPage;
 
 // Each command of the File menu and the edit buttons, driven through the window with its
 // dialogs answered by a script; the virtual card must hold the result afterwards.
@@ -19,12 +19,12 @@ class WindowCommands : public WindowFixture {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        AddFileToCardPage(pages[0], "FIRST", 2);
-        AddFileToCardPage(pages[0], "SECOND", 3, 0x40);
+        addFileToCardPage(pages[0], "FIRST", 2);
+        addFileToCardPage(pages[0], "SECOND", 3, 0x40);
     }
     std::vector<std::string> cardNames(int pageIndex) {
         std::vector<std::string> names;
-        for (const card::FileRow& row : card::ListFileRows(cardPage(pageIndex))) {
+        for (const card::FileRow& row : card::listFileRows(cardPage(pageIndex))) {
             names.push_back(row.name);
         }
         return names;
@@ -118,8 +118,8 @@ TEST_F(WindowCommands, ExportMenuEntryWritesThePageImage) {
 }
 
 TEST_F(WindowCommands, ImportMenuEntryWritesTheFileOntoTheCard) {
-    card::PageBytes image = app::testing::FormattedCardPage();
-    AddFileToCardPage(image, "IMPORTED", 4);
+    card::PageBytes image = app::testing::formattedCardPage();
+    addFileToCardPage(image, "IMPORTED", 4);
     QFile file(inFolder("other.dcm"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));

@@ -41,39 +41,39 @@ QString snapshot(const QTreeWidgetItem* item) {
 class DriveTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_temp.isValid());
-        m_drive = QFileInfo(m_temp.path()).canonicalFilePath();
+        ASSERT_TRUE(temp.isValid());
+        drive = QFileInfo(temp.path()).canonicalFilePath();
     }
-    void TearDown() override { QDir::setCurrent(m_startDirectory); }
+    void TearDown() override { QDir::setCurrent(startDirectory); }
 
     void makeDirs(const QStringList& relativePaths) {
         for (const QString& relative : relativePaths) {
-            ASSERT_TRUE(QDir(m_drive).mkpath(relative)) << relative.toStdString();
+            ASSERT_TRUE(QDir(drive).mkpath(relative)) << relative.toStdString();
         }
     }
-    QTreeWidgetItem* driveItem() { return m_widget.topLevelItem(0); }
+    QTreeWidgetItem* driveItem() { return widget.topLevelItem(0); }
     QTreeWidgetItem* openChild(QTreeWidgetItem* parent, const QString& label) {
-        QTreeWidgetItem* child = m_tree.FindChild(parent, label.toUpper());
+        QTreeWidgetItem* child = tree.findChild(parent, label.toUpper());
         if (child != nullptr) {
             child->setExpanded(true);
         }
         return child;
     }
 
-    QString m_startDirectory = QDir::currentPath();
-    QTemporaryDir m_temp;
-    QString m_drive;
-    QTreeWidget m_widget;
-    DriveTree m_tree{&m_widget, [this] { return QStringList{m_drive}; }};
+    QString startDirectory = QDir::currentPath();
+    QTemporaryDir temp;
+    QString drive;
+    QTreeWidget widget;
+    DriveTree tree{&widget, [this] { return QStringList{drive}; }};
 };
 
 TEST_F(DriveTreeTest, LevelListsOnlyDirectoriesSortedWithoutRegardToCase) {
     makeDirs({"WINDOWS", "games", "Data", "apps"});
-    QFile file(m_drive + "/Zfile.txt");
+    QFile file(drive + "/Zfile.txt");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(m_tree.FillTree());
-    ASSERT_EQ(m_widget.topLevelItemCount(), 1);
-    EXPECT_EQ(driveItem()->text(0), m_drive);
+    ASSERT_TRUE(tree.fillTree());
+    ASSERT_EQ(widget.topLevelItemCount(), 1);
+    EXPECT_EQ(driveItem()->text(0), drive);
     EXPECT_TRUE(hasOnlyPlaceholder(driveItem()));
 
     driveItem()->setExpanded(true);
@@ -82,7 +82,7 @@ TEST_F(DriveTreeTest, LevelListsOnlyDirectoriesSortedWithoutRegardToCase) {
 
 TEST_F(DriveTreeTest, ExpandButtonOnlyWhereASubdirectoryExistsHiddenOnesIncluded) {
     makeDirs({"onlyHidden/.secret", "leaf", ".dotted"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     ASSERT_EQ(childLabels(driveItem()), (QStringList{".dotted", "leaf", "onlyHidden"}));
     EXPECT_EQ(driveItem()->child(0)->childCount(), 0);
@@ -92,13 +92,13 @@ TEST_F(DriveTreeTest, ExpandButtonOnlyWhereASubdirectoryExistsHiddenOnesIncluded
 }
 
 TEST_F(DriveTreeTest, DriveWithoutSubdirectoriesHasNoExpandButton) {
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     EXPECT_EQ(driveItem()->childCount(), 0);
 }
 
 TEST_F(DriveTreeTest, ClosingALevelForgetsItAndReopeningReadsTheDiskAgain) {
     makeDirs({"b"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     EXPECT_EQ(childLabels(driveItem()), QStringList{"b"});
 
@@ -111,64 +111,64 @@ TEST_F(DriveTreeTest, ClosingALevelForgetsItAndReopeningReadsTheDiskAgain) {
 
 TEST_F(DriveTreeTest, ItemPathJoinsLabelsWithSlashes) {
     makeDirs({"Data/Games"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     QTreeWidgetItem* games = openChild(openChild(driveItem(), "Data"), "Games");
     ASSERT_NE(games, nullptr);
-    EXPECT_EQ(m_tree.ItemPath(games), m_drive + "/Data/Games");
-    EXPECT_EQ(m_tree.ItemPath(driveItem()), m_drive);
+    EXPECT_EQ(tree.itemPath(games), drive + "/Data/Games");
+    EXPECT_EQ(tree.itemPath(driveItem()), drive);
 
-    EXPECT_EQ(DriveTree::LastComponent("/a/Games"), "Games");
-    EXPECT_EQ(DriveTree::LastComponent("/a/Games/"), "Games");
-    EXPECT_EQ(DriveTree::LastComponent("Games"), "Games");
+    EXPECT_EQ(DriveTree::lastComponent("/a/Games"), "Games");
+    EXPECT_EQ(DriveTree::lastComponent("/a/Games/"), "Games");
+    EXPECT_EQ(DriveTree::lastComponent("Games"), "Games");
 }
 
 TEST(DriveTreeRootTest, RootDriveIsSlashAndItsChildrenHaveOneSlash) {
     QTreeWidget widget;
     DriveTree tree(&widget, [] { return QStringList{"/"}; });
-    ASSERT_TRUE(tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     QTreeWidgetItem* root = widget.topLevelItem(0);
     EXPECT_EQ(root->text(0), "/");
-    EXPECT_EQ(tree.ItemPath(root), "/");
+    EXPECT_EQ(tree.itemPath(root), "/");
     root->setExpanded(true);
-    QTreeWidgetItem* tmp = tree.FindChild(root, "TMP");
+    QTreeWidgetItem* tmp = tree.findChild(root, "TMP");
     ASSERT_NE(tmp, nullptr);
-    EXPECT_EQ(tree.ItemPath(tmp), "/tmp");
+    EXPECT_EQ(tree.itemPath(tmp), "/tmp");
 }
 
 TEST_F(DriveTreeTest, SelectPathInAnotherCaseOpensEachLevelAfreshAndSelectsTheLast) {
     makeDirs({"Data/Games", "Other"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     openChild(driveItem(), "Data");
     makeDirs({"Data/Games/Saves", "Data/Added"});
-    QSignalSpy selected(&m_tree, &DriveTree::directorySelected);
+    QSignalSpy selected(&tree, &DriveTree::directorySelected);
 
-    ASSERT_TRUE(m_tree.SelectPath((m_drive + "/data/GAMES").toUpper()));
+    ASSERT_TRUE(tree.selectPath((drive + "/data/GAMES").toUpper()));
 
-    ASSERT_EQ(m_widget.selectedItems().size(), 1);
-    QTreeWidgetItem* games = m_widget.selectedItems().first();
-    EXPECT_EQ(m_tree.ItemPath(games), m_drive + "/Data/Games");
+    ASSERT_EQ(widget.selectedItems().size(), 1);
+    QTreeWidgetItem* games = widget.selectedItems().first();
+    EXPECT_EQ(tree.itemPath(games), drive + "/Data/Games");
     EXPECT_TRUE(games->isExpanded());
     EXPECT_EQ(childLabels(games), QStringList{"Saves"});
     EXPECT_EQ(childLabels(games->parent()), (QStringList{"Added", "Games"}));
-    EXPECT_EQ(QDir::currentPath(), m_drive + "/Data/Games");
+    EXPECT_EQ(QDir::currentPath(), drive + "/Data/Games");
     ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(selected.first().first().toString(), m_drive + "/Data/Games");
+    EXPECT_EQ(selected.first().first().toString(), drive + "/Data/Games");
 }
 
 TEST_F(DriveTreeTest, SelectPathOutsideEveryDriveOrMissingFailsAndLeavesTheTree) {
     makeDirs({"Data"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
-    m_widget.setCurrentItem(driveItem()->child(0));
-    const QString before = snapshot(m_widget.invisibleRootItem());
+    widget.setCurrentItem(driveItem()->child(0));
+    const QString before = snapshot(widget.invisibleRootItem());
 
-    EXPECT_FALSE(m_tree.SelectPath("/usr"));
-    EXPECT_FALSE(m_tree.SelectPath(m_drive + "/Data/Missing"));
-    EXPECT_FALSE(m_tree.SelectPath("Data"));
-    EXPECT_EQ(snapshot(m_widget.invisibleRootItem()), before);
-    EXPECT_EQ(QDir::currentPath(), m_startDirectory);
+    EXPECT_FALSE(tree.selectPath("/usr"));
+    EXPECT_FALSE(tree.selectPath(drive + "/Data/Missing"));
+    EXPECT_FALSE(tree.selectPath("Data"));
+    EXPECT_EQ(snapshot(widget.invisibleRootItem()), before);
+    EXPECT_EQ(QDir::currentPath(), startDirectory);
 }
 
 TEST(DriveTreeKnownPathTest, DriveMatchesOnlyWholeComponents) {
@@ -178,23 +178,23 @@ TEST(DriveTreeKnownPathTest, DriveMatchesOnlyWholeComponents) {
     ASSERT_TRUE(QDir(base).mkpath("home/username"));
     QTreeWidget widget;
     DriveTree tree(&widget, [&] { return QStringList{base + "/home/user"}; });
-    ASSERT_TRUE(tree.FillTree());
-    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user"));
-    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user/"));
-    EXPECT_TRUE(tree.IsKnownPath(base + "/home/user/x"));
-    EXPECT_FALSE(tree.IsKnownPath(base + "/home/username"));
-    EXPECT_FALSE(tree.IsKnownPath(base + "/home/user/y"));
-    EXPECT_FALSE(tree.IsKnownPath(""));
+    ASSERT_TRUE(tree.fillTree());
+    EXPECT_TRUE(tree.isKnownPath(base + "/home/user"));
+    EXPECT_TRUE(tree.isKnownPath(base + "/home/user/"));
+    EXPECT_TRUE(tree.isKnownPath(base + "/home/user/x"));
+    EXPECT_FALSE(tree.isKnownPath(base + "/home/username"));
+    EXPECT_FALSE(tree.isKnownPath(base + "/home/user/y"));
+    EXPECT_FALSE(tree.isKnownPath(""));
 
     DriveTree rootTree(&widget, [] { return QStringList{"/"}; });
-    ASSERT_TRUE(rootTree.FillTree());
-    EXPECT_TRUE(rootTree.IsKnownPath(base + "/home/username"));
-    EXPECT_TRUE(rootTree.IsKnownPath("/"));
+    ASSERT_TRUE(rootTree.fillTree());
+    EXPECT_TRUE(rootTree.isKnownPath(base + "/home/username"));
+    EXPECT_TRUE(rootTree.isKnownPath("/"));
 }
 
 TEST_F(DriveTreeTest, UnreadableFolderGivesAnEmptyLevel) {
     makeDirs({"locked/inner"});
-    const QByteArray locked = QFile::encodeName(m_drive + "/locked");
+    const QByteArray locked = QFile::encodeName(drive + "/locked");
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
     DIR* probe = opendir(locked.constData());
     if (probe != nullptr) {
@@ -202,20 +202,20 @@ TEST_F(DriveTreeTest, UnreadableFolderGivesAnEmptyLevel) {
         chmod(locked.constData(), 0755);
         GTEST_SKIP() << "permissions are not enforced for this user";
     }
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     QTreeWidgetItem* item = driveItem()->child(0);
     EXPECT_EQ(item->childCount(), 0);
-    m_tree.FillLevel(item, m_drive + "/locked");
+    tree.fillLevel(item, drive + "/locked");
     EXPECT_EQ(item->childCount(), 0);
     chmod(locked.constData(), 0755);
 }
 
 TEST_F(DriveTreeTest, SymlinkLoopsAreListedOneLevelAtATime) {
     makeDirs({"a/b"});
-    ASSERT_EQ(symlink("self", QFile::encodeName(m_drive + "/a/self").constData()), 0);
-    ASSERT_EQ(symlink("..", QFile::encodeName(m_drive + "/a/b/up").constData()), 0);
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_EQ(symlink("self", QFile::encodeName(drive + "/a/self").constData()), 0);
+    ASSERT_EQ(symlink("..", QFile::encodeName(drive + "/a/b/up").constData()), 0);
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
     QTreeWidgetItem* a = openChild(driveItem(), "a");
     EXPECT_EQ(childLabels(a), QStringList{"b"});  // "self" never resolves to a directory
@@ -224,7 +224,7 @@ TEST_F(DriveTreeTest, SymlinkLoopsAreListedOneLevelAtATime) {
     EXPECT_EQ(childLabels(up), QStringList{"b"});
     EXPECT_TRUE(hasOnlyPlaceholder(up->child(0)));
 
-    m_tree.FillLevel(up, m_drive + "/a/self");
+    tree.fillLevel(up, drive + "/a/self");
     EXPECT_EQ(up->childCount(), 1);
 }
 
@@ -246,49 +246,49 @@ void dragOn(QTreeWidget& widget, QTreeWidgetItem* item, int distance) {
 
 TEST_F(DriveTreeTest, DragSelectsItsItemAndMarksItUntilTheNextDrag) {
     makeDirs({"apps", "games"});
-    ASSERT_TRUE(m_tree.FillTree());
+    ASSERT_TRUE(tree.fillTree());
     driveItem()->setExpanded(true);
-    m_widget.resize(300, 300);
-    m_widget.show();
+    widget.resize(300, 300);
+    widget.show();
     QTreeWidgetItem* apps = driveItem()->child(0);
     QTreeWidgetItem* games = driveItem()->child(1);
     const int far = QApplication::startDragDistance() + 5;
 
-    dragOn(m_widget, games, 1);  // a click that wobbles is no drag
-    EXPECT_EQ(m_tree.dropHighlightedItem(), nullptr);
+    dragOn(widget, games, 1);  // a click that wobbles is no drag
+    EXPECT_EQ(tree.dropHighlightedItem(), nullptr);
 
-    dragOn(m_widget, apps, far);
-    EXPECT_EQ(m_tree.dropHighlightedItem(), apps);
+    dragOn(widget, apps, far);
+    EXPECT_EQ(tree.dropHighlightedItem(), apps);
     EXPECT_TRUE(apps->isSelected());
 
     // Selecting another folder leaves the mark; only the next drag moves it.
-    m_widget.setCurrentItem(games);
-    EXPECT_EQ(m_tree.dropHighlightedItem(), apps);
-    dragOn(m_widget, games, far);
-    EXPECT_EQ(m_tree.dropHighlightedItem(), games);
+    widget.setCurrentItem(games);
+    EXPECT_EQ(tree.dropHighlightedItem(), apps);
+    dragOn(widget, games, far);
+    EXPECT_EQ(tree.dropHighlightedItem(), games);
     EXPECT_FALSE(apps->data(0, Qt::BackgroundRole).isValid());
 }
 
 TEST_F(DriveTreeTest, FailuresLeaveTheirTextInLastError) {
     makeDirs({"present"});
-    DriveTree missingFirst(&m_widget, [this] { return QStringList{"/no/such/drive", m_drive}; });
-    EXPECT_TRUE(missingFirst.FillTree());
+    DriveTree missingFirst(&widget, [this] { return QStringList{"/no/such/drive", drive}; });
+    EXPECT_TRUE(missingFirst.fillTree());
     EXPECT_EQ(missingFirst.lastError, "Error Gettting SystemFileInfo!");
-    ASSERT_EQ(m_widget.topLevelItemCount(), 1);
-    EXPECT_EQ(driveItem()->text(0), m_drive);
+    ASSERT_EQ(widget.topLevelItemCount(), 1);
+    EXPECT_EQ(driveItem()->text(0), drive);
 
-    DriveTree none(&m_widget, [] { return QStringList{}; });
-    EXPECT_FALSE(none.FillTree());
+    DriveTree none(&widget, [] { return QStringList{}; });
+    EXPECT_FALSE(none.fillTree());
     EXPECT_EQ(none.lastError, "Error Getting Logical DriveStrings!");
 }
 
 TEST_F(DriveTreeTest, RefreshRebuildsBetweenTwoStatusTexts) {
-    QSignalSpy status(&m_tree, &DriveTree::statusText);
-    m_tree.RefreshDrives();
+    QSignalSpy status(&tree, &DriveTree::statusText);
+    tree.refreshDrives();
     ASSERT_EQ(status.size(), 2);
     EXPECT_EQ(status.at(0).first().toString(), "Refreshing file system.......");
     EXPECT_EQ(status.at(1).first().toString(), "File system refreshed.......");
-    EXPECT_EQ(m_widget.topLevelItemCount(), 1);
+    EXPECT_EQ(widget.topLevelItemCount(), 1);
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 namespace quorvane::ui::testing {
 namespace {
 
-using app::testing::AddFileToCardPage;
+using app::testing::addFileToCardPage;
 
-const QStringList kFileEntries{"Add File",         "Save File",
+const QStringList FILE_ENTRIES{"Add File",         "Save File",
                                "Import .DCM file", "Export to .DCM file",
                                "Delete File",      "Delete All"};
 
@@ -32,7 +32,7 @@ TEST_F(SinglePaneWindow, OpensWithPageOneNoPageAndEditCommandsUnavailable) {
         EXPECT_FALSE(button(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(button("Select/Refresh")->isEnabled());
-    for (const QString& entry : kFileEntries) {
+    for (const QString& entry : FILE_ENTRIES) {
         ASSERT_NE(menuEntry(entry), nullptr) << entry.toStdString();
         EXPECT_FALSE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
@@ -100,7 +100,7 @@ TEST_F(TwoPaneWindow, OpensWithEveryButtonAvailableAndNoPortChoice) {
     }
     EXPECT_EQ(button("Save File"), nullptr);
     EXPECT_TRUE(window->findChildren<QRadioButton*>().isEmpty());
-    for (const QString& entry : kFileEntries) {
+    for (const QString& entry : FILE_ENTRIES) {
         EXPECT_FALSE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
     for (const char* title : {"PC Drives and Directories", "Dreamcast Memory Card", "File Info"}) {
@@ -112,7 +112,7 @@ TEST_F(TwoPaneWindow, OpensWithEveryButtonAvailableAndNoPortChoice) {
 }
 
 TEST_F(SinglePaneWindow, ReadEnablesEditCommandsAndAFailedReadLeavesThemEnabled) {
-    AddFileToCardPage(pages[0], "RACEDATA_001", 3);
+    addFileToCardPage(pages[0], "RACEDATA_001", 3);
     open(Layout::SinglePane);
     readPage();
     EXPECT_EQ(text("pageCaption"), "Current Page : 1");
@@ -123,7 +123,7 @@ TEST_F(SinglePaneWindow, ReadEnablesEditCommandsAndAFailedReadLeavesThemEnabled)
     for (const char* name : {"Add File", "Save File", "Delete File", "Delete ALL"}) {
         EXPECT_TRUE(button(name)->isEnabled()) << name;
     }
-    for (const QString& entry : kFileEntries) {
+    for (const QString& entry : FILE_ENTRIES) {
         EXPECT_TRUE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
 
@@ -138,7 +138,7 @@ TEST_F(SinglePaneWindow, ReadEnablesEditCommandsAndAFailedReadLeavesThemEnabled)
     for (const char* name : {"Add File", "Save File", "Delete File", "Delete ALL"}) {
         EXPECT_TRUE(button(name)->isEnabled()) << name;
     }
-    for (const QString& entry : kFileEntries) {
+    for (const QString& entry : FILE_ENTRIES) {
         EXPECT_TRUE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
 }
@@ -160,9 +160,9 @@ TEST_F(SinglePaneWindow, UpDownStaysWithinPagesOneToSixteen) {
 }
 
 TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase) {
-    AddFileToCardPage(pages[0], "beta", 10);
-    AddFileToCardPage(pages[0], "Alpha", 9);
-    AddFileToCardPage(pages[0], "GAMMA", 1);
+    addFileToCardPage(pages[0], "beta", 10);
+    addFileToCardPage(pages[0], "Alpha", 9);
+    addFileToCardPage(pages[0], "GAMMA", 1);
     open(Layout::SinglePane);
     readPage();
     // Slots fill from the top: GAMMA has the lowest slot and lists first.
@@ -177,28 +177,28 @@ TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase
 }
 
 // "セーブデータ" and "ゲーム" in Shift-JIS.
-constexpr char kJapaneseSave[] = "\x83\x5a\x81\x5b\x83\x75\x83\x66\x81\x5b\x83\x5e";
-constexpr char kJapaneseGame[] = "\x83\x51\x81\x5b\x83\x80";
+constexpr char JAPANESE_SAVE[] = "\x83\x5a\x81\x5b\x83\x75\x83\x66\x81\x5b\x83\x5e";
+constexpr char JAPANESE_GAME[] = "\x83\x51\x81\x5b\x83\x80";
 
-void AddDescribedFile(card::PageBytes& cardImage, std::string_view name) {
+void addDescribedFile(card::PageBytes& cardImage, std::string_view name) {
     auto pageImage = std::make_unique<card::PageBytes>();
-    card::CardToPage(cardImage, *pageImage);
+    card::cardToPage(cardImage, *pageImage);
     auto data = std::make_unique<card::FileBuffer>();
     const std::string line1 = "SONIC ADV";    // bytes 0..15
-    const std::string line2 = kJapaneseSave;  // bytes 16..47
-    const std::string line3 = kJapaneseGame;  // bytes 48..63
+    const std::string line2 = JAPANESE_SAVE;  // bytes 16..47
+    const std::string line3 = JAPANESE_GAME;  // bytes 48..63
     std::copy(line1.begin(), line1.end(), data->begin());
     std::copy(line2.begin(), line2.end(), data->begin() + 16);
     std::copy(line3.begin(), line3.end(), data->begin() + 48);
     card::DirtyMap dirty{};
-    card::DirEntry entry = app::testing::MakeEntry(name, 1);
-    ASSERT_EQ(card::StoreNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
-    card::PageToCard(*pageImage, cardImage);
+    card::DirEntry entry = app::testing::makeEntry(name, 1);
+    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
+    card::pageToCard(*pageImage, cardImage);
 }
 
 TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothing) {
-    AddFileToCardPage(pages[0], "OTHER", 2);
-    AddDescribedFile(pages[0], "SONIC");
+    addFileToCardPage(pages[0], "OTHER", 2);
+    addDescribedFile(pages[0], "SONIC");
     open(Layout::SinglePane);
     readPage();
     ASSERT_EQ(column(0), (QStringList{"SONIC", "OTHER"}));
@@ -207,25 +207,25 @@ TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothi
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
     EXPECT_EQ(text("fileInfo2"), QString::fromUtf8("セーブデータ"));
     EXPECT_EQ(text("fileInfo3"), QString::fromUtf8("ゲーム"));
-    EXPECT_EQ(organizer->SelectedName, "SONIC");
-    const int selected = organizer->SelectedEntry;
+    EXPECT_EQ(organizer->selectedName, "SONIC");
+    const int selected = organizer->selectedEntry;
     EXPECT_NE(selected, -1);
 
     cardList()->clearSelection();
-    EXPECT_EQ(organizer->SelectedEntry, selected);
+    EXPECT_EQ(organizer->selectedEntry, selected);
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
 }
 
 TEST_F(SinglePaneWindow, RowOfANameWithHighBytesSelectsThatFile) {
-    AddFileToCardPage(pages[0], "CAF\xC9_\xFF", 1);
-    AddFileToCardPage(pages[0], "CAFE", 2);
+    addFileToCardPage(pages[0], "CAF\xC9_\xFF", 1);
+    addFileToCardPage(pages[0], "CAFE", 2);
     open(Layout::SinglePane);
     readPage();
     const int row = column(0).indexOf(QString::fromLatin1("CAF\xC9_\xFF"));
     ASSERT_NE(row, -1);
     clickRow(row);
-    EXPECT_EQ(organizer->SelectedName, "CAF\xC9_\xFF");
-    EXPECT_EQ(organizer->SelectedEntry, card::DIR_SLOT_COUNT - 1);
+    EXPECT_EQ(organizer->selectedName, "CAF\xC9_\xFF");
+    EXPECT_EQ(organizer->selectedEntry, card::DIR_SLOT_COUNT - 1);
 }
 
 }  // namespace

@@ -15,40 +15,40 @@ TEST(TextCodec, EveryNameByteMapsToOneCharacterAndBack) {
     for (int b = 1; b < 256; ++b) {
         bytes.push_back(static_cast<char>(b));
     }
-    const QString text = NameToText(bytes);
+    const QString text = nameToText(bytes);
     EXPECT_EQ(text.size(), 255);
     EXPECT_EQ(text.at(0xE9 - 1), QChar(0xE9));
-    EXPECT_EQ(TextToName(text), bytes);
+    EXPECT_EQ(textToName(text), bytes);
 }
 
 TEST(TextCodec, InformationLineInShiftJisShowsAsJapanese) {
     // "ソニック" in Shift-JIS
-    EXPECT_EQ(InfoLineToText("\x83\x5c\x83\x6a\x83\x62\x83\x4e"), QString::fromUtf8("ソニック"));
-    EXPECT_EQ(InfoLineToText("PSO \x83\x51\x81\x5b\x83\x80"), QString::fromUtf8("PSO ゲーム"));
+    EXPECT_EQ(infoLineToText("\x83\x5c\x83\x6a\x83\x62\x83\x4e"), QString::fromUtf8("ソニック"));
+    EXPECT_EQ(infoLineToText("PSO \x83\x51\x81\x5b\x83\x80"), QString::fromUtf8("PSO ゲーム"));
 }
 
 TEST(TextCodec, InformationLineThatIsNotShiftJisShowsByteForCharacter) {
-    EXPECT_EQ(InfoLineToText("CHAO GARDEN"), "CHAO GARDEN");
+    EXPECT_EQ(infoLineToText("CHAO GARDEN"), "CHAO GARDEN");
     // 0x85 0x40 is unassigned, and a lead byte may not end the line.
-    EXPECT_EQ(InfoLineToText("A\x85\x40"), QString::fromLatin1("A\x85\x40"));
-    EXPECT_EQ(InfoLineToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
-    EXPECT_EQ(InfoLineToText("AB\x83"), QString::fromLatin1("AB\x83"));
+    EXPECT_EQ(infoLineToText("A\x85\x40"), QString::fromLatin1("A\x85\x40"));
+    EXPECT_EQ(infoLineToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
+    EXPECT_EQ(infoLineToText("AB\x83"), QString::fromLatin1("AB\x83"));
 }
 
 TEST(TextCodec, MessagesShowPcPathsAsUtf8AndOtherBytesOneToOne) {
-    EXPECT_EQ(MessageToText("The file could not be written:\n/home/\xc3\xa9t\xc3\xa9"),
+    EXPECT_EQ(messageToText("The file could not be written:\n/home/\xc3\xa9t\xc3\xa9"),
               QString::fromUtf8("The file could not be written:\n/home/été"));
-    EXPECT_EQ(MessageToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
+    EXPECT_EQ(messageToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
 }
 
 TEST(ColumnSorter, LeadingIntegerReadsLikeAtoi) {
-    EXPECT_EQ(LeadingInteger("42"), 42);
-    EXPECT_EQ(LeadingInteger("  -17 blocks"), -17);
-    EXPECT_EQ(LeadingInteger("+8"), 8);
-    EXPECT_EQ(LeadingInteger("12abc3"), 12);
-    EXPECT_EQ(LeadingInteger("abc"), 0);
-    EXPECT_EQ(LeadingInteger(""), 0);
-    EXPECT_GT(LeadingInteger("99999999999999999999999999"), 0);
+    EXPECT_EQ(leadingInteger("42"), 42);
+    EXPECT_EQ(leadingInteger("  -17 blocks"), -17);
+    EXPECT_EQ(leadingInteger("+8"), 8);
+    EXPECT_EQ(leadingInteger("12abc3"), 12);
+    EXPECT_EQ(leadingInteger("abc"), 0);
+    EXPECT_EQ(leadingInteger(""), 0);
+    EXPECT_GT(leadingInteger("99999999999999999999999999"), 0);
 }
 
 TEST(ColumnSorter, EqualKeysKeepTheirOrderAndTheSelectionStays) {
@@ -58,7 +58,7 @@ TEST(ColumnSorter, EqualKeysKeepTheirOrderAndTheSelectionStays) {
         list.addTopLevelItem(new QTreeWidgetItem({name, size}));
     }
     list.topLevelItem(1)->setSelected(true);  // "a"
-    ColumnSorter::Sort(&list, 1);
+    ColumnSorter::sort(&list, 1);
     QStringList names;
     for (int i = 0; i < list.topLevelItemCount(); ++i) {
         names.append(list.topLevelItem(i)->text(0));
@@ -69,19 +69,19 @@ TEST(ColumnSorter, EqualKeysKeepTheirOrderAndTheSelectionStays) {
 }
 
 TEST(StartUp, LayoutFollowsTheCommandLineThenTheLocale) {
-    EXPECT_EQ(ParseLayout("single"), Layout::SinglePane);
-    EXPECT_EQ(ParseLayout("two-pane"), Layout::TwoPane);
-    EXPECT_EQ(ParseLayout("double"), std::nullopt);
-    EXPECT_EQ(ChooseLayout(std::nullopt, "en_GB"), Layout::TwoPane);
-    EXPECT_EQ(ChooseLayout(std::nullopt, "en_US"), Layout::SinglePane);
-    EXPECT_EQ(ChooseLayout(std::nullopt, "de_DE"), Layout::SinglePane);
-    EXPECT_EQ(ChooseLayout(Layout::SinglePane, "en_GB"), Layout::SinglePane);
+    EXPECT_EQ(parseLayout("single"), Layout::SinglePane);
+    EXPECT_EQ(parseLayout("two-pane"), Layout::TwoPane);
+    EXPECT_EQ(parseLayout("double"), std::nullopt);
+    EXPECT_EQ(chooseLayout(std::nullopt, "en_GB"), Layout::TwoPane);
+    EXPECT_EQ(chooseLayout(std::nullopt, "en_US"), Layout::SinglePane);
+    EXPECT_EQ(chooseLayout(std::nullopt, "de_DE"), Layout::SinglePane);
+    EXPECT_EQ(chooseLayout(Layout::SinglePane, "en_GB"), Layout::SinglePane);
 }
 
 TEST(FileDialogs, FiltersNameTheirPatternsOnce) {
-    EXPECT_EQ(QtNameFilter({"DC Memory Card File (*.ddc)", "*.ddc"}),
+    EXPECT_EQ(qtNameFilter({"DC Memory Card File (*.ddc)", "*.ddc"}),
               "DC Memory Card File (*.ddc)");
-    EXPECT_EQ(QtNameFilter({"VMI/VMS files", "*.vmi;*.vms"}), "VMI/VMS files (*.vmi *.vms)");
+    EXPECT_EQ(qtNameFilter({"VMI/VMS files", "*.vmi;*.vms"}), "VMI/VMS files (*.vmi *.vms)");
 }
 
 }  // namespace

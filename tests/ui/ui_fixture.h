@@ -85,7 +85,7 @@ private:
 class WindowFixture : public ::testing::Test {
 protected:
     std::vector<card::PageBytes> pages =
-        std::vector<card::PageBytes>(4, app::testing::FormattedCardPage());
+        std::vector<card::PageBytes>(4, app::testing::formattedCardPage());
     ScriptedDialogs dialogs;
     QTemporaryDir folder;  // the PC side: files to add, saves, the two-pane "drive"
     std::unique_ptr<adapter::VirtualAdapter> adapter;
@@ -109,7 +109,7 @@ protected:
         const QString drive = folder.path();
         options.drives = [drive] { return QStringList{drive}; };
         window = std::make_unique<MainWindow>(options);
-        organizer = std::make_unique<app::Organizer>(*window, *link, app::testing::FixedTime);
+        organizer = std::make_unique<app::Organizer>(*window, *link, app::testing::fixedTime);
         window->attach(*organizer);
         window->show();
     }
@@ -183,7 +183,7 @@ protected:
     // The adapter's page `index` as the file system sees it.
     card::PageBytes cardPage(int index) {
         card::PageBytes pageImage{};
-        card::CardToPage(adapter->page(index), pageImage);
+        card::cardToPage(adapter->page(index), pageImage);
         return pageImage;
     }
     QString inFolder(const QString& name) { return folder.path() + "/" + name; }
