@@ -9,6 +9,7 @@
 #include "card/byte_order.h"
 #include "card/file_system.h"
 #include "link/card_link.h"
+#include "support/organizer_probe.h"
 
 // The organiser's two long operations over the virtual adapter, answering at once: a whole
 // page read (256 blocks) and a whole-page commit (215 blocks written and read back), with
@@ -95,7 +96,7 @@ void fullCommit(benchmark::State& state) {
     int failures = 0;
     const std::uint64_t before = bench->adapter.accessCount();
     for (auto _ : state) {
-        bench->organizer.dirtyMap.fill(1);
+        app::OrganizerProbe(bench->organizer).dirtyMap().fill(1);
         failures += bench->organizer.commitPage(false) == 1 ? 0 : 1;
     }
     reportAccesses(state, bench->adapter.accessCount() - before);

@@ -5,6 +5,9 @@
 #include <bit>
 #include <cstring>
 
+#include "link/card_link.h"
+#include "link/wire.h"
+
 // The adapter's side of the link. The PC clocks every bit on D1 and the adapter paces it on
 // its handshake line (status bit 6):
 //  - a byte from the PC: the clock falls, the adapter lowers the line; the PC sets the value
@@ -17,30 +20,21 @@ namespace quorvane::adapter {
 
 namespace {
 
-// Data register lines as the adapter sees them.
-constexpr std::uint8_t PC_VALUE = 0x01;
-constexpr std::uint8_t PC_CLOCK = 0x02;
-constexpr std::uint8_t PC_IDLE = PC_VALUE | PC_CLOCK;
-// Status register lines the adapter drives.
-constexpr std::uint8_t LINE_HIGH = 0x40;
-constexpr std::uint8_t BIT_INVERTED = 0x80;
-// What a port with nothing on it reads.
-constexpr std::uint8_t NOTHING_ATTACHED = 0xFF;
-
-constexpr std::uint8_t CODE_END_TRANSACTION = 0x01;
-constexpr std::uint8_t CODE_WRITE_QUARTER = 0x02;
-constexpr std::uint8_t CODE_SELECT_PAGE = 0x04;
-constexpr std::uint8_t CODE_QUERY_STATUS = 0x08;
-constexpr std::uint8_t CODE_SET_INDICATOR = 0x10;
-constexpr std::uint8_t CODE_QUERY_SELECTED_PAGE = 0x20;
-constexpr std::uint8_t CODE_READ_BLOCK = 0x80;
-
-constexpr std::uint8_t STATE_OK = 0x00;
+using link::BLOCK_REPLY_SIZE;
+using link::LINE_CLOCK;
+using link::LINE_VALUE;
+using link::LINK_IDLE;
+using link::OPEN_PORT_STATUS;
+using link::QUARTER_SIZE;
+using link::WRITE_QUARTER_OPERANDS;
+// The lines the adapter drives: its handshake line, and the reply bit, which the port shows
+// inverted.
+constexpr std::uint8_t LINE_HIGH = link::STATUS_HANDSHAKE;
+constexpr std::uint8_t BIT_INVERTED = link::STATUS_REPLY;
+// Longer than the PC waits for the adapter to take a byte.
+constexpr std::uint32_t FAILED_SAVE_BUSY_READS = link::SEND_WAIT_LIMIT + 2;
+// The status reply's second byte carries nothing the PC looks at.
 constexpr std::uint8_t STATUS_SECOND_BYTE = 0x00;
-
-constexpr std::size_t QUARTER_BYTES = 128;
-constexpr std::size_t WRITE_QUARTER_OPERANDS = 2 + QUARTER_BYTES;  // block, quarter, data
-constexpr std::size_t BLOCK_REPLY_BYTES = card::BLOCK_SIZE + 1;    // data, check byte
 
 enum class Direction : std::uint8_t { FromPc, ToPc };
 
@@ -59,8 +53,10 @@ std::uint8_t xorOf(const std::uint8_t* bytes, std::size_t count) {
 
 struct VirtualAdapter::State {
     std::vector<card::PageBytes> pages;
-    std::vector<std::uint8_t> pageWritten;
+    std::vector<std::uint8_t> pageWritten;  // written since the transaction began
     std::unique_ptr<PageStore> store;
+    // With a store: each page as its file holds it.
+    std::vector<card::PageBytes> savedPages;
     FaultPlan faults;
     AdapterTiming timing;
     int selected = 0;
@@ -69,11 +65,12 @@ struct VirtualAdapter::State {
     bool gone = false;
 
     // The lines: what a status read shows now, and what it will show after `delay` reads.
-    std::uint8_t dataLatch = PC_IDLE;
+    std::uint8_t dataLatch = LINK_IDLE;
     std::uint8_t shown = LINE_HIGH;
     std::uint8_t next = LINE_HIGH;
     std::uint32_t delay = 0;
     FollowUp followUp = FollowUp::None;
+    std::uint32_t busyReads = 0;  // how long the line stays low once a busy time has begun
 
     // The byte under way.
     Direction direction = Direction::FromPc;
@@ -87,7 +84,7 @@ struct VirtualAdapter::State {
     std::size_t operandsWanted = 0;
 
     // The reply being sent.
-    std::array<std::uint8_t, BLOCK_REPLY_BYTES> reply{};
+    std::array<std::uint8_t, BLOCK_REPLY_SIZE> reply{};
     std::size_t replyLength = 0;
     std::size_t replyPos = 0;
     int replyBit = 0;
@@ -150,12 +147,13 @@ struct VirtualAdapter::State {
                 if (timing.pageChangeBusy != 0) {
                     next = static_cast<std::uint8_t>(shown & ~LINE_HIGH);
                     delay = 1 + timing.answerLatency;
+                    busyReads = timing.pageChangeBusy;
                     followUp = FollowUp::EndBusy;
                 }
                 break;
             case FollowUp::EndBusy:
                 next = static_cast<std::uint8_t>(shown | LINE_HIGH);
-                delay = timing.pageChangeBusy > 0 ? timing.pageChangeBusy - 1 : 0;
+                delay = busyReads > 0 ? busyReads - 1 : 0;
                 break;
             case FollowUp::None:
                 break;
@@ -163,14 +161,14 @@ struct VirtualAdapter::State {
     }
 
     void writeData(std::uint8_t value) {
-        const bool clockWasHigh = (dataLatch & PC_CLOCK) != 0;
+        const bool clockWasHigh = (dataLatch & LINE_CLOCK) != 0;
         dataLatch = value;
-        const bool clockHigh = (value & PC_CLOCK) != 0;
+        const bool clockHigh = (value & LINE_CLOCK) != 0;
         if (clockHigh == clockWasHigh) {
             return;
         }
         if (clockHigh) {
-            onClockRise((value & PC_VALUE) != 0);
+            onClockRise((value & LINE_VALUE) != 0);
         } else {
             onClockFall();
         }
@@ -234,28 +232,30 @@ struct VirtualAdapter::State {
         }
         operandCount = 0;
         switch (code) {
-            case CODE_END_TRANSACTION:
+            case link::CMD_END_TRANSACTION:
                 endTransaction();
                 break;
-            case CODE_QUERY_STATUS:
-                reply[0] = STATE_OK;
+            case link::CMD_QUERY_STATUS:
+                reply[0] = link::STATE_READY;
                 reply[1] = STATUS_SECOND_BYTE;
                 reply[2] = static_cast<std::uint8_t>(pages.size());
-                startReply(3);
+                startReply(link::STATUS_REPLY_SIZE);
                 break;
-            case CODE_QUERY_SELECTED_PAGE:
+            case link::CMD_QUERY_SELECTED_PAGE:
                 reply[0] = static_cast<std::uint8_t>(selected);
-                startReply(1);
+                startReply(link::SELECTED_PAGE_REPLY_SIZE);
                 break;
-            case CODE_WRITE_QUARTER:
+            case link::CMD_WRITE_QUARTER:
                 expectOperands(code, WRITE_QUARTER_OPERANDS);
                 break;
-            case CODE_SELECT_PAGE:
-            case CODE_READ_BLOCK:
-                expectOperands(code, 1);
+            case link::CMD_SELECT_PAGE:
+                expectOperands(code, link::SELECT_PAGE_OPERANDS);
                 break;
-            case CODE_SET_INDICATOR:
-                expectOperands(code, 2);
+            case link::CMD_READ_BLOCK:
+                expectOperands(code, link::READ_BLOCK_OPERANDS);
+                break;
+            case link::CMD_SET_INDICATOR:
+                expectOperands(code, link::SET_INDICATOR_OPERANDS);
                 break;
             default:
                 break;  // not a command: the adapter waits for the next byte
@@ -271,20 +271,20 @@ struct VirtualAdapter::State {
         const std::uint8_t code = command;
         command = 0;
         switch (code) {
-            case CODE_WRITE_QUARTER:
+            case link::CMD_WRITE_QUARTER:
                 writeQuarter(operands[0], operands[1]);
                 break;
-            case CODE_SELECT_PAGE:
+            case link::CMD_SELECT_PAGE:
                 if (operands[0] < pages.size()) {
                     selected = operands[0];
                 }
                 followUp = FollowUp::StartBusy;
                 break;
-            case CODE_SET_INDICATOR:
+            case link::CMD_SET_INDICATOR:
                 indicatorLevel = std::popcount(operands[0]) + (operands[1] != 0 ? 1 : 0);
                 indicatorHistory.push_back(indicatorLevel);
                 break;
-            case CODE_READ_BLOCK:
+            case link::CMD_READ_BLOCK:
                 readBlock(operands[0]);
                 break;
             default:
@@ -315,36 +315,72 @@ struct VirtualAdapter::State {
         }
         reply[card::BLOCK_SIZE] = check;
         ++blockReads[block];
-        startReply(BLOCK_REPLY_BYTES);
+        startReply(BLOCK_REPLY_SIZE);
     }
 
+    // The acknowledgement is the XOR of the bytes as they came; what is stored may differ (a
+    // fault for tests), which only the PC's read-back can tell.
     void writeQuarter(std::uint8_t block, std::uint8_t quarterByte) {
-        const int quarter = quarterByte & 3;
-        const std::uint8_t* data = operands.data() + 2;
-        auto& page = pages[static_cast<std::size_t>(selected)];
-        std::memcpy(page.data() + std::size_t{block} * card::BLOCK_SIZE +
-                        static_cast<std::size_t>(quarter) * QUARTER_BYTES,
-                    data, QUARTER_BYTES);
+        const int quarter = quarterByte % link::QUARTERS_PER_BLOCK;
+        const std::uint8_t* data = operands.data() + (WRITE_QUARTER_OPERANDS - QUARTER_SIZE);
+        std::uint8_t* stored = selectedPage().data() + std::size_t{block} * card::BLOCK_SIZE +
+                               static_cast<std::size_t>(quarter) * QUARTER_SIZE;
+        std::memcpy(stored, data, QUARTER_SIZE);
+        if (takeFault(faults.storeWrongOfBlock, faults.storeWrongQuarter, faults.storeWrongTimes,
+                      block, quarter)) {
+            stored[0] = static_cast<std::uint8_t>(~stored[0]);
+        }
         pageWritten[static_cast<std::size_t>(selected)] = 1;
-        std::uint8_t acknowledgement = xorOf(data, QUARTER_BYTES);
-        if (faults.corruptAckOfBlock == block && faults.corruptAckQuarter == quarter &&
-            faults.corruptAckTimes > 0) {
-            --faults.corruptAckTimes;
+        std::uint8_t acknowledgement = xorOf(data, QUARTER_SIZE);
+        if (takeFault(faults.corruptAckOfBlock, faults.corruptAckQuarter, faults.corruptAckTimes,
+                      block, quarter)) {
             acknowledgement = static_cast<std::uint8_t>(~acknowledgement);
         }
         ++quarterWrites[block];
         reply[0] = acknowledgement;
-        startReply(1);
+        startReply(link::ACKNOWLEDGEMENT_SIZE);
     }
 
+    static bool takeFault(const std::optional<int>& ofBlock, int ofQuarter, int& times,
+                          std::uint8_t block, int quarter) {
+        if (ofBlock != block || ofQuarter != quarter || times <= 0) {
+            return false;
+        }
+        --times;
+        return true;
+    }
+
+    card::PageBytes& selectedPage() { return pages[static_cast<std::size_t>(selected)]; }
+
+    // The pages written in the transaction are saved as it ends. A page that cannot be saved (a
+    // full disk, a read-only folder) goes back to what its file holds, and the adapter does not
+    // take the end of the transaction: its line stays low longer than the PC waits for a byte,
+    // so the commit ends as one whose adapter stopped answering and reports no success.
     void endTransaction() {
         ++transactionsEnded;
+        bool allSaved = true;
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (pageWritten[i] != 0 && store) {
-                store->save(static_cast<int>(i), pages[i]);
+                if (store->save(static_cast<int>(i), pages[i]).ok()) {
+                    savedPages[i] = pages[i];
+                } else {
+                    pages[i] = savedPages[i];
+                    allSaved = false;
+                }
             }
             pageWritten[i] = 0;
         }
+        if (!allSaved) {
+            holdLineLow(FAILED_SAVE_BUSY_READS);
+        }
+    }
+
+    // The line drops at the next status read instead of rising, and rises `reads` reads later.
+    void holdLineLow(std::uint32_t reads) {
+        next = static_cast<std::uint8_t>(shown & ~LINE_HIGH);
+        delay = 0;
+        busyReads = reads;
+        followUp = FollowUp::EndBusy;
     }
 };
 
@@ -357,6 +393,9 @@ VirtualAdapter::VirtualAdapter(std::vector<card::PageBytes> pages, std::unique_p
         pages.emplace_back();
     }
     m_state->pageWritten.assign(pages.size(), 0);
+    if (store) {
+        m_state->savedPages = pages;
+    }
     m_state->pages = std::move(pages);
     m_state->store = std::move(store);
 }
@@ -372,12 +411,12 @@ void VirtualAdapter::write(std::uint16_t address, std::uint8_t value) {
 
 std::uint8_t VirtualAdapter::read(std::uint16_t address) {
     if (address == VIRTUAL_ADAPTER_BASE + 1) {
-        return m_state->countAccessAndCheckGone() ? NOTHING_ATTACHED : m_state->readStatus();
+        return m_state->countAccessAndCheckGone() ? OPEN_PORT_STATUS : m_state->readStatus();
     }
     if (address == VIRTUAL_ADAPTER_BASE) {
-        return m_state->countAccessAndCheckGone() ? NOTHING_ATTACHED : m_state->dataLatch;
+        return m_state->countAccessAndCheckGone() ? OPEN_PORT_STATUS : m_state->dataLatch;
     }
-    return NOTHING_ATTACHED;
+    return OPEN_PORT_STATUS;
 }
 
 int VirtualAdapter::pageCount() const {

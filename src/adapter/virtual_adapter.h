@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "card/page_layout.h"
+#include "formats/safe_write.h"
 #include "link/port_io.h"
+#include "link/wire.h"
 
 // A software card adapter: plays the adapter's side of the byte link and the command set,
 // as a deterministic state machine driven by the port accesses themselves.
 namespace quorvane::adapter {
 
+// The adapter answers at the usual first parallel port only, so other port choices find none.
 inline constexpr std::uint16_t VIRTUAL_ADAPTER_BASE = 0x378;
-inline constexpr int MIN_PAGES = 1;
 inline constexpr int MAX_VIRTUAL_PAGES = 16;
 
 // Faults to inject, for tests. Block and access numbers count from 0.
@@ -29,6 +31,11 @@ struct FaultPlan {
     std::optional<int> corruptAckOfBlock;
     int corruptAckQuarter = 0;
     int corruptAckTimes = 1;
+    // Acknowledge this quarter rightly but store it wrong (its first byte inverted), the given
+    // number of times: only a read-back finds it.
+    std::optional<int> storeWrongOfBlock;
+    int storeWrongQuarter = 0;
+    int storeWrongTimes = 1;
     // Invert the reply bit sent at these reply-bit indexes (counted over the adapter's life).
     std::vector<std::uint64_t> flipReplyBits;
     // Keep the handshake line low for ever (the adapter never becomes ready).
@@ -44,7 +51,23 @@ struct AdapterTiming {
 class PageStore {
 public:
     virtual ~PageStore() = default;
-    virtual void save(int pageIndex, const card::PageBytes& cardImage) = 0;
+    virtual formats::WriteStatus save(int pageIndex, const card::PageBytes& cardImage) = 0;
+};
+
+// Why a virtual card folder cannot be used.
+enum class FolderProblem {
+    None,
+    NotAFolder,         // the path names a file
+    CannotCreate,       // the new folder could not be made
+    CannotWriteSample,  // a sample page of a new folder could not be written
+    NotAPageImage,      // a page file is not exactly one page long
+    CannotRead,         // a page file could not be read
+    NoFirstPage,        // the folder holds files but no first page file
+};
+struct FolderError {
+    FolderProblem problem = FolderProblem::None;
+    std::filesystem::path path;  // the folder or the page file concerned
+    int systemError = 0;         // errno of the failing call, where there was one
 };
 
 class VirtualAdapter final : public link::PortIo {
@@ -57,10 +80,11 @@ public:
     VirtualAdapter& operator=(const VirtualAdapter&) = delete;
 
     // Pages from DIR/page-01.dcm .. page-16.dcm (consecutive from page-01). A missing or empty
-    // DIR is created with 4 formatted pages, page 1 holding a few sample files. Returns null
-    // and sets `error` when the folder cannot be used.
+    // DIR is created with 4 formatted pages, page 1 holding a few sample files. A page written
+    // in a transaction is saved when the transaction ends. Returns null and sets `error` when
+    // the folder cannot be used.
     static std::unique_ptr<VirtualAdapter> openDirectory(const std::filesystem::path& dir,
-                                                         std::string& error);
+                                                         FolderError& error);
 
     void write(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t read(std::uint16_t address) override;
@@ -93,6 +117,9 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// The file of page `pageIndex` (0-based) in a virtual card folder: page-01.dcm .. page-16.dcm.
+std::string pageFileName(int pageIndex);
 
 // Four formatted pages in card byte order, page 1 holding the sample files: the seed of a new
 // virtual card folder.

@@ -1,4 +1,5 @@
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <string_view>
 #include <system_error>
@@ -80,21 +81,12 @@ void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint
     card::storeNewFile(pageImage, dirty, entry, *data);
 }
 
-std::string pageFileName(int pageIndex) {
-    const int number = pageIndex + 1;
-    return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
-}
-
-// Through a new file renamed over the old one: a failed save never leaves a truncated page.
-bool writePageFile(const std::filesystem::path& target, const card::PageBytes& bytes) {
-    return formats::writeFileAtomically(target, bytes).ok();
-}
-
 class FolderPageStore final : public PageStore {
 public:
     explicit FolderPageStore(std::filesystem::path dir) : m_dir(std::move(dir)) {}
-    void save(int pageIndex, const card::PageBytes& cardImage) override {
-        writePageFile(m_dir / pageFileName(pageIndex), cardImage);
+    // Through a new file renamed over the old one: a failed save never leaves a truncated page.
+    formats::WriteStatus save(int pageIndex, const card::PageBytes& cardImage) override {
+        return formats::writeFileAtomically(m_dir / pageFileName(pageIndex), cardImage);
     }
 
 private:
@@ -108,42 +100,51 @@ bool folderIsEmpty(const std::filesystem::path& dir) {
            !error;
 }
 
-bool seedFolder(const std::filesystem::path& dir, std::string& error) {
+FolderError problem(FolderProblem kind, const std::filesystem::path& path, int systemError = 0) {
+    return FolderError{kind, path, systemError};
+}
+
+bool seedFolder(const std::filesystem::path& dir, FolderError& error) {
     std::error_code code;
     std::filesystem::create_directories(dir, code);
     if (code) {
-        error = "Cannot create the virtual card folder " + dir.string() + ": " + code.message();
+        error = problem(FolderProblem::CannotCreate, dir, code.value());
         return false;
     }
     const std::vector<card::PageBytes> pages = makeSamplePages();
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const auto file = dir / pageFileName(static_cast<int>(i));
-        if (!writePageFile(file, pages[i])) {
-            error = "Cannot write " + file.string();
+        const formats::WriteStatus written = formats::writeFileAtomically(file, pages[i]);
+        if (!written.ok()) {
+            error = problem(FolderProblem::CannotWriteSample, file, written.systemError);
             return false;
         }
     }
     return true;
 }
 
-bool loadPage(const std::filesystem::path& file, card::PageBytes& page, std::string& error) {
+bool loadPage(const std::filesystem::path& file, card::PageBytes& page, FolderError& error) {
     std::error_code code;
     const auto size = std::filesystem::file_size(file, code);
     if (code || size != card::PAGE_SIZE) {
-        error = file.string() + " is not a page image: it must be exactly " +
-                std::to_string(card::PAGE_SIZE) + " bytes.";
+        error = problem(FolderProblem::NotAPageImage, file, code.value());
         return false;
     }
     std::ifstream in(file, std::ios::binary);
     in.read(reinterpret_cast<char*>(page.data()), static_cast<std::streamsize>(page.size()));
     if (!in) {
-        error = "Cannot read " + file.string();
+        error = problem(FolderProblem::CannotRead, file, errno);
         return false;
     }
     return true;
 }
 
 }  // namespace
+
+std::string pageFileName(int pageIndex) {
+    const int number = pageIndex + 1;
+    return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
+}
 
 std::vector<card::PageBytes> makeSamplePages() {
     std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
@@ -163,11 +164,11 @@ std::vector<card::PageBytes> makeSamplePages() {
 }
 
 std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesystem::path& dir,
-                                                              std::string& error) {
+                                                              FolderError& error) {
     std::error_code code;
     const bool exists = std::filesystem::exists(dir, code);
     if (exists && !std::filesystem::is_directory(dir, code)) {
-        error = dir.string() + " is not a folder.";
+        error = problem(FolderProblem::NotAFolder, dir);
         return nullptr;
     }
     if ((!exists || folderIsEmpty(dir)) && !seedFolder(dir, error)) {
@@ -185,7 +186,7 @@ std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesys
         }
     }
     if (pages.empty()) {
-        error = "The folder " + dir.string() + " holds no " + pageFileName(0) + ".";
+        error = problem(FolderProblem::NoFirstPage, dir / pageFileName(0));
         return nullptr;
     }
     return std::make_unique<VirtualAdapter>(std::move(pages),

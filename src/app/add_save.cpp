@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
 
@@ -14,22 +13,18 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view ADD_CAPTION = "Copy file to DC Memory pack.";
-constexpr std::string_view ADD_FILE_CAPTION = "Add a file to DC Memory pack.";
-constexpr std::string_view SAVE_CAPTION = "Copy file to PC";
-constexpr std::string_view CANCELLED = "Action cancelled...";
-
-const std::array<FileFilter, 3> ADD_FILTERS{{
-    {"DC Memory Card File (*.ddc)", "*.ddc"},
-    {"DC Memory Card File (*.dci)", "*.dci"},
-    {"DC Memory Card File (*.vmi,*.vms)", "*.vmi;*.vms"},
-}};
-const std::array<FileFilter, 1> SAVE_FILTERS{{{"DC Memory Card File (*.ddc)", "*.ddc"}}};
 
 using formats::PairMember;
 using formats::ReadResult;
 
 enum class SourceKind { DdcFile, VmiVmsPair, DciFile, Unsupported };
+
+// How a refused add is told: the status line first (empty: left as it was), then the box.
+struct Refusal {
+    std::string_view status;
+    text::Box box;
+};
+const Refusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
 
 // ASCII only: the window's locale must not change how an extension or a partner is named.
 std::string lowerCase(std::string text) {
@@ -57,60 +52,33 @@ SourceKind kindOf(const std::string& lowerExtension) {
     return SourceKind::Unsupported;
 }
 
-void refuseFile(Organizer& organizer, std::string_view text, std::string_view caption) {
-    organizer.setStatus(CANCELLED);
-    organizer.screen().messageBox(text, caption, BoxButtons::Ok, BoxIcon::Warning);
-}
-
-void reportWontFit(Organizer& organizer) {
-    organizer.setStatus("This file won't fit on this page...");
-    organizer.screen().messageBox("This file won't fit on this page.", ADD_CAPTION, BoxButtons::Ok,
-                                  BoxIcon::Warning);
-}
-
-void reportRefusedRead(Organizer& organizer, ReadResult result) {
+Refusal refusalOf(ReadResult result) {
     switch (result) {
         case ReadResult::CannotOpen:
-            // The status line is left as it was for a file that cannot be opened.
-            organizer.screen().messageBox("File Not Found.", ADD_FILE_CAPTION, BoxButtons::Ok,
-                                          BoxIcon::Warning);
-            return;
+            return {{}, text::FILE_NOT_FOUND};
         case ReadResult::WrongTag:
-            refuseFile(organizer, "This is not a Dreamcast file", ADD_CAPTION);
-            return;
+            return {text::CANCELLED, text::NOT_A_DREAMCAST_FILE};
         case ReadResult::TooManyBlocks:
-            reportWontFit(organizer);
-            return;
+            return WONT_FIT;
         case ReadResult::FreeEntryType:
-            refuseFile(organizer,
-                       "This file's directory entry is marked free; it is not a usable "
-                       "Dreamcast file.",
-                       ADD_CAPTION);
-            return;
+            return {text::CANCELLED, text::FREE_ENTRY_TYPE};
         case ReadResult::VmiTooShort:
-            refuseFile(organizer, "The VMI file is too short to hold a file name.", ADD_CAPTION);
-            return;
+            return {text::CANCELLED, text::VMI_TOO_SHORT};
         case ReadResult::EmptyVms:
-            refuseFile(organizer, "The VMS file is empty.", ADD_CAPTION);
-            return;
+            return {text::CANCELLED, text::EMPTY_VMS};
         case ReadResult::ReadFailed:
-            refuseFile(organizer, "The file could not be read.", ADD_FILE_CAPTION);
-            return;
+            return {text::CANCELLED, text::CANNOT_READ_ADDED};
         case ReadResult::TooShortForHeader:
         case ReadResult::TooShortForData:
         case ReadResult::PageFileTooShort:
         case ReadResult::Ok:
             break;
     }
-    refuseFile(organizer, "This file is damaged: it is shorter than its header or its blocks.",
-               ADD_CAPTION);
+    return {text::CANCELLED, text::DAMAGED_FILE};
 }
 
-void reportMissingPartner(Organizer& organizer, PairMember missing) {
-    refuseFile(organizer,
-               missing == PairMember::Vms ? "Cannot find corresponding VMS file."
-                                          : "Cannot find corresponding VMI file.",
-               ADD_FILE_CAPTION);
+Refusal missingPartner(PairMember missing) {
+    return {text::CANCELLED, missing == PairMember::Vms ? text::NO_VMS_PARTNER : text::NO_VMI_PARTNER};
 }
 
 // Both members are looked for in the chosen file's folder, the partner by the lower-cased
@@ -125,105 +93,111 @@ std::optional<std::filesystem::path> findPartner(const std::filesystem::path& ch
     return formats::findFileIgnoringCase(folder, formats::partnerName(lowerName, chosenMember));
 }
 
-// A refused read is reported; a pair partner that cannot be opened counts as missing.
-bool acceptRead(Organizer& organizer, ReadResult result,
-                std::optional<PairMember> partner = std::nullopt) {
+// A pair partner that cannot be opened counts as missing.
+std::optional<Refusal> refusalOfRead(ReadResult result,
+                                     std::optional<PairMember> partner = std::nullopt) {
     if (result == ReadResult::Ok) {
-        return true;
+        return std::nullopt;
     }
     if (result == ReadResult::CannotOpen && partner) {
-        reportMissingPartner(organizer, *partner);
-    } else {
-        reportRefusedRead(organizer, result);
+        return missingPartner(*partner);
     }
-    return false;
+    return refusalOf(result);
 }
 
-bool readPair(Organizer& organizer, const std::filesystem::path& chosen,
-              const std::string& lowerName, const Organizer::Clock& clock, card::DirEntry& entry) {
+std::optional<Refusal> readPair(const std::filesystem::path& chosen, const std::string& lowerName,
+                                const Organizer::Clock& clock, card::FileBuffer& fileBuffer,
+                                card::DirEntry& entry) {
     const PairMember chosenMember =
         extensionOf(lowerName) == "vmi" ? PairMember::Vmi : PairMember::Vms;
     const PairMember partnerMember =
         chosenMember == PairMember::Vmi ? PairMember::Vms : PairMember::Vmi;
     formats::CardFileName name{};
     std::uint16_t blocks = 0;
-    if (chosenMember == PairMember::Vmi &&
-        !acceptRead(organizer, formats::readVmiName(chosen, name))) {
-        return false;
+    if (chosenMember == PairMember::Vmi) {
+        if (auto refused = refusalOfRead(formats::readVmiName(chosen, name))) {
+            return refused;
+        }
     }
     const auto partner = findPartner(chosen, lowerName, chosenMember);
     if (!partner) {
-        reportMissingPartner(organizer, partnerMember);
-        return false;
+        return missingPartner(partnerMember);
     }
     if (chosenMember == PairMember::Vmi) {
-        if (!acceptRead(organizer, formats::readVmsData(*partner, organizer.fileBuffer, blocks),
-                        partnerMember)) {
-            return false;
+        if (auto refused = refusalOfRead(formats::readVmsData(*partner, fileBuffer, blocks),
+                                         partnerMember)) {
+            return refused;
         }
-    } else if (!acceptRead(organizer, formats::readVmiName(*partner, name), partnerMember) ||
-               !acceptRead(organizer, formats::readVmsData(chosen, organizer.fileBuffer, blocks))) {
-        return false;
+    } else {
+        if (auto refused = refusalOfRead(formats::readVmiName(*partner, name), partnerMember)) {
+            return refused;
+        }
+        if (auto refused = refusalOfRead(formats::readVmsData(chosen, fileBuffer, blocks))) {
+            return refused;
+        }
     }
     entry = formats::buildPairEntry(name, blocks, clock());
-    return true;
+    return std::nullopt;
 }
 
-// Reads the chosen file into `entry` and FileBuffer; every refusal is reported here and leaves
-// the page as it was.
-bool readAddSource(Organizer& organizer, const std::filesystem::path& chosen,
-                   const Organizer::Clock& clock, card::DirEntry& entry) {
+// Reads the chosen file into `entry` and fileBuffer, or says why it cannot be added.
+std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
+                                     const Organizer::Clock& clock, card::FileBuffer& fileBuffer,
+                                     card::DirEntry& entry) {
     const std::string lowerName = lowerCase(chosen.filename().string());
     switch (kindOf(extensionOf(lowerName))) {
         case SourceKind::DdcFile:
-            return acceptRead(organizer, formats::readDdcFile(chosen, entry, organizer.fileBuffer));
+            return refusalOfRead(formats::readDdcFile(chosen, entry, fileBuffer));
         case SourceKind::VmiVmsPair:
-            return readPair(organizer, chosen, lowerName, clock, entry);
+            return readPair(chosen, lowerName, clock, fileBuffer, entry);
         case SourceKind::DciFile:
-            return acceptRead(organizer, formats::readDciFile(chosen, entry, organizer.fileBuffer));
+            return refusalOfRead(formats::readDciFile(chosen, entry, fileBuffer));
         case SourceKind::Unsupported:
             break;
     }
-    refuseFile(organizer,
-               "This file type is not supported. Choose a .ddc, .dci, .vmi or .vms file.",
-               ADD_CAPTION);
-    return false;
+    return Refusal{text::CANCELLED, text::UNSUPPORTED_TYPE};
 }
 
 }  // namespace
 
 void Organizer::addFile() {
-    if (refuseWithoutPage(ADD_CAPTION)) {
+    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION)) {
         return;
     }
-    const auto chosen = m_screen.openFileDialog(ADD_FILTERS);
+    const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS);
     if (!chosen) {
         return;
     }
     card::DirEntry entry;
-    if (!readAddSource(*this, *chosen, m_clock, entry)) {
-        return;
+    std::optional<Refusal> refused = readAddSource(*chosen, m_clock, m_fileBuffer, entry);
+    if (!refused && !card::fitsOnPage(entry.sizeInBlocks, m_freeBlockCount)) {
+        refused = WONT_FIT;
     }
-    if (!card::fitsOnPage(entry.sizeInBlocks, freeBlockCount)) {
-        reportWontFit(*this);
-        return;
-    }
-    // FreeBlockCount trusts the directory; after an add whose commit failed the FAT can hold
+    // The free count trusts the directory; after an add whose commit failed the FAT can hold
     // fewer free blocks than it claims, and the store then refuses without changing anything.
-    switch (card::storeNewFile(pageImage, dirtyMap, entry, fileBuffer)) {
-        case card::StoreResult::Stored:
-            break;
-        case card::StoreResult::FreeEntryType:
-            reportRefusedRead(*this, ReadResult::FreeEntryType);
-            return;
-        case card::StoreResult::NoFreeSlot:
-        case card::StoreResult::NotEnoughBlocks:
-            reportWontFit(*this);
-            return;
+    if (!refused) {
+        switch (card::storeNewFile(m_pageImage, m_dirtyMap, entry, m_fileBuffer)) {
+            case card::StoreResult::Stored:
+                break;
+            case card::StoreResult::FreeEntryType:
+                refused = refusalOf(ReadResult::FreeEntryType);
+                break;
+            case card::StoreResult::NoFreeSlot:
+            case card::StoreResult::NotEnoughBlocks:
+                refused = WONT_FIT;
+                break;
+        }
+    }
+    if (refused) {
+        if (!refused->status.empty()) {
+            setStatus(refused->status);
+        }
+        show(refused->box);
+        return;
     }
     m_screen.repaintNow();
     if (commitPage(false) == 0) {
-        setStatus(CANCELLED);
+        setStatus(text::CANCELLED);
         return;
     }
     relistAfterEdit();
@@ -231,31 +205,32 @@ void Organizer::addFile() {
 
 bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
     showFileInfo(slot);
-    if (card::extractFile(pageImage, slot, fileBuffer) != card::ExtractResult::Extracted) {
-        refuseFile(*this, "This file is damaged on the card and cannot be saved.", SAVE_CAPTION);
+    if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+        tell(text::CANCELLED, text::DAMAGED_ON_CARD);
         return false;
     }
-    const formats::WriteStatus status = formats::writeDdcFile(target, fileBuffer);
+    const formats::WriteStatus status = formats::writeDdcFile(target, m_fileBuffer);
     if (!status.ok()) {
-        reportWriteFailure(target, status.systemError, "File not saved...", SAVE_CAPTION);
+        reportWriteFailure(target, status.systemError, text::FILE_NOT_SAVED,
+                           text::COPY_TO_PC_CAPTION);
         return false;
     }
     return true;
 }
 
 void Organizer::saveFile() {
-    if (refuseWithoutSelection(SAVE_CAPTION)) {
+    if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
         return;
     }
-    const auto target = m_screen.saveFileDialog(SAVE_FILTERS, "ddc");
+    const auto target = m_screen.saveFileDialog(text::SAVE_FILTERS, "ddc");
     if (!target) {
-        setStatus(CANCELLED);
+        setStatus(text::CANCELLED);
         return;
     }
-    if (!confirmOverwrite(*target) || !writeDdcFile(*target, selectedEntry)) {
+    if (!confirmOverwrite(*target) || !writeDdcFile(*target, m_selectedEntry)) {
         return;
     }
-    setStatus("File saved...");
+    setStatus(text::FILE_SAVED);
 }
 
 }  // namespace quorvane::app

@@ -19,36 +19,36 @@ std::string selectedNameOf(std::string_view rowName) {
 }  // namespace
 
 void Organizer::listFiles() {
-    for (const card::FileRow& row : card::listFileRows(pageImage)) {
+    for (const card::FileRow& row : card::listFileRows(m_pageImage)) {
         m_screen.appendCardRow(row.name, row.sizeInBlocks);
     }
-    const card::BlockCounts counts = card::countBlocks(pageImage);
-    boundTexts.blocksUsed = std::to_string(counts.used);
-    boundTexts.blocksFree = std::to_string(counts.free);
-    freeBlockCount = counts.free;
+    const card::BlockCounts counts = card::countBlocks(m_pageImage);
+    m_boundTexts.blocksUsed = std::to_string(counts.used);
+    m_boundTexts.blocksFree = std::to_string(counts.free);
+    m_freeBlockCount = counts.free;
     refreshBoundTexts();
 }
 
 void Organizer::selectFile(std::string_view rowName) {
-    selectedName = selectedNameOf(rowName);
+    m_selectedName = selectedNameOf(rowName);
     // Rows carry nothing but their text, so the name decides; of two equal names the lower
     // slot wins.
-    const int slot = card::findSlotByName(pageImage, selectedName);
+    const int slot = card::findSlotByName(m_pageImage, m_selectedName);
     if (slot >= 0) {
         showFileInfo(slot);
-        // A damaged chain leaves FileBuffer without the file's blocks; the save commands
+        // A damaged chain leaves m_fileBuffer without the file's blocks; the save commands
         // extract again and report it there.
-        card::extractFile(pageImage, slot, fileBuffer);
-        selectedEntry = slot;
+        card::extractFile(m_pageImage, slot, m_fileBuffer);
+        m_selectedEntry = slot;
     }
     refreshBoundTexts();
 }
 
 void Organizer::showFileInfo(int slot) {
-    const card::FileInfoLines lines = card::readFileInfo(pageImage, slot);
-    boundTexts.info1 = lines[0];
-    boundTexts.info2 = lines[1];
-    boundTexts.info3 = lines[2];
+    const card::FileInfoLines lines = card::readFileInfo(m_pageImage, slot);
+    m_boundTexts.info1 = lines[0];
+    m_boundTexts.info2 = lines[1];
+    m_boundTexts.info3 = lines[2];
 }
 
 }  // namespace quorvane::app

@@ -1,4 +1,3 @@
-#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -8,20 +7,13 @@
 // Checks and reports shared by the commands that edit the page or write PC files.
 namespace quorvane::app {
 
-namespace {
-constexpr std::string_view NO_PAGE_STATUS = "No page read...";
-constexpr std::string_view NO_PAGE_TEXT = "Read a page from the Memory card first (Select/Refresh).";
-constexpr std::string_view OVERWRITE_CAPTION = "Copy file to PC";
-}  // namespace
-
 // Before the first read or import the images hold no page: an edit would build a directory
 // and FAT on nothing and commit them over the card's own.
 bool Organizer::refuseWithoutPage(std::string_view caption) {
-    if (pageLoaded) {
+    if (m_pageLoaded) {
         return false;
     }
-    setStatus(NO_PAGE_STATUS);
-    m_screen.messageBox(NO_PAGE_TEXT, caption, BoxButtons::Ok, BoxIcon::Warning);
+    tell(text::NO_PAGE_STATUS, {text::NO_PAGE, caption, BoxButtons::Ok, BoxIcon::Warning});
     return true;
 }
 
@@ -29,19 +21,19 @@ bool Organizer::refuseWithoutSelection(std::string_view caption) {
     if (selectionIsCurrent()) {
         return false;
     }
-    setStatus("No file selected...");
-    m_screen.messageBox("No File Selected", caption, BoxButtons::Ok, BoxIcon::Warning);
+    tell(text::NO_FILE_SELECTED_STATUS,
+         {text::NO_FILE_SELECTED, caption, BoxButtons::Ok, BoxIcon::Warning});
     return true;
 }
 
 // The row still names the file in its slot. After a delete whose commit failed the slot is
 // free (and an add may since have taken it): it then no longer holds the selected file.
 bool Organizer::selectionIsCurrent() const {
-    if (selectedEntry < 0 || selectedEntry >= card::DIR_SLOT_COUNT) {
+    if (m_selectedEntry < 0 || m_selectedEntry >= card::DIR_SLOT_COUNT) {
         return false;
     }
-    const card::DirEntry entry = card::readSlot(pageImage, selectedEntry);
-    return entry.inUse() && card::entryName(entry) == selectedName;
+    const card::DirEntry entry = card::readSlot(m_pageImage, m_selectedEntry);
+    return entry.inUse() && card::entryName(entry) == m_selectedName;
 }
 
 // True when the target does not exist yet or the user agrees to replace it.
@@ -50,29 +42,23 @@ bool Organizer::confirmOverwrite(const std::filesystem::path& target) {
     if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
         return true;
     }
-    if (m_screen.messageBox("File Already exists, Overwrite?", OVERWRITE_CAPTION, BoxButtons::YesNo,
-                            BoxIcon::Question) == BoxAnswer::Yes) {
+    if (show(text::OVERWRITE_QUESTION) == BoxAnswer::Yes) {
         return true;
     }
-    setStatus("Action cancelled...");
+    setStatus(text::CANCELLED);
     return false;
 }
 
 void Organizer::reportWriteFailure(const std::filesystem::path& target, int systemError,
                                    std::string_view statusText, std::string_view caption) {
-    setStatus(statusText);
-    std::string text = "The file could not be written:\n" + target.string();
-    if (systemError != 0) {
-        text += "\n";
-        text += std::strerror(systemError);
-    }
-    m_screen.messageBox(text, caption, BoxButtons::Ok, BoxIcon::Error);
+    const std::string message = text::writeFailure(target, systemError);
+    tell(statusText, {message, caption, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
 }
 
 void Organizer::relistAfterEdit() {
     m_screen.clearCardList();
     listFiles();
-    selectedEntry = -1;
+    m_selectedEntry = -1;
 }
 
 }  // namespace quorvane::app

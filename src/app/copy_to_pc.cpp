@@ -7,8 +7,6 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view CAPTION = "Copy file to PC";
-
 // A card name is outside data: it may become a file name only when it cannot leave the
 // folder or hide control characters in it.
 bool usableAsPcFileName(std::string_view name) {
@@ -39,38 +37,33 @@ std::string latin1ToUtf8(std::string_view bytes) {
 }  // namespace
 
 void Organizer::pcDirectorySelected(const std::filesystem::path& directory) {
-    currentPcDirectory = directory;
-    m_screen.listPcFiles(currentPcDirectory);
+    m_currentPcDirectory = directory;
+    m_screen.listPcFiles(m_currentPcDirectory);
     refreshBoundTexts();
 }
 
 void Organizer::copyFileToPc() {
-    if (refuseWithoutSelection(CAPTION)) {
+    if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
         return;
     }
-    if (currentPcDirectory.empty()) {
-        setStatus("No folder selected...");
-        m_screen.messageBox("Choose a folder in the PC pane first.", CAPTION, BoxButtons::Ok,
-                            BoxIcon::Warning);
+    if (m_currentPcDirectory.empty()) {
+        tell(text::NO_FOLDER_STATUS, text::NO_FOLDER);
         return;
     }
-    if (!usableAsPcFileName(selectedName)) {
-        setStatus("Action cancelled...");
-        m_screen.messageBox("This file's name cannot be used as a PC file name.", CAPTION,
-                            BoxButtons::Ok, BoxIcon::Warning);
+    if (!usableAsPcFileName(m_selectedName)) {
+        tell(text::CANCELLED, text::UNUSABLE_PC_NAME);
         return;
     }
-    if (m_screen.messageBox("Copy file to PC?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
-        BoxAnswer::Yes) {
-        setStatus("Action cancelled...");
+    if (show(text::COPY_QUESTION) != BoxAnswer::Yes) {
+        setStatus(text::CANCELLED);
         return;
     }
-    const std::filesystem::path target = currentPcDirectory / latin1ToUtf8(selectedName);
-    if (!confirmOverwrite(target) || !writeDdcFile(target, selectedEntry)) {
+    const std::filesystem::path target = m_currentPcDirectory / latin1ToUtf8(m_selectedName);
+    if (!confirmOverwrite(target) || !writeDdcFile(target, m_selectedEntry)) {
         return;
     }
-    m_screen.selectPcPath(currentPcDirectory);
-    m_screen.listPcFiles(currentPcDirectory);
+    m_screen.selectPcPath(m_currentPcDirectory);
+    m_screen.listPcFiles(m_currentPcDirectory);
 }
 
 }  // namespace quorvane::app

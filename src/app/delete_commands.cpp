@@ -5,63 +5,51 @@
 // Delete File and Delete ALL: remove files from the page and commit it at once.
 namespace quorvane::app {
 
-namespace {
-constexpr std::string_view CAPTION = "Delete file";
-
-void blankInfoLines(BoundTexts& texts) {
-    texts.info1 = " ";
-    texts.info2 = " ";
-    texts.info3 = " ";
-}
-}  // namespace
-
 void Organizer::deleteFileCommand() {
-    if (selectedEntry == -1) {
-        setStatus("No file selected...");
-        m_screen.messageBox("No File Selected", CAPTION, BoxButtons::Ok, BoxIcon::Warning);
+    if (m_selectedEntry == -1) {
+        tell(text::NO_FILE_SELECTED_STATUS, {text::NO_FILE_SELECTED, text::DELETE_CAPTION,
+                                             BoxButtons::Ok, BoxIcon::Warning});
         return;
     }
-    if (refuseWithoutPage(CAPTION)) {
+    if (refuseWithoutPage(text::DELETE_CAPTION)) {
         return;
     }
-    if (m_screen.messageBox("Are you sure?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
-        BoxAnswer::Yes) {
-        setStatus("Action cancelled...");
+    if (show(text::DELETE_QUESTION) != BoxAnswer::Yes) {
+        setStatus(text::CANCELLED);
         return;
     }
     // A slot that no longer holds the selected file was freed by a delete whose commit failed:
     // walking its freed chain again could free blocks another file owns now, so only the
     // commit is retried.
     if (selectionIsCurrent()) {
-        card::deleteFile(pageImage, dirtyMap, selectedEntry);
+        card::deleteFile(m_pageImage, m_dirtyMap, m_selectedEntry);
     }
     m_screen.repaintNow();
     if (commitPage(false) == 0) {
-        setStatus("Action cancelled...");
+        setStatus(text::CANCELLED);
         return;
     }
     relistAfterEdit();
-    blankInfoLines(boundTexts);
-    setStatus("File Deleted.");
+    blankInfoLines();
+    setStatus(text::FILE_DELETED);
 }
 
 void Organizer::deleteAllCommand() {
-    if (refuseWithoutPage(CAPTION)) {
+    if (refuseWithoutPage(text::DELETE_CAPTION)) {
         return;
     }
-    if (m_screen.messageBox("Are you sure?", CAPTION, BoxButtons::YesNo, BoxIcon::Question) !=
-        BoxAnswer::Yes) {
-        setStatus("Action cancelled...");
+    if (show(text::DELETE_QUESTION) != BoxAnswer::Yes) {
+        setStatus(text::CANCELLED);
         return;
     }
-    card::deleteAllFiles(pageImage, dirtyMap);
+    card::deleteAllFiles(m_pageImage, m_dirtyMap);
     if (commitPage(false) == 0) {
-        setStatus("Action cancelled...");
+        setStatus(text::CANCELLED);
         return;
     }
     relistAfterEdit();
-    blankInfoLines(boundTexts);
-    setStatus("Files Deleted.");
+    blankInfoLines();
+    setStatus(text::FILES_DELETED);
 }
 
 }  // namespace quorvane::app

@@ -10,23 +10,39 @@ Organizer::Organizer(Screen& screen, link::CardLink& link, Clock clock)
 void Organizer::openWindow() {
     refreshBoundTexts();
     m_screen.showPageNumber(1);
-    m_screen.showPageCaption("Current Page : NONE");
+    m_screen.showPageCaption(text::CURRENT_PAGE_NONE);
     m_link.resetLink();  // only waits for the adapter; nobody is told if it is absent
-    dirtyMap.fill(0);
+    m_dirtyMap.fill(0);
     m_link.portBase = link::DEFAULT_PORT_BASE;
 }
 
 void Organizer::setStatus(std::string_view text) {
-    boundTexts.status = text;
+    m_boundTexts.status = text;
     refreshBoundTexts();
 }
 
 void Organizer::refreshBoundTexts() {
-    m_screen.showBoundTexts(boundTexts);
+    m_screen.showBoundTexts(m_boundTexts);
 }
 
 void Organizer::enableEditCommands() {
     m_screen.enableEditCommands();
+}
+
+BoxAnswer Organizer::show(const text::Box& box) {
+    return m_screen.messageBox(box.text, box.caption, box.buttons, box.icon);
+}
+
+void Organizer::tell(std::string_view status, const text::Box& box) {
+    setStatus(status);
+    show(box);
+}
+
+// Assigned without a refresh: they show with the next one.
+void Organizer::blankInfoLines() {
+    m_boundTexts.info1 = " ";
+    m_boundTexts.info2 = " ";
+    m_boundTexts.info3 = " ";
 }
 
 }  // namespace quorvane::app

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,8 +8,10 @@
 #include <string_view>
 
 #include "app/screen.h"
+#include "app/texts.h"
 #include "card/page_layout.h"
 #include "formats/vmi_vms.h"
+#include "link/adapter_commands.h"
 #include "link/card_link.h"
 
 // The organiser without a toolkit: the state of the run and every command handler.
@@ -29,20 +30,6 @@ public:
     Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::currentLocalTime);
     Organizer(const Organizer&) = delete;
     Organizer& operator=(const Organizer&) = delete;
-
-    // --- The state of the run ---
-    card::PageBytes cardImage{};
-    card::PageBytes pageImage{};
-    card::FileBuffer fileBuffer{};
-    card::DirtyMap dirtyMap{};
-    card::BlockBytes verifyBuffer{};
-    int selectedEntry = -1;
-    std::string selectedName;  // name bytes of the selected row, at most 12
-    int freeBlockCount = -1;
-    int currentPageIndex = 0;
-    std::filesystem::path currentPcDirectory;
-    BoundTexts boundTexts;
-    bool pageLoaded = false;  // a page has been read or imported
 
     // --- The window ---
     void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
@@ -74,10 +61,29 @@ public:
     void pcDirectorySelected(const std::filesystem::path& directory);
     void copyFileToPc();
 
-    Screen& screen() { return m_screen; }
-    link::CardLink& cardLink() { return m_link; }
+    // --- The state of the run, for the window and for tests to read ---
+    const card::PageBytes& cardImage() const { return m_cardImage; }
+    const card::PageBytes& pageImage() const { return m_pageImage; }
+    const card::FileBuffer& fileBuffer() const { return m_fileBuffer; }
+    const card::DirtyMap& dirtyMap() const { return m_dirtyMap; }
+    int selectedEntry() const { return m_selectedEntry; }
+    const std::string& selectedName() const { return m_selectedName; }
+    int freeBlockCount() const { return m_freeBlockCount; }
+    int currentPageIndex() const { return m_currentPageIndex; }
+    const std::filesystem::path& currentPcDirectory() const { return m_currentPcDirectory; }
+    const BoundTexts& boundTexts() const { return m_boundTexts; }
+    bool pageLoaded() const { return m_pageLoaded; }
 
 private:
+    // Tests reach the state through this seam (tests/support/organizer_probe.h) to set up a
+    // page without the transfers that would cost each case its time.
+    friend class OrganizerProbe;
+
+    BoxAnswer show(const text::Box& box);
+    // The status line, then the box: the order every refusal keeps.
+    void tell(std::string_view status, const text::Box& box);
+    void blankInfoLines();
+
     // --- Shared by the edit and file commands ---
     bool refuseWithoutPage(std::string_view caption);
     bool refuseWithoutSelection(std::string_view caption);
@@ -90,7 +96,7 @@ private:
     void relistAfterEdit();
 
     // One block of a page read, repeated until it reads; false when it gives up.
-    bool readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_SIZE> destination);
+    bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
     bool commitBlock(int block);
     int timeOut();         // the read's give-up path: status, link reset, result 0
@@ -99,6 +105,19 @@ private:
     Screen& m_screen;
     link::CardLink& m_link;
     Clock m_clock;
+
+    card::PageBytes m_cardImage{};
+    card::PageBytes m_pageImage{};
+    card::FileBuffer m_fileBuffer{};
+    card::DirtyMap m_dirtyMap{};
+    card::BlockBytes m_verifyBuffer{};
+    int m_selectedEntry = -1;
+    std::string m_selectedName;  // name bytes of the selected row, at most 12
+    int m_freeBlockCount = -1;
+    int m_currentPageIndex = 0;
+    std::filesystem::path m_currentPcDirectory;
+    BoundTexts m_boundTexts;
+    bool m_pageLoaded = false;  // a page has been read or imported
 };
 
 }  // namespace quorvane::app

@@ -1,4 +1,3 @@
-#include <array>
 #include <memory>
 #include <string>
 
@@ -10,82 +9,70 @@
 namespace quorvane::app {
 
 namespace {
-constexpr std::string_view IMPORT_CAPTION = "Import .DCM file";
-constexpr std::string_view EXPORT_CAPTION = "Export to .DCM file";
-constexpr std::string_view CANCELLED = "Action cancelled...";
 
-const std::array<FileFilter, 1> IMPORT_FILTERS{{{"DCM Memory Card File (*.dcm)", "*.dcm"}}};
-const std::array<FileFilter, 1> EXPORT_FILTERS{{{"DC Memory Card (*.dcm)", "*.dcm"}}};
-
-std::string importWarning() {
-    return "WARNING!! - All data on the selected page will be deleted.\n\n" + std::string(29, ' ') +
-           "Continue?";
-}
-
-std::string_view refusedPageFileText(formats::ReadResult result) {
+const text::Box& refusalOf(formats::ReadResult result) {
     switch (result) {
         case formats::ReadResult::CannotOpen:
-            return "File Not Found.";
+            return text::IMPORT_FILE_NOT_FOUND;
         case formats::ReadResult::PageFileTooShort:
-            return "This is not a page image: a .dcm file holds exactly 131072 bytes.";
+            return text::NOT_A_PAGE_IMAGE;
         default:
-            return "The file could not be read.";
+            return text::CANNOT_READ_IMPORTED;
     }
 }
+
 }  // namespace
 
 void Organizer::importPageFile() {
-    if (refuseWithoutPage(IMPORT_CAPTION)) {
+    if (refuseWithoutPage(text::IMPORT_CAPTION)) {
         return;
     }
-    if (m_screen.messageBox(importWarning(), IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Warning) !=
-        BoxAnswer::Yes) {
-        setStatus(CANCELLED);
+    if (show(text::IMPORT_WARNING) != BoxAnswer::Yes) {
+        setStatus(text::CANCELLED);
         return;
     }
-    const auto chosen = m_screen.openFileDialog(IMPORT_FILTERS);
+    const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS);
     if (!chosen) {
         return;
     }
-    // Read apart from CardImage, so a file that cannot be used leaves the page as it was.
+    // Read apart from the card image, so a file that cannot be used leaves the page as it was.
     auto imported = std::make_unique<card::PageBytes>();
     if (const auto result = formats::readPageFile(*chosen, *imported);
         result != formats::ReadResult::Ok) {
-        setStatus(CANCELLED);
-        m_screen.messageBox(refusedPageFileText(result), IMPORT_CAPTION, BoxButtons::Ok,
-                            BoxIcon::Warning);
+        tell(text::CANCELLED, refusalOf(result));
         return;
     }
-    auto backup = std::make_unique<card::PageBytes>(cardImage);
-    cardImage = *imported;
-    card::cardToPage(cardImage, pageImage);
-    setStatus("Memory card read successful.");
+    auto backup = std::make_unique<card::PageBytes>(m_cardImage);
+    m_cardImage = *imported;
+    card::cardToPage(m_cardImage, m_pageImage);
+    setStatus(text::READ_SUCCESSFUL);
     relistAfterEdit();
-    dirtyMap.fill(1);
+    m_dirtyMap.fill(1);
     if (commitPage(false) == 0) {
-        setStatus(CANCELLED);
-        cardImage = *backup;
-        card::cardToPage(cardImage, pageImage);
+        setStatus(text::CANCELLED);
+        m_cardImage = *backup;
+        card::cardToPage(m_cardImage, m_pageImage);
         relistAfterEdit();
-        dirtyMap.fill(0);
+        m_dirtyMap.fill(0);
     }
 }
 
 void Organizer::exportPageFile() {
-    if (refuseWithoutPage(EXPORT_CAPTION)) {
+    if (refuseWithoutPage(text::EXPORT_CAPTION)) {
         return;
     }
-    const auto target = m_screen.saveFileDialog(EXPORT_FILTERS, "dcm");
+    const auto target = m_screen.saveFileDialog(text::EXPORT_FILTERS, "dcm");
     if (!target) {
-        setStatus("Action Cancelled...");
+        setStatus(text::EXPORT_CANCELLED);
         return;
     }
-    const formats::WriteStatus status = formats::writePageFile(*target, cardImage);
+    const formats::WriteStatus status = formats::writePageFile(*target, m_cardImage);
     if (!status.ok()) {
-        reportWriteFailure(*target, status.systemError, "DCM file not written...", EXPORT_CAPTION);
+        reportWriteFailure(*target, status.systemError, text::DCM_NOT_WRITTEN,
+                           text::EXPORT_CAPTION);
         return;
     }
-    setStatus("DCM file written...");
+    setStatus(text::DCM_WRITTEN);
 }
 
 }  // namespace quorvane::app

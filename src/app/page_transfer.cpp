@@ -16,46 +16,31 @@ constexpr int PROGRESS_BLOCKS = card::BLOCK_COUNT;
 constexpr int COMMIT_PROGRESS_RANGE = 280;
 constexpr int BLOCKS_PER_INDICATOR_LEVEL = 32;
 
-constexpr std::string_view CONNECTING = "Connecting to Memory card.......";
-constexpr std::string_view CONNECTION_FAILED_STATUS = "Connection FAILED!!!";
-constexpr std::string_view CONNECTION_FAILED_TEXT = "Connection FAILED.";
-constexpr std::string_view CONNECTION_ERROR_CAPTION = "Connection Error";
-constexpr std::string_view TIMEOUT_STATUS = "Timeout error.......";
-constexpr std::string_view CANCELLED_STATUS = "Action cancelled...";
-constexpr std::string_view OVERWRITE_QUESTION =
-    "Committing to Memory pack will overwrite data\n\n                           Are you sure?";
-
-std::span<std::uint8_t, card::BLOCK_SIZE> blockOf(card::PageBytes& page, int block) {
-    return std::span<std::uint8_t, card::BLOCK_SIZE>(page.data() + block * card::BLOCK_SIZE,
-                                                     card::BLOCK_SIZE);
+link::BlockDestination blockOf(card::PageBytes& page, int block) {
+    return link::BlockDestination(page.data() + static_cast<std::size_t>(block) * card::BLOCK_SIZE,
+                                  card::BLOCK_SIZE);
 }
 
 int indicatorLevelFor(int block) {
     return block / BLOCKS_PER_INDICATOR_LEVEL + 1;
 }
 
-bool isNeverWritten(int block) {
-    return block >= card::UNUSED_FIRST_BLOCK && block <= card::UNUSED_LAST_BLOCK;
-}
-
 }  // namespace
 
 void Organizer::stepPage(int delta) {
     // Widened so that no delta can overflow before the clamp.
-    const long long wanted = static_cast<long long>(currentPageIndex) + delta;
-    currentPageIndex = static_cast<int>(std::clamp<long long>(wanted, 0, MAX_PAGES - 1));
-    m_screen.showPageNumber(currentPageIndex + 1);
+    const long long wanted = static_cast<long long>(m_currentPageIndex) + delta;
+    m_currentPageIndex = static_cast<int>(std::clamp<long long>(wanted, 0, MAX_PAGES - 1));
+    m_screen.showPageNumber(m_currentPageIndex + 1);
 }
 
 void Organizer::selectAndRefresh() {
     if (connectAndRead() != 1) {
         return;
     }
-    m_screen.showPageCaption("Current Page : " + std::to_string(currentPageIndex + 1));
+    m_screen.showPageCaption(text::currentPage(m_currentPageIndex + 1));
     // Shown with the next refresh, as the other bound texts are.
-    boundTexts.info1 = " ";
-    boundTexts.info2 = " ";
-    boundTexts.info3 = " ";
+    blankInfoLines();
 }
 
 void Organizer::selectPort(std::uint16_t address) {
@@ -65,40 +50,38 @@ void Organizer::selectPort(std::uint16_t address) {
 
 int Organizer::connectAndRead() {
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
-    setStatus(CONNECTING);
+    setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
 
     link::AdapterStatus status;
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
-        setStatus(CONNECTION_FAILED_STATUS);
-        m_screen.messageBox(CONNECTION_FAILED_TEXT, CONNECTION_ERROR_CAPTION, BoxButtons::Ok,
-                            BoxIcon::Error);
+        setStatus(text::CONNECTION_FAILED_STATUS);
+        show(text::CONNECTION_FAILED);
         m_link.resetLink();
         return 0;
     }
-    if (status.pageCount < currentPageIndex + 1) {
-        m_screen.messageBox(
-            "There are only " + std::to_string(status.pageCount) + " pages on this Memory card",
-            "Page out of range", BoxButtons::Ok, BoxIcon::Warning);
+    if (status.pageCount < m_currentPageIndex + 1) {
+        m_screen.messageBox(text::onlyPages(status.pageCount), text::PAGE_RANGE_CAPTION,
+                            BoxButtons::Ok, text::PAGE_RANGE_ICON);
         return 0;
     }
 
-    setStatus("Connected....");
+    setStatus(text::CONNECTED);
     m_screen.clearCardList();
-    setStatus("Reading Memory card.......");
+    setStatus(text::READING);
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
         return timeOut();
     }
-    if (link::selectPage(m_link, currentPageIndex) != 0) {
+    if (link::selectPage(m_link, m_currentPageIndex) != 0) {
         return timeOut();
     }
-    setStatus("Changing pages...Please wait.....");
+    setStatus(text::CHANGING_PAGES);
     if (!m_link.waitUntilReady()) {
         return timeOut();
     }
-    setStatus("Page changed.......");
+    setStatus(text::PAGE_CHANGED);
 
     // The page arrives in a scratch buffer so that a read that gives up leaves the loaded
     // page whole.
@@ -111,32 +94,32 @@ int Organizer::connectAndRead() {
     }
     link::setIndicator(m_link, 0);
     link::endTransaction(m_link);
-    dirtyMap.fill(0);
+    m_dirtyMap.fill(0);
     m_screen.setProgressPos(0);
 
-    cardImage = *scratch;
-    card::cardToPage(cardImage, pageImage);
-    pageLoaded = true;
-    setStatus("Memory card read successful.");
-    selectedEntry = -1;
+    m_cardImage = *scratch;
+    card::cardToPage(m_cardImage, m_pageImage);
+    m_pageLoaded = true;
+    setStatus(text::READ_SUCCESSFUL);
+    m_selectedEntry = -1;
     listFiles();
     enableEditCommands();
     return 1;
 }
 
-bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_SIZE> destination) {
+bool Organizer::readBlockForPage(int block, link::BlockDestination destination) {
     for (int attempt = 1;; ++attempt) {
         m_screen.setProgressPos(block);
         const bool read = link::readBlock(m_link, block, destination);
         if (read) {
-            setStatus("Block read OK...");
+            setStatus(text::BLOCK_READ_OK);
             link::setIndicator(m_link, indicatorLevelFor(block));
             return true;
         }
         if (m_link.linkLost()) {
             return false;
         }
-        setStatus("Block read error...");
+        setStatus(text::BLOCK_READ_ERROR);
         if (attempt >= MAX_BLOCK_READ_ATTEMPTS) {
             return false;
         }
@@ -146,36 +129,33 @@ bool Organizer::readBlockForPage(int block, std::span<std::uint8_t, card::BLOCK_
 }
 
 int Organizer::timeOut() {
-    setStatus(TIMEOUT_STATUS);
+    setStatus(text::TIMEOUT);
     m_link.resetLink();
     return 0;
 }
 
 int Organizer::commitPage(bool confirm) {
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
-    setStatus(CONNECTING);
+    setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
 
     if (!m_link.resetLink()) {
-        setStatus(CONNECTION_FAILED_STATUS);
-        m_screen.messageBox(CONNECTION_FAILED_TEXT, CONNECTION_ERROR_CAPTION, BoxButtons::Ok,
-                            BoxIcon::Error);
+        setStatus(text::CONNECTION_FAILED_STATUS);
+        show(text::CONNECTION_FAILED);
         return 0;
     }
-    if (link::querySelectedPage(m_link) != currentPageIndex) {
-        m_screen.messageBox("Page on Memory pack is not the same as the page read.",
-                            "Writing to Memory Page", BoxButtons::Ok, BoxIcon::Warning);
-        setStatus(CANCELLED_STATUS);
+    if (link::querySelectedPage(m_link) != m_currentPageIndex) {
+        show(text::PAGE_MISMATCH);
+        setStatus(text::CANCELLED);
         return 0;
     }
-    if (confirm && m_screen.messageBox(OVERWRITE_QUESTION, "Last Chance Warning!",
-                                       BoxButtons::YesNo, BoxIcon::Warning) != BoxAnswer::Yes) {
-        setStatus(CANCELLED_STATUS);
+    if (confirm && show(text::COMMIT_QUESTION) != BoxAnswer::Yes) {
+        setStatus(text::CANCELLED);
         return 0;
     }
 
-    card::pageToCard(pageImage, cardImage);
-    setStatus("Writing to Memory card.......");
+    card::pageToCard(m_pageImage, m_cardImage);
+    setStatus(text::WRITING);
     m_screen.progressCreate();
     m_screen.progressSetRange(0, COMMIT_PROGRESS_RANGE);
     m_screen.progressSetStep(1);
@@ -194,8 +174,8 @@ int Organizer::commitPage(bool confirm) {
         return commitTimedOut();
     }
     m_screen.setProgressPos(0);
-    dirtyMap.fill(0);
-    setStatus("Memory card written successfully....");
+    m_dirtyMap.fill(0);
+    setStatus(text::WRITTEN_SUCCESSFULLY);
     m_screen.progressDestroy();
     return 1;
 }
@@ -206,25 +186,24 @@ bool Organizer::commitBlock(int block) {
             return false;
         }
         bool writeAgain = false;
-        if (dirtyMap[block] == 1 && !isNeverWritten(block)) {
-            setStatus("Writing block " + std::to_string(block) + "... ");
-            const int written = link::writeBlock(m_link, block, blockOf(cardImage, block));
+        if (m_dirtyMap[block] == 1 && !link::isNeverWritten(block)) {
+            setStatus(text::writingBlock(block));
+            const int written = link::writeBlock(m_link, block, blockOf(m_cardImage, block));
             if (m_link.linkLost()) {
                 return false;
             }
             if (written != link::BLOCK_ACKNOWLEDGED) {
-                m_screen.messageBox("Block write ERROR", "Write Memory Card", BoxButtons::Ok,
-                                    BoxIcon::Warning);
-                setStatus("Block write error...");
+                show(text::BLOCK_WRITE_ERROR);
+                setStatus(text::BLOCK_WRITE_ERROR_STATUS);
                 writeAgain = true;
             } else {
                 // The read-back's own check is not needed: the bytes are compared in full.
-                link::readBlock(m_link, block, verifyBuffer);
+                link::readBlock(m_link, block, m_verifyBuffer);
                 if (m_link.linkLost()) {
                     return false;
                 }
-                writeAgain = !std::equal(verifyBuffer.begin(), verifyBuffer.end(),
-                                         blockOf(cardImage, block).begin());
+                writeAgain = !std::equal(m_verifyBuffer.begin(), m_verifyBuffer.end(),
+                                         blockOf(m_cardImage, block).begin());
             }
             if (writeAgain && attempt >= MAX_BLOCK_WRITE_ATTEMPTS) {
                 return false;
@@ -240,7 +219,7 @@ bool Organizer::commitBlock(int block) {
 }
 
 int Organizer::commitTimedOut() {
-    setStatus(TIMEOUT_STATUS);
+    setStatus(text::TIMEOUT);
     m_link.resetLink();
     m_screen.progressDestroy();
     m_screen.setProgressPos(0);

@@ -27,8 +27,8 @@ enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = 
 enum class BoxAnswer { Ok, Yes, No };
 
 struct FileFilter {
-    std::string description;  // "DC Memory Card File (*.ddc)"
-    std::string patterns;     // "*.ddc" or "*.vmi;*.vms"
+    std::string_view description;  // "DC Memory Card File (*.ddc)"
+    std::string_view patterns;     // "*.ddc" or "*.vmi;*.vms"
 };
 
 class Screen {

@@ -4,11 +4,6 @@ namespace quorvane::link {
 
 namespace {
 
-inline constexpr int UNWRITTEN_FIRST_BLOCK = 200;
-inline constexpr int UNWRITTEN_LAST_BLOCK = 240;
-inline constexpr int QUARTERS_PER_BLOCK = 4;
-inline constexpr int MAX_INDICATOR_LEVEL = 8;
-
 std::uint8_t low8(int value) {
     return static_cast<std::uint8_t>(value & 0xFF);
 }
@@ -20,8 +15,8 @@ void endTransaction(CardLink& link) {
 }
 
 // The sends are not checked: a quarter the adapter did not take shows in its acknowledgement.
-// An acknowledgement that never came is a failure even when the all-ones it reads as happens to
-// equal the XOR of the data.
+// An acknowledgement that never came is a failure even when what it reads as happens to equal
+// the XOR of the data.
 int writeQuarter(CardLink& link, int block, int quarter,
                  std::span<const std::uint8_t, QUARTER_SIZE> data) {
     link.sendByte(CMD_WRITE_QUARTER);
@@ -32,14 +27,12 @@ int writeQuarter(CardLink& link, int block, int quarter,
         link.sendByte(byte);
         check ^= byte;
     }
-    const std::uint64_t timeoutsBefore = link.receiveTimeouts();
     const std::uint8_t acknowledgement = link.receiveByte();
-    const bool answered = link.receiveTimeouts() == timeoutsBefore;
-    return answered && acknowledgement == check ? QUARTER_ACKNOWLEDGED : 0;
+    return !link.linkLost() && acknowledgement == check ? QUARTER_ACKNOWLEDGED : 0;
 }
 
-int writeBlock(CardLink& link, int block, std::span<const std::uint8_t, 512> data) {
-    if (block >= UNWRITTEN_FIRST_BLOCK && block <= UNWRITTEN_LAST_BLOCK) {
+int writeBlock(CardLink& link, int block, BlockData data) {
+    if (isNeverWritten(block)) {
         return BLOCK_ACKNOWLEDGED;
     }
     int acknowledged = 0;
@@ -88,22 +81,21 @@ std::uint8_t querySelectedPage(CardLink& link) {
 }
 
 // The destination holds the bytes received whatever the outcome. A block whose reply was cut
-// short fails even if the all-ones it then reads as happen to match the check byte.
-bool readBlock(CardLink& link, int block, std::span<std::uint8_t, 512> destination) {
+// short fails even if what it then reads as happens to match the check byte.
+bool readBlock(CardLink& link, int block, BlockDestination destination) {
     if (link.sendByte(CMD_READ_BLOCK) != 0) {
         return false;
     }
     if (link.sendByte(low8(block)) != 0) {
         return false;
     }
-    const std::uint64_t timeoutsBefore = link.receiveTimeouts();
     std::uint8_t check = 0;
     for (std::uint8_t& byte : destination) {
         byte = link.receiveByte();
         check ^= byte;
     }
     const std::uint8_t received = link.receiveByte();
-    return received == check && link.receiveTimeouts() == timeoutsBefore;
+    return received == check && !link.linkLost();
 }
 
 }  // namespace quorvane::link

@@ -57,7 +57,7 @@ bool CardLink::waitTwice(bool high, std::uint32_t limit) {
 int CardLink::sendByte(unsigned value) {
     const std::uint16_t data = portBase;
     for (unsigned mask = 0x80; mask != 0; mask >>= 1) {
-        writeTwice(m_port, data, 0x00);
+        writeTwice(m_port, data, CLOCK_LOW);
         if (!waitTwice(false, SEND_WAIT_LIMIT)) {
             return 1;
         }
@@ -80,11 +80,11 @@ std::uint8_t CardLink::receiveByte() {
     std::uint8_t result = 0;
     for (unsigned mask = 0x80; mask != 0; mask >>= 1) {
         if (!waitTwice(false, RECEIVE_WAIT_LIMIT)) {
-            return giveUpReceive();
+            return OPEN_PORT_STATUS;
         }
-        writeTwice(m_port, data, 0x00);
+        writeTwice(m_port, data, CLOCK_LOW);
         if (!waitTwice(true, RECEIVE_WAIT_LIMIT)) {
-            return giveUpReceive();
+            return OPEN_PORT_STATUS;
         }
         m_port.read(statusAddress());
         const std::uint8_t sample = m_port.read(statusAddress());
@@ -94,12 +94,6 @@ std::uint8_t CardLink::receiveByte() {
         writeTwice(m_port, data, LINK_IDLE);
     }
     return result;
-}
-
-// An adapter that stopped answering mid-byte reads as an open port: all ones.
-std::uint8_t CardLink::giveUpReceive() {
-    ++m_receiveTimeouts;
-    return 0xFF;
 }
 
 bool CardLink::adapterBusy() {

@@ -3,19 +3,12 @@
 #include <cstdint>
 
 #include "link/port_io.h"
+#include "link/wire.h"
 
 // The bit-serial, four-phase handshake byte link to the card adapter.
 namespace quorvane::link {
 
 inline constexpr std::uint16_t DEFAULT_PORT_BASE = 0x378;
-
-// Data register lines.
-inline constexpr std::uint8_t LINE_VALUE = 0x01;  // D0: bit value to the adapter
-inline constexpr std::uint8_t LINE_CLOCK = 0x02;  // D1: clock from the PC
-inline constexpr std::uint8_t LINK_IDLE = LINE_VALUE | LINE_CLOCK;
-// Status register lines.
-inline constexpr std::uint8_t STATUS_HANDSHAKE = 0x40;  // bit 6, ACK
-inline constexpr std::uint8_t STATUS_REPLY = 0x80;      // bit 7, BUSY, inverted: clear = 1
 
 // Re-polls after which a wait inside sendByte gives up.
 inline constexpr std::uint32_t SEND_WAIT_LIMIT = 600000;
@@ -33,32 +26,28 @@ public:
     std::uint16_t portBase = DEFAULT_PORT_BASE;
 
     int sendByte(unsigned value);  // 0 = sent, 1 = time-out
-    std::uint8_t receiveByte();    // 0xFF for a byte whose waits reached their bound
+    // A byte whose waits reached their bound reads as an open port's 0xFF; its value means
+    // nothing, and the link is lost from then on (linkLost).
+    std::uint8_t receiveByte();
     bool adapterBusy();            // handshake line low
     void driveIdle();
     bool resetLink();  // false when the adapter did not show ready in time
     // Polls adapterBusy until it is false; false when READY_WAIT_LIMIT polls passed.
     bool waitUntilReady();
 
-    // True once a wait has reached its bound, until the next resetLink that sees the adapter
-    // ready. While lost, every wait gives up at its first read, so a command sent to an
-    // unplugged adapter costs one bound, not one per byte.
+    // The one report of a time-out: true once any wait has reached its bound, until the next
+    // resetLink that sees the adapter ready. While lost, every wait gives up at its first
+    // read, so a command sent to an unplugged adapter costs one bound, not one per byte; a
+    // command whose reply was cut short looks here rather than at the bytes it got.
     bool linkLost() const { return m_lost; }
-    // How many receiveByte calls have given up at a wait's bound so far. A command compares it
-    // before and after its replies: a reply cut short is never taken for a valid one.
-    std::uint64_t receiveTimeouts() const { return m_receiveTimeouts; }
-
-    PortIo& port() { return m_port; }
 
 private:
     std::uint16_t statusAddress() const { return static_cast<std::uint16_t>(portBase + 1); }
     bool waitForLine(bool high, std::uint32_t limit);
     bool waitTwice(bool high, std::uint32_t limit);
-    std::uint8_t giveUpReceive();
 
     PortIo& m_port;
     bool m_lost = false;
-    std::uint64_t m_receiveTimeouts = 0;
 };
 
 }  // namespace quorvane::link

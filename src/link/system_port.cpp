@@ -25,7 +25,6 @@ namespace quorvane::link {
 namespace {
 
 constexpr std::string_view PARPORT_PREFIX = "parport";
-constexpr std::uint8_t OPEN_PORT_STATUS = 0xFF;
 
 // N of a "parportN" directory name, if it is one.
 std::optional<unsigned> parportNumber(const std::string& name) {

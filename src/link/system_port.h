@@ -6,15 +6,16 @@
 #include <memory>
 
 #include "link/port_io.h"
+#include "link/wire.h"
 
 // Real port access on Linux, chosen per port address: ppdev, then raw port I/O, else no port.
 namespace quorvane::link {
 
-// Every status read gives 0xFF: the adapter looks absent.
+// Every status read gives what an open port shows: the adapter looks absent.
 class NoPort final : public PortIo {
 public:
     void write(std::uint16_t, std::uint8_t) override {}
-    std::uint8_t read(std::uint16_t) override { return 0xFF; }
+    std::uint8_t read(std::uint16_t) override { return OPEN_PORT_STATUS; }
 };
 
 // Where to look for parallel ports; tests point these at a fake tree.

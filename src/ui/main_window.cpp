@@ -70,13 +70,15 @@ QWidget* loadForm(Layout layout, QWidget* parent) {
 }  // namespace
 
 QString qtNameFilter(const app::FileFilter& filter) {
-    QString description = QString::fromLatin1(filter.description);
+    QString description = QString::fromLatin1(filter.description.data(),
+                                              static_cast<qsizetype>(filter.description.size()));
     // A description that already names its patterns keeps its words, not a second list.
     const qsizetype open = description.lastIndexOf(u'(');
     if (open > 0 && description.trimmed().endsWith(u')')) {
         description = description.left(open).trimmed();
     }
-    QString patterns = QString::fromLatin1(filter.patterns);
+    QString patterns = QString::fromLatin1(filter.patterns.data(),
+                                           static_cast<qsizetype>(filter.patterns.size()));
     patterns.replace(u';', u' ');
     return description + QStringLiteral(" (") + patterns + u')';
 }

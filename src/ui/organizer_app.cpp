@@ -9,6 +9,8 @@
 
 #include "adapter/virtual_adapter.h"
 #include "app/organizer.h"
+#include "app/texts.h"
+#include "ui/text_codec.h"
 #include "link/card_link.h"
 #include "link/system_port.h"
 
@@ -46,13 +48,10 @@ bool OrganizerApp::openPort(QString& error) {
         m_port = std::make_unique<link::SystemPorts>();
         return true;
     }
-    std::string reason;
-    m_port = adapter::VirtualAdapter::openDirectory(*m_options.virtualCard, reason);
+    adapter::FolderError problem;
+    m_port = adapter::VirtualAdapter::openDirectory(*m_options.virtualCard, problem);
     if (m_port == nullptr) {
-        error =
-            QStringLiteral("Cannot use the virtual card folder %1: %2")
-                .arg(QFile::decodeName(QByteArray::fromStdString(m_options.virtualCard->string())),
-                     QString::fromStdString(reason));
+        error = QString::fromStdString(app::text::virtualCardProblem(problem));
         return false;
     }
     return true;
@@ -62,7 +61,7 @@ int OrganizerApp::run() {
     QString error;
     if (!openPort(error)) {
         std::fprintf(stderr, "quorvane: %s\n", error.toLocal8Bit().constData());
-        QMessageBox::critical(nullptr, QStringLiteral("Quorvane"), error);
+        QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION), error);
         return 1;
     }
     m_link = std::make_unique<link::CardLink>(*m_port);

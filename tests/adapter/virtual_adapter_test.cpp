@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -104,6 +105,44 @@ TEST(VirtualAdapter, StayingBusyFailsTheResetAndUnpluggedReadsAllOnesForEver) {
     EXPECT_EQ(adapter.read(STATUS), 0xFF);  // gone is gone
 }
 
+// A store whose saves succeed until `failing` is set, as a folder that fills up would.
+class SwitchableStore final : public PageStore {
+public:
+    bool failing = false;
+    int saves = 0;
+    formats::WriteStatus save(int, const card::PageBytes&) override {
+        ++saves;
+        return failing ? formats::WriteStatus{formats::WriteResult::CannotWrite, ENOSPC}
+                       : formats::WriteStatus{};
+    }
+};
+
+TEST(VirtualAdapter, PageThatCannotBeSavedIsNotTakenAndTheEndOfItsTransactionTimesOut) {
+    auto store = std::make_unique<SwitchableStore>();
+    SwitchableStore& saves = *store;
+    VirtualAdapter adapter(zeroPages(2), std::move(store));
+    link::CardLink link(adapter);
+    std::array<std::uint8_t, 512> data;
+    data.fill(0xA7);
+
+    saves.failing = true;
+    ASSERT_EQ(link::writeBlock(link, 7, data), 512);
+    EXPECT_EQ(link.sendByte(link::CMD_END_TRANSACTION), 1);
+    EXPECT_TRUE(link.linkLost());
+    EXPECT_EQ(saves.saves, 1);
+    EXPECT_EQ(adapter.page(0), card::PageBytes{}) << "the page goes back to what its file holds";
+
+    // The adapter answers again once the PC resets the link, and saves what it can.
+    EXPECT_TRUE(link.resetLink());
+    saves.failing = false;
+    ASSERT_EQ(link::writeBlock(link, 7, data), 512);
+    EXPECT_EQ(link.sendByte(link::CMD_END_TRANSACTION), 0);
+    EXPECT_FALSE(link.linkLost());
+    EXPECT_EQ(adapter.page(0)[7 * 512], 0xA7);
+    link::endTransaction(link);  // nothing written since: nothing saved
+    EXPECT_EQ(saves.saves, 2);
+}
+
 namespace fs = std::filesystem;
 
 class VirtualCardFolder : public ::testing::Test {
@@ -126,12 +165,12 @@ protected:
 
     fs::path root;
     fs::path dir;
-    std::string error;
+    FolderError error;
 };
 
 TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
     auto adapter = VirtualAdapter::openDirectory(dir, error);
-    ASSERT_NE(adapter, nullptr) << error;
+    ASSERT_NE(adapter, nullptr) << error.path;
     EXPECT_EQ(adapter->pageCount(), 4);
     for (const char* name : {"page-01.dcm", "page-02.dcm", "page-03.dcm", "page-04.dcm"}) {
         EXPECT_EQ(fs::file_size(dir / name), 131072u) << name;
@@ -164,7 +203,7 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
     fs::create_directories(dir);
     std::ofstream(dir / "notes.txt") << "mine";
     EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.problem, FolderProblem::NoFirstPage);
     EXPECT_FALSE(fs::exists(dir / "page-01.dcm"));  // a folder of other files is left alone
 
     card::PageBytes page{};
@@ -175,19 +214,20 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
                    static_cast<std::streamsize>(page.size()));
     }
     auto adapter = VirtualAdapter::openDirectory(dir, error);
-    ASSERT_NE(adapter, nullptr) << error;
+    ASSERT_NE(adapter, nullptr) << error.path;
     EXPECT_EQ(adapter->pageCount(), 2);
     EXPECT_EQ(adapter->page(1)[0], 0x5C);
 
     std::ofstream(dir / "page-01.dcm") << "short";
     EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
-    EXPECT_NE(error.find("page-01.dcm"), std::string::npos) << error;
+    EXPECT_EQ(error.problem, FolderProblem::NotAPageImage);
+    EXPECT_EQ(error.path.filename(), "page-01.dcm");
 }
 
 TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
     {
         auto adapter = VirtualAdapter::openDirectory(dir, error);
-        ASSERT_NE(adapter, nullptr) << error;
+        ASSERT_NE(adapter, nullptr) << error.path;
         link::CardLink link(*adapter);
         ASSERT_EQ(link::selectPage(link, 2), 0);
         std::array<std::uint8_t, 512> data;
@@ -200,7 +240,7 @@ TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4)
         << "no temporary file is left behind";
     auto reopened = VirtualAdapter::openDirectory(dir, error);
-    ASSERT_NE(reopened, nullptr) << error;
+    ASSERT_NE(reopened, nullptr) << error.path;
     EXPECT_EQ(reopened->page(2)[40 * 512 + 511], 0xA7);
 }
 

@@ -36,19 +36,19 @@ TEST_F(AddSave, FileOfExactlyTheFreeBlocksFitsAndOneMoreIsRefused) {
     startOnFolderAndRead();
     writeBytes(pcDir / "ELEVEN.DDC", ddcBytes("ELEVEN", 11));
     writeBytes(pcDir / "SAVE.DDC", ddcBytes("TEN", 10));
-    const auto page = organizer->pageImage;
+    const auto page = organizer->pageImage();
 
     add(pcDir / "ELEVEN.DDC");
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
                                         WONT_FIT_BOX}));
-    EXPECT_TRUE(organizer->pageImage == page);
-    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
+    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
 
     add(pcDir / "SAVE.DDC");  // upper-case extension, still a .ddc
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     EXPECT_EQ(screen.texts.blocksFree, "0");
-    EXPECT_EQ(organizer->selectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry(), -1);
     EXPECT_EQ(screen.cardRows.front(), (std::pair<std::string, unsigned>{"TEN", 10}));
     expectCardHoldsMemoryPage();
 }
@@ -68,8 +68,8 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
               (Bytes{'C', 'F', 'U', 0, 0x33, 199, 0x10}));
 
     add(pcDir / "race.ddc");
-    const card::DirEntry first = card::readSlot(organizer->pageImage, 207);
-    card::DirEntry second = card::readSlot(organizer->pageImage, 206);
+    const card::DirEntry first = card::readSlot(organizer->pageImage(), 207);
+    card::DirEntry second = card::readSlot(organizer->pageImage(), 206);
     EXPECT_EQ(second.firstBlock, 196);
     second.firstBlock = first.firstBlock;
     EXPECT_EQ(second, first);
@@ -83,7 +83,7 @@ TEST_F(AddSave, UpperCaseVmsFindsItsLowerCaseVmiAndGetsTheClockOfASunday) {
     writeBytes(pcDir / "game.vmi", vmi);
     writeBytes(pcDir / "Game.VMS", Bytes(1024, 0xAB));
     add(pcDir / "Game.VMS");
-    const card::DirEntry entry = card::readSlot(organizer->pageImage, 207);
+    const card::DirEntry entry = card::readSlot(organizer->pageImage(), 207);
     EXPECT_EQ(card::entryName(entry), "GAMESAVE");
     EXPECT_EQ(entry.fileType, 0x33);
     EXPECT_EQ(entry.sizeInBlocks, 2);
@@ -138,7 +138,7 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
     writeBytes(pcDir / "short.vms", Bytes(512, 0));
     writeBytes(pcDir / "empty.vmi", Bytes(128, 0));
     writeBytes(pcDir / "empty.vms", {});
-    const auto page = organizer->pageImage;
+    const auto page = organizer->pageImage();
     auto check = [&](const std::string& file, const std::string& status, const std::string& box) {
         SCOPED_TRACE(file);
         screen.events.clear();
@@ -150,8 +150,8 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         }
         expected.push_back("box: " + box + " | Ok | Warning");
         EXPECT_EQ(screen.events, expected);
-        EXPECT_TRUE(organizer->pageImage == page);
-        EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
+        EXPECT_TRUE(organizer->pageImage() == page);
+        EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
         EXPECT_EQ(screen.cardRows.size(), 0u);
     };
     for (const Refusal& r : refusals) {
@@ -173,20 +173,20 @@ TEST_F(AddSave, RefusedCommitKeepsTheAddPendingAndTheFatDecidesTheNextFit) {
     add(pcDir / "a.ddc");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_TRUE(screen.cardRows.empty());  // the list and counts are not rebuilt
-    EXPECT_EQ(organizer->freeBlockCount, 200);
-    const auto page = organizer->pageImage;
+    EXPECT_EQ(organizer->freeBlockCount(), 200);
+    const auto page = organizer->pageImage();
 
     screen.events.clear();
     add(pcDir / "b.ddc");  // fits the 200 still counted, not the 50 left in the FAT
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
                                         WONT_FIT_BOX}));
-    EXPECT_TRUE(organizer->pageImage == page);
+    EXPECT_TRUE(organizer->pageImage() == page);
 
     organizer->stepPage(-1);
     ASSERT_EQ(organizer->commitPage(true), 1);
     expectCardHoldsMemoryPage();
-    EXPECT_EQ(card::enumerateFiles(organizer->pageImage), (std::vector<int>{207}));
+    EXPECT_EQ(card::enumerateFiles(organizer->pageImage()), (std::vector<int>{207}));
 }
 
 TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {

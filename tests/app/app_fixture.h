@@ -149,7 +149,7 @@ protected:
         start();
         organizer->stepPage(pageIndex);
         organizer->selectAndRefresh();
-        ASSERT_TRUE(organizer->pageLoaded);
+        ASSERT_TRUE(organizer->pageLoaded());
         screen.events.clear();
         traffic->clear();
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -19,7 +20,7 @@ protected:
     // with `info`.
     void putFile(int slot, std::string_view name, std::uint16_t blocks, int block,
                  std::string_view info = "") {
-        card::PageBytes& page = organizer->pageImage;
+        card::PageBytes& page = OrganizerProbe(*organizer).pageImage();
         card::DirEntry entry = makeEntry(name, blocks);
         entry.firstBlock = static_cast<std::uint16_t>(block);
         card::writeSlot(page, slot, entry);
@@ -41,21 +42,21 @@ TEST_F(CardListTest, RowsFollowSlotOrderWithTheBlockCounts) {
     EXPECT_EQ(screen.cardRows, (Rows{{"THIRD", 5}, {"TENTH", 12}}));
     EXPECT_EQ(screen.texts.blocksUsed, "17");
     EXPECT_EQ(screen.texts.blocksFree, "183");
-    EXPECT_EQ(organizer->freeBlockCount, 183);
+    EXPECT_EQ(organizer->freeBlockCount(), 183);
 }
 
 TEST_F(CardListTest, EmptyPageListsNothingAndAllBlocksFree) {
     EXPECT_TRUE(screen.cardRows.empty());
     EXPECT_EQ(screen.texts.blocksUsed, "0");
     EXPECT_EQ(screen.texts.blocksFree, "200");
-    EXPECT_EQ(organizer->freeBlockCount, 200);
+    EXPECT_EQ(organizer->freeBlockCount(), 200);
 }
 
 TEST_F(CardListTest, OvercommittedDirectoryShowsNegativeFreeCount) {
     putFile(0, "HUGE", 250, 30);
     relist();
     EXPECT_EQ(screen.texts.blocksFree, "-50");
-    EXPECT_EQ(organizer->freeBlockCount, -50);
+    EXPECT_EQ(organizer->freeBlockCount(), -50);
 }
 
 TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
@@ -64,13 +65,13 @@ TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
     relist();
     organizer->selectFile("SAME");
 
-    EXPECT_EQ(organizer->selectedEntry, 3);
-    EXPECT_EQ(organizer->selectedName, "SAME");
+    EXPECT_EQ(organizer->selectedEntry(), 3);
+    EXPECT_EQ(organizer->selectedName(), "SAME");
     EXPECT_EQ(screen.texts.info1, "lower slot");
     // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
-    const std::string tag(organizer->fileBuffer.begin(), organizer->fileBuffer.begin() + 4);
+    const std::string tag(organizer->fileBuffer().begin(), organizer->fileBuffer().begin() + 4);
     EXPECT_EQ(tag, std::string("CFU\0", 4));
-    const std::string data(organizer->fileBuffer.begin() + 36, organizer->fileBuffer.begin() + 46);
+    const std::string data(organizer->fileBuffer().begin() + 36, organizer->fileBuffer().begin() + 46);
     EXPECT_EQ(data, "lower slot");
 }
 
@@ -78,15 +79,15 @@ TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
     putFile(3, "KEPT", 1, 41, "kept info");
     relist();
     organizer->selectFile("KEPT");
-    const card::FileBuffer extracted = organizer->fileBuffer;
-    organizer->boundTexts.status = "pending";
+    const card::FileBuffer extracted = organizer->fileBuffer();
+    organizer->setStatus("pending");
 
     organizer->selectFile("kept");  // names compare case-sensitively
-    EXPECT_EQ(organizer->selectedName, "kept");
-    EXPECT_EQ(organizer->selectedEntry, 3);
+    EXPECT_EQ(organizer->selectedName(), "kept");
+    EXPECT_EQ(organizer->selectedEntry(), 3);
     EXPECT_EQ(screen.texts.info1, "kept info");
     EXPECT_EQ(screen.texts.status, "pending");
-    EXPECT_EQ(organizer->fileBuffer, extracted);
+    EXPECT_EQ(organizer->fileBuffer(), extracted);
 }
 
 TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
@@ -96,9 +97,9 @@ TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
     putFile(5, "INFO", 1, 50, block);
     organizer->showFileInfo(5);
 
-    EXPECT_EQ(organizer->boundTexts.info1, "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(organizer->boundTexts.info2, "second line of thirty-two bytes.");
-    EXPECT_EQ(organizer->boundTexts.info3, "three");
+    EXPECT_EQ(organizer->boundTexts().info1, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(organizer->boundTexts().info2, "second line of thirty-two bytes.");
+    EXPECT_EQ(organizer->boundTexts().info3, "three");
     EXPECT_EQ(screen.texts.info1, "");  // assigned, not yet shown
 }
 

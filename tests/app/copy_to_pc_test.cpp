@@ -30,7 +30,7 @@ TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
     addFileToCardPage(pages[0], "RACEDATA_001", 4);
     startAndRead();
     organizer->pcDirectorySelected(pcDir);
-    EXPECT_EQ(organizer->currentPcDirectory, pcDir);
+    EXPECT_EQ(organizer->currentPcDirectory(), pcDir);
     select("RACEDATA_001");
     organizer->copyFileToPc();
     EXPECT_EQ(screen.events,

@@ -32,14 +32,14 @@ TEST_F(DeleteCommands, RefusedBeforeAnyPageWithoutTouchingTheCard) {
 TEST_F(DeleteCommands, AnsweringNoChangesNothing) {
     startAndRead();
     select("FIVE");
-    const auto page = organizer->pageImage;
+    const auto page = organizer->pageImage();
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
     organizer->deleteFileCommand();
     organizer->deleteAllCommand();
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{ARE_YOU_SURE, "status: Action cancelled...", ARE_YOU_SURE}));
-    EXPECT_TRUE(organizer->pageImage == page);
-    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
+    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
     EXPECT_FALSE(committed());
 }
 
@@ -54,7 +54,7 @@ TEST_F(DeleteCommands, DeletingAFiveBlockFileOfSeventeenUsedLeavesTwelveAndBlank
     EXPECT_EQ(e.front(), ARE_YOU_SURE);
     EXPECT_TRUE(repaint < commit && commit != e.end());
     EXPECT_EQ(screen.texts, (BoundTexts{"File Deleted.", " ", " ", " ", "12", "188"}));
-    EXPECT_EQ(organizer->selectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry(), -1);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}}));
     expectCardHoldsMemoryPage();
 }
@@ -66,7 +66,7 @@ TEST_F(DeleteCommands, DeleteAllRefusedByAnotherSelectedPageLeavesTheListThenSuc
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_EQ(screen.cardRows.size(), 2u);
     EXPECT_EQ(screen.texts.blocksUsed, "17");
-    EXPECT_EQ(organizer->dirtyMap[card::FAT_BLOCK], 1);
+    EXPECT_EQ(organizer->dirtyMap()[card::FAT_BLOCK], 1);
     EXPECT_TRUE(readBytes(cardDir / pageFileName(0)) == Bytes(pages[0].begin(), pages[0].end()));
 
     organizer->stepPage(-1);
@@ -90,13 +90,13 @@ TEST_F(DeleteCommands, SecondDeleteAfterARefusedCommitOnlyRetriesTheCommit) {
     writeBytes(pcDir / "new.ddc", ddcBytes("NEWFILE", 5));
     screen.openAnswers = {pcDir / "new.ddc"};
     organizer->addFile();
-    ASSERT_EQ(card::enumerateFiles(organizer->pageImage).size(), 2u);
-    const auto page = organizer->pageImage;
+    ASSERT_EQ(card::enumerateFiles(organizer->pageImage()).size(), 2u);
+    const auto page = organizer->pageImage();
 
     organizer->stepPage(-1);
     organizer->deleteFileCommand();
     EXPECT_EQ(screen.texts.status, "File Deleted.");
-    EXPECT_TRUE(organizer->pageImage == page);  // NEWFILE kept: nothing was walked again
+    EXPECT_TRUE(organizer->pageImage() == page);  // NEWFILE kept: nothing was walked again
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"TWELVE", 12}, {"NEWFILE", 5}}));
     expectCardHoldsMemoryPage();
 }

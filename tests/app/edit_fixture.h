@@ -82,15 +82,15 @@ protected:
             writeBytes(cardDir / pageFileName(static_cast<int>(i)),
                        Bytes(pages[i].begin(), pages[i].end()));
         }
-        std::string error;
+        adapter::FolderError error;
         adapter = adapter::VirtualAdapter::openDirectory(cardDir, error);
-        ASSERT_TRUE(adapter) << error;
+        ASSERT_TRUE(adapter) << error.path;
         link = std::make_unique<link::CardLink>(*adapter);
         organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
         organizer->openWindow();
         organizer->stepPage(pageIndex);
         organizer->selectAndRefresh();
-        ASSERT_TRUE(organizer->pageLoaded);
+        ASSERT_TRUE(organizer->pageLoaded());
         screen.events.clear();
     }
 
@@ -98,9 +98,9 @@ protected:
     void expectCardHoldsMemoryPage(int pageIndex = 0) {
         const Bytes onDisk = readBytes(cardDir / pageFileName(pageIndex));
         auto fromMemory = std::make_unique<card::PageBytes>();
-        card::pageToCard(organizer->pageImage, *fromMemory);
+        card::pageToCard(organizer->pageImage(), *fromMemory);
         EXPECT_TRUE(onDisk == Bytes(fromMemory->begin(), fromMemory->end()));
-        EXPECT_TRUE(*fromMemory == organizer->cardImage);
+        EXPECT_TRUE(*fromMemory == organizer->cardImage());
     }
 
     void select(std::string_view name) {

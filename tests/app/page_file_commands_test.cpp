@@ -1,4 +1,5 @@
 #include "edit_fixture.h"
+#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -55,9 +56,9 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     const auto statuses = screen.eventsStartingWith("status: ");
     EXPECT_EQ(statuses.front(), "status: Memory card read successful.");
     EXPECT_EQ(statuses.back(), "status: Memory card written successfully....");
-    EXPECT_TRUE(organizer->cardImage == pages[0]);
-    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
-    EXPECT_EQ(organizer->selectedEntry, -1);
+    EXPECT_TRUE(organizer->cardImage() == pages[0]);
+    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
+    EXPECT_EQ(organizer->selectedEntry(), -1);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"SCORES", 2}, {"RACE", 3}}));
     expectCardHoldsMemoryPage(1);
 }
@@ -65,11 +66,11 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
 TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged) {
     addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    organizer->dirtyMap[5] = 1;  // a pending edit survives a refused import
+    OrganizerProbe(*organizer).dirtyMap()[5] = 1;  // a pending edit survives a refused import
     writeBytes(pcDir / "short.dcm", Bytes(card::PAGE_SIZE - 1, 0));
-    const auto page = organizer->pageImage;
-    const auto cardImage = organizer->cardImage;
-    const auto dirty = organizer->dirtyMap;
+    const auto page = organizer->pageImage();
+    const auto cardImage = organizer->cardImage();
+    const auto dirty = organizer->dirtyMap();
     std::filesystem::create_directory(pcDir / "folder.dcm");
     screen.openAnswers = {pcDir / "none.dcm", pcDir / "short.dcm", pcDir / "folder.dcm"};
     organizer->importPageFile();
@@ -81,9 +82,9 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
               ".DCM file | Ok | Warning");
     EXPECT_EQ(boxes()[5], "box: The file could not be read. | Import .DCM file | Ok | Warning");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage == page);
-    EXPECT_TRUE(organizer->cardImage == cardImage);
-    EXPECT_TRUE(organizer->dirtyMap == dirty);
+    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(organizer->cardImage() == cardImage);
+    EXPECT_TRUE(organizer->dirtyMap() == dirty);
     EXPECT_FALSE(committed());
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
@@ -93,14 +94,14 @@ TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     startAndRead();
     const card::PageBytes formatted = formattedCardPage();
     writeBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
-    const auto page = organizer->pageImage;
+    const auto page = organizer->pageImage();
     organizer->stepPage(+1);
     screen.openAnswers = {pcDir / "empty.dcm"};
     organizer->importPageFile();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage == page);
-    EXPECT_TRUE(organizer->cardImage == pages[0]);
-    EXPECT_TRUE(organizer->dirtyMap == card::DirtyMap{});
+    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(organizer->cardImage() == pages[0]);
+    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }

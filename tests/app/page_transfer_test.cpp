@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "support/organizer_probe.h"
 #include "link/system_port.h"
 
 namespace quorvane::app::testing {
@@ -73,14 +74,14 @@ TEST_F(PageReadTest, ReadWithoutErrorsFollowsTheCommandSequence) {
     EXPECT_EQ(traffic->sent(), expected);
     EXPECT_EQ(traffic->received().size(), 3u + 3u + 256u * 513u);
 
-    EXPECT_EQ(organizer->cardImage, pages[1]);
+    EXPECT_EQ(organizer->cardImage(), pages[1]);
     EXPECT_EQ(screen.cardRows, (std::vector<std::pair<std::string, unsigned>>{{"SECOND", 2}}));
     EXPECT_EQ(screen.pageCaption, "Current Page : 2");
     EXPECT_TRUE(screen.editCommandsEnabled);
     EXPECT_EQ(screen.mainProgressPosition, 0);
-    EXPECT_EQ(organizer->selectedEntry, -1);
+    EXPECT_EQ(organizer->selectedEntry(), -1);
     // The information lines become one space but reach the screen only with the next refresh.
-    EXPECT_EQ(organizer->boundTexts.info1, " ");
+    EXPECT_EQ(organizer->boundTexts().info1, " ");
     EXPECT_EQ(screen.texts.info1, "");
 }
 
@@ -95,7 +96,7 @@ TEST_F(PageReadTest, PageBeyondTheAdapterCountIsRefusedWithoutReset) {
     EXPECT_EQ(screen.texts.status, "Connecting to Memory card.......");
     EXPECT_EQ(traffic->sent(), (Bytes{0x08, 0x01}));  // the status query alone
     EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
-    EXPECT_FALSE(organizer->pageLoaded);
+    EXPECT_FALSE(organizer->pageLoaded());
 }
 
 TEST_F(PageReadTest, NoAdapterShowsConnectionFailedAndResets) {
@@ -106,7 +107,7 @@ TEST_F(PageReadTest, NoAdapterShowsConnectionFailedAndResets) {
     EXPECT_EQ(statuses(screen).back(), "status: Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
     EXPECT_FALSE(link->linkLost());  // reset: an open port reads as ready
-    EXPECT_FALSE(organizer->pageLoaded);
+    EXPECT_FALSE(organizer->pageLoaded());
     EXPECT_FALSE(screen.editCommandsEnabled);
 }
 
@@ -118,7 +119,7 @@ TEST_F(PageReadTest, PortWithoutAdapterFailsToConnect) {
 
     organizer->selectPort(0x378);
     organizer->selectAndRefresh();
-    EXPECT_TRUE(organizer->pageLoaded);
+    EXPECT_TRUE(organizer->pageLoaded());
 }
 
 TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
@@ -137,12 +138,12 @@ TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 37, 0x01, 0x80, 37, 0x10, 0x80, 0x03, 0x80, 38}),
               1);
     EXPECT_TRUE(shown(screen, "status: Block read error..."));
-    EXPECT_EQ(organizer->cardImage, pages[0]);
+    EXPECT_EQ(organizer->cardImage(), pages[0]);
 }
 
 TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     startAndRead();
-    const card::PageBytes loaded = organizer->cardImage;
+    const card::PageBytes loaded = organizer->cardImage();
     adapter->faults().corruptReadCheckOfBlock = 200;
     adapter->faults().corruptReadCheckTimes = 1000;
     organizer->stepPage(1);
@@ -151,7 +152,7 @@ TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 200}), MAX_BLOCK_READ_ATTEMPTS);
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 201}), 0);
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
-    EXPECT_EQ(organizer->cardImage, loaded);
+    EXPECT_EQ(organizer->cardImage(), loaded);
     EXPECT_TRUE(screen.cardRows.empty());
 }
 
@@ -164,15 +165,15 @@ TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
     for (std::uint64_t point : {fullRead / 100, fullRead / 3, fullRead - 5000}) {
         SCOPED_TRACE(point);
         startAndRead(0);
-        const card::PageBytes cardImage = organizer->cardImage;
-        const card::PageBytes pageImage = organizer->pageImage;
+        const card::PageBytes cardImage = organizer->cardImage();
+        const card::PageBytes pageImage = organizer->pageImage();
         organizer->stepPage(1);
         adapter->faults().unplugAfterAccesses = adapter->accessCount() + point;
 
         EXPECT_EQ(organizer->connectAndRead(), 0);
         EXPECT_EQ(screen.texts.status, "Timeout error.......");
-        EXPECT_EQ(organizer->cardImage, cardImage);
-        EXPECT_EQ(organizer->pageImage, pageImage);
+        EXPECT_EQ(organizer->cardImage(), cardImage);
+        EXPECT_EQ(organizer->pageImage(), pageImage);
     }
 }
 
@@ -181,10 +182,10 @@ TEST_F(PageReadTest, OpeningTheWindowStartsWithNoPageOnTheDefaultPort) {
     EXPECT_EQ(screen.pageNumber, 1);
     EXPECT_EQ(screen.pageCaption, "Current Page : NONE");
     EXPECT_EQ(screen.texts, BoundTexts{});
-    organizer->dirtyMap[3] = 1;
+    OrganizerProbe(*organizer).dirtyMap()[3] = 1;
     link->portBase = 0x278;
     organizer->openWindow();
-    EXPECT_EQ(organizer->dirtyMap, card::DirtyMap{});
+    EXPECT_EQ(organizer->dirtyMap(), card::DirtyMap{});
     EXPECT_EQ(link->portBase, 0x378);
 }
 
@@ -202,7 +203,7 @@ TEST(PageStepTest, PageNumberClampsToTheSpinnerRange) {
     organizer->stepPage(-2);
     organizer->stepPage(5);
     EXPECT_EQ(screen.pageNumber, 16);
-    EXPECT_EQ(organizer->currentPageIndex, 15);
+    EXPECT_EQ(organizer->currentPageIndex(), 15);
 }
 
 class CommitTest : public AppFixture {
@@ -213,8 +214,8 @@ protected:
     }
     // Changes a byte of `block` in the page and flags the block, as an edit does.
     void editBlock(int block, std::uint8_t value) {
-        organizer->pageImage[block * card::BLOCK_SIZE + 7] = value;
-        organizer->dirtyMap[block] = 1;
+        OrganizerProbe(*organizer).pageImage()[block * card::BLOCK_SIZE + 7] = value;
+        OrganizerProbe(*organizer).dirtyMap()[block] = 1;
     }
 };
 
@@ -234,18 +235,18 @@ TEST_F(CommitTest, AllFlagsWriteEveryBlockButTheUnusedRange) {
     editBlock(5, 0xA1);
     editBlock(220, 0xA2);
     editBlock(250, 0xA3);
-    organizer->dirtyMap.fill(1);
+    OrganizerProbe(*organizer).dirtyMap().fill(1);
     ASSERT_EQ(organizer->commitPage(false), 1);
 
     for (int b = 0; b < 256; ++b) {
         EXPECT_EQ(adapter->quarterWrites(b), b < 200 || b > 240 ? 4 : 0) << b;
     }
     EXPECT_EQ(screen.progressSteps, 256);
-    EXPECT_EQ(organizer->dirtyMap, card::DirtyMap{});
+    EXPECT_EQ(organizer->dirtyMap(), card::DirtyMap{});
     EXPECT_EQ(std::count(screen.events.begin(), screen.events.end(), "status: Writing block 5... "),
               1);
     // The card holds what was written; block 220 stays as the card had it.
-    card::PageBytes expectedCard = organizer->cardImage;
+    card::PageBytes expectedCard = organizer->cardImage();
     std::copy_n(pages[0].begin() + 220 * card::BLOCK_SIZE, card::BLOCK_SIZE,
                 expectedCard.begin() + 220 * card::BLOCK_SIZE);
     EXPECT_EQ(adapter->page(0), expectedCard);
@@ -258,7 +259,7 @@ TEST_F(CommitTest, EditedBlocksReachTheCard) {
     for (int b = 0; b < 256; ++b) {
         EXPECT_EQ(adapter->quarterWrites(b), b == 5 || b == 254 ? 4 : 0) << b;
     }
-    EXPECT_EQ(adapter->page(0), organizer->cardImage);
+    EXPECT_EQ(adapter->page(0), organizer->cardImage());
 }
 
 TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
@@ -276,7 +277,20 @@ TEST_F(CommitTest, UnacknowledgedWriteIsReportedAndWrittenAgain) {
     // The failed pass shows the level of block 63, the good one that of block 64.
     EXPECT_EQ(occurrences(traffic->sent(), {0x10, 0x80, 0x03, 0x02, 64, 0}), 1);
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 64, 0x10, 0xC0, 0x03}), 1);
-    EXPECT_EQ(adapter->page(0), organizer->cardImage);
+    EXPECT_EQ(adapter->page(0), organizer->cardImage());
+}
+
+TEST_F(CommitTest, BlockStoredWrongIsFoundByItsReadBackAndWrittenAgainWithoutABox) {
+    editBlock(64, 0xB0);
+    adapter->faults().storeWrongOfBlock = 64;
+    adapter->faults().storeWrongQuarter = 1;
+    ASSERT_EQ(organizer->commitPage(false), 1);
+
+    EXPECT_TRUE(screen.eventsStartingWith("box: ").empty());
+    EXPECT_EQ(adapter->quarterWrites(64), 8);
+    EXPECT_EQ(adapter->blockReads(64), 3);  // the page read, then one read-back per write
+    EXPECT_EQ(screen.progressSteps, 257);
+    EXPECT_EQ(adapter->page(0), organizer->cardImage());
 }
 
 TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
@@ -284,7 +298,7 @@ TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
     editBlock(250, 0xC1);
     adapter->faults().corruptAckOfBlock = 9;
     adapter->faults().corruptAckTimes = 1000;
-    const card::DirtyMap edits = organizer->dirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap();
     EXPECT_EQ(organizer->commitPage(false), 0);
 
     EXPECT_EQ(screen.eventsStartingWith("box: ").size(),
@@ -292,13 +306,13 @@ TEST_F(CommitTest, WriteThatNeverSucceedsGivesUpAtTheBoundKeepingTheEdits) {
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
     EXPECT_FALSE(screen.progressShown);
     EXPECT_EQ(screen.mainProgressPosition, 0);
-    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_EQ(organizer->dirtyMap(), edits);
     EXPECT_FALSE(shown(screen, "status: Memory card written successfully...."));
 }
 
 TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
     editBlock(5, 0xA1);
-    const card::DirtyMap edits = organizer->dirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap();
     organizer->stepPage(1);
     EXPECT_EQ(organizer->commitPage(true), 0);
 
@@ -306,13 +320,13 @@ TEST_F(CommitTest, MovedSpinnerRefusesTheCommitAndKeepsTheEdits) {
               (std::vector<std::string>{"box: Page on Memory pack is not the same as the page "
                                         "read. | Writing to Memory Page | Ok | Warning"}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
-    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_EQ(organizer->dirtyMap(), edits);
     EXPECT_EQ(occurrences(traffic->sent(), {0x02}), 0);
 }
 
 TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
     editBlock(5, 0xA1);
-    const card::DirtyMap edits = organizer->dirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap();
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
     EXPECT_EQ(organizer->commitPage(true), 0);
     EXPECT_EQ(organizer->commitPage(true), 0);
@@ -322,7 +336,7 @@ TEST_F(CommitTest, EveryConfirmedCommitAsksAndNoCancels) {
         "                           Are you sure? | Last Chance Warning! | YesNo | Warning";
     EXPECT_EQ(screen.eventsStartingWith("box: "), (std::vector<std::string>{question, question}));
     EXPECT_EQ(screen.events.back(), "status: Action cancelled...");
-    EXPECT_EQ(organizer->dirtyMap, edits);
+    EXPECT_EQ(organizer->dirtyMap(), edits);
     EXPECT_EQ(occurrences(traffic->sent(), {0x02}), 0);
 
     screen.events.clear();
@@ -336,14 +350,14 @@ TEST_F(CommitTest, AdapterNeverReadyFailsTheConnection) {
     EXPECT_EQ(organizer->commitPage(true), 0);
     EXPECT_EQ(statuses(screen).back(), "status: Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error");
-    EXPECT_EQ(organizer->dirtyMap[5], 1);
+    EXPECT_EQ(organizer->dirtyMap()[5], 1);
 }
 
 TEST_F(CommitTest, UnpluggedMidCommitTimesOutKeepingTheEdits) {
     editBlock(5, 0xA1);
     editBlock(120, 0xA2);
     editBlock(250, 0xA3);
-    const card::DirtyMap edits = organizer->dirtyMap;
+    const card::DirtyMap edits = organizer->dirtyMap();
     const std::uint64_t accessesBefore = adapter->accessCount();
     ASSERT_EQ(organizer->commitPage(false), 1);
     const std::uint64_t fullCommit = adapter->accessCount() - accessesBefore;
@@ -360,7 +374,7 @@ TEST_F(CommitTest, UnpluggedMidCommitTimesOutKeepingTheEdits) {
         EXPECT_EQ(screen.texts.status, "Timeout error.......");
         EXPECT_FALSE(screen.progressShown);
         EXPECT_EQ(screen.mainProgressPosition, 0);
-        EXPECT_EQ(organizer->dirtyMap, edits);
+        EXPECT_EQ(organizer->dirtyMap(), edits);
     }
 }
 

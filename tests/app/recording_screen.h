@@ -117,7 +117,7 @@ private:
     static std::string describe(std::span<const FileFilter> filters) {
         std::string text;
         for (const auto& f : filters) {
-            text += " [" + f.description + " " + f.patterns + "]";
+            text += " [" + std::string(f.description) + " " + std::string(f.patterns) + "]";
         }
         return text;
     }

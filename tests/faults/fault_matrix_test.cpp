@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app_fixture.h"
+#include "support/organizer_probe.h"
 #include "card/byte_order.h"
 
 namespace quorvane::app::testing {
@@ -54,10 +55,7 @@ protected:
     // A loaded page without a read over the link, so that each point costs only the
     // operation under test.
     void loadPageDirectly(int pageIndex) {
-        organizer->cardImage = pages[static_cast<std::size_t>(pageIndex)];
-        card::cardToPage(organizer->cardImage, organizer->pageImage);
-        organizer->pageLoaded = true;
-        organizer->currentPageIndex = pageIndex;
+        OrganizerProbe(*organizer).loadPage(pages[static_cast<std::size_t>(pageIndex)], pageIndex);
     }
 
     std::uint64_t accessesOf(const std::function<void()>& operation) {
@@ -71,7 +69,8 @@ protected:
         auto data = std::make_unique<card::FileBuffer>();
         data->fill(0x77);
         card::DirEntry entry = makeEntry("EDITED__FILE", 9);
-        ASSERT_EQ(card::storeNewFile(organizer->pageImage, organizer->dirtyMap, entry, *data),
+        OrganizerProbe probe(*organizer);
+        ASSERT_EQ(card::storeNewFile(probe.pageImage(), probe.dirtyMap(), entry, *data),
                   card::StoreResult::Stored);
     }
 };
@@ -89,19 +88,19 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
         start();
         loadPageDirectly(1);
         organizer->stepPage(-1);
-        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->cardImage);
-        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage);
+        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->cardImage());
+        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage());
         adapter->faults().unplugAfterAccesses = unplugAt;
 
         const int result = organizer->connectAndRead();
         if (result == 1) {
             // Unplugged after the last block: the page read is complete and right.
-            EXPECT_TRUE(organizer->cardImage == pages[0]) << "unplugged after " << unplugAt;
+            EXPECT_TRUE(organizer->cardImage() == pages[0]) << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->cardImage == *cardBefore) << "unplugged after " << unplugAt;
-        EXPECT_TRUE(organizer->pageImage == *pageBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->cardImage() == *cardBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->pageImage() == *pageBefore) << "unplugged after " << unplugAt;
         const std::string& status = screen.texts.status;
         EXPECT_TRUE(status == "Timeout error......." || status == "Connection FAILED!!!")
             << status << " after " << unplugAt;
@@ -112,7 +111,7 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
 TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
     start();
     loadPageDirectly(0);
-    organizer->dirtyMap.fill(1);  // a whole-page commit: 215 blocks written and verified
+    OrganizerProbe(*organizer).dirtyMap().fill(1);  // a whole-page commit: 215 blocks written and verified
     const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->commitPage(false), 1); });
     const int points = unplugPoints();
     int failures = 0;
@@ -121,20 +120,20 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
         start();
         loadPageDirectly(0);
         makeEdit();
-        organizer->dirtyMap.fill(1);
-        const card::DirtyMap dirtyBefore = organizer->dirtyMap;
+        OrganizerProbe(*organizer).dirtyMap().fill(1);
+        const card::DirtyMap dirtyBefore = organizer->dirtyMap();
         adapter->faults().unplugAfterAccesses = unplugAt;
 
         const int result = organizer->commitPage(false);
         EXPECT_FALSE(screen.progressShown) << "the progress window must not stay open";
         if (result == 1) {
             // Every block was written and verified before the adapter went.
-            EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage, adapter->page(0)))
+            EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage(), adapter->page(0)))
                 << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->dirtyMap == dirtyBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(organizer->dirtyMap() == dirtyBefore) << "unplugged after " << unplugAt;
         EXPECT_NE(screen.texts.status, "Memory card written successfully....");
     }
     EXPECT_GT(failures, points * 9 / 10);
@@ -152,9 +151,9 @@ TEST_F(FaultMatrix, FlippedReplyBitsNeverGiveAWrongPage) {
         adapter->faults().flipReplyBits = {random() % replyBitsOfARead};
         const int result = organizer->connectAndRead();
         if (result == 1) {
-            EXPECT_TRUE(organizer->cardImage == pages[0]) << "run " << run;
+            EXPECT_TRUE(organizer->cardImage() == pages[0]) << "run " << run;
         } else {
-            EXPECT_FALSE(organizer->pageLoaded) << "run " << run;
+            EXPECT_FALSE(organizer->pageLoaded()) << "run " << run;
         }
     }
 }
@@ -167,7 +166,7 @@ TEST_F(FaultMatrix, CorruptedCheckBytesAreReadAgain) {
         adapter->faults().corruptReadCheckOfBlock = block;
         adapter->faults().corruptReadCheckTimes = 1 + run % 3;
         ASSERT_EQ(organizer->connectAndRead(), 1) << "block " << block;
-        EXPECT_TRUE(organizer->cardImage == pages[0]);
+        EXPECT_TRUE(organizer->cardImage() == pages[0]);
     }
 }
 
@@ -177,7 +176,7 @@ TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
         start();
         loadPageDirectly(0);
         makeEdit();
-        organizer->dirtyMap.fill(1);
+        OrganizerProbe(*organizer).dirtyMap().fill(1);
         int block = static_cast<int>(random() % 215);
         block = block < 200 ? block : block + 41;  // a block that is written
         adapter->faults().corruptAckOfBlock = block;
@@ -185,7 +184,7 @@ TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
         screen.events.clear();
         ASSERT_EQ(organizer->commitPage(false), 1) << "block " << block;
         EXPECT_EQ(screen.eventsStartingWith("box: Block write ERROR").size(), 1u);
-        EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage, adapter->page(0)));
+        EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage(), adapter->page(0)));
     }
 }
 
@@ -193,14 +192,14 @@ TEST_F(FaultMatrix, AnAdapterThatStaysBusyEndsEveryOperation) {
     start();
     loadPageDirectly(0);
     makeEdit();
-    const card::DirtyMap dirtyBefore = organizer->dirtyMap;
-    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage);
+    const card::DirtyMap dirtyBefore = organizer->dirtyMap();
+    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage());
     adapter->faults().stayBusy = true;
 
     EXPECT_EQ(organizer->connectAndRead(), 0);
-    EXPECT_TRUE(organizer->pageImage == *pageBefore);
+    EXPECT_TRUE(organizer->pageImage() == *pageBefore);
     EXPECT_EQ(organizer->commitPage(false), 0);
-    EXPECT_TRUE(organizer->dirtyMap == dirtyBefore);
+    EXPECT_TRUE(organizer->dirtyMap() == dirtyBefore);
     EXPECT_FALSE(screen.progressShown);
 }
 

@@ -167,7 +167,7 @@ protected:
     }
     void readPage() {
         click("Select/Refresh");
-        ASSERT_TRUE(organizer->pageLoaded);
+        ASSERT_TRUE(organizer->pageLoaded());
     }
     void clickRow(int row) {
         QTreeWidget* list = cardList();

@@ -1,0 +1,169 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/screen.h"
+
+namespace quorvane::adapter {
+struct FolderError;
+}
+
+// Every text the user reads: status lines, message boxes (text, caption, buttons, icon) and the
+// file dialogs' filters. The adapter's users know these texts as they stand, oddities
+// included; where one is odd on purpose a comment says so. Texts of our own (for cases the
+// old program never handled) are marked as such.
+namespace quorvane::app::text {
+
+// A message box as the user sees it.
+struct Box {
+    std::string_view text;
+    std::string_view caption;
+    BoxButtons buttons;
+    BoxIcon icon;
+};
+
+// --- Captions ---
+inline constexpr std::string_view CONNECTION_CAPTION = "Connection Error";
+inline constexpr std::string_view PAGE_RANGE_CAPTION = "Page out of range";
+inline constexpr std::string_view WRITING_PAGE_CAPTION = "Writing to Memory Page";
+inline constexpr std::string_view LAST_CHANCE_CAPTION = "Last Chance Warning!";
+inline constexpr std::string_view WRITE_CARD_CAPTION = "Write Memory Card";
+inline constexpr std::string_view DELETE_CAPTION = "Delete file";
+// The add command's boxes carry two captions, both ending in a full stop.
+inline constexpr std::string_view COPY_TO_CARD_CAPTION = "Copy file to DC Memory pack.";
+inline constexpr std::string_view ADD_FILE_CAPTION = "Add a file to DC Memory pack.";
+// Save File's boxes share the caption of "<--".
+inline constexpr std::string_view COPY_TO_PC_CAPTION = "Copy file to PC";
+inline constexpr std::string_view IMPORT_CAPTION = "Import .DCM file";
+inline constexpr std::string_view EXPORT_CAPTION = "Export to .DCM file";
+
+// --- Status line: reading and committing a page ---
+inline constexpr std::string_view CONNECTING = "Connecting to Memory card.......";
+inline constexpr std::string_view CONNECTION_FAILED_STATUS = "Connection FAILED!!!";
+inline constexpr std::string_view CONNECTED = "Connected....";
+inline constexpr std::string_view READING = "Reading Memory card.......";
+inline constexpr std::string_view CHANGING_PAGES = "Changing pages...Please wait.....";
+inline constexpr std::string_view PAGE_CHANGED = "Page changed.......";
+inline constexpr std::string_view BLOCK_READ_OK = "Block read OK...";
+inline constexpr std::string_view BLOCK_READ_ERROR = "Block read error...";
+inline constexpr std::string_view READ_SUCCESSFUL = "Memory card read successful.";
+inline constexpr std::string_view TIMEOUT = "Timeout error.......";
+inline constexpr std::string_view WRITING = "Writing to Memory card.......";
+inline constexpr std::string_view BLOCK_WRITE_ERROR_STATUS = "Block write error...";
+inline constexpr std::string_view WRITTEN_SUCCESSFULLY = "Memory card written successfully....";
+inline constexpr std::string_view CURRENT_PAGE_NONE = "Current Page : NONE";
+std::string currentPage(int pageNumber);  // "Current Page : 3"
+std::string writingBlock(int block);      // "Writing block 17... ", with its trailing space
+
+// --- Status line: the commands ---
+inline constexpr std::string_view CANCELLED = "Action cancelled...";
+// The export alone has always said it with a capital C.
+inline constexpr std::string_view EXPORT_CANCELLED = "Action Cancelled...";
+inline constexpr std::string_view NO_FILE_SELECTED_STATUS = "No file selected...";
+inline constexpr std::string_view FILE_DELETED = "File Deleted.";
+inline constexpr std::string_view FILES_DELETED = "Files Deleted.";
+// Three dots on the status line, one full stop in the box.
+inline constexpr std::string_view WONT_FIT_STATUS = "This file won't fit on this page...";
+inline constexpr std::string_view FILE_SAVED = "File saved...";
+inline constexpr std::string_view DCM_WRITTEN = "DCM file written...";
+// Ours: a save or export that could not be written, nothing read yet, no PC folder chosen.
+inline constexpr std::string_view FILE_NOT_SAVED = "File not saved...";
+inline constexpr std::string_view DCM_NOT_WRITTEN = "DCM file not written...";
+inline constexpr std::string_view NO_PAGE_STATUS = "No page read...";
+inline constexpr std::string_view NO_FOLDER_STATUS = "No folder selected...";
+
+// --- Status line: the PC pane ---
+inline constexpr std::string_view REFRESHING_FILE_SYSTEM = "Refreshing file system.......";
+inline constexpr std::string_view FILE_SYSTEM_REFRESHED = "File system refreshed.......";
+
+// --- Message boxes: reading and committing a page ---
+inline constexpr Box CONNECTION_FAILED{"Connection FAILED.", CONNECTION_CAPTION, BoxButtons::Ok,
+                                       BoxIcon::Error};
+inline constexpr Box PAGE_MISMATCH{"Page on Memory pack is not the same as the page read.",
+                                   WRITING_PAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+// Two line breaks, then 27 spaces before the question.
+inline constexpr Box COMMIT_QUESTION{
+    "Committing to Memory pack will overwrite data\n\n                           Are you sure?",
+    LAST_CHANCE_CAPTION, BoxButtons::YesNo, BoxIcon::Warning};
+inline constexpr Box BLOCK_WRITE_ERROR{"Block write ERROR", WRITE_CARD_CAPTION, BoxButtons::Ok,
+                                       BoxIcon::Warning};
+std::string onlyPages(int pageCount);  // "There are only 4 pages on this Memory card"
+inline constexpr BoxIcon PAGE_RANGE_ICON = BoxIcon::Warning;
+
+// --- Message boxes: the commands ---
+inline constexpr std::string_view NO_FILE_SELECTED = "No File Selected";  // caption per command
+inline constexpr Box DELETE_QUESTION{"Are you sure?", DELETE_CAPTION, BoxButtons::YesNo,
+                                     BoxIcon::Question};
+inline constexpr Box NOT_A_DREAMCAST_FILE{"This is not a Dreamcast file", COPY_TO_CARD_CAPTION,
+                                          BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box WONT_FIT{"This file won't fit on this page.", COPY_TO_CARD_CAPTION,
+                              BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box FILE_NOT_FOUND{"File Not Found.", ADD_FILE_CAPTION, BoxButtons::Ok,
+                                    BoxIcon::Warning};
+inline constexpr Box NO_VMS_PARTNER{"Cannot find corresponding VMS file.", ADD_FILE_CAPTION,
+                                    BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box NO_VMI_PARTNER{"Cannot find corresponding VMI file.", ADD_FILE_CAPTION,
+                                    BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box OVERWRITE_QUESTION{"File Already exists, Overwrite?", COPY_TO_PC_CAPTION,
+                                        BoxButtons::YesNo, BoxIcon::Question};
+inline constexpr Box COPY_QUESTION{"Copy file to PC?", COPY_TO_PC_CAPTION, BoxButtons::YesNo,
+                                   BoxIcon::Question};
+// Two line breaks, then 29 spaces before the question.
+inline constexpr Box IMPORT_WARNING{
+    "WARNING!! - All data on the selected page will be deleted.\n\n"
+    "                             Continue?",
+    IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Warning};
+inline constexpr Box IMPORT_FILE_NOT_FOUND{"File Not Found.", IMPORT_CAPTION, BoxButtons::Ok,
+                                           BoxIcon::Warning};
+
+// --- Message boxes of our own, for what the old program never handled ---
+inline constexpr std::string_view NO_PAGE = "Read a page from the Memory card first (Select/Refresh).";
+inline constexpr Box UNSUPPORTED_TYPE{
+    "This file type is not supported. Choose a .ddc, .dci, .vmi or .vms file.",
+    COPY_TO_CARD_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box DAMAGED_FILE{
+    "This file is damaged: it is shorter than its header or its blocks.", COPY_TO_CARD_CAPTION,
+    BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box FREE_ENTRY_TYPE{
+    "This file's directory entry is marked free; it is not a usable Dreamcast file.",
+    COPY_TO_CARD_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box VMI_TOO_SHORT{"The VMI file is too short to hold a file name.",
+                                   COPY_TO_CARD_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box EMPTY_VMS{"The VMS file is empty.", COPY_TO_CARD_CAPTION, BoxButtons::Ok,
+                               BoxIcon::Warning};
+inline constexpr Box CANNOT_READ_ADDED{"The file could not be read.", ADD_FILE_CAPTION,
+                                       BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box DAMAGED_ON_CARD{"This file is damaged on the card and cannot be saved.",
+                                     COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box NO_FOLDER{"Choose a folder in the PC pane first.", COPY_TO_PC_CAPTION,
+                               BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box UNUSABLE_PC_NAME{"This file's name cannot be used as a PC file name.",
+                                      COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box NOT_A_PAGE_IMAGE{
+    "This is not a page image: a .dcm file holds exactly 131072 bytes.", IMPORT_CAPTION,
+    BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box CANNOT_READ_IMPORTED{"The file could not be read.", IMPORT_CAPTION,
+                                          BoxButtons::Ok, BoxIcon::Warning};
+// "The file could not be written:", the path and the system's reason; shown as an error.
+std::string writeFailure(const std::filesystem::path& target, int systemError);
+inline constexpr BoxIcon WRITE_FAILURE_ICON = BoxIcon::Error;
+
+// --- File dialogs ---
+inline constexpr FileFilter ADD_FILTERS[] = {
+    {"DC Memory Card File (*.ddc)", "*.ddc"},
+    {"DC Memory Card File (*.dci)", "*.dci"},
+    {"DC Memory Card File (*.vmi,*.vms)", "*.vmi;*.vms"},
+};
+inline constexpr FileFilter SAVE_FILTERS[] = {{"DC Memory Card File (*.ddc)", "*.ddc"}};
+// The two dialogs name the same file differently.
+inline constexpr FileFilter IMPORT_FILTERS[] = {{"DCM Memory Card File (*.dcm)", "*.dcm"}};
+inline constexpr FileFilter EXPORT_FILTERS[] = {{"DC Memory Card (*.dcm)", "*.dcm"}};
+
+// --- Starting the program ---
+inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";
+// Why a virtual card folder cannot be used, for the box and standard error.
+std::string virtualCardProblem(const adapter::FolderError& error);
+
+}  // namespace quorvane::app::text
