@@ -5,13 +5,16 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/version.h"
 #include "ui/organizer_app.h"
 
 namespace {
 
 void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.21"));
+    QCoreApplication::setApplicationVersion(
+        QString::fromLatin1(quorvane::app::VERSION.data(),
+                            static_cast<qsizetype>(quorvane::app::VERSION.size())));
 }
 
 // Reads the options; --help and --version print and end the program here. Nothing when the

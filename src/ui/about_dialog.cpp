@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/version.h"
+#include "ui/text_codec.h"
+
 namespace quorvane::ui {
 
 namespace {
@@ -85,7 +88,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     picture->setFixedSize(PICTURE_SIZE);
     picture->setAccessibleName(QStringLiteral("Quorvane"));
 
-    auto* version = new QLabel(QStringLiteral("Version 1.21"), this);
+    auto* version = new QLabel(QStringLiteral("Version ") + messageToText(app::VERSION), this);
     version->setAlignment(Qt::AlignCenter);
 
     auto* site = new QPushButton(QStringLiteral("Visit the Quorvane web site"), this);
