@@ -196,8 +196,7 @@ void Organizer::addFile() {
         return;
     }
     m_screen.repaintNow();
-    if (commitPage(false) == 0) {
-        setStatus(text::CANCELLED);
+    if (!commitEdit()) {
         return;
     }
     relistAfterEdit();

@@ -21,8 +21,7 @@ bool Organizer::refuseWithoutSelection(std::string_view caption) {
     if (selectionIsCurrent()) {
         return false;
     }
-    tell(text::NO_FILE_SELECTED_STATUS,
-         {text::NO_FILE_SELECTED, caption, BoxButtons::Ok, BoxIcon::Warning});
+    tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(caption));
     return true;
 }
 
@@ -42,11 +41,7 @@ bool Organizer::confirmOverwrite(const std::filesystem::path& target) {
     if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
         return true;
     }
-    if (show(text::OVERWRITE_QUESTION) == BoxAnswer::Yes) {
-        return true;
-    }
-    setStatus(text::CANCELLED);
-    return false;
+    return confirmed(text::OVERWRITE_QUESTION);
 }
 
 void Organizer::reportWriteFailure(const std::filesystem::path& target, int systemError,

@@ -54,8 +54,7 @@ void Organizer::copyFileToPc() {
         tell(text::CANCELLED, text::UNUSABLE_PC_NAME);
         return;
     }
-    if (show(text::COPY_QUESTION) != BoxAnswer::Yes) {
-        setStatus(text::CANCELLED);
+    if (!confirmed(text::COPY_QUESTION)) {
         return;
     }
     const std::filesystem::path target = m_currentPcDirectory / latin1ToUtf8(m_selectedName);

@@ -7,15 +7,13 @@ namespace quorvane::app {
 
 void Organizer::deleteFileCommand() {
     if (m_selectedEntry == -1) {
-        tell(text::NO_FILE_SELECTED_STATUS, {text::NO_FILE_SELECTED, text::DELETE_CAPTION,
-                                             BoxButtons::Ok, BoxIcon::Warning});
+        tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));
         return;
     }
     if (refuseWithoutPage(text::DELETE_CAPTION)) {
         return;
     }
-    if (show(text::DELETE_QUESTION) != BoxAnswer::Yes) {
-        setStatus(text::CANCELLED);
+    if (!confirmed(text::DELETE_QUESTION)) {
         return;
     }
     // A slot that no longer holds the selected file was freed by a delete whose commit failed:
@@ -25,8 +23,7 @@ void Organizer::deleteFileCommand() {
         card::deleteFile(m_pageImage, m_dirtyMap, m_selectedEntry);
     }
     m_screen.repaintNow();
-    if (commitPage(false) == 0) {
-        setStatus(text::CANCELLED);
+    if (!commitEdit()) {
         return;
     }
     relistAfterEdit();
@@ -38,13 +35,11 @@ void Organizer::deleteAllCommand() {
     if (refuseWithoutPage(text::DELETE_CAPTION)) {
         return;
     }
-    if (show(text::DELETE_QUESTION) != BoxAnswer::Yes) {
-        setStatus(text::CANCELLED);
+    if (!confirmed(text::DELETE_QUESTION)) {
         return;
     }
     card::deleteAllFiles(m_pageImage, m_dirtyMap);
-    if (commitPage(false) == 0) {
-        setStatus(text::CANCELLED);
+    if (!commitEdit()) {
         return;
     }
     relistAfterEdit();

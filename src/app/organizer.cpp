@@ -38,6 +38,22 @@ void Organizer::tell(std::string_view status, const text::Box& box) {
     show(box);
 }
 
+bool Organizer::confirmed(const text::Box& question) {
+    if (show(question) == BoxAnswer::Yes) {
+        return true;
+    }
+    setStatus(text::CANCELLED);
+    return false;
+}
+
+bool Organizer::commitEdit() {
+    if (commitPage(false) == 1) {
+        return true;
+    }
+    setStatus(text::CANCELLED);
+    return false;
+}
+
 // Assigned without a refresh: they show with the next one.
 void Organizer::blankInfoLines() {
     m_boundTexts.info1 = " ";

@@ -82,6 +82,11 @@ private:
     BoxAnswer show(const text::Box& box);
     // The status line, then the box: the order every refusal keeps.
     void tell(std::string_view status, const text::Box& box);
+    // Asks `question`; any answer but Yes ends the command with "Action cancelled...".
+    bool confirmed(const text::Box& question);
+    // The commit that follows every edit; one that fails leaves the edit pending and ends the
+    // command with "Action cancelled...".
+    bool commitEdit();
     void blankInfoLines();
 
     // --- Shared by the edit and file commands ---

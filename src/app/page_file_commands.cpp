@@ -27,8 +27,7 @@ void Organizer::importPageFile() {
     if (refuseWithoutPage(text::IMPORT_CAPTION)) {
         return;
     }
-    if (show(text::IMPORT_WARNING) != BoxAnswer::Yes) {
-        setStatus(text::CANCELLED);
+    if (!confirmed(text::IMPORT_WARNING)) {
         return;
     }
     const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS);
@@ -48,8 +47,7 @@ void Organizer::importPageFile() {
     setStatus(text::READ_SUCCESSFUL);
     relistAfterEdit();
     m_dirtyMap.fill(1);
-    if (commitPage(false) == 0) {
-        setStatus(text::CANCELLED);
+    if (!commitEdit()) {
         m_cardImage = *backup;
         card::cardToPage(m_cardImage, m_pageImage);
         relistAfterEdit();

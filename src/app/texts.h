@@ -93,7 +93,10 @@ std::string onlyPages(int pageCount);  // "There are only 4 pages on this Memory
 inline constexpr BoxIcon PAGE_RANGE_ICON = BoxIcon::Warning;
 
 // --- Message boxes: the commands ---
-inline constexpr std::string_view NO_FILE_SELECTED = "No File Selected";  // caption per command
+// Delete File, Save File and "<--" each give it their own caption.
+constexpr Box noFileSelected(std::string_view caption) {
+    return {"No File Selected", caption, BoxButtons::Ok, BoxIcon::Warning};
+}
 inline constexpr Box DELETE_QUESTION{"Are you sure?", DELETE_CAPTION, BoxButtons::YesNo,
                                      BoxIcon::Question};
 inline constexpr Box NOT_A_DREAMCAST_FILE{"This is not a Dreamcast file", COPY_TO_CARD_CAPTION,
