@@ -21,9 +21,8 @@ using namespace quorvane;
 class SilentScreen final : public app::Screen {
 public:
     void showBoundTexts(const app::BoundTexts&) override {}
-    app::BoxAnswer messageBox(std::string_view, std::string_view, app::BoxButtons buttons,
-                              app::BoxIcon) override {
-        return buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
+    app::BoxAnswer messageBox(const app::MessageBox& box) override {
+        return box.buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
     }
     std::optional<std::filesystem::path> openFileDialog(std::span<const app::FileFilter>) override {
         return std::nullopt;

@@ -3,9 +3,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <optional>
 
+#include "app/texts.h"
 #include "app/version.h"
+#include "link/system_port.h"
 #include "ui/organizer_app.h"
 
 namespace {
@@ -32,9 +36,20 @@ std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication&
     const QCommandLineOption layout(QStringLiteral("layout"),
                                     QStringLiteral("Window layout: single or two-pane."),
                                     QStringLiteral("layout"));
+    const QCommandLineOption listPorts(
+        QStringLiteral("list-ports"),
+        QStringLiteral("List the parallel ports, whether this user can use each, and how each "
+                       "address of the Parallel Port buttons would be reached; then exit."));
     parser.addOption(virtualCard);
     parser.addOption(layout);
+    parser.addOption(listPorts);
     parser.process(application);
+    if (parser.isSet(listPorts)) {
+        const std::string listing = quorvane::app::text::portListing(
+            quorvane::link::listKernelPorts(), quorvane::link::probeAddresses());
+        std::fputs(listing.c_str(), stdout);
+        std::exit(0);
+    }
 
     quorvane::ui::AppOptions options;
     if (parser.isSet(layout)) {

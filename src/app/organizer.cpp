@@ -30,7 +30,7 @@ void Organizer::enableEditCommands() {
 }
 
 BoxAnswer Organizer::show(const text::Box& box) {
-    return m_screen.messageBox(box.text, box.caption, box.buttons, box.icon);
+    return m_screen.messageBox(box);
 }
 
 void Organizer::tell(std::string_view status, const text::Box& box) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "formats/vmi_vms.h"
 #include "link/adapter_commands.h"
 #include "link/card_link.h"
+#include "link/system_port.h"
 
 // The organiser without a toolkit: the state of the run and every command handler.
 namespace quorvane::app {
@@ -26,10 +28,15 @@ inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 8;
 class Organizer {
 public:
     using Clock = std::function<formats::LocalTime()>;
+    // How a port address is reached, for the details of a failed connection; the front end
+    // that opened the machine's ports gives it.
+    using PortReporter = std::function<std::optional<link::PortReport>(std::uint16_t base)>;
 
     Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::currentLocalTime);
     Organizer(const Organizer&) = delete;
     Organizer& operator=(const Organizer&) = delete;
+
+    void setPortReporter(PortReporter reporter) { m_portReporter = std::move(reporter); }
 
     // --- The window ---
     void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
@@ -104,12 +111,14 @@ private:
     bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
     bool commitBlock(int block);
+    void reportConnectionFailed();  // status and box, with the port's story where known
     int timeOut();         // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
 
     Screen& m_screen;
     link::CardLink& m_link;
     Clock m_clock;
+    PortReporter m_portReporter;
 
     card::PageBytes m_cardImage{};
     card::PageBytes m_pageImage{};

@@ -56,14 +56,13 @@ int Organizer::connectAndRead() {
     link::AdapterStatus status;
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
-        setStatus(text::CONNECTION_FAILED_STATUS);
-        show(text::CONNECTION_FAILED);
+        reportConnectionFailed();
         m_link.resetLink();
         return 0;
     }
     if (status.pageCount < m_currentPageIndex + 1) {
-        m_screen.messageBox(text::onlyPages(status.pageCount), text::PAGE_RANGE_CAPTION,
-                            BoxButtons::Ok, text::PAGE_RANGE_ICON);
+        const std::string onlyPages = text::onlyPages(status.pageCount);
+        show({onlyPages, text::PAGE_RANGE_CAPTION, BoxButtons::Ok, text::PAGE_RANGE_ICON});
         return 0;
     }
 
@@ -128,6 +127,19 @@ bool Organizer::readBlockForPage(int block, link::BlockDestination destination) 
     }
 }
 
+void Organizer::reportConnectionFailed() {
+    setStatus(text::CONNECTION_FAILED_STATUS);
+    text::Box box = text::CONNECTION_FAILED;
+    std::string details;
+    if (m_portReporter) {
+        if (const auto report = m_portReporter(m_link.portBase)) {
+            details = text::portDetails(*report);
+            box.details = details;
+        }
+    }
+    show(box);
+}
+
 int Organizer::timeOut() {
     setStatus(text::TIMEOUT);
     m_link.resetLink();
@@ -140,8 +152,7 @@ int Organizer::commitPage(bool confirm) {
     m_screen.setProgressPos(0);
 
     if (!m_link.resetLink()) {
-        setStatus(text::CONNECTION_FAILED_STATUS);
-        show(text::CONNECTION_FAILED);
+        reportConnectionFailed();
         return 0;
     }
     if (link::querySelectedPage(m_link) != m_currentPageIndex) {

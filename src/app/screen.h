@@ -26,6 +26,15 @@ enum class BoxButtons { Ok, YesNo };
 enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
 enum class BoxAnswer { Ok, Yes, No };
 
+// A message box as the user sees it.
+struct MessageBox {
+    std::string_view text;
+    std::string_view caption;
+    BoxButtons buttons = BoxButtons::Ok;
+    BoxIcon icon = BoxIcon::Warning;
+    std::string_view details = {};  // shown on request; empty = none
+};
+
 struct FileFilter {
     std::string_view description;  // "DC Memory Card File (*.ddc)"
     std::string_view patterns;     // "*.ddc" or "*.vmi;*.vms"
@@ -36,8 +45,7 @@ public:
     virtual ~Screen() = default;
 
     virtual void showBoundTexts(const BoundTexts& texts) = 0;
-    virtual BoxAnswer messageBox(std::string_view text, std::string_view caption,
-                                 BoxButtons buttons, BoxIcon icon) = 0;
+    virtual BoxAnswer messageBox(const MessageBox& box) = 0;
 
     // File dialogs open in the process's current directory with an empty name; confirming one
     // makes the chosen file's folder current. They return the chosen path or nothing (Cancel).

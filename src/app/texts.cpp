@@ -1,8 +1,11 @@
 #include "app/texts.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "adapter/virtual_adapter.h"
+#include "link/system_port.h"
 
 namespace quorvane::app::text {
 
@@ -20,10 +23,11 @@ std::string onlyPages(int pageCount) {
 
 namespace {
 
-// The system's words for an errno, after the rest of a message.
+// The system's words for an errno, after the rest of a message (on a line of its own when the
+// text ends at a line break, else after a space).
 std::string withReason(std::string text, int systemError) {
     if (systemError != 0) {
-        text += "\n";
+        text += text.ends_with(':') && text.find('\n') == std::string::npos ? " " : "\n";
         text += std::strerror(systemError);
     }
     return text;
@@ -62,6 +66,172 @@ std::string virtualCardProblem(const adapter::FolderError& error) {
             break;
     }
     return withReason("Cannot use the virtual card folder: " + text, error.systemError);
+}
+
+namespace {
+
+std::string hexAddress(std::uint16_t base) {
+    static constexpr char DIGITS[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 8; shift >= 0; shift -= 4) {
+        text += DIGITS[(base >> shift) & 0xF];
+    }
+    return text;
+}
+
+bool permissionError(int systemError) {
+    return systemError == EACCES || systemError == EPERM;
+}
+
+std::string systemReason(int systemError) {
+    return systemError != 0 ? std::strerror(systemError) : "";
+}
+
+// What stood in a backend's way, in a few words.
+std::string problemText(const link::PortAttempt& attempt, std::uint16_t base) {
+    const std::string path = attempt.path.string();
+    switch (attempt.problem) {
+        case link::PortProblem::NoParportSupport:
+            return "ppdev: the kernel knows no parallel port (" + path + " is missing)";
+        case link::PortProblem::NoPortAtAddress:
+            return "ppdev: the kernel has no parallel port at " + hexAddress(base);
+        case link::PortProblem::DeviceMissing:
+            return "ppdev: " + path + " is not present";
+        case link::PortProblem::CannotOpenDevice:
+            return permissionError(attempt.systemError)
+                       ? "ppdev: permission denied on " + path
+                       : "ppdev: " + path + " could not be opened (" +
+                             systemReason(attempt.systemError) + ")";
+        case link::PortProblem::CannotClaim:
+            return attempt.systemError == EBUSY
+                       ? "ppdev: " + path + " is held by another program or driver"
+                       : "ppdev: " + path + " could not be claimed (" +
+                             systemReason(attempt.systemError) + ")";
+        case link::PortProblem::DirectIoRefused:
+            return "raw port I/O: refused (" + systemReason(attempt.systemError) + ")";
+        case link::PortProblem::DirectIoUnsupported:
+            return "raw port I/O: not available on this machine";
+        case link::PortProblem::DirectIoNotTried:
+            return "raw port I/O: not tried";
+        case link::PortProblem::None:
+            break;
+    }
+    return {};
+}
+
+// What the user can do about it; empty where nothing helps.
+std::string remedyText(const link::PortAttempt& attempt) {
+    switch (attempt.problem) {
+        case link::PortProblem::NoParportSupport:
+            return "Load the kernel's parallel-port modules: sudo modprobe parport_pc ppdev";
+        case link::PortProblem::NoPortAtAddress:
+            return "Choose the address the kernel lists (quorvane --list-ports), or set the "
+                   "port's address in the machine's firmware setup.";
+        case link::PortProblem::DeviceMissing:
+            return "Load the module ppdev: sudo modprobe ppdev";
+        case link::PortProblem::CannotOpenDevice:
+            return permissionError(attempt.systemError)
+                       ? "Add your user to the group lp (sudo usermod -aG lp $USER), then log "
+                         "in again."
+                       : "";
+        case link::PortProblem::CannotClaim:
+            return attempt.systemError == EBUSY
+                       ? "Stop the program using the port, or unload the printer driver: "
+                         "sudo rmmod lp"
+                       : "";
+        case link::PortProblem::DirectIoRefused:
+            return permissionError(attempt.systemError) ? "Only root may use raw port I/O." : "";
+        case link::PortProblem::DirectIoUnsupported:
+        case link::PortProblem::DirectIoNotTried:
+        case link::PortProblem::None:
+            break;
+    }
+    return {};
+}
+
+std::string backendText(const link::PortReport& report) {
+    switch (report.chosen) {
+        case link::Backend::Ppdev:
+            return "ppdev";
+        case link::Backend::DirectIo:
+            return "raw port I/O";
+        case link::Backend::None:
+            break;
+    }
+    return "none";
+}
+
+}  // namespace
+
+std::string portDetails(const link::PortReport& report) {
+    const std::string address = hexAddress(report.base);
+    if (report.chosen != link::Backend::None) {
+        return "The port " + address + " is open (" + backendText(report) +
+               "), but no adapter answered on it. Check that the adapter is plugged into this "
+               "port and switched on.";
+    }
+    std::string text = "No way to the port " + address + " could be used:";
+    for (const link::PortAttempt& attempt : report.attempts) {
+        text += "\n- " + problemText(attempt, report.base) + ".";
+        if (const std::string remedy = remedyText(attempt); !remedy.empty()) {
+            text += " " + remedy;
+        }
+    }
+    return text + "\nquorvane --list-ports shows every port of this machine.";
+}
+
+std::string portListing(const std::vector<link::KernelPort>& ports,
+                        const std::vector<link::PortReport>& addresses) {
+    std::vector<std::string> remedies;
+    const auto remember = [&remedies](const std::string& remedy) {
+        if (!remedy.empty() &&
+            std::find(remedies.begin(), remedies.end(), remedy) == remedies.end()) {
+            remedies.push_back(remedy);
+        }
+    };
+    std::string text = "Parallel ports known to the kernel:";
+    if (ports.empty()) {
+        text += " none";
+    }
+    for (const link::KernelPort& port : ports) {
+        text += "\n  " + port.name + " at " +
+                (port.bases.empty() ? std::string("an unknown address")
+                                    : hexAddress(port.bases.front())) +
+                ", " + port.device.string() + ": ";
+        link::PortAttempt attempt{link::Backend::Ppdev, link::PortProblem::None, port.device, 0};
+        if (!port.deviceExists) {
+            attempt.problem = link::PortProblem::DeviceMissing;
+        } else if (port.openError != 0) {
+            attempt.problem = link::PortProblem::CannotOpenDevice;
+            attempt.systemError = port.openError;
+        } else if (port.claimError.value_or(0) != 0) {
+            attempt.problem = link::PortProblem::CannotClaim;
+            attempt.systemError = *port.claimError;
+        }
+        if (attempt.problem == link::PortProblem::None) {
+            text += "this user can open and claim it";
+        } else {
+            text += problemText(attempt, port.bases.empty() ? 0 : port.bases.front());
+            remember(remedyText(attempt));
+        }
+    }
+    text += "\nThe addresses of the Parallel Port buttons:";
+    for (const link::PortReport& report : addresses) {
+        text += "\n  " + hexAddress(report.base) + ": ";
+        if (report.chosen != link::Backend::None) {
+            text += backendText(report);
+            continue;
+        }
+        text += "no way to the port";
+        for (const link::PortAttempt& attempt : report.attempts) {
+            text += "; " + problemText(attempt, report.base);
+            remember(remedyText(attempt));
+        }
+    }
+    for (const std::string& remedy : remedies) {
+        text += "\n- " + remedy;
+    }
+    return text + "\n";
 }
 
 }  // namespace quorvane::app::text

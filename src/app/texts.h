@@ -3,11 +3,16 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/screen.h"
 
 namespace quorvane::adapter {
 struct FolderError;
+}
+namespace quorvane::link {
+struct KernelPort;
+struct PortReport;
 }
 
 // Every text the user reads: status lines, message boxes (text, caption, buttons, icon) and the
@@ -16,13 +21,7 @@ struct FolderError;
 // old program never handled) are marked as such.
 namespace quorvane::app::text {
 
-// A message box as the user sees it.
-struct Box {
-    std::string_view text;
-    std::string_view caption;
-    BoxButtons buttons;
-    BoxIcon icon;
-};
+using Box = MessageBox;
 
 // --- Captions ---
 inline constexpr std::string_view CONNECTION_CAPTION = "Connection Error";
@@ -163,6 +162,15 @@ inline constexpr FileFilter SAVE_FILTERS[] = {{"DC Memory Card File (*.ddc)", "*
 // The two dialogs name the same file differently.
 inline constexpr FileFilter IMPORT_FILTERS[] = {{"DCM Memory Card File (*.dcm)", "*.dcm"}};
 inline constexpr FileFilter EXPORT_FILTERS[] = {{"DC Memory Card (*.dcm)", "*.dcm"}};
+
+// --- The parallel port ---
+// Why the connection failed, behind the "Connection FAILED." box: how the address was reached
+// and what stood in the way of each backend.
+std::string portDetails(const link::PortReport& report);
+// What --list-ports prints: the kernel's ports and how each address of the port buttons would
+// be reached.
+std::string portListing(const std::vector<link::KernelPort>& ports,
+                        const std::vector<link::PortReport>& addresses);
 
 // --- Starting the program ---
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <fstream>
 #include <optional>
@@ -43,50 +44,100 @@ std::optional<unsigned> parportNumber(const std::string& name) {
     return number;
 }
 
-// base-addr holds the port's addresses in decimal ("888\t1912"). The first must be `base`
-// itself, not merely start with its digits.
-bool baseAddrMatches(const std::filesystem::path& file, std::uint16_t base) {
+// base-addr holds the port's addresses in decimal ("888\t1912"); none when it cannot be read.
+std::vector<std::uint16_t> readBaseAddresses(const std::filesystem::path& file) {
     std::ifstream in(file);
-    std::string text;
-    if (!in || !std::getline(in, text)) {
-        return false;
+    std::vector<std::uint16_t> bases;
+    unsigned long value = 0;
+    while (in >> value && value <= 0xFFFF) {
+        bases.push_back(static_cast<std::uint16_t>(value));
     }
-    const std::string wanted = std::to_string(base);
-    if (text.compare(0, wanted.size(), wanted) != 0) {
-        return false;
-    }
-    return text.size() == wanted.size() ||
-           std::isdigit(static_cast<unsigned char>(text[wanted.size()])) == 0;
+    return bases;
 }
 
-}  // namespace
-
-std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths) {
+// The kernel's parportN entries, in number order.
+std::vector<std::string> parportNames(const std::filesystem::path& procParport) {
     // Error codes throughout: a missing or unreadable tree means no ppdev port, not a throw.
     std::error_code error;
     std::vector<unsigned> numbers;
-    for (std::filesystem::directory_iterator it(paths.procParport, error), end; !error && it != end;
+    for (std::filesystem::directory_iterator it(procParport, error), end; !error && it != end;
          it.increment(error)) {
         if (auto number = parportNumber(it->path().filename().string())) {
             numbers.push_back(*number);
         }
     }
     std::sort(numbers.begin(), numbers.end());
+    std::vector<std::string> names;
     for (unsigned number : numbers) {
-        const std::string name = std::string(PARPORT_PREFIX) + std::to_string(number);
-        if (baseAddrMatches(paths.procParport / name / "base-addr", base)) {
+        names.push_back(std::string(PARPORT_PREFIX) + std::to_string(number));
+    }
+    return names;
+}
+
+PortAttempt failed(Backend backend, PortProblem problem, int systemError = 0,
+                   std::filesystem::path path = {}) {
+    return PortAttempt{backend, problem, std::move(path), systemError};
+}
+
+// Opens the device for the link's use; -1 with errno set when it cannot be.
+int openDevice(const std::filesystem::path& device) {
+    return ::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+}
+
+}  // namespace
+
+std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths) {
+    for (const std::string& name : parportNames(paths.procParport)) {
+        const std::vector<std::uint16_t> bases =
+            readBaseAddresses(paths.procParport / name / "base-addr");
+        if (!bases.empty() && bases.front() == base) {
             return paths.devDir / name;
         }
     }
     return {};
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::open(const std::filesystem::path& device) {
-    const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+std::vector<KernelPort> listKernelPorts(const PortPaths& paths) {
+    std::vector<KernelPort> ports;
+    for (const std::string& name : parportNames(paths.procParport)) {
+        KernelPort port;
+        port.name = name;
+        port.bases = readBaseAddresses(paths.procParport / name / "base-addr");
+        port.device = paths.devDir / name;
+        std::error_code error;
+        port.deviceExists = std::filesystem::exists(port.device, error);
+        if (port.deviceExists) {
+            const int fd = openDevice(port.device);
+            port.openError = fd < 0 ? errno : 0;
+            if (fd >= 0) {
+                port.claimError = ::ioctl(fd, PPCLAIM) == 0 ? 0 : errno;
+                if (port.claimError == 0) {
+                    ::ioctl(fd, PPRELEASE);
+                }
+                ::close(fd);
+            }
+        }
+        ports.push_back(std::move(port));
+    }
+    return ports;
+}
+
+std::unique_ptr<PpdevPort> PpdevPort::open(const std::filesystem::path& device,
+                                           PortAttempt* attempt) {
+    const int fd = openDevice(device);
     if (fd < 0) {
+        if (attempt != nullptr) {
+            *attempt = failed(Backend::Ppdev,
+                              errno == ENOENT ? PortProblem::DeviceMissing
+                                              : PortProblem::CannotOpenDevice,
+                              errno, device);
+        }
         return nullptr;
     }
     if (::ioctl(fd, PPCLAIM) != 0) {
+        if (attempt != nullptr) {
+            *attempt = failed(Backend::Ppdev, PortProblem::CannotClaim, errno, device);
+        }
         ::close(fd);
         return nullptr;
     }
@@ -112,10 +163,22 @@ std::uint8_t PpdevPort::read(std::uint16_t) {
     return status;
 }
 
-std::unique_ptr<DirectPort> DirectPort::open([[maybe_unused]] std::uint16_t base) {
+std::unique_ptr<DirectPort> DirectPort::open([[maybe_unused]] std::uint16_t base,
+                                             PortAttempt* attempt) {
 #if QUORVANE_HAS_PORT_IO
     if (::ioperm(base, 2, 1) == 0) {
         return std::unique_ptr<DirectPort>(new DirectPort());
+    }
+    if (attempt != nullptr) {
+        // A kernel built without port I/O answers ENOSYS even to root.
+        *attempt = failed(Backend::DirectIo,
+                          errno == ENOSYS ? PortProblem::DirectIoUnsupported
+                                          : PortProblem::DirectIoRefused,
+                          errno);
+    }
+#else
+    if (attempt != nullptr) {
+        *attempt = failed(Backend::DirectIo, PortProblem::DirectIoUnsupported);
     }
 #endif
     return nullptr;
@@ -136,36 +199,95 @@ std::uint8_t DirectPort::read([[maybe_unused]] std::uint16_t address) {
 #endif
 }
 
-std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths) {
+namespace {
+
+std::unique_ptr<PortIo> openPpdev(std::uint16_t base, const PortPaths& paths,
+                                  PortReport& report) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(paths.procParport, error)) {
+        report.attempts.push_back(
+            failed(Backend::Ppdev, PortProblem::NoParportSupport, 0, paths.procParport));
+        return nullptr;
+    }
     const std::filesystem::path device = findPpdevDevice(base, paths);
-    if (!device.empty()) {
-        if (auto port = PpdevPort::open(device)) {
-            return port;
-        }
+    if (device.empty()) {
+        report.attempts.push_back(
+            failed(Backend::Ppdev, PortProblem::NoPortAtAddress, 0, paths.procParport));
+        return nullptr;
     }
-    if (paths.allowDirectIo) {
-        if (auto port = DirectPort::open(base)) {
-            return port;
-        }
+    PortAttempt attempt;
+    auto port = PpdevPort::open(device, &attempt);
+    if (!port) {
+        report.attempts.push_back(attempt);
     }
-    return std::make_unique<NoPort>();
+    return port;
+}
+
+std::unique_ptr<PortIo> openDirect(std::uint16_t base, const PortPaths& paths,
+                                   PortReport& report) {
+    if (!paths.allowDirectIo) {
+        report.attempts.push_back(failed(Backend::DirectIo, PortProblem::DirectIoNotTried));
+        return nullptr;
+    }
+    PortAttempt attempt;
+    auto port = DirectPort::open(base, &attempt);
+    if (!port) {
+        report.attempts.push_back(attempt);
+    }
+    return port;
+}
+
+}  // namespace
+
+std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths,
+                                 PortReport* report) {
+    PortReport made;
+    made.base = base;
+    std::unique_ptr<PortIo> port = openPpdev(base, paths, made);
+    made.chosen = Backend::Ppdev;
+    if (!port) {
+        port = openDirect(base, paths, made);
+        made.chosen = Backend::DirectIo;
+    }
+    if (!port) {
+        port = std::make_unique<NoPort>();
+        made.chosen = Backend::None;
+    }
+    if (report != nullptr) {
+        *report = std::move(made);
+    }
+    return port;
+}
+
+std::vector<PortReport> probeAddresses(const PortPaths& paths) {
+    std::vector<PortReport> reports;
+    for (std::uint16_t base : PORT_ADDRESSES) {
+        PortReport report;
+        openPort(base, paths, &report);
+        reports.push_back(std::move(report));
+    }
+    return reports;
 }
 
 // The data register is the port's base; the status register one above it.
 void SystemPorts::write(std::uint16_t address, std::uint8_t value) {
-    backendFor(address).write(address, value);
+    backendFor(address).port->write(address, value);
 }
 
 std::uint8_t SystemPorts::read(std::uint16_t address) {
-    return backendFor(static_cast<std::uint16_t>(address - 1)).read(address);
+    return backendFor(static_cast<std::uint16_t>(address - 1)).port->read(address);
 }
 
-PortIo& SystemPorts::backendFor(std::uint16_t base) {
-    auto& backend = m_backends[base];
-    if (!backend) {
-        backend = openPort(base, m_paths);
+const PortReport& SystemPorts::report(std::uint16_t base) {
+    return backendFor(base).report;
+}
+
+SystemPorts::Opened& SystemPorts::backendFor(std::uint16_t base) {
+    Opened& opened = m_backends[base];
+    if (!opened.port) {
+        opened.port = openPort(base, m_paths, &opened.report);
     }
-    return *backend;
+    return opened;
 }
 
 }  // namespace quorvane::link

@@ -1,15 +1,24 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "link/port_io.h"
 #include "link/wire.h"
 
 // Real port access on Linux, chosen per port address: ppdev, then raw port I/O, else no port.
+// Every choice records why the backends before it could not be used, so the user can be told.
 namespace quorvane::link {
+
+// The six addresses a user can choose, as the single-pane window orders its buttons.
+inline constexpr std::array<std::uint16_t, 6> PORT_ADDRESSES{0x268, 0x26C, 0x278,
+                                                             0x27C, 0x378, 0x3BC};
 
 // Every status read gives what an open port shows: the adapter looks absent.
 class NoPort final : public PortIo {
@@ -27,11 +36,55 @@ struct PortPaths {
     bool allowDirectIo = true;
 };
 
+enum class Backend { Ppdev, DirectIo, None };
+
+// Why a backend could not be used for an address.
+enum class PortProblem {
+    None,
+    NoParportSupport,     // no /proc/sys/dev/parport: the kernel's parport modules are not loaded
+    NoPortAtAddress,      // the kernel knows no parallel port at this address
+    DeviceMissing,        // the port's /dev/parportN is not there (ppdev not loaded)
+    CannotOpenDevice,     // opening the device failed (EACCES: not allowed to use it)
+    CannotClaim,          // claiming it failed (EBUSY: another driver, such as lp, holds it)
+    DirectIoRefused,      // raw port I/O was refused (only root may use it)
+    DirectIoUnsupported,  // this machine has no raw port I/O
+    DirectIoNotTried,     // raw port I/O is switched off (tests)
+};
+
+struct PortAttempt {
+    Backend backend = Backend::None;
+    PortProblem problem = PortProblem::None;
+    std::filesystem::path path;    // the file concerned: the /proc tree or the device
+    int systemError = 0;           // errno of the failing call, where there was one
+};
+
+// How the program reaches one address: the backend chosen and every backend tried before it.
+struct PortReport {
+    std::uint16_t base = 0;
+    Backend chosen = Backend::None;
+    std::vector<PortAttempt> attempts;  // the failed ones, in the order they were tried
+};
+
+// A port the kernel lists under /proc/sys/dev/parport, and what this user may do with it.
+struct KernelPort {
+    std::string name;                   // parportN
+    std::vector<std::uint16_t> bases;   // from base-addr; the first is the data register
+    std::filesystem::path device;       // /dev/parportN
+    bool deviceExists = false;
+    int openError = 0;                  // errno of opening the device for writing, 0 = opened
+    std::optional<int> claimError;      // errno of claiming it, 0 = claimed; none = not tried
+};
+std::vector<KernelPort> listKernelPorts(const PortPaths& paths = {});
+
+// How each of the six addresses would be reached now (each backend opened, then let go).
+std::vector<PortReport> probeAddresses(const PortPaths& paths = {});
+
 // A port reached through the kernel's ppdev driver, claimed for the backend's lifetime.
 class PpdevPort final : public PortIo {
 public:
-    // Null when the device cannot be opened or claimed.
-    static std::unique_ptr<PpdevPort> open(const std::filesystem::path& device);
+    // Null when the device cannot be opened or claimed; `attempt` then says why.
+    static std::unique_ptr<PpdevPort> open(const std::filesystem::path& device,
+                                           PortAttempt* attempt = nullptr);
     ~PpdevPort() override;
     PpdevPort(const PpdevPort&) = delete;
     PpdevPort& operator=(const PpdevPort&) = delete;
@@ -47,8 +100,8 @@ private:
 // Raw inb/outb after ioperm (root, x86 only).
 class DirectPort final : public PortIo {
 public:
-    // Null when the process may not reach the two registers of `base`.
-    static std::unique_ptr<DirectPort> open(std::uint16_t base);
+    // Null when the process may not reach the two registers of `base`; `attempt` says why.
+    static std::unique_ptr<DirectPort> open(std::uint16_t base, PortAttempt* attempt = nullptr);
 
     void write(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t read(std::uint16_t address) override;
@@ -61,8 +114,10 @@ private:
 std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths = {});
 
 // Opens the best backend for `base` (the data register's address): PpdevPort, DirectPort or
-// NoPort. A failure to open or claim falls through to the next choice.
-std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths = {});
+// NoPort. A failure to open or claim falls through to the next choice; `report` says which
+// backend was chosen and why the others were not.
+std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths = {},
+                                 PortReport* report = nullptr);
 
 // A PortIo for the whole machine: each access goes to the backend of its port, opened on
 // first use (the data register at base, the status register at base + 1).
@@ -72,10 +127,17 @@ public:
     void write(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t read(std::uint16_t address) override;
 
+    // How `base` is reached (opening its backend if it was not yet).
+    const PortReport& report(std::uint16_t base);
+
 private:
-    PortIo& backendFor(std::uint16_t base);
+    struct Opened {
+        std::unique_ptr<PortIo> port;
+        PortReport report;
+    };
+    Opened& backendFor(std::uint16_t base);
     PortPaths m_paths;
-    std::map<std::uint16_t, std::unique_ptr<PortIo>> m_backends;
+    std::map<std::uint16_t, Opened> m_backends;
 };
 
 }  // namespace quorvane::link

@@ -35,11 +35,13 @@ std::optional<QString> runFileDialog(QFileDialog& dialog, const QStringList& fil
 
 }  // namespace
 
-app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QString& text,
-                                            const QString& caption, app::BoxButtons buttons,
-                                            app::BoxIcon icon) {
-    QMessageBox box(qtIcon(icon), caption, text, QMessageBox::NoButton, parent);
-    if (buttons == app::BoxButtons::YesNo) {
+app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QtMessage& message) {
+    QMessageBox box(qtIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
+                    parent);
+    if (!message.details.isEmpty()) {
+        box.setDetailedText(message.details);
+    }
+    if (message.buttons == app::BoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? app::BoxAnswer::Yes : app::BoxAnswer::No;

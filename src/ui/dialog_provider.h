@@ -10,13 +10,21 @@ class QWidget;
 
 namespace quorvane::ui {
 
+// A message box in Qt's text.
+struct QtMessage {
+    QString text;
+    QString caption;
+    app::BoxButtons buttons = app::BoxButtons::Ok;
+    app::BoxIcon icon = app::BoxIcon::Warning;
+    QString details;  // behind "Show Details..."; empty = none
+};
+
 // The message boxes and file dialogs of the main window. The window asks through this
 // interface, so tests can answer with a script while they drive the real buttons and menus.
 class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
-    virtual app::BoxAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
-                                      app::BoxButtons buttons, app::BoxIcon icon) = 0;
+    virtual app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) = 0;
     // `filters` are Qt name filters ("Description (*.a *.b)"). Nothing = cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters) = 0;
     // Asks before replacing an existing file; appends `defaultSuffix` to a name without one.
@@ -27,8 +35,7 @@ public:
 // Real QMessageBox and QFileDialog windows, opened in the current directory.
 class QtDialogProvider final : public DialogProvider {
 public:
-    app::BoxAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
-                              app::BoxButtons buttons, app::BoxIcon icon) override;
+    app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) override;
     std::optional<QString> openFile(QWidget* parent, const QStringList& filters) override;
     std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
                                     const QString& defaultSuffix) override;

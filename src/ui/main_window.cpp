@@ -334,9 +334,9 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
     }
 }
 
-app::BoxAnswer MainWindow::messageBox(std::string_view text, std::string_view caption,
-                                      app::BoxButtons buttons, app::BoxIcon icon) {
-    return m_dialogs->messageBox(this, messageToText(text), messageToText(caption), buttons, icon);
+app::BoxAnswer MainWindow::messageBox(const app::MessageBox& box) {
+    return m_dialogs->messageBox(this, {messageToText(box.text), messageToText(box.caption),
+                                        box.buttons, box.icon, messageToText(box.details)});
 }
 
 namespace {

@@ -55,8 +55,7 @@ public:
 
     // app::Screen
     void showBoundTexts(const app::BoundTexts& texts) override;
-    app::BoxAnswer messageBox(std::string_view text, std::string_view caption,
-                              app::BoxButtons buttons, app::BoxIcon icon) override;
+    app::BoxAnswer messageBox(const app::MessageBox& box) override;
     std::optional<std::filesystem::path> openFileDialog(
         std::span<const app::FileFilter> filters) override;
     std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,

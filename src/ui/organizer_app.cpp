@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "adapter/virtual_adapter.h"
+#include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/texts.h"
 #include "ui/text_codec.h"
 #include "link/card_link.h"
-#include "link/system_port.h"
 
 namespace quorvane::ui {
 
@@ -40,37 +39,28 @@ OrganizerApp::~OrganizerApp() {
     m_organizer.reset();
     m_window.reset();
     m_link.reset();
-    m_port.reset();
-}
-
-bool OrganizerApp::openPort(QString& error) {
-    if (!m_options.virtualCard.has_value()) {
-        m_port = std::make_unique<link::SystemPorts>();
-        return true;
-    }
-    adapter::FolderError problem;
-    m_port = adapter::VirtualAdapter::openDirectory(*m_options.virtualCard, problem);
-    if (m_port == nullptr) {
-        error = QString::fromStdString(app::text::virtualCardProblem(problem));
-        return false;
-    }
-    return true;
+    m_card.reset();
 }
 
 int OrganizerApp::run() {
-    QString error;
-    if (!openPort(error)) {
-        std::fprintf(stderr, "quorvane: %s\n", error.toLocal8Bit().constData());
-        QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION), error);
+    std::string problem;
+    app::CardLocation location;
+    location.virtualCard = m_options.virtualCard;
+    m_card = app::CardSource::open(location, problem);
+    if (!m_card) {
+        std::fprintf(stderr, "quorvane: %s\n", problem.c_str());
+        QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION),
+                              messageToText(problem));
         return 1;
     }
-    m_link = std::make_unique<link::CardLink>(*m_port);
+    m_link = std::make_unique<link::CardLink>(m_card->port());
 
     MainWindowOptions windowOptions;
     windowOptions.layout = chooseLayout(m_options.layout, QLocale::system().name());
     m_window = std::make_unique<MainWindow>(windowOptions);
     // On the heap: it holds the page images and the file buffer.
     m_organizer = std::make_unique<app::Organizer>(*m_window, *m_link);
+    m_organizer->setPortReporter(m_card->portReporter());
     m_window->attach(*m_organizer);
     m_window->show();
     return QApplication::exec();

@@ -9,9 +9,9 @@
 
 namespace quorvane::link {
 class CardLink;
-class PortIo;
 }  // namespace quorvane::link
 namespace quorvane::app {
+class CardSource;
 class Organizer;
 }
 
@@ -42,10 +42,8 @@ public:
     int run();
 
 private:
-    bool openPort(QString& error);
-
     AppOptions m_options;
-    std::unique_ptr<link::PortIo> m_port;
+    std::unique_ptr<app::CardSource> m_card;
     std::unique_ptr<link::CardLink> m_link;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<app::Organizer> m_organizer;

@@ -36,11 +36,15 @@ public:
         }
         texts = t;
     }
-    BoxAnswer messageBox(std::string_view text, std::string_view caption, BoxButtons buttons,
-                         BoxIcon icon) override {
-        events.push_back("box: " + std::string(text) + " | " + std::string(caption) + " | " +
-                         (buttons == BoxButtons::Ok ? "Ok" : "YesNo") + " | " + iconName(icon));
-        if (buttons == BoxButtons::Ok) {
+    BoxAnswer messageBox(const MessageBox& box) override {
+        std::string event = "box: " + std::string(box.text) + " | " + std::string(box.caption) +
+                            " | " + (box.buttons == BoxButtons::Ok ? "Ok" : "YesNo") + " | " +
+                            iconName(box.icon);
+        if (!box.details.empty()) {
+            event += " | details: " + std::string(box.details);
+        }
+        events.push_back(event);
+        if (box.buttons == BoxButtons::Ok) {
             return BoxAnswer::Ok;
         }
         if (boxAnswers.empty()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <string>
 
@@ -58,6 +59,73 @@ TEST_F(FakePortTree, DeviceThatCannotBeClaimedFallsThroughToNoPort) {
     ports.write(0x378, 0x03);
     EXPECT_EQ(ports.read(0x379), 0xFF);  // no port there: the adapter looks absent
     EXPECT_EQ(ports.read(0x279), 0xFF);
+}
+
+// The first failed attempt of opening `base` on the tree.
+PortAttempt firstAttempt(std::uint16_t base, const PortPaths& paths) {
+    PortReport report;
+    openPort(base, paths, &report);
+    EXPECT_EQ(report.base, base);
+    EXPECT_EQ(report.chosen, Backend::None);
+    return report.attempts.empty() ? PortAttempt{} : report.attempts.front();
+}
+
+TEST_F(FakePortTree, EachReasonThePortCannotBeUsedIsReported) {
+    // No /proc tree at all: the parport modules are not loaded.
+    const PortPaths noTree{.procParport = root / "no-proc", .devDir = paths.devDir,
+                           .allowDirectIo = false};
+    EXPECT_EQ(firstAttempt(0x378, noTree).problem, PortProblem::NoParportSupport);
+
+    fs::create_directories(paths.procParport);
+    EXPECT_EQ(firstAttempt(0x378, paths).problem, PortProblem::NoPortAtAddress);
+
+    addPort("parport0", "888\n");
+    fs::remove(paths.devDir / "parport0");
+    PortAttempt attempt = firstAttempt(0x378, paths);
+    EXPECT_EQ(attempt.problem, PortProblem::DeviceMissing);
+    EXPECT_EQ(attempt.path, paths.devDir / "parport0");
+
+    // A plain file opens but is no port: the claim fails.
+    std::ofstream(paths.devDir / "parport0") << "";
+    attempt = firstAttempt(0x378, paths);
+    EXPECT_EQ(attempt.problem, PortProblem::CannotClaim);
+    EXPECT_EQ(attempt.systemError, ENOTTY);
+
+    PortReport report;
+    openPort(0x378, paths, &report);
+    ASSERT_EQ(report.attempts.size(), 2u);
+    EXPECT_EQ(report.attempts[1].problem, PortProblem::DirectIoNotTried);
+
+    // Root opens a file whatever its permissions; a user not allowed on the device cannot.
+    fs::permissions(paths.devDir / "parport0", fs::perms::none);
+    if (::geteuid() != 0) {
+        attempt = firstAttempt(0x378, paths);
+        EXPECT_EQ(attempt.problem, PortProblem::CannotOpenDevice);
+        EXPECT_EQ(attempt.systemError, EACCES);
+    }
+}
+
+TEST_F(FakePortTree, KernelPortsAreListedWithWhatThisUserMayDoWithEach) {
+    addPort("parport1", "632\t1656\n");
+    addPort("parport0", "888\n");
+    fs::remove(paths.devDir / "parport1");
+
+    const std::vector<KernelPort> ports = listKernelPorts(paths);
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].name, "parport0");
+    EXPECT_EQ(ports[0].bases, (std::vector<std::uint16_t>{0x378}));
+    EXPECT_TRUE(ports[0].deviceExists);
+    EXPECT_EQ(ports[0].openError, 0);
+    EXPECT_EQ(ports[0].claimError, ENOTTY);
+    EXPECT_EQ(ports[1].bases, (std::vector<std::uint16_t>{0x278, 0x678}));
+    EXPECT_FALSE(ports[1].deviceExists);
+    EXPECT_FALSE(ports[1].claimError.has_value());
+
+    const std::vector<PortReport> addresses = probeAddresses(paths);
+    ASSERT_EQ(addresses.size(), PORT_ADDRESSES.size());
+    for (const PortReport& address : addresses) {
+        EXPECT_EQ(address.chosen, Backend::None) << address.base;
+    }
 }
 
 }  // namespace

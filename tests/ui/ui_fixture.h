@@ -36,17 +36,18 @@ namespace quorvane::ui::testing {
 // An unscripted question is answered Yes; an unscripted file dialog is cancelled.
 class ScriptedDialogs final : public DialogProvider {
 public:
-    QStringList boxes;  // "text | caption"
+    QStringList boxes;    // "text | caption"
+    QStringList details;  // each box's details, "" where it had none
     std::deque<app::BoxAnswer> answers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     QStringList lastFilters;
     QString lastSuffix;
 
-    app::BoxAnswer messageBox(QWidget*, const QString& text, const QString& caption,
-                              app::BoxButtons buttons, app::BoxIcon) override {
-        boxes.append(text + " | " + caption);
-        if (buttons == app::BoxButtons::Ok) {
+    app::BoxAnswer messageBox(QWidget*, const QtMessage& message) override {
+        boxes.append(message.text + " | " + message.caption);
+        details.append(message.details);
+        if (message.buttons == app::BoxButtons::Ok) {
             return app::BoxAnswer::Ok;
         }
         return next(answers, app::BoxAnswer::Yes);

@@ -1,0 +1,103 @@
+// What the user is told when the parallel port cannot reach an adapter: the box's details and
+// the port listing say which way to the port failed and what to do about it.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "app/texts.h"
+#include "app_fixture.h"
+#include "link/system_port.h"
+
+namespace quorvane::app::testing {
+namespace {
+
+using link::Backend;
+using link::PortAttempt;
+using link::PortProblem;
+using link::PortReport;
+
+PortReport unreachable(std::initializer_list<PortAttempt> attempts) {
+    return PortReport{0x378, Backend::None, attempts};
+}
+
+bool has(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(PortDetails, EachReasonNamesItsRemedy) {
+    const std::string noModules = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::NoParportSupport, "/proc/sys/dev/parport", 0},
+                     {Backend::DirectIo, PortProblem::DirectIoRefused, {}, EPERM}}));
+    EXPECT_TRUE(has(noModules, "0x378")) << noModules;
+    EXPECT_TRUE(has(noModules, "modprobe parport_pc ppdev")) << noModules;
+    EXPECT_TRUE(has(noModules, "Only root may use raw port I/O")) << noModules;
+
+    const std::string noDevice = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::DeviceMissing, "/dev/parport0", ENOENT}}));
+    EXPECT_TRUE(has(noDevice, "/dev/parport0 is not present")) << noDevice;
+    EXPECT_TRUE(has(noDevice, "modprobe ppdev")) << noDevice;
+
+    const std::string denied = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::CannotOpenDevice, "/dev/parport0", EACCES}}));
+    EXPECT_TRUE(has(denied, "permission denied on /dev/parport0")) << denied;
+    EXPECT_TRUE(has(denied, "usermod -aG lp")) << denied;
+
+    const std::string busy = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::CannotClaim, "/dev/parport0", EBUSY}}));
+    EXPECT_TRUE(has(busy, "held by another program or driver")) << busy;
+    EXPECT_TRUE(has(busy, "rmmod lp")) << busy;
+
+    const std::string elsewhere = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::NoPortAtAddress, "/proc/sys/dev/parport", 0}}));
+    EXPECT_TRUE(has(elsewhere, "no parallel port at 0x378")) << elsewhere;
+
+    const std::string open = text::portDetails(PortReport{0x278, Backend::Ppdev, {}});
+    EXPECT_TRUE(has(open, "no adapter answered")) << open;
+}
+
+TEST(PortDetails, FailedConnectionShowsThemBehindTheUnchangedBox) {
+    RecordingScreen screen;
+    link::NoPort port;
+    link::CardLink cardLink(port);
+    Organizer organizer(screen, cardLink, fixedTime);
+    organizer.openWindow();
+    const PortReport report =
+        unreachable({{Backend::Ppdev, PortProblem::DeviceMissing, "/dev/parport0", ENOENT}});
+    organizer.setPortReporter([&](std::uint16_t base) -> std::optional<PortReport> {
+        EXPECT_EQ(base, 0x378);
+        return report;
+    });
+
+    EXPECT_EQ(organizer.connectAndRead(), 0);
+    EXPECT_EQ(screen.texts.status, "Connection FAILED!!!");
+    EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error | "
+                                    "details: " +
+                                        text::portDetails(report));
+}
+
+TEST(PortListing, TellsEachPortAndAddressOnceWithTheRemediesAtTheEnd) {
+    std::vector<link::KernelPort> ports(2);
+    ports[0] = {"parport0", {0x378}, "/dev/parport0", true, EACCES, std::nullopt};
+    ports[1] = {"parport1", {0x278, 0x678}, "/dev/parport1", true, 0, 0};
+    std::vector<PortReport> addresses;
+    for (std::uint16_t base : link::PORT_ADDRESSES) {
+        addresses.push_back(base == 0x278 ? PortReport{base, Backend::Ppdev, {}}
+                                          : unreachable({{Backend::Ppdev,
+                                                          PortProblem::NoPortAtAddress, {}, 0}}));
+        addresses.back().base = base;
+    }
+    const std::string listing = text::portListing(ports, addresses);
+    EXPECT_TRUE(has(listing, "parport0 at 0x378, /dev/parport0: ppdev: permission denied"))
+        << listing;
+    EXPECT_TRUE(has(listing, "parport1 at 0x278, /dev/parport1: this user can open and claim"))
+        << listing;
+    EXPECT_TRUE(has(listing, "0x278: ppdev")) << listing;
+    EXPECT_TRUE(has(listing, "0x3BC: no way to the port")) << listing;
+    EXPECT_TRUE(has(listing, "usermod -aG lp")) << listing;
+    const std::string remedy = "Choose the address the kernel lists";
+    EXPECT_EQ(listing.find(remedy), listing.rfind(remedy)) << listing;
+}
+
+}  // namespace
+}  // namespace quorvane::app::testing
