@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -168,6 +169,11 @@ void MainWindow::setUpAccessibility() {
             widget->setAccessibleDescription(QString::fromLatin1(text));
         }
     };
+    // Qt 6.4 announces a nested group box with its outermost frame's title: each frame gets
+    // its own title as its name.
+    for (QGroupBox* frame : findChildren<QGroupBox*>()) {
+        frame->setAccessibleName(frame->title());
+    }
     name(m_pageNumber, "Page number");
     name(m_cardList, "Card files");
     name(m_progressBar, "Progress");

@@ -60,9 +60,7 @@ TEST_F(SinglePaneWindow, PortButtonsRunLeftToRightWith0x378Chosen) {
 
 TEST_F(SinglePaneWindow, ControlsCanBeFoundByScreenReaders) {
     open(Layout::SinglePane);
-    for (const char* title : {"Dreamcast Memory Card", "File Info", "Parallel Port"}) {
-        EXPECT_NE(frame(title), nullptr) << title;
-    }
+    expectFramesNamedByTheirTitles({"Dreamcast Memory Card", "File Info", "Parallel Port"});
     EXPECT_EQ(named("pageNumber")->accessibleName(), "Page number");
     EXPECT_EQ(named("cardList")->accessibleName(), "Card files");
     EXPECT_EQ(named("progressBar")->accessibleName(), "Progress");
@@ -103,9 +101,8 @@ TEST_F(TwoPaneWindow, OpensWithEveryButtonAvailableAndNoPortChoice) {
     for (const QString& entry : FILE_ENTRIES) {
         EXPECT_FALSE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
-    for (const char* title : {"PC Drives and Directories", "Dreamcast Memory Card", "File Info"}) {
-        EXPECT_NE(frame(title), nullptr) << title;
-    }
+    expectFramesNamedByTheirTitles(
+        {"PC Drives and Directories", "Dreamcast Memory Card", "File Info"});
     EXPECT_EQ(named("driveTree")->accessibleName(), "PC drives and directories");
     EXPECT_EQ(named("pcFileList")->accessibleName(), "PC files");
     EXPECT_EQ(named<QTreeWidget>("driveTree")->topLevelItemCount(), 1);

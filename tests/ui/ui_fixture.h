@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QGroupBox>
@@ -144,6 +145,18 @@ protected:
             }
         }
         return nullptr;
+    }
+    // Every frame is announced by its own title, nested ones included.
+    void expectFramesNamedByTheirTitles(std::initializer_list<const char*> titles) {
+        const QList<QGroupBox*> frames = window->findChildren<QGroupBox*>();
+        EXPECT_EQ(frames.size(), static_cast<qsizetype>(titles.size()));
+        for (const char* title : titles) {
+            QGroupBox* box = frame(QString::fromLatin1(title));
+            ASSERT_NE(box, nullptr) << title;
+            QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(box);
+            ASSERT_NE(announced, nullptr) << title;
+            EXPECT_EQ(announced->text(QAccessible::Name), QString::fromLatin1(title)) << title;
+        }
     }
     QTreeWidget* cardList() { return named<QTreeWidget>("cardList"); }
     QString text(const char* labelName) { return named<QLabel>(labelName)->text(); }
