@@ -1,6 +1,7 @@
 #include <string>
 
 #include "app/organizer.h"
+#include "card/card_text.h"
 
 // The PC pane's folder and "<--": the selected card file written into that folder as a .ddc
 // file under its card name.
@@ -21,19 +22,6 @@ bool usableAsPcFileName(std::string_view name) {
     return true;
 }
 
-// The window shows card names as Latin-1; the PC file gets the same characters in UTF-8.
-std::string latin1ToUtf8(std::string_view bytes) {
-    std::string text;
-    for (const unsigned char c : bytes) {
-        if (c < 0x80) {
-            text += static_cast<char>(c);
-        } else {
-            text += static_cast<char>(0xC0 | (c >> 6));
-            text += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return text;
-}
 }  // namespace
 
 void Organizer::pcDirectorySelected(const std::filesystem::path& directory) {
@@ -57,7 +45,7 @@ void Organizer::copyFileToPc() {
     if (!confirmed(text::COPY_QUESTION)) {
         return;
     }
-    const std::filesystem::path target = m_currentPcDirectory / latin1ToUtf8(m_selectedName);
+    const std::filesystem::path target = m_currentPcDirectory / card::nameToUtf8(m_selectedName);
     if (!confirmOverwrite(target) || !writeDdcFile(target, m_selectedEntry)) {
         return;
     }

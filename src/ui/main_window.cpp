@@ -132,6 +132,10 @@ void MainWindow::findControls(QWidget* form) {
             m_portButtons.push_back({button, choice.address});
         }
     }
+    // Labels show card and PC bytes as they are: never as markup.
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
     // A focused button takes Enter, as in a dialog; Enter anywhere else ends the window.
     for (QPushButton* button : form->findChildren<QPushButton*>()) {
         button->setAutoDefault(true);

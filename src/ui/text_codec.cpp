@@ -2,7 +2,8 @@
 
 #include <QByteArrayView>
 #include <QStringDecoder>
-#include <algorithm>
+
+#include "card/card_text.h"
 
 namespace quorvane::ui {
 
@@ -15,28 +16,8 @@ std::string textToName(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-namespace {
-
-bool hasNonAscii(std::string_view bytes) {
-    return std::any_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-}  // namespace
-
 QString infoLineToText(std::string_view bytes) {
-    if (hasNonAscii(bytes)) {
-        // Stateless: a lead byte cut off at the end of the line counts as an error.
-        QStringDecoder decoder("Shift_JIS", QStringConverter::Flag::Stateless);
-        if (decoder.isValid()) {
-            QString text =
-                decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-            if (!decoder.hasError()) {
-                return text;
-            }
-        }
-    }
-    return nameToText(bytes);
+    return QString::fromStdString(card::infoLineToUtf8(bytes));
 }
 
 QString messageToText(std::string_view bytes) {

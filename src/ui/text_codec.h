@@ -12,9 +12,8 @@ namespace quorvane::ui {
 QString nameToText(std::string_view bytes);
 std::string textToName(const QString& text);
 
-// An information line, for display only: Japanese saves write their descriptions in
-// Shift-JIS, so a line that holds non-ASCII bytes and decodes as Shift-JIS without error is
-// shown decoded; any other line is shown byte for character.
+// An information line, for display only, as card::infoLineToUtf8 reads it: Shift-JIS where it
+// is, otherwise byte for character, control bytes as a placeholder, always on one line.
 QString infoLineToText(std::string_view bytes);
 
 // Status texts and messages: the program's own words, with PC paths in the system's UTF-8.

@@ -177,13 +177,13 @@ TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase
 constexpr char JAPANESE_SAVE[] = "\x83\x5a\x81\x5b\x83\x75\x83\x66\x81\x5b\x83\x5e";
 constexpr char JAPANESE_GAME[] = "\x83\x51\x81\x5b\x83\x80";
 
-void addDescribedFile(card::PageBytes& cardImage, std::string_view name) {
+void addDescribedFile(card::PageBytes& cardImage, std::string_view name,
+                      std::string_view line1 = "SONIC ADV",    // bytes 0..15
+                      std::string_view line2 = JAPANESE_SAVE,  // bytes 16..47
+                      std::string_view line3 = JAPANESE_GAME) {  // bytes 48..63
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
     auto data = std::make_unique<card::FileBuffer>();
-    const std::string line1 = "SONIC ADV";    // bytes 0..15
-    const std::string line2 = JAPANESE_SAVE;  // bytes 16..47
-    const std::string line3 = JAPANESE_GAME;  // bytes 48..63
     std::copy(line1.begin(), line1.end(), data->begin());
     std::copy(line2.begin(), line2.end(), data->begin() + 16);
     std::copy(line3.begin(), line3.end(), data->begin() + 48);
@@ -211,6 +211,27 @@ TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothi
     cardList()->clearSelection();
     EXPECT_EQ(organizer->selectedEntry(), selected);
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
+}
+
+TEST_F(SinglePaneWindow, BinaryInformationLinesStayOnOneLineAsPlainText) {
+    addDescribedFile(pages[0], "BINARY", "<b>BOLD</b>", "\x83\x5c\x0a\x83\x6a",
+                     std::string_view("\x01\x02\x0aLAP\x7f\x1f", 8));
+    open(Layout::SinglePane);
+    readPage();
+    clickRow(0);
+
+    const QString placeholder = QString::fromUtf8("\xEF\xBF\xBD");
+    EXPECT_EQ(text("fileInfo1"), "<b>BOLD</b>");
+    EXPECT_EQ(text("fileInfo2"), QString::fromUtf8("ソ") + placeholder + QString::fromUtf8("ニ"));
+    EXPECT_EQ(text("fileInfo3"), placeholder.repeated(3) + "LAP" + placeholder.repeated(2));
+    for (const char* name : {"fileInfo1", "fileInfo2", "fileInfo3"}) {
+        auto* line = named<QLabel>(name);
+        EXPECT_EQ(line->textFormat(), Qt::PlainText) << name;
+        EXPECT_FALSE(line->text().contains(u'\n')) << name;
+        QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(line);
+        ASSERT_NE(announced, nullptr);
+        EXPECT_EQ(announced->text(QAccessible::Name), line->text()) << name;
+    }
 }
 
 TEST_F(SinglePaneWindow, RowOfANameWithHighBytesSelectsThatFile) {

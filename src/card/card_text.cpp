@@ -1,0 +1,130 @@
+#include "card/card_text.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace quorvane::card {
+
+namespace {
+
+// Windows' Shift-JIS (code page 932): the same characters as the Shift-JIS decoders of the
+// desktops the saves are looked at on, ASCII range included.
+constexpr const char* SHIFT_JIS = "CP932";
+
+bool isControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool isAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+void appendLatin1(std::string& text, unsigned char byte) {
+    if (byte < 0x80) {
+        text += static_cast<char>(byte);
+    } else {
+        text += static_cast<char>(0xC0 | (byte >> 6));
+        text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+}
+
+class ShiftJisDecoder {
+public:
+    ShiftJisDecoder() : m_converter(iconv_open("UTF-8", SHIFT_JIS)) {}
+    ~ShiftJisDecoder() {
+        if (usable()) {
+            iconv_close(m_converter);
+        }
+    }
+    ShiftJisDecoder(const ShiftJisDecoder&) = delete;
+    ShiftJisDecoder& operator=(const ShiftJisDecoder&) = delete;
+
+    bool usable() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
+
+    // A run without control bytes, decoded whole; none when it is not Shift-JIS (a lead byte
+    // cut off at the end counts as an error).
+    std::optional<std::string> decode(std::string_view run) {
+        iconv(m_converter, nullptr, nullptr, nullptr, nullptr);
+        std::string input(run);
+        // UTF-8 takes at most 3 bytes for a character that Shift-JIS writes in 1 or 2.
+        std::string output(input.size() * 3, '\0');
+        char* in = input.data();
+        std::size_t inLeft = input.size();
+        char* out = output.data();
+        std::size_t outLeft = output.size();
+        if (iconv(m_converter, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) ||
+            inLeft != 0) {
+            return std::nullopt;
+        }
+        output.resize(output.size() - outLeft);
+        return output;
+    }
+
+private:
+    iconv_t m_converter;
+};
+
+// The line in Shift-JIS with its control bytes as placeholders; none when a run between them
+// is not Shift-JIS.
+std::optional<std::string> shiftJisText(std::string_view line) {
+    ShiftJisDecoder decoder;
+    if (!decoder.usable()) {
+        return std::nullopt;
+    }
+    std::string text;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const auto control =
+            std::find_if(line.begin() + static_cast<long>(start), line.end(),
+                         [](char c) { return isControl(static_cast<unsigned char>(c)); });
+        const auto end = static_cast<std::size_t>(control - line.begin());
+        const std::optional<std::string> run = decoder.decode(line.substr(start, end - start));
+        if (!run) {
+            return std::nullopt;
+        }
+        text += *run;
+        if (control == line.end()) {
+            break;
+        }
+        text += CONTROL_PLACEHOLDER;
+        start = end + 1;
+    }
+    return text;
+}
+
+std::string latin1Text(std::string_view line) {
+    std::string text;
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (isControl(byte)) {
+            text += CONTROL_PLACEHOLDER;
+        } else {
+            appendLatin1(text, byte);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string nameToUtf8(std::string_view nameBytes) {
+    std::string text;
+    for (const char c : nameBytes) {
+        appendLatin1(text, static_cast<unsigned char>(c));
+    }
+    return text;
+}
+
+std::string infoLineToUtf8(std::string_view lineBytes) {
+    if (!isAscii(lineBytes)) {
+        if (std::optional<std::string> text = shiftJisText(lineBytes)) {
+            return *text;
+        }
+    }
+    return latin1Text(lineBytes);
+}
+
+}  // namespace quorvane::card

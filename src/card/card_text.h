@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How card bytes read as text, the same for every front end; the text comes out as UTF-8.
+namespace quorvane::card {
+
+// What stands for a control byte of an information line: one visible character that reads as
+// "unprintable", so the line stays on one line and keeps its length.
+inline constexpr std::string_view CONTROL_PLACEHOLDER = "\xEF\xBF\xBD";  // U+FFFD
+
+// Card file names: one character per byte (Latin-1), so the text always maps back to the
+// exact name bytes.
+std::string nameToUtf8(std::string_view nameBytes);
+
+// An information line (its bytes up to the first zero byte): Japanese saves write their
+// descriptions in Shift-JIS, so a line whose other bytes are not all ASCII and decode as
+// Shift-JIS without error is decoded; any other line is read byte for character. Each
+// control byte (0x01..0x1F, 0x7F) shows as CONTROL_PLACEHOLDER either way.
+std::string infoLineToUtf8(std::string_view lineBytes);
+
+}  // namespace quorvane::card

@@ -1,0 +1,38 @@
+#include "card/card_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quorvane::card {
+namespace {
+
+const std::string PLACEHOLDER(CONTROL_PLACEHOLDER);
+
+TEST(CardText, NamesMapByteForCharacter) {
+    EXPECT_EQ(nameToUtf8("RACEDATA_001"), "RACEDATA_001");
+    EXPECT_EQ(nameToUtf8("CAF\xC9_\xFF"), "CAF\xC3\x89_\xC3\xBF");
+}
+
+TEST(CardText, InformationLinesDecodeShiftJisWhereTheyCan) {
+    // "ソニック", and "PSO ゲーム" with an ASCII backslash-looking trail byte 0x5C.
+    EXPECT_EQ(infoLineToUtf8("\x83\x5c\x83\x6a\x83\x62\x83\x4e"), "ソニック");
+    EXPECT_EQ(infoLineToUtf8("PSO \x83\x51\x81\x5b\x83\x80"), "PSO ゲーム");
+    // Unassigned, or a lead byte cut off at the end: the whole line byte for character.
+    EXPECT_EQ(infoLineToUtf8("A\x85\x40"), "A\xC2\x85@");
+    EXPECT_EQ(infoLineToUtf8("AB\x83"), "AB\xC2\x83");
+    EXPECT_EQ(infoLineToUtf8("Caf\xe9"), "Caf\xC3\xA9");
+}
+
+TEST(CardText, ControlBytesBecomeOnePlaceholderEachInEitherReading) {
+    EXPECT_EQ(infoLineToUtf8("LAP 1\nLAP 2"), "LAP 1" + PLACEHOLDER + "LAP 2");
+    EXPECT_EQ(infoLineToUtf8(std::string_view("\x01\x1f\x7f", 3)),
+              PLACEHOLDER + PLACEHOLDER + PLACEHOLDER);
+    // A control byte never sits inside a Shift-JIS character: the runs around it decode.
+    EXPECT_EQ(infoLineToUtf8("\x83\x5c\x0a\x83\x6a"), "ソ" + PLACEHOLDER + "ニ");
+    EXPECT_EQ(infoLineToUtf8("Caf\xe9\t!"), "Caf\xC3\xA9" + PLACEHOLDER + "!");
+    EXPECT_EQ(infoLineToUtf8(""), "");
+}
+
+}  // namespace
+}  // namespace quorvane::card
