@@ -7,6 +7,7 @@
 #include "card/file_system.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
+#include "pc/name_lookup.h"
 
 // Add File: a PC file (.ddc, .dci or a .vmi/.vms pair) becomes a new file of the page, which is
 // committed at once. Save File: the selected card file becomes a .ddc file on the PC.
@@ -82,7 +83,8 @@ Refusal missingPartner(PairMember missing) {
 }
 
 // Both members are looked for in the chosen file's folder, the partner by the lower-cased
-// name that partnerName gives (an exact match wins over one that differs in case).
+// name that partnerName gives (an exact match wins over one that differs in case, as
+// pc::findEntryIgnoringCase decides among several).
 std::optional<std::filesystem::path> findPartner(const std::filesystem::path& chosen,
                                                  const std::string& lowerName,
                                                  PairMember chosenMember) {
@@ -90,7 +92,7 @@ std::optional<std::filesystem::path> findPartner(const std::filesystem::path& ch
     if (folder.empty()) {
         folder = ".";
     }
-    return formats::findFileIgnoringCase(folder, formats::partnerName(lowerName, chosenMember));
+    return pc::findEntryIgnoringCase(folder, formats::partnerName(lowerName, chosenMember));
 }
 
 // A pair partner that cannot be opened counts as missing.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
 
 #include "formats/input_file.h"
 
@@ -13,16 +12,6 @@ namespace {
 constexpr std::uint8_t PAIR_CENTURY = 20;
 constexpr int PAIR_YEAR_BASE = 2000;
 constexpr int DAYS_PER_WEEK = 7;
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 }  // namespace
 
@@ -40,27 +29,6 @@ std::string partnerName(std::string_view lowerCaseName, PairMember chosen) {
         base[at + 2] = partnerLetter;
     }
     return base + (chosen == PairMember::Vmi ? ".vms" : ".vmi");
-}
-
-std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& folder,
-                                                          std::string_view lowerCaseName) {
-    std::error_code error;
-    const std::filesystem::path exact = folder / lowerCaseName;
-    if (std::filesystem::exists(exact, error)) {
-        return exact;
-    }
-    // Of several names that differ only in case, the smallest wins, so the choice does not
-    // depend on the order in which the folder lists them.
-    std::optional<std::filesystem::path> found;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (equalIgnoringAsciiCase(name, lowerCaseName) &&
-            (!found || name < found->filename().string())) {
-            found = it->path();
-        }
-    }
-    return found;
 }
 
 ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name) {

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +24,6 @@ enum class PairMember { Vmi, Vms };
 // The partner's file name from the chosen file's lower-cased name: race.vmi -> race.vms,
 // race_vmi.vmi -> race_vms.vms (the first "vmi" of the base name becomes "vms").
 std::string partnerName(std::string_view lowerCaseName, PairMember chosen);
-
-// The file in `folder` named `lowerCaseName`: an exact match wins, otherwise the first name
-// that equals it without regard to ASCII case.
-std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& folder,
-                                                          std::string_view lowerCaseName);
 
 using CardFileName = std::array<std::uint8_t, 12>;
 ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name);

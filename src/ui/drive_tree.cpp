@@ -1,8 +1,5 @@
 #include "ui/drive_tree.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
@@ -11,12 +8,14 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidget>
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <system_error>
+#include <vector>
+
+#include "pc/name_lookup.h"
+#include "pc/name_order.h"
+#include "pc/subdirectories.h"
+#include "pc/top_folders.h"
 
 namespace quorvane::ui {
 
@@ -48,38 +47,11 @@ QString withoutTrailingSlash(QString path) {
     return path;
 }
 
-// The subdirectories of `directory` (symlinks to directories included, never followed further),
-// in the order the file system gives them. Anything that stops the enumeration gives none.
-QStringList subdirectoriesOf(const QString& directory) {
-    QStringList paths;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(toFsPath(directory), error), end;
-         !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError)) {
-            paths.append(fromFsPath(it->path()));
-        }
-    }
-    return error ? QStringList{} : paths;
-}
-
-// The entry of `directory` that `name` denotes: the exact name when it exists, otherwise the
-// first entry spelled the same without regard to case; empty when there is none.
+// The entry of `directory` that `name` denotes, spelled as on the disk; empty when there is none.
 QString nameOnDisk(const QString& directory, const QString& name) {
-    std::error_code error;
-    if (std::filesystem::exists(toFsPath(joinPath(directory, name)), error)) {
-        return name;
-    }
-    const QString upperName = name.toUpper();
-    for (std::filesystem::directory_iterator it(toFsPath(directory), error), end;
-         !error && it != end; it.increment(error)) {
-        const QString entryName = fromFsPath(it->path().filename());
-        std::error_code existsError;
-        if (entryName.toUpper() == upperName && it->exists(existsError)) {
-            return entryName;
-        }
-    }
-    return {};
+    const std::optional<std::filesystem::path> entry =
+        pc::findEntryIgnoringCase(toFsPath(directory), toFsPath(name).native());
+    return entry ? fromFsPath(entry->filename()) : QString();
 }
 
 bool startsOnComponentBoundary(const QString& path, const QString& prefix) {
@@ -110,45 +82,6 @@ void replaceChildrenWithPlaceholder(QTreeWidgetItem* item) {
     item->addChild(newPlaceholder());
 }
 
-// /proc/self/mounts writes space, tab, newline and backslash in a path as \ooo.
-QString decodeMountField(const std::string& field) {
-    std::string decoded;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const auto isOctal = [&](std::size_t at) { return field[at] >= '0' && field[at] <= '7'; };
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(i + 1) && isOctal(i + 2) &&
-            isOctal(i + 3)) {
-            decoded += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
-                                         (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            decoded += field[i];
-        }
-    }
-    return QFile::decodeName(decoded.c_str());
-}
-
-QStringList mountPoints() {
-    QStringList points;
-    std::ifstream mounts("/proc/self/mounts");
-    std::string line;
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string device;
-        std::string mountPoint;
-        if (fields >> device >> mountPoint) {
-            points.append(decodeMountField(mountPoint));
-        }
-    }
-    return points;
-}
-
-QString currentUserName() {
-    if (const passwd* entry = getpwuid(geteuid())) {
-        return QString::fromLocal8Bit(entry->pw_name);
-    }
-    return qEnvironmentVariable("USER");
-}
-
 // Redrawing stays off while a level is inserted; nested users keep it off until the outermost
 // one ends.
 class RedrawSuspended {
@@ -177,19 +110,10 @@ public:
 }  // namespace
 
 QStringList DriveTree::defaultDrives() {
-    QStringList drives{withoutTrailingSlash(QDir::homePath())};
-    if (!drives.contains(QStringLiteral("/"))) {
-        drives.append(QStringLiteral("/"));
-    }
-    const QString user = currentUserName();
-    const QStringList mountParents{QStringLiteral("/media"), QStringLiteral("/media/") + user,
-                                   QStringLiteral("/run/media/") + user, QStringLiteral("/mnt")};
-    for (const QString& point : mountPoints()) {
-        const QString parentPath = point.left(point.lastIndexOf(u'/'));
-        if (mountParents.contains(parentPath) && !drives.contains(point) &&
-            QFileInfo(point).isDir()) {
-            drives.append(point);
-        }
+    QStringList drives;
+    for (const std::filesystem::path& folder :
+         pc::topFolders(toFsPath(QDir::homePath()), pc::currentUserName(), pc::readMountTable())) {
+        drives.append(fromFsPath(folder));
     }
     return drives;
 }
@@ -273,7 +197,7 @@ bool DriveTree::listDrives() {
     }
     for (const QString& drive : drives) {
         QTreeWidgetItem* item = insertPathItem(nullptr, drive);
-        if (item != nullptr && hasSubdirectories(drive)) {
+        if (item != nullptr && pc::hasSubdirectory(toFsPath(drive))) {
             item->addChild(newPlaceholder());
         }
     }
@@ -283,21 +207,18 @@ bool DriveTree::listDrives() {
 void DriveTree::fillLevel(QTreeWidgetItem* parent, const QString& directory) {
     RedrawSuspended noRedraw(m_tree);
     WaitCursor wait;
-    QStringList paths = subdirectoriesOf(directory);
-    // Stable, so names equal without regard to case keep the order the disk gave them.
-    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    std::vector<std::filesystem::path> paths = pc::listSubdirectories(toFsPath(directory));
+    pc::sortIgnoringCase(paths);
     // Built apart from the tree and inserted at once: one insertion for the view to lay out
     // instead of one per directory.
     QList<QTreeWidgetItem*> items;
-    items.reserve(paths.size());
-    for (const QString& path : paths) {
-        QTreeWidgetItem* item = makePathItem(parent == nullptr, path);
+    items.reserve(static_cast<qsizetype>(paths.size()));
+    for (const std::filesystem::path& path : paths) {
+        QTreeWidgetItem* item = makePathItem(parent == nullptr, fromFsPath(path));
         if (item == nullptr) {
             continue;
         }
-        if (hasSubdirectories(path)) {
+        if (pc::hasSubdirectory(path)) {
             item->addChild(newPlaceholder());
         }
         items.append(item);
@@ -341,18 +262,6 @@ QString DriveTree::lastComponent(const QString& path) {
     }
     const qsizetype slash = trimmed.lastIndexOf(u'/');
     return slash < 0 ? trimmed : trimmed.mid(slash + 1);
-}
-
-bool DriveTree::hasSubdirectories(const QString& directory) {
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(toFsPath(directory), error), end;
-         !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 void DriveTree::expandItem(QTreeWidgetItem* item) {

@@ -36,7 +36,6 @@ public:
     void fillLevel(QTreeWidgetItem* parent, const QString& directory);
     QTreeWidgetItem* insertPathItem(QTreeWidgetItem* parent, const QString& path);
     static QString lastComponent(const QString& path);
-    static bool hasSubdirectories(const QString& directory);
     void expandItem(QTreeWidgetItem* item);
     QString itemPath(const QTreeWidgetItem* item) const;
     bool selectPath(const QString& path);

@@ -4,7 +4,9 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <filesystem>
-#include <system_error>
+#include <vector>
+
+#include "pc/folder_files.h"
 
 namespace quorvane::ui {
 
@@ -27,12 +29,9 @@ bool hasOwnHeadings(const QTreeWidget* list) {
     return list->columnCount() == 2;
 }
 
-QTreeWidgetItem* newFileRow(const std::filesystem::directory_entry& entry) {
-    // A file whose size cannot be read (a dangling link, a device) still gets its row.
-    std::error_code error;
-    const std::uintmax_t size = entry.file_size(error);
-    auto* row = new QTreeWidgetItem(QStringList{QFile::decodeName(entry.path().filename().c_str()),
-                                                QString::number(error ? std::uintmax_t{0} : size)});
+QTreeWidgetItem* newFileRow(const pc::FolderFile& file) {
+    auto* row = new QTreeWidgetItem(
+        QStringList{QFile::decodeName(file.name.c_str()), QString::number(file.size)});
     row->setTextAlignment(SIZE_COLUMN, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
@@ -54,21 +53,12 @@ PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
 
 void PcFileList::listPcFiles(const QString& directory) {
     m_list->clear();
+    const std::vector<pc::FolderFile> files =
+        pc::listFolderFiles(std::filesystem::path(QFile::encodeName(directory).toStdString()));
     QList<QTreeWidgetItem*> rows;
-    std::error_code error;
-    for (std::filesystem::directory_iterator
-             it(std::filesystem::path(QFile::encodeName(directory).toStdString()), error),
-         end;
-         !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (!it->is_directory(typeError)) {
-            rows.append(newFileRow(*it));
-        }
-    }
-    // A folder that cannot be read to the end shows no files rather than some of them.
-    if (error) {
-        qDeleteAll(rows);
-        return;
+    rows.reserve(static_cast<qsizetype>(files.size()));
+    for (const pc::FolderFile& file : files) {
+        rows.append(newFileRow(file));
     }
     m_list->addTopLevelItems(rows);
 }

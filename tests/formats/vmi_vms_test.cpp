@@ -24,15 +24,6 @@ protected:
     std::uint16_t blocks = 0xBEEF;
 };
 
-TEST_F(PairFiles, PartnerIsFoundWithoutRegardToCaseButAnExactNameWins) {
-    write("Game.VMI", {});
-    EXPECT_EQ(findFileIgnoringCase(folder, "game.vmi"), folder / "Game.VMI");
-    EXPECT_EQ(findFileIgnoringCase(folder, "game.vms"), std::nullopt);
-    write("game.vmi", {});
-    EXPECT_EQ(findFileIgnoringCase(folder, "game.vmi"), folder / "game.vmi");
-    EXPECT_EQ(findFileIgnoringCase(folder / "absent", "game.vmi"), std::nullopt);
-}
-
 TEST_F(PairFiles, VmiNameIsTwelveBytesAtOffset88OfAtLeast100) {
     Bytes vmi(100, 0x20);
     std::copy(SONIC_SYS.begin(), SONIC_SYS.end(), vmi.begin() + 88);
