@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pc/name_lookup.h"
+#include "ui/text_codec.h"
 #include "pc/name_order.h"
 #include "pc/subdirectories.h"
 #include "pc/top_folders.h"
@@ -21,10 +22,6 @@ namespace quorvane::ui {
 
 namespace {
 
-const QString NO_ICON_LIST_ERROR = QStringLiteral("Cannot retrieve the Handle of SystemImageList!");
-const QString ICON_ATTACH_ERROR = QStringLiteral("Cannot Attach SystemImageList-Handle");
-const QString NO_DRIVES_ERROR = QStringLiteral("Error Getting Logical DriveStrings!");
-const QString FILE_INFO_ERROR = QStringLiteral("Error Gettting SystemFileInfo!");
 
 std::filesystem::path toFsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -146,9 +143,9 @@ void DriveTree::setUpWidget() {
 }
 
 void DriveTree::refreshDrives() {
-    emit statusText(QStringLiteral("Refreshing file system......."));
+    emit statusText(messageToText(app::text::REFRESHING_FILE_SYSTEM));
     fillTree();
-    emit statusText(QStringLiteral("File system refreshed......."));
+    emit statusText(messageToText(app::text::FILE_SYSTEM_REFRESHED));
 }
 
 bool DriveTree::fillTree() {
@@ -168,7 +165,7 @@ bool DriveTree::loadIcons() {
     const QIcon drive = QIcon::fromTheme(QStringLiteral("drive-harddisk"),
                                          provider.icon(QAbstractFileIconProvider::Drive));
     if (folder.isNull() || drive.isNull()) {
-        lastError = NO_ICON_LIST_ERROR;
+        lastError = app::text::BrowserProblem::NoIconList;
         return false;
     }
     const int extent = m_tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_tree);
@@ -177,7 +174,7 @@ bool DriveTree::loadIcons() {
     const QPixmap openFolderPixmap = openFolder.pixmap(size);
     const QPixmap drivePixmap = drive.pixmap(size);
     if (folderPixmap.isNull() || openFolderPixmap.isNull() || drivePixmap.isNull()) {
-        lastError = ICON_ATTACH_ERROR;
+        lastError = app::text::BrowserProblem::IconAttach;
         return false;
     }
     // The view draws an item's icon in the Selected mode while it is selected: the open folder.
@@ -192,7 +189,7 @@ bool DriveTree::listDrives() {
     m_tree->clear();
     const QStringList drives = m_listDrives ? m_listDrives() : QStringList{};
     if (drives.isEmpty()) {
-        lastError = NO_DRIVES_ERROR;
+        lastError = app::text::BrowserProblem::NoDrives;
         return false;
     }
     for (const QString& drive : drives) {
@@ -246,7 +243,7 @@ QTreeWidgetItem* DriveTree::insertPathItem(QTreeWidgetItem* parent, const QStrin
 QTreeWidgetItem* DriveTree::makePathItem(bool isDrive, const QString& path) {
     // The path vanished since it was listed (or a drive was never there): nothing to show.
     if (!QFileInfo::exists(path)) {
-        lastError = FILE_INFO_ERROR;
+        lastError = app::text::BrowserProblem::FileInfo;
         return nullptr;
     }
     const QString cleaned = withoutTrailingSlash(path);

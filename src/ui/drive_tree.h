@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+#include "app/texts.h"
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -28,7 +30,7 @@ public:
     explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = defaultDrives,
                        QObject* parent = nullptr);
 
-    QString lastError;
+    app::text::BrowserProblem lastError = app::text::BrowserProblem::None;
 
     void refreshDrives();  // fillTree, between the two status texts of the refresh
     bool fillTree();

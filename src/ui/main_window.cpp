@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "app/organizer.h"
+#include "link/system_port.h"
 #include "ui/about_dialog.h"
 #include "ui/column_sorter.h"
 #include "ui/dialog_provider.h"
@@ -38,17 +39,10 @@ constexpr int NAME_COLUMN_WIDTH = 118;
 constexpr int SIZE_COLUMN_WIDTH = 100;
 constexpr int PC_SIZE_COLUMN_WIDTH = 72;
 
-struct PortChoice {
-    const char* objectName;
-    std::uint16_t address;
-};
-// Left to right as the single-pane form shows them.
-constexpr std::array<PortChoice, 6> PORT_CHOICES{{{"port268", 0x268},
-                                                  {"port26C", 0x26C},
-                                                  {"port278", 0x278},
-                                                  {"port27C", 0x27C},
-                                                  {"port378", 0x378},
-                                                  {"port3BC", 0x3BC}}};
+// The form names each port button after its address: port268 .. port3BC.
+QString portButtonName(std::uint16_t address) {
+    return QStringLiteral("port") + QString::number(address, 16).toUpper();
+}
 
 QString toQString(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
@@ -127,9 +121,9 @@ void MainWindow::findControls(QWidget* form) {
     m_commit = form->findChild<QPushButton*>(QStringLiteral("commitButton"));
     m_driveTreeWidget = form->findChild<QTreeWidget*>(QStringLiteral("driveTree"));
     m_pcFileListWidget = form->findChild<QTreeWidget*>(QStringLiteral("pcFileList"));
-    for (const PortChoice& choice : PORT_CHOICES) {
-        if (auto* button = form->findChild<QRadioButton*>(QString::fromLatin1(choice.objectName))) {
-            m_portButtons.push_back({button, choice.address});
+    for (const std::uint16_t address : link::PORT_ADDRESSES) {
+        if (auto* button = form->findChild<QRadioButton*>(portButtonName(address))) {
+            m_portButtons.push_back({button, address});
         }
     }
     // Labels show card and PC bytes as they are: never as markup.

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -235,10 +235,10 @@ void dragOn(QTreeWidget& widget, QTreeWidgetItem* item, int distance) {
     const QPointF to = from + QPointF(distance, 0);
     QMouseEvent press(QEvent::MouseButtonPress, from, viewport->mapToGlobal(from), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &press);
     QApplication::sendEvent(viewport, &move);
     QApplication::sendEvent(viewport, &release);
@@ -269,17 +269,17 @@ TEST_F(DriveTreeTest, DragSelectsItsItemAndMarksItUntilTheNextDrag) {
     EXPECT_FALSE(apps->data(0, Qt::BackgroundRole).isValid());
 }
 
-TEST_F(DriveTreeTest, FailuresLeaveTheirTextInLastError) {
+TEST_F(DriveTreeTest, FailuresLeaveTheirReasonInLastError) {
     makeDirs({"present"});
     DriveTree missingFirst(&widget, [this] { return QStringList{"/no/such/drive", drive}; });
     EXPECT_TRUE(missingFirst.fillTree());
-    EXPECT_EQ(missingFirst.lastError, "Error Gettting SystemFileInfo!");
+    EXPECT_EQ(app::text::browserProblem(missingFirst.lastError), "Error Gettting SystemFileInfo!");
     ASSERT_EQ(widget.topLevelItemCount(), 1);
     EXPECT_EQ(driveItem()->text(0), drive);
 
     DriveTree none(&widget, [] { return QStringList{}; });
     EXPECT_FALSE(none.fillTree());
-    EXPECT_EQ(none.lastError, "Error Getting Logical DriveStrings!");
+    EXPECT_EQ(app::text::browserProblem(none.lastError), "Error Getting Logical DriveStrings!");
 }
 
 TEST_F(DriveTreeTest, RefreshRebuildsBetweenTwoStatusTexts) {
