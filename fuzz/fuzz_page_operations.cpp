@@ -72,7 +72,7 @@ std::set<int> chainBlocks(const PageBytes& page, int slot) {
     card::DirEntry entry = card::readSlot(page, slot);
     int block = entry.firstBlock;
     for (int k = 0; k < entry.sizeInBlocks; ++k) {
-        if (!card::isUserBlock(block) || blocks.count(block) != 0) {
+        if (!card::isDataBlock(block) || blocks.count(block) != 0) {
             break;
         }
         blocks.insert(block);

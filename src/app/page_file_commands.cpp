@@ -3,6 +3,9 @@
 
 #include "app/organizer.h"
 #include "card/byte_order.h"
+#include "card/card_text.h"
+#include "card/dir_entry.h"
+#include "card/file_system.h"
 #include "formats/page_file.h"
 
 // Import and export of a whole page as a .dcm file (CardImage verbatim).
@@ -19,6 +22,18 @@ const text::Box& refusalOf(formats::ReadResult result) {
         default:
             return text::CANNOT_READ_IMPORTED;
     }
+}
+
+// The names of the files whose chains reach blocks the commit will not write, one a line.
+std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::cardToPage(cardImage, *pageImage);
+    std::string names;
+    for (const int slot : card::filesBeyondUserBlocks(*pageImage)) {
+        names += (names.empty() ? "" : "\n") +
+                 card::nameToUtf8(card::entryName(card::readSlot(*pageImage, slot)));
+    }
+    return names;
 }
 
 }  // namespace
@@ -40,6 +55,14 @@ void Organizer::importPageFile() {
         result != formats::ReadResult::Ok) {
         tell(text::CANCELLED, refusalOf(result));
         return;
+    }
+    // Said before anything changes: the card cannot receive all that the image holds.
+    if (const std::string names = namesBeyondUserBlocks(*imported); !names.empty()) {
+        const std::string question = text::blocksBeyondUserArea(names);
+        if (!confirmed({question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo,
+                        BoxIcon::Warning})) {
+            return;
+        }
     }
     auto backup = std::make_unique<card::PageBytes>(m_cardImage);
     m_cardImage = *imported;

@@ -17,6 +17,13 @@ std::string writingBlock(int block) {
     return "Writing block " + std::to_string(block) + "... ";
 }
 
+std::string blocksBeyondUserArea(const std::string& names) {
+    return "These files keep data in blocks 200 to 240 of the image:\n\n" + names +
+           "\n\nThose blocks cannot be written to the card: the card will list the files, but "
+           "their blocks beyond 199 will hold what the card holds there now.\n\nImport the "
+           "page anyway?";
+}
+
 std::string onlyPages(int pageCount) {
     return "There are only " + std::to_string(pageCount) + " pages on this Memory card";
 }

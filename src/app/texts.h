@@ -135,6 +135,10 @@ inline constexpr Box IMPORT_WARNING{
     "WARNING!! - All data on the selected page will be deleted.\n\n"
     "                             Continue?",
     IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Warning};
+// Ours: the imported image holds files in blocks 200..240, which no commit writes. `names` are
+// the files' names as the list shows them, one per line.
+std::string blocksBeyondUserArea(const std::string& names);
+inline constexpr std::string_view BEYOND_USER_AREA_CAPTION = IMPORT_CAPTION;
 inline constexpr Box IMPORT_FILE_NOT_FOUND{"File Not Found.", IMPORT_CAPTION, BoxButtons::Ok,
                                            BoxIcon::Warning};
 

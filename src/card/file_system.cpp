@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::uint8_t DDC_TAG[4] = {0x43, 0x46, 0x55, 0x00};  // 'C', 'F', 'U', 0
 
-using UserBlockSet = std::array<bool, USER_BLOCK_COUNT>;
+using DataBlockSet = std::array<bool, DATA_BLOCK_COUNT>;
 
 bool isValidSlot(int slot) {
     return slot >= 0 && slot < DIR_SLOT_COUNT;
@@ -20,22 +20,17 @@ std::uint8_t* slotBytes(PageBytes& pageImage, int slot) {
     return pageImage.data() + slotOffset(slot);
 }
 
-// The blocks of one chain, in chain order, as far as it could be followed.
-struct ChainWalk {
-    std::vector<int> blocks;
-    bool complete = false;  // every one of the `length` blocks was reached
-};
-
-// Follows the FAT from `first` for `length` blocks. The walk stops before a block that is not a
-// user block, one it has already visited (a loop), or one in `forbidden`; a link is only read
-// when another block is still due, so a FAT_END after the last block is never looked at.
-ChainWalk walkChain(const PageBytes& pageImage, long first, long length,
-                    const UserBlockSet* forbidden = nullptr) {
-    ChainWalk walk;
-    UserBlockSet visited{};
+// Follows the FAT from `first` for `length` blocks. The walk stops before a block that holds no
+// data (a system block, FAT_END, FAT_FREE or past the page), one it has already visited (a
+// loop), or one in `forbidden`; a link is only read when another block is still due, so a
+// FAT_END after the last block is never looked at.
+FileChain walkChain(const PageBytes& pageImage, long first, long length,
+                    const DataBlockSet* forbidden = nullptr) {
+    FileChain walk;
+    DataBlockSet visited{};
     long block = first;
     for (long k = 0; k < length; ++k) {
-        if (!isUserBlock(block)) {
+        if (!isDataBlock(block)) {
             return walk;
         }
         const auto index = static_cast<std::size_t>(block);
@@ -52,14 +47,14 @@ ChainWalk walkChain(const PageBytes& pageImage, long first, long length,
     return walk;
 }
 
-ChainWalk walkFileChain(const PageBytes& pageImage, const DirEntry& entry,
-                        const UserBlockSet* forbidden = nullptr) {
+FileChain walkFileChain(const PageBytes& pageImage, const DirEntry& entry,
+                        const DataBlockSet* forbidden = nullptr) {
     return walkChain(pageImage, entry.firstBlock, entry.sizeInBlocks, forbidden);
 }
 
-// Every user block that the chain of an in-use file other than `slot` reaches.
-UserBlockSet blocksOfOtherFiles(const PageBytes& pageImage, int slot) {
-    UserBlockSet reached{};
+// Every block that the chain of an in-use file other than `slot` reaches.
+DataBlockSet blocksOfOtherFiles(const PageBytes& pageImage, int slot) {
+    DataBlockSet reached{};
     for (int other : enumerateFiles(pageImage)) {
         if (other == slot) {
             continue;
@@ -90,6 +85,24 @@ const std::uint8_t* blockData(const PageBytes& pageImage, int block) {
 }
 
 }  // namespace
+
+FileChain followChain(const PageBytes& pageImage, int slot) {
+    if (!isValidSlot(slot)) {
+        return {};
+    }
+    return walkFileChain(pageImage, readSlot(pageImage, slot));
+}
+
+std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage) {
+    std::vector<int> slots;
+    for (int slot : enumerateFiles(pageImage)) {
+        const std::vector<int> blocks = followChain(pageImage, slot).blocks;
+        if (std::any_of(blocks.begin(), blocks.end(), [](int block) { return !isUserBlock(block); })) {
+            slots.push_back(slot);
+        }
+    }
+    return slots;
+}
 
 std::vector<int> enumerateFiles(const PageBytes& pageImage) {
     std::vector<int> slots;
@@ -126,7 +139,7 @@ ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& file
         return ExtractResult::DamagedChain;
     }
     // Walk first, copy after: a refused file leaves nothing but zeros behind its entry.
-    const ChainWalk walk = walkFileChain(pageImage, entry);
+    const FileChain walk = walkFileChain(pageImage, entry);
     if (!walk.complete) {
         return ExtractResult::DamagedChain;
     }
@@ -215,15 +228,26 @@ DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
         return DeleteResult::SlotAlreadyFree;
     }
     // A cross-linked chain must not take another file's blocks with it.
-    const UserBlockSet otherFiles = blocksOfOtherFiles(pageImage, slot);
-    const ChainWalk walk = walkFileChain(pageImage, entry, &otherFiles);
+    const DataBlockSet otherFiles = blocksOfOtherFiles(pageImage, slot);
+    const FileChain walk = walkFileChain(pageImage, entry, &otherFiles);
 
     slotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
+    bool keptBeyondUserBlocks = false;
     for (int block : walk.blocks) {
-        setFatEntry(pageImage, block, FAT_FREE);
+        // The FAT entries of blocks beyond the user area stay as the card holds them: a commit
+        // would never write them back.
+        if (isUserBlock(block)) {
+            setFatEntry(pageImage, block, FAT_FREE);
+        } else {
+            keptBeyondUserBlocks = true;
+        }
     }
     markSystemBlocks(dirtyMap);
-    return walk.complete ? DeleteResult::Deleted : DeleteResult::DeletedDamagedChain;
+    if (!walk.complete) {
+        return DeleteResult::DeletedDamagedChain;
+    }
+    return keptBeyondUserBlocks ? DeleteResult::DeletedKeepingBlocksBeyondUserArea
+                                : DeleteResult::Deleted;
 }
 
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap) {

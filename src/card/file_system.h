@@ -22,10 +22,22 @@ struct BlockCounts {
 };
 BlockCounts countBlocks(const PageBytes& pageImage);
 
+// The blocks of one file in chain order, as far as its chain could be followed: it runs
+// through the data blocks 0..240 and stops before a system block, FAT_END, FAT_FREE, a link
+// past the page or a block it has visited already.
+struct FileChain {
+    std::vector<int> blocks;
+    bool complete = false;  // every one of its sizeInBlocks blocks was reached
+};
+FileChain followChain(const PageBytes& pageImage, int slot);
+
+// The in-use slots whose chains reach blocks 200..240, which no commit writes to the card.
+std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage);
+
 enum class ExtractResult {
     Extracted,
     BadSlot,       // slot outside 0..207
-    DamagedChain,  // first block or a link outside 0..199, a loop, or more than 200 blocks
+    DamagedChain,  // the chain ends early, loops or leaves the data blocks; or over 200 blocks
 };
 // Fills fileBuffer with the .ddc image of the file in `slot` (tag, entry, blocks in chain
 // order). A damaged chain is refused: fileBuffer then holds the tag, the entry and zeros, so a
@@ -51,6 +63,7 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& ent
 
 enum class DeleteResult {
     Deleted,
+    DeletedKeepingBlocksBeyondUserArea,  // blocks 200..240 of its chain keep their FAT entries
     DeletedDamagedChain,  // slot freed; the walk stopped at a damaged link
     SlotAlreadyFree,      // nothing changed
     BadSlot,              // nothing changed

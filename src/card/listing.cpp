@@ -47,7 +47,7 @@ FileInfoLines readFileInfo(const PageBytes& pageImage, int slot) {
         return lines;
     }
     const DirEntry entry = readSlot(pageImage, slot);
-    if (entry.sizeInBlocks == 0 || !isUserBlock(entry.firstBlock)) {
+    if (entry.sizeInBlocks == 0 || !isDataBlock(entry.firstBlock)) {
         return lines;
     }
     const std::uint8_t* block =

@@ -22,8 +22,8 @@ std::vector<FileRow> listFileRows(const PageBytes& pageImage);
 int findSlotByName(const PageBytes& pageImage, const std::string& name);
 
 // The three information lines of a file: bytes 0..15, 16..47 and 48..63 of its first block,
-// each cut at the first zero byte. A file of no blocks, or whose first block is not a user
-// block, gives three empty lines rather than another file's bytes.
+// each cut at the first zero byte. A file of no blocks, or whose first block holds no data (a
+// system block or past the page), gives three empty lines rather than other bytes.
 using FileInfoLines = std::array<std::string, 3>;
 FileInfoLines readFileInfo(const PageBytes& pageImage, int slot);
 

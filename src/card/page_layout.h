@@ -48,5 +48,9 @@ using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
 using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;
 
 inline constexpr bool isUserBlock(long block) { return block >= 0 && block < USER_BLOCK_COUNT; }
+// Blocks a file's chain may run through: cards formatted by other tools with more room keep
+// files in blocks 200..240 too. Only the user blocks are ever allocated, freed or written.
+inline constexpr int DATA_BLOCK_COUNT = UNUSED_LAST_BLOCK + 1;
+inline constexpr bool isDataBlock(long block) { return block >= 0 && block < DATA_BLOCK_COUNT; }
 
 }  // namespace quorvane::card

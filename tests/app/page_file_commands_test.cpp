@@ -106,6 +106,53 @@ TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
 
+// A formatted page in card order holding HIGH_FILE in blocks 240 -> 233, as cards formatted
+// with 241 user blocks keep files.
+card::PageBytes pageWithAFileBeyondBlock199() {
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::cardToPage(formattedCardPage(), *pageImage);
+    for (int block = 240; block > 233; --block) {
+        card::setFatEntry(*pageImage, block, static_cast<std::uint16_t>(block - 1));
+        (*pageImage)[static_cast<std::size_t>(block) * card::BLOCK_SIZE] = 0xB2;
+    }
+    card::setFatEntry(*pageImage, 233, card::FAT_END);
+    card::DirEntry entry = makeEntry("HIGH_FILE", 8);
+    entry.firstBlock = 240;
+    card::writeSlot(*pageImage, 207, entry);
+    card::PageBytes cardImage{};
+    card::pageToCard(*pageImage, cardImage);
+    return cardImage;
+}
+
+TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
+    startAndRead();
+    const card::PageBytes image = pageWithAFileBeyondBlock199();
+    writeBytes(pcDir / "extended.dcm", Bytes(image.begin(), image.end()));
+    const auto page = organizer->pageImage();
+    const std::string question =
+        "box: These files keep data in blocks 200 to 240 of the image:\n\nHIGH_FILE\n\nThose "
+        "blocks cannot be written to the card: the card will list the files, but their blocks "
+        "beyond 199 will hold what the card holds there now.\n\nImport the page anyway? | "
+        "Import .DCM file | YesNo | Warning";
+
+    screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
+    screen.openAnswers = {pcDir / "extended.dcm"};
+    organizer->importPageFile();
+    EXPECT_EQ(boxes(), (std::vector<std::string>{WARNING_BOX, question}));
+    EXPECT_EQ(screen.texts.status, "Action cancelled...");
+    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_FALSE(committed());
+
+    screen.events.clear();
+    screen.openAnswers = {pcDir / "extended.dcm"};
+    organizer->importPageFile();  // Yes to both
+    EXPECT_EQ(boxes(), (std::vector<std::string>{WARNING_BOX, question}));
+    EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
+    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"HIGH_FILE", 8}}));
+    // The card lists the file, but its blocks beyond 199 are what the card held.
+    EXPECT_EQ(adapter->page(0)[240 * card::BLOCK_SIZE + 3], pages[0][240 * card::BLOCK_SIZE + 3]);
+}
+
 TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {
     startAndRead();
     std::filesystem::create_directories(pcDir / "page.dcm" / "keep");
