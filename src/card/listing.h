@@ -21,9 +21,9 @@ std::vector<FileRow> listFileRows(const PageBytes& pageImage);
 // First in-use slot whose name equals `name` byte for byte, or -1.
 int findSlotByName(const PageBytes& pageImage, const std::string& name);
 
-// The three information lines of a file: bytes 0..15, 16..47 and 48..63 of its first block,
-// each cut at the first zero byte. A file of no blocks, or whose first block is not a user
-// block, gives three empty lines rather than another file's bytes.
+// The three information lines of a file: the text fields of the save header in its first block
+// (card/save_header.h), each cut at the first zero byte. A file of no blocks, or whose first
+// block is not a user block, gives three empty lines rather than another file's bytes.
 using FileInfoLines = std::array<std::string, 3>;
 FileInfoLines readFileInfo(const PageBytes& pageImage, int slot);
 
