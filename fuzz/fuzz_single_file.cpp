@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result == formats::ReadResult::Ok) {
         // The data is the file's bytes after the 36-byte header, as they stand.
         std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
-        QUORVANE_FUZZ_CHECK(size >= formats::DDC_DATA_OFFSET + dataBytes);
+        QUORVANE_FUZZ_CHECK(size >= card::DDC_DATA_OFFSET + dataBytes);
         QUORVANE_FUZZ_CHECK(dataBytes == 0 ||
-                            std::memcmp(buffer->data(), data + formats::DDC_DATA_OFFSET,
+                            std::memcmp(buffer->data(), data + card::DDC_DATA_OFFSET,
                                         dataBytes) == 0);
     }
 

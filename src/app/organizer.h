@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/screen.h"
+#include "card/ddc_image.h"
 #include "card/page_layout.h"
 #include "formats/vmi_vms.h"
 #include "link/card_link.h"

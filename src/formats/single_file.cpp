@@ -10,12 +10,11 @@ namespace quorvane::formats {
 
 namespace {
 
-constexpr std::uint8_t DDC_TAG_LETTERS[3] = {'C', 'F', 'U'};
-
 enum class DataOrder { FileSystem, Card };
 
 bool hasDdcTag(std::span<const std::uint8_t> header) {
-    return std::equal(std::begin(DDC_TAG_LETTERS), std::end(DDC_TAG_LETTERS), header.begin());
+    return std::equal(card::DDC_TAG.begin(), card::DDC_TAG.begin() + card::DDC_TAG_LETTER_COUNT,
+                      header.begin());
 }
 
 // Everything after the header is the same for both formats: the entry is checked, then the
@@ -56,22 +55,21 @@ ReadResult readDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
     if (!file.isOpen()) {
         return ReadResult::CannotOpen;
     }
-    std::array<std::uint8_t, DDC_DATA_OFFSET> header{};
+    std::array<std::uint8_t, card::DDC_DATA_OFFSET> header{};
     const std::size_t got = file.read(header.data(), header.size());
     if (file.failed()) {
         return ReadResult::ReadFailed;
     }
-    if (got < std::size(DDC_TAG_LETTERS)) {
+    if (got < card::DDC_TAG_LETTER_COUNT) {
         return ReadResult::TooShortForHeader;
     }
-    // The fourth tag byte is written as 0 but never examined.
     if (!hasDdcTag(header)) {
         return ReadResult::WrongTag;
     }
     if (got < header.size()) {
         return ReadResult::TooShortForHeader;
     }
-    return readEntryAndData(file, std::span(header).subspan(DDC_ENTRY_OFFSET),
+    return readEntryAndData(file, std::span(header).subspan(card::DDC_ENTRY_OFFSET),
                             DataOrder::FileSystem, entry, fileBuffer);
 }
 
@@ -95,10 +93,10 @@ ReadResult readDciFile(const std::filesystem::path& path, card::DirEntry& entry,
 std::span<const std::uint8_t> ddcImage(const card::FileBuffer& fileBuffer) {
     // A refused extraction may leave a size the buffer cannot hold; never reach past it.
     const std::size_t blocks = std::min<std::size_t>(
-        card::readLe16(fileBuffer, DDC_ENTRY_OFFSET + card::DIR_ENTRY_SIZE_IN_BLOCKS),
+        card::readLe16(fileBuffer, card::DDC_ENTRY_OFFSET + card::DIR_ENTRY_SIZE_IN_BLOCKS),
         card::USER_BLOCK_COUNT);
     return std::span<const std::uint8_t>(fileBuffer.data(),
-                                         DDC_DATA_OFFSET + blocks * card::BLOCK_SIZE);
+                                         card::DDC_DATA_OFFSET + blocks * card::BLOCK_SIZE);
 }
 
 WriteStatus writeDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer) {

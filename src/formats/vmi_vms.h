@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "card/ddc_image.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 #include "formats/read_result.h"
