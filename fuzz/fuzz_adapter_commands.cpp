@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "fuzz_input_file.h"
+#include "fuzz_check.h"
 #include "link/adapter_commands.h"
 #include "link/card_link.h"
 #include "link/port_io.h"

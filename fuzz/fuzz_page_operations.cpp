@@ -12,7 +12,7 @@
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "card/listing.h"
-#include "fuzz_input_file.h"
+#include "fuzz_check.h"
 
 using namespace quorvane;
 using card::PageBytes;

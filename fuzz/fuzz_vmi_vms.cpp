@@ -1,11 +1,11 @@
-// The .vmi/.vms pair readers on arbitrary bytes: the first input byte splits the rest into
+// The .vmi/.vms pair parsers on arbitrary bytes: the first input byte splits the rest into
 // the .vmi and the .vms.
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "formats/vmi_vms.h"
-#include "fuzz_input_file.h"
+#include "fuzz_check.h"
 
 using namespace quorvane;
 
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::span<const std::uint8_t> rest(data + 1, size - 1);
     std::size_t vmiSize = std::min<std::size_t>(rest.size(), std::size_t{data[0]} * 2);
-    auto vmi = fuzz::writeScratch("input.vmi", rest.first(vmiSize));
-    auto vms = fuzz::writeScratch("input.vms", rest.subspan(vmiSize));
+    std::span<const std::uint8_t> vmi = rest.first(vmiSize);
+    std::span<const std::uint8_t> vms = rest.subspan(vmiSize);
 
     formats::CardFileName name{};
-    formats::ReadResult nameResult = formats::readVmiName(vmi, name);
+    formats::ReadResult nameResult = formats::parseVmiName(vmi, name);
     QUORVANE_FUZZ_CHECK((nameResult == formats::ReadResult::Ok) ==
                         (vmiSize >= formats::VMI_MIN_SIZE));
     if (nameResult == formats::ReadResult::Ok) {
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto buffer = std::make_unique<card::FileBuffer>();
     buffer->fill(0xEE);
     std::uint16_t blocks = 0;
-    formats::ReadResult dataResult = formats::readVmsData(vms, *buffer, blocks);
-    std::size_t vmsSize = rest.size() - vmiSize;
+    formats::ReadResult dataResult = formats::parseVmsData(vms, vms.size(), *buffer, blocks);
+    std::size_t vmsSize = vms.size();
     if (vmsSize == 0) {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::EmptyVms);
     } else if (dataResult == formats::ReadResult::Ok) {
@@ -47,6 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::TooManyBlocks);
         QUORVANE_FUZZ_CHECK(vmsSize > card::FILE_DATA_CAPACITY);
+    }
+
+    // A .vms that ends before the length it gave is a failed read that leaves the count alone.
+    if (vmsSize > 0) {
+        std::size_t cut = std::min(vmsSize, card::FILE_DATA_CAPACITY) - 1;
+        std::uint16_t untouched = 0xBEEF;
+        QUORVANE_FUZZ_CHECK(formats::parseVmsData(vms.first(cut), vmsSize, *buffer, untouched) ==
+                            formats::ReadResult::ReadFailed);
+        QUORVANE_FUZZ_CHECK(untouched == 0xBEEF);
     }
 
     // Partner names never leave the folder the chosen file is in.

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "card/byte_order.h"
+#include "card/ddc_image.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/vmi_vms.h"
 
 using namespace quorvane;
 namespace fs = std::filesystem;
@@ -112,17 +114,19 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         blocks[i] = static_cast<std::uint8_t>(i);
     }
-    Bytes ddc = concat(concat(Bytes{'C', 'F', 'U', 0}, entryBytes(newFile)), blocks);
+    const Bytes tag(card::DDC_TAG.begin(), card::DDC_TAG.end());
+    Bytes ddc = concat(concat(tag, entryBytes(newFile)), blocks);
     write(root / "fuzz_single_file" / "two_blocks.ddc", ddc);
     Bytes reversed(blocks.size());
     card::reverseGroups(blocks, reversed);
     write(root / "fuzz_single_file" / "two_blocks.dci", concat(entryBytes(newFile), reversed));
-    write(root / "fuzz_single_file" / "header_only", Bytes(ddc.begin(), ddc.begin() + 36));
+    write(root / "fuzz_single_file" / "header_only",
+          Bytes(ddc.begin(), ddc.begin() + card::DDC_DATA_OFFSET));
 
     // .vmi/.vms: the first byte sets the .vmi length in 2-byte steps.
-    Bytes vmi(128, 0);
+    Bytes vmi(formats::VMI_READ_SIZE, 0);
     const std::string name = "RACEDATA_001";
-    std::copy(name.begin(), name.end(), vmi.begin() + 88);
+    std::copy(name.begin(), name.end(), vmi.begin() + formats::VMI_NAME_OFFSET);
     write(root / "fuzz_vmi_vms" / "pair", concat(concat(Bytes{64}, vmi), Bytes(700, 0x5A)));
     write(root / "fuzz_vmi_vms" / "short_vmi", concat(concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
 

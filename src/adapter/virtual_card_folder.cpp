@@ -8,6 +8,7 @@
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/save_header.h"
 #include "formats/safe_write.h"
 
 // A virtual card kept in a folder: one .dcm page image per page, page-01.dcm upward.
@@ -16,15 +17,6 @@ namespace quorvane::adapter {
 namespace {
 
 constexpr int NEW_FOLDER_PAGES = 4;
-
-// The save header at the start of a file's first block.
-constexpr std::size_t SHORT_DESCRIPTION_OFFSET = 0;
-constexpr std::size_t SHORT_DESCRIPTION_SIZE = 16;
-constexpr std::size_t LONG_DESCRIPTION_OFFSET = 16;
-constexpr std::size_t LONG_DESCRIPTION_SIZE = 32;
-constexpr std::size_t APPLICATION_OFFSET = 48;
-constexpr std::size_t APPLICATION_SIZE = 16;
-constexpr std::size_t SAVE_HEADER_SIZE = 64;
 
 constexpr std::uint8_t FILE_TYPE_DATA = 0x33;
 
@@ -65,11 +57,13 @@ void putText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
 
 void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
     auto data = std::make_unique<card::FileBuffer>();
-    putText(*data, SHORT_DESCRIPTION_OFFSET, SHORT_DESCRIPTION_SIZE, sample.shortDescription);
-    putText(*data, LONG_DESCRIPTION_OFFSET, LONG_DESCRIPTION_SIZE, sample.longDescription);
-    putText(*data, APPLICATION_OFFSET, APPLICATION_SIZE, SAMPLE_APPLICATION);
+    putText(*data, card::SHORT_DESCRIPTION_OFFSET, card::SHORT_DESCRIPTION_SIZE,
+            sample.shortDescription);
+    putText(*data, card::LONG_DESCRIPTION_OFFSET, card::LONG_DESCRIPTION_SIZE,
+            sample.longDescription);
+    putText(*data, card::APPLICATION_NAME_OFFSET, card::APPLICATION_NAME_SIZE, SAMPLE_APPLICATION);
     const std::size_t end = std::size_t{sample.blocks} * card::BLOCK_SIZE;
-    for (std::size_t i = SAVE_HEADER_SIZE; i < end; ++i) {
+    for (std::size_t i = card::SAVE_HEADER_TEXT_SIZE; i < end; ++i) {
         (*data)[i] = static_cast<std::uint8_t>(seed + i * 7);
     }
     card::DirEntry entry;

@@ -10,6 +10,7 @@
 
 #include "app/screen.h"
 #include "app/texts.h"
+#include "card/ddc_image.h"
 #include "card/page_layout.h"
 #include "formats/vmi_vms.h"
 #include "link/adapter_commands.h"

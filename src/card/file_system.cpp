@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "card/byte_order.h"
+#include "card/ddc_image.h"
 
 namespace quorvane::card {
 
 namespace {
-
-constexpr std::uint8_t DDC_TAG[4] = {0x43, 0x46, 0x55, 0x00};  // 'C', 'F', 'U', 0
 
 using DataBlockSet = std::array<bool, DATA_BLOCK_COUNT>;
 
@@ -127,11 +126,11 @@ ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& file
     if (!isValidSlot(slot)) {
         return ExtractResult::BadSlot;
     }
-    std::fill(fileBuffer.begin() + DDC_HEADER_SIZE - DIR_ENTRY_SIZE, fileBuffer.end(), 0);
-    std::copy(std::begin(DDC_TAG), std::end(DDC_TAG), fileBuffer.begin());
+    std::fill(fileBuffer.begin() + DDC_ENTRY_OFFSET, fileBuffer.end(), 0);
+    std::copy(DDC_TAG.begin(), DDC_TAG.end(), fileBuffer.begin());
     const std::size_t entryOffset = slotOffset(slot);
     std::copy_n(pageImage.begin() + static_cast<long>(entryOffset), DIR_ENTRY_SIZE,
-                fileBuffer.begin() + DDC_HEADER_SIZE - DIR_ENTRY_SIZE);
+                fileBuffer.begin() + DDC_ENTRY_OFFSET);
 
     const DirEntry entry = readSlot(pageImage, slot);
     // More blocks than the user area holds cannot be a real file and would not fit the buffer.
@@ -143,7 +142,7 @@ ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& file
     if (!walk.complete) {
         return ExtractResult::DamagedChain;
     }
-    std::size_t target = DDC_HEADER_SIZE;
+    std::size_t target = DDC_DATA_OFFSET;
     for (int block : walk.blocks) {
         std::copy_n(blockData(pageImage, block), BLOCK_SIZE, fileBuffer.begin() + target);
         target += BLOCK_SIZE;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "card/ddc_image.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 

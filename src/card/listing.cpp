@@ -4,6 +4,7 @@
 
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/save_header.h"
 
 namespace quorvane::card {
 
@@ -13,8 +14,10 @@ struct InfoLineField {
     std::size_t offset;
     std::size_t length;
 };
-// Bytes of the file's first block shown as the three information lines.
-constexpr InfoLineField INFO_LINES[3] = {{0, 16}, {16, 32}, {48, 16}};
+// The save header's text fields, in the order of the information lines.
+constexpr InfoLineField INFO_LINES[3] = {{SHORT_DESCRIPTION_OFFSET, SHORT_DESCRIPTION_SIZE},
+                                         {LONG_DESCRIPTION_OFFSET, LONG_DESCRIPTION_SIZE},
+                                         {APPLICATION_NAME_OFFSET, APPLICATION_NAME_SIZE}};
 
 std::string textUpToZero(const std::uint8_t* bytes, std::size_t length) {
     const std::uint8_t* end = std::find(bytes, bytes + length, 0);

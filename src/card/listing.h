@@ -21,9 +21,10 @@ std::vector<FileRow> listFileRows(const PageBytes& pageImage);
 // First in-use slot whose name equals `name` byte for byte, or -1.
 int findSlotByName(const PageBytes& pageImage, const std::string& name);
 
-// The three information lines of a file: bytes 0..15, 16..47 and 48..63 of its first block,
-// each cut at the first zero byte. A file of no blocks, or whose first block holds no data (a
-// system block or past the page), gives three empty lines rather than other bytes.
+// The three information lines of a file: the text fields of the save header in its first block
+// (card/save_header.h), each cut at the first zero byte. A file of no blocks, or whose first
+// block holds no data (a system block or past the page), gives three empty lines rather than
+// other bytes.
 using FileInfoLines = std::array<std::string, 3>;
 FileInfoLines readFileInfo(const PageBytes& pageImage, int slot);
 

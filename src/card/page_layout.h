@@ -29,20 +29,15 @@ inline constexpr std::size_t FAT_OFFSET = FAT_BLOCK * BLOCK_SIZE;        // 1300
 inline constexpr std::uint16_t FAT_FREE = 0xFFFC;
 inline constexpr std::uint16_t FAT_END = 0xFFFA;
 
-// .ddc tag (4 bytes) + DirEntry (32 bytes) in front of the data after an extraction.
-inline constexpr std::size_t DDC_HEADER_SIZE = 36;
+// The most data one card file can hold.
 inline constexpr std::size_t FILE_DATA_CAPACITY = USER_BLOCK_COUNT * BLOCK_SIZE;  // 102400
-inline constexpr std::size_t FILE_BUFFER_SIZE = DDC_HEADER_SIZE + FILE_DATA_CAPACITY;
 
 static_assert(PAGE_SIZE == 131072);
 static_assert(DIR_SLOT_COUNT * DIR_ENTRY_SIZE == (DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1) * BLOCK_SIZE);
-static_assert(FILE_BUFFER_SIZE == 102436);
 
 // A page in either byte order: CardImage (as the adapter and .dcm files hold it) or
 // PageImage (file-system order, where every edit happens).
 using PageBytes = std::array<std::uint8_t, PAGE_SIZE>;
-// One card file: .ddc image after an extraction, raw data from byte 0 before a store.
-using FileBuffer = std::array<std::uint8_t, FILE_BUFFER_SIZE>;
 // One flag per block: 1 = changed in memory, written by the next commit.
 using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
 using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;

@@ -2,17 +2,64 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
+#include <memory>
+
 namespace quorvane::formats {
 
-long long InputFile::length() {
-    if (::fseeko(m_file, 0, SEEK_END) != 0) {
-        return -1;
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+enum class Wanted { Bytes, BytesAndLength };
+
+// Leaves the file at its start again.
+bool measure(std::FILE* file, std::uint64_t& length) {
+    if (::fseeko(file, 0, SEEK_END) != 0) {
+        return false;
     }
-    const off_t end = ::ftello(m_file);
-    if (end < 0 || ::fseeko(m_file, 0, SEEK_SET) != 0) {
-        return -1;
+    const off_t end = ::ftello(file);
+    if (end < 0 || ::fseeko(file, 0, SEEK_SET) != 0) {
+        return false;
     }
-    return static_cast<long long>(end);
+    length = static_cast<std::uint64_t>(end);
+    return true;
+}
+
+FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted wanted) {
+    FileStart start;
+    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        start.result = ReadResult::CannotOpen;
+        return start;
+    }
+    if (wanted == Wanted::BytesAndLength && !measure(file.get(), start.length)) {
+        start.result = ReadResult::ReadFailed;
+        return start;
+    }
+    start.bytes.resize(limit);
+    // fread keeps going until `limit` bytes are in, the file ends or an error stops it.
+    const std::size_t got = std::fread(start.bytes.data(), 1, limit, file.get());
+    if (std::ferror(file.get()) != 0) {
+        start.result = ReadResult::ReadFailed;
+        start.bytes.clear();
+        return start;
+    }
+    start.bytes.resize(got);
+    return start;
+}
+
+}  // namespace
+
+FileStart readFileStart(const std::filesystem::path& path, std::size_t limit) {
+    return readStart(path, limit, Wanted::Bytes);
+}
+
+FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t limit) {
+    return readStart(path, limit, Wanted::BytesAndLength);
 }
 
 }  // namespace quorvane::formats

@@ -2,35 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <vector>
 
-// Reading PC files in byte mode, with the short reads and the errors told apart.
+#include "formats/read_result.h"
+
+// The start of a PC file, read in byte mode, with a file that cannot be opened, a read error and
+// a short file told apart. The readers use it to hand the bytes to their parse functions.
 namespace quorvane::formats {
 
-class InputFile {
-public:
-    explicit InputFile(const std::filesystem::path& path)
-        : m_file(std::fopen(path.c_str(), "rb")) {}
-    ~InputFile() {
-        if (m_file != nullptr) {
-            std::fclose(m_file);
-        }
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    bool isOpen() const { return m_file != nullptr; }
-    // Reads until `size` bytes are in or the file ends; returns how many came.
-    std::size_t read(std::uint8_t* into, std::size_t size) {
-        return std::fread(into, 1, size, m_file);
-    }
-    bool failed() const { return std::ferror(m_file) != 0; }
-    // Length of the file, or -1 when it cannot be told (not a seekable file).
-    long long length();
-
-private:
-    std::FILE* m_file;
+struct FileStart {
+    ReadResult result = ReadResult::Ok;  // Ok, CannotOpen or ReadFailed
+    std::vector<std::uint8_t> bytes;     // the file's first bytes, never more than asked for
+    std::uint64_t length = 0;            // the whole file's length, when it was asked for
 };
+
+// Reads until `limit` bytes are in or the file ends.
+FileStart readFileStart(const std::filesystem::path& path, std::size_t limit);
+
+// The same, and the length of the whole file, for a format that counts bytes it never reads.
+// A file whose length cannot be told (not a seekable file) gives ReadFailed.
+FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t limit);
 
 }  // namespace quorvane::formats

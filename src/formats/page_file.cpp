@@ -1,28 +1,26 @@
 #include "formats/page_file.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "formats/input_file.h"
 
 namespace quorvane::formats {
 
-ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage) {
-    InputFile file(path);
-    if (!file.isOpen()) {
-        return ReadResult::CannotOpen;
-    }
-    // Read aside first: a short or failing file must leave the page as it was.
-    auto incoming = std::make_unique<card::PageBytes>();
-    const std::size_t got = file.read(incoming->data(), incoming->size());
-    if (file.failed()) {
-        return ReadResult::ReadFailed;
-    }
-    if (got < incoming->size()) {
+ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::PageBytes& cardImage) {
+    // A short file must leave the page as it was: check before the first byte is copied.
+    if (bytes.size() < card::PAGE_SIZE) {
         return ReadResult::PageFileTooShort;
     }
-    std::copy(incoming->begin(), incoming->end(), cardImage.begin());
+    std::copy_n(bytes.begin(), card::PAGE_SIZE, cardImage.begin());
     return ReadResult::Ok;
+}
+
+ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage) {
+    const FileStart file = readFileStart(path, card::PAGE_SIZE);
+    if (file.result != ReadResult::Ok) {
+        return file.result;
+    }
+    return parsePageFile(file.bytes, cardImage);
 }
 
 WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage) {

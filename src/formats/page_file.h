@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 
 #include "card/page_layout.h"
 #include "formats/read_result.h"
@@ -9,7 +11,9 @@
 // .dcm: exactly one CardImage, 131072 bytes, no header.
 namespace quorvane::formats {
 
-// Reads the first 131072 bytes into cardImage; on any failure cardImage is unchanged.
+// Takes the first PAGE_SIZE bytes into cardImage; on any failure cardImage is unchanged.
+ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::PageBytes& cardImage);
+// The same from a file, of which no more than a page is read.
 ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage);
 WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage);
 

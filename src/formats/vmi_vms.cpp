@@ -31,50 +31,50 @@ std::string partnerName(std::string_view lowerCaseName, PairMember chosen) {
     return base + (chosen == PairMember::Vmi ? ".vms" : ".vmi");
 }
 
-ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name) {
-    InputFile file(path);
-    if (!file.isOpen()) {
-        return ReadResult::CannotOpen;
-    }
-    std::array<std::uint8_t, VMI_READ_SIZE> head{};
-    const std::size_t got = file.read(head.data(), head.size());
-    if (file.failed()) {
-        return ReadResult::ReadFailed;
-    }
-    if (got < VMI_MIN_SIZE) {
+ReadResult parseVmiName(std::span<const std::uint8_t> bytes, CardFileName& name) {
+    if (bytes.size() < VMI_MIN_SIZE) {
         return ReadResult::VmiTooShort;
     }
-    std::copy_n(head.begin() + VMI_NAME_OFFSET, name.size(), name.begin());
+    std::copy_n(bytes.begin() + VMI_NAME_OFFSET, name.size(), name.begin());
     return ReadResult::Ok;
+}
+
+ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name) {
+    const FileStart file = readFileStart(path, VMI_READ_SIZE);
+    if (file.result != ReadResult::Ok) {
+        return file.result;
+    }
+    return parseVmiName(file.bytes, name);
+}
+
+ReadResult parseVmsData(std::span<const std::uint8_t> bytes, std::uint64_t length,
+                        card::FileBuffer& fileBuffer, std::uint16_t& blocks) {
+    if (length == 0) {
+        return ReadResult::EmptyVms;
+    }
+    const std::size_t kept =
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, card::FILE_DATA_CAPACITY));
+    if (bytes.size() < kept) {
+        return ReadResult::ReadFailed;
+    }
+    // A trailing part block is kept, padded with zeros, rather than dropped.
+    std::copy_n(bytes.begin(), kept, fileBuffer.begin());
+    std::fill(fileBuffer.begin() + static_cast<long>(kept),
+              fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
+    const std::uint64_t wholeBlocks =
+        length / card::BLOCK_SIZE + (length % card::BLOCK_SIZE != 0 ? 1 : 0);
+    blocks = static_cast<std::uint16_t>(
+        std::min<std::uint64_t>(wholeBlocks, std::numeric_limits<std::uint16_t>::max()));
+    return wholeBlocks > card::USER_BLOCK_COUNT ? ReadResult::TooManyBlocks : ReadResult::Ok;
 }
 
 ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
                        std::uint16_t& blocks) {
-    InputFile file(path);
-    if (!file.isOpen()) {
-        return ReadResult::CannotOpen;
+    const FileStart file = readFileStartAndLength(path, card::FILE_DATA_CAPACITY);
+    if (file.result != ReadResult::Ok) {
+        return file.result;
     }
-    const long long length = file.length();
-    if (length < 0) {
-        return ReadResult::ReadFailed;
-    }
-    if (length == 0) {
-        return ReadResult::EmptyVms;
-    }
-    const auto size = static_cast<unsigned long long>(length);
-    const std::size_t toRead =
-        static_cast<std::size_t>(std::min<unsigned long long>(size, card::FILE_DATA_CAPACITY));
-    const std::size_t got = file.read(fileBuffer.data(), toRead);
-    if (file.failed() || got < toRead) {
-        return ReadResult::ReadFailed;
-    }
-    // A trailing part block is kept, padded with zeros, rather than dropped.
-    std::fill(fileBuffer.begin() + static_cast<long>(got),
-              fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
-    const unsigned long long wholeBlocks = (size + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE;
-    blocks = static_cast<std::uint16_t>(
-        std::min<unsigned long long>(wholeBlocks, std::numeric_limits<std::uint16_t>::max()));
-    return wholeBlocks > card::USER_BLOCK_COUNT ? ReadResult::TooManyBlocks : ReadResult::Ok;
+    return parseVmsData(file.bytes, file.length, fileBuffer, blocks);
 }
 
 LocalTime localTimeFromTm(const std::tm& calendar) {

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "card/ddc_image.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 #include "formats/read_result.h"
@@ -26,11 +28,21 @@ enum class PairMember { Vmi, Vms };
 std::string partnerName(std::string_view lowerCaseName, PairMember chosen);
 
 using CardFileName = std::array<std::uint8_t, 12>;
+// `bytes` is the whole .vmi or at least its first VMI_READ_SIZE bytes; `name` is only written
+// on Ok.
+ReadResult parseVmiName(std::span<const std::uint8_t> bytes, CardFileName& name);
 ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name);
 
-// Reads the .vms into fileBuffer from byte 0. The length is rounded up to whole blocks and the
-// last block padded with zeros, so no byte of the save is lost. More than 200 blocks: the
-// first 102400 bytes are read and TooManyBlocks reported (blocks still says how many).
+// Takes the .vms into fileBuffer from byte 0. The length is rounded up to whole blocks and the
+// last block padded with zeros, so no byte of the save is lost. More than a page's user blocks:
+// the first FILE_DATA_CAPACITY bytes are taken and TooManyBlocks reported (blocks still says how
+// many). EmptyVms and ReadFailed leave fileBuffer and blocks alone.
+//
+// `length` is the whole .vms's length and `bytes` its first bytes: at least the first
+// min(length, FILE_DATA_CAPACITY), or the file ended while it was read (ReadFailed); further
+// bytes are not looked at. The length alone counts the blocks, so a wrapper need not read more.
+ReadResult parseVmsData(std::span<const std::uint8_t> bytes, std::uint64_t length,
+                        card::FileBuffer& fileBuffer, std::uint16_t& blocks);
 ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
                        std::uint16_t& blocks);
 
