@@ -13,6 +13,7 @@
 #include "card/file_system.h"
 #include "link/adapter_commands.h"
 #include "link/card_link.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::adapter {
 namespace {
@@ -145,15 +146,8 @@ TEST(VirtualAdapter, PageThatCannotBeSavedIsNotTakenAndTheEndOfItsTransactionTim
 
 namespace fs = std::filesystem;
 
-class VirtualCardFolder : public ::testing::Test {
+class VirtualCardFolder : public quorvane::testing::TempFolder {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(::testing::TempDir()) / "quorvane-card-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        dir = root / "virtual-card";
-    }
-    void TearDown() override { fs::remove_all(root); }
 
     static card::PageBytes readFile(const fs::path& file) {
         card::PageBytes bytes{};
@@ -163,8 +157,7 @@ protected:
         return bytes;
     }
 
-    fs::path root;
-    fs::path dir;
+    fs::path dir = folder / "virtual-card";
     FolderError error;
 };
 

@@ -13,49 +13,11 @@
 #include "card/file_system.h"
 #include "link/card_link.h"
 #include "recording_screen.h"
+#include "support/card_builders.h"
 
 namespace quorvane::app::testing {
 
-// A formatted page in card byte order, as the adapter holds it.
-inline card::PageBytes formattedCardPage() {
-    auto pageImage = std::make_unique<card::PageBytes>();
-    card::formatPage(*pageImage);
-    card::PageBytes cardImage{};
-    card::pageToCard(*pageImage, cardImage);
-    return cardImage;
-}
-
-// An entry named `name` of `blocks` blocks, type 0x33.
-inline card::DirEntry makeEntry(std::string_view name, std::uint16_t blocks) {
-    card::DirEntry entry;
-    entry.fileType = 0x33;
-    for (std::size_t i = 0; i < name.size() && i < entry.fileName.size(); ++i) {
-        entry.fileName[i] = static_cast<std::uint8_t>(name[i]);
-    }
-    entry.sizeInBlocks = blocks;
-    return entry;
-}
-
-// Adds a file to a card-order page; its block k is filled with the byte `fill + k`.
-inline void addFileToCardPage(card::PageBytes& cardImage, std::string_view name,
-                              std::uint16_t blocks, std::uint8_t fill = 0x10) {
-    auto pageImage = std::make_unique<card::PageBytes>();
-    card::cardToPage(cardImage, *pageImage);
-    auto data = std::make_unique<card::FileBuffer>();
-    for (std::size_t k = 0; k < blocks; ++k) {
-        std::fill_n(data->begin() + static_cast<long>(k * card::BLOCK_SIZE), card::BLOCK_SIZE,
-                    static_cast<std::uint8_t>(fill + k));
-    }
-    card::DirtyMap dirty{};
-    card::DirEntry entry = makeEntry(name, blocks);
-    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
-    card::pageToCard(*pageImage, cardImage);
-}
-
-inline formats::LocalTime fixedTime() {
-    // Sunday 6 December 2026, 13:45:30
-    return formats::LocalTime{2026, 12, 6, 13, 45, 30, 6};
-}
+using namespace quorvane::testing;
 
 // Sits between the link and the adapter and decodes the bytes that pass. A rising clock edge
 // written straight from 0x00 to 0x03 is a bit the PC takes (sampled from the last status read,

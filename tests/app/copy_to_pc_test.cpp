@@ -59,7 +59,7 @@ TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
                            "box: Choose a folder in the PC pane first. | Copy file to PC | Ok | "
                            "Warning",
                            COPY_QUESTION}));
-    EXPECT_TRUE(filesUnder(root / "pc").empty());
+    EXPECT_TRUE(filesUnder(pcDir).empty());
 
     writeBytes(pcDir / "RACE", Bytes{7});
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
@@ -91,7 +91,7 @@ TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
                                             "name. | Copy file to PC | Ok | Warning"}))
             << name;
     }
-    EXPECT_EQ(filesUnder(root / "pc"), (std::vector<std::filesystem::path>{pcDir / "one", deep}));
+    EXPECT_EQ(filesUnder(pcDir), (std::vector<std::filesystem::path>{pcDir / "one", deep}));
 }
 
 TEST_F(CopyToPc, Latin1NameBecomesUtf8AndAFailedWriteIsReported) {

@@ -10,6 +10,7 @@
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "card/page_layout.h"
+#include "support/card_builders.h"
 
 namespace quorvane::card::testing {
 
@@ -31,10 +32,8 @@ protected:
     }
 
     static DirEntry newEntry(std::string_view name, std::uint16_t blocks, std::uint16_t firstBlock = 0,
-                          std::uint8_t fileType = 0x33) {
-        DirEntry entry{.fileType = fileType, .firstBlock = firstBlock, .sizeInBlocks = blocks};
-        std::copy(name.begin(), name.end(), entry.fileName.begin());
-        return entry;
+                             std::uint8_t fileType = 0x33) {
+        return quorvane::testing::makeEntry(name, blocks, firstBlock, fileType);
     }
 
     // Data block k of the file is filled with `fill + k`.

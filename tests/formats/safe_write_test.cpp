@@ -1,15 +1,16 @@
 #include "formats/safe_write.h"
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <csignal>
 
-#include "temp_folder.h"
+#include "support/small_file_system.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {
 namespace {
+
+using namespace quorvane::testing;
 
 using SafeWrite = TempFolder;
 
@@ -53,18 +54,12 @@ TEST_F(SafeWrite, MissingOrReadOnlyFolderReportsCannotCreateAndKeepsTheOldFile) 
 
 TEST_F(SafeWrite, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
     const std::filesystem::path target = write("keep.dcm", Bytes(100, 0x61));
-    // A file-size limit makes the disk "full" after 1024 bytes.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const WriteStatus status = writeFileAtomically(target, Bytes(131072, 0x62));
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    WriteStatus status;
+    {
+        const FileSizeLimit fullAfter1024Bytes(1024);
+        ASSERT_TRUE(fullAfter1024Bytes.set());
+        status = writeFileAtomically(target, Bytes(131072, 0x62));
+    }
     EXPECT_EQ(status.result, WriteResult::CannotWrite);
     EXPECT_EQ(status.systemError, EFBIG);
     EXPECT_EQ(read(target), Bytes(100, 0x61));

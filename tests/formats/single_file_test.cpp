@@ -6,10 +6,12 @@
 #include "card/byte_order.h"
 #include "card/file_system.h"
 #include "formats/page_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {
 namespace {
+
+using namespace quorvane::testing;
 
 // A .dci: the entry "SAVE" of `blocks` blocks, firstBlock 7, then `dataBytes` of 0x5A.
 Bytes dci(std::uint8_t fileType, std::uint16_t blocks, std::size_t dataBytes) {

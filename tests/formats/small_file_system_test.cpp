@@ -1,69 +1,42 @@
 // Writes onto a real, small file system that fills up or turns read-only under the program:
 // the previous file must stay byte for byte as it was, and the failure must be reported.
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstring>
+#include <memory>
 
 #include "card/page_layout.h"
 #include "formats/page_file.h"
 #include "formats/safe_write.h"
-#include "temp_folder.h"
-
-// Last: <sys/mount.h> defines a BLOCK_SIZE macro of its own.
-#include <sys/mount.h>
+#include "support/small_file_system.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {
 namespace {
 
-constexpr unsigned long SMALL_FS_BYTES = 256 * 1024;
+using namespace quorvane::testing;
 
-// A 256 KiB tmpfs mounted on the test's folder. Mounting needs root (and a kernel that lets
-// this process mount); elsewhere the tests are skipped.
-class SmallFileSystem : public TempFolder {
+constexpr std::size_t SMALL_FS_BYTES = 256 * 1024;
+
+// The test's folder as a 256 KiB file system; skipped where this process cannot mount one.
+class SmallFolder : public TempFolder {
 protected:
-    bool mounted = false;
+    std::unique_ptr<SmallFileSystem> fileSystem;
 
     void SetUp() override {
         TempFolder::SetUp();
-        if (::geteuid() != 0) {
-            GTEST_SKIP() << "mounting a small file system needs root";
-        }
-        const std::string options = "size=" + std::to_string(SMALL_FS_BYTES);
-        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
-            GTEST_SKIP() << "cannot mount tmpfs here: " << std::strerror(errno);
-        }
-        mounted = true;
-    }
-    void TearDown() override {
-        if (mounted) {
-            ::umount2(folder.c_str(), MNT_DETACH);
-        }
-        TempFolder::TearDown();
-    }
-
-    // Fills the file system until fewer than `leave` bytes are free.
-    void fillLeaving(std::size_t leave) {
-        std::ofstream filler(folder / "filler", std::ios::binary);
-        const Bytes chunk(4096, 0xEE);
-        for (std::size_t written = 0; written + leave + chunk.size() <= SMALL_FS_BYTES;
-             written += chunk.size()) {
-            filler.write(reinterpret_cast<const char*>(chunk.data()),
-                         static_cast<std::streamsize>(chunk.size()));
-            filler.flush();
-            if (!filler) {
-                break;
-            }
+        fileSystem = std::make_unique<SmallFileSystem>(folder, SMALL_FS_BYTES);
+        if (!fileSystem->mounted()) {
+            GTEST_SKIP() << fileSystem->whyNot;
         }
     }
+    void TearDown() override { fileSystem.reset(); }
 };
 
-TEST_F(SmallFileSystem, FullDiskKeepsTheOldPageFileAndReportsIt) {
+TEST_F(SmallFolder, FullDiskKeepsTheOldPageFileAndReportsIt) {
     card::PageBytes oldPage{};
     oldPage.fill(0x11);
     const std::filesystem::path target = folder / "page.dcm";
     ASSERT_TRUE(writePageFile(target, oldPage).ok());
-    fillLeaving(16 * 1024);
+    fileSystem->fillLeaving(16 * 1024);
 
     card::PageBytes newPage{};
     newPage.fill(0x22);
@@ -75,9 +48,9 @@ TEST_F(SmallFileSystem, FullDiskKeepsTheOldPageFileAndReportsIt) {
     EXPECT_EQ(names(), (std::vector<std::string>{"filler", "page.dcm"}));  // no leftovers
 }
 
-TEST_F(SmallFileSystem, FolderTurnedReadOnlyKeepsTheOldFileAndReportsIt) {
+TEST_F(SmallFolder, FolderTurnedReadOnlyKeepsTheOldFileAndReportsIt) {
     const std::filesystem::path target = write("save.ddc", Bytes(1572, 0x33));
-    ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    ASSERT_TRUE(fileSystem->remountReadOnly());
 
     const WriteStatus status = writeFileAtomically(target, Bytes(36, 0x44));
 

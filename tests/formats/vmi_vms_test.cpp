@@ -2,10 +2,12 @@
 
 #include <memory>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {
 namespace {
+
+using namespace quorvane::testing;
 
 const CardFileName SONIC_SYS = {'S', 'O', 'N', 'I', 'C', 'A', 'D', 'V', '_', 'S', 'Y', 'S'};
 

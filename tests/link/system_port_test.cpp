@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace quorvane::link {
 namespace {
 
@@ -15,16 +17,13 @@ namespace fs = std::filesystem;
 // A fake /proc/sys/dev/parport and /dev in a temporary folder. The device files are plain
 // files, so opening works and claiming fails, as on a machine whose port belongs to another
 // driver.
-class FakePortTree : public ::testing::Test {
+class FakePortTree : public quorvane::testing::TempFolder {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::path(::testing::TempDir()) / "quorvane-ports-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        TempFolder::SetUp();
         paths = {.procParport = root / "proc", .devDir = root / "dev", .allowDirectIo = false};
         fs::create_directories(paths.devDir);
     }
-    void TearDown() override { fs::remove_all(root); }
 
     void addPort(const std::string& name, const std::string& baseAddr) {
         fs::create_directories(paths.procParport / name);
@@ -32,7 +31,7 @@ protected:
         std::ofstream(paths.devDir / name) << "";
     }
 
-    fs::path root;
+    fs::path root = folder;
     PortPaths paths;
 };
 

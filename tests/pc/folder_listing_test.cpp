@@ -7,14 +7,16 @@
 #include "pc/folder_files.h"
 #include "pc/name_lookup.h"
 #include "pc/subdirectories.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::pc::testing {
 namespace {
 
-using formats::testing::Bytes;
+using namespace quorvane::testing;
 
-class FolderListing : public formats::testing::TempFolder {
+using quorvane::testing::Bytes;
+
+class FolderListing : public quorvane::testing::TempFolder {
 protected:
     void makeFolders(const std::string& relative) const {
         std::filesystem::create_directories(folder / relative);

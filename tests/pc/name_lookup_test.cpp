@@ -1,11 +1,13 @@
 #include "pc/name_lookup.h"
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::pc::testing {
 namespace {
 
-class NameLookup : public formats::testing::TempFolder {};
+using namespace quorvane::testing;
+
+class NameLookup : public quorvane::testing::TempFolder {};
 
 TEST_F(NameLookup, PartnerIsFoundWithoutRegardToCaseButAnExactNameWins) {
     write("Game.VMI", {});

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// Files for tests: whole files as bytes, and folders of their own that go away afterwards.
+namespace quorvane::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// A new folder under the test's temporary directory, removed with everything in it, also when
+// a test took its permissions away.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::path(::testing::TempDir()) / "quorvane-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~TempDir() {
+        if (m_path.empty()) {
+            return;
+        }
+        std::error_code ignored;
+        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        }
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    bool made() const { return !m_path.empty(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace quorvane::testing

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+
+namespace quorvane::testing {
+
+// Each test gets a folder of its own, removed afterwards.
+class TempFolder : public ::testing::Test {
+protected:
+    TempDir temp;
+    std::filesystem::path folder = temp.path();
+
+    void SetUp() override { ASSERT_TRUE(temp.made()); }
+
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) const {
+        const std::filesystem::path path = folder / name;
+        writeBytes(path, bytes);
+        return path;
+    }
+
+    static Bytes read(const std::filesystem::path& path) { return readBytes(path); }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (const auto& item : std::filesystem::directory_iterator(folder)) {
+            found.push_back(item.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+};
+
+}  // namespace quorvane::testing
