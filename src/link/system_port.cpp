@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -127,10 +127,10 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::filesystem::path& device,
     const int fd = openDevice(device);
     if (fd < 0) {
         if (attempt != nullptr) {
-            *attempt = failed(Backend::Ppdev,
-                              errno == ENOENT ? PortProblem::DeviceMissing
-                                              : PortProblem::CannotOpenDevice,
-                              errno, device);
+            *attempt =
+                failed(Backend::Ppdev,
+                       errno == ENOENT ? PortProblem::DeviceMissing : PortProblem::CannotOpenDevice,
+                       errno, device);
         }
         return nullptr;
     }
@@ -171,10 +171,10 @@ std::unique_ptr<DirectPort> DirectPort::open([[maybe_unused]] std::uint16_t base
     }
     if (attempt != nullptr) {
         // A kernel built without port I/O answers ENOSYS even to root.
-        *attempt = failed(Backend::DirectIo,
-                          errno == ENOSYS ? PortProblem::DirectIoUnsupported
-                                          : PortProblem::DirectIoRefused,
-                          errno);
+        *attempt = failed(
+            Backend::DirectIo,
+            errno == ENOSYS ? PortProblem::DirectIoUnsupported : PortProblem::DirectIoRefused,
+            errno);
     }
 #else
     if (attempt != nullptr) {
@@ -201,8 +201,18 @@ std::uint8_t DirectPort::read([[maybe_unused]] std::uint16_t address) {
 
 namespace {
 
-std::unique_ptr<PortIo> openPpdev(std::uint16_t base, const PortPaths& paths,
-                                  PortReport& report) {
+// Opens one backend; a failure is added to the report.
+template <typename Open>
+std::unique_ptr<PortIo> tryBackend(PortReport& report, Open open) {
+    PortAttempt attempt;
+    std::unique_ptr<PortIo> port = open(&attempt);
+    if (!port) {
+        report.attempts.push_back(attempt);
+    }
+    return port;
+}
+
+std::unique_ptr<PortIo> openPpdev(std::uint16_t base, const PortPaths& paths, PortReport& report) {
     std::error_code error;
     if (!std::filesystem::is_directory(paths.procParport, error)) {
         report.attempts.push_back(
@@ -215,32 +225,22 @@ std::unique_ptr<PortIo> openPpdev(std::uint16_t base, const PortPaths& paths,
             failed(Backend::Ppdev, PortProblem::NoPortAtAddress, 0, paths.procParport));
         return nullptr;
     }
-    PortAttempt attempt;
-    auto port = PpdevPort::open(device, &attempt);
-    if (!port) {
-        report.attempts.push_back(attempt);
-    }
-    return port;
+    return tryBackend(report,
+                      [&](PortAttempt* attempt) { return PpdevPort::open(device, attempt); });
 }
 
-std::unique_ptr<PortIo> openDirect(std::uint16_t base, const PortPaths& paths,
-                                   PortReport& report) {
+std::unique_ptr<PortIo> openDirect(std::uint16_t base, const PortPaths& paths, PortReport& report) {
     if (!paths.allowDirectIo) {
         report.attempts.push_back(failed(Backend::DirectIo, PortProblem::DirectIoNotTried));
         return nullptr;
     }
-    PortAttempt attempt;
-    auto port = DirectPort::open(base, &attempt);
-    if (!port) {
-        report.attempts.push_back(attempt);
-    }
-    return port;
+    return tryBackend(report,
+                      [&](PortAttempt* attempt) { return DirectPort::open(base, attempt); });
 }
 
 }  // namespace
 
-std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths,
-                                 PortReport* report) {
+std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths, PortReport* report) {
     PortReport made;
     made.base = base;
     std::unique_ptr<PortIo> port = openPpdev(base, paths, made);
