@@ -92,6 +92,15 @@ FileChain followChain(const PageBytes& pageImage, int slot) {
     return walkFileChain(pageImage, readSlot(pageImage, slot));
 }
 
+std::vector<std::uint8_t> chainData(const PageBytes& pageImage, const std::vector<int>& blocks) {
+    std::vector<std::uint8_t> data(blocks.size() * BLOCK_SIZE);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        std::copy_n(blockData(pageImage, blocks[k]), BLOCK_SIZE,
+                    data.begin() + static_cast<long>(k * BLOCK_SIZE));
+    }
+    return data;
+}
+
 std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage) {
     std::vector<int> slots;
     for (int slot : enumerateFiles(pageImage)) {

@@ -32,6 +32,9 @@ struct FileChain {
 };
 FileChain followChain(const PageBytes& pageImage, int slot);
 
+// The bytes of `blocks` one after another: a file's data along its chain.
+std::vector<std::uint8_t> chainData(const PageBytes& pageImage, const std::vector<int>& blocks);
+
 // The in-use slots whose chains reach blocks 200..240, which no commit writes to the card.
 std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage);
 

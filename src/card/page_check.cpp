@@ -8,6 +8,7 @@
 
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/save_header.h"
 
 namespace quorvane::card {
 
@@ -110,6 +111,26 @@ void checkGame(const LinkWalk& walk, const DirEntry& entry, int slot,
     }
 }
 
+// A data file's save header against its check value; games keep none that the card reads.
+void checkHeader(const PageBytes& pageImage, int slot, const DirEntry& entry,
+                 std::vector<FileFinding>& findings) {
+    if (entry.fileType != DATA_FILE_TYPE) {
+        return;
+    }
+    const FileChain chain = followChain(pageImage, slot);
+    if (!chain.complete) {
+        return;
+    }
+    const std::optional<HeaderCheck> header =
+        checkSaveHeader(chainData(pageImage, chain.blocks), entry);
+    if (header && header->stored != header->computed) {
+        findings.push_back(FileFinding{.slot = slot,
+                                       .problem = FileProblem::HeaderCrcMismatch,
+                                       .expected = header->computed,
+                                       .found = header->stored});
+    }
+}
+
 // Blocks reached by more than one chain: reported once for each pair of files, at the first
 // block they share.
 void checkCrossings(const std::map<int, LinkWalk>& walks, std::vector<FileFinding>& findings) {
@@ -192,6 +213,7 @@ PageCheck checkPage(const PageBytes& pageImage) {
             checkChain(walk->second, entry, slot, findings);
             checkGame(walk->second, entry, slot, findings);
         }
+        checkHeader(pageImage, slot, entry, findings);
     }
     checkCrossings(walks, findings);
     std::stable_sort(findings.begin(), findings.end(),

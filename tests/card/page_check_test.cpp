@@ -3,6 +3,8 @@
 #include <map>
 #include <vector>
 
+#include "card/byte_order.h"
+#include "card/save_header.h"
 #include "card_page.h"
 
 // The page check finds every kind of damage on pages made for it, reports a clean page clean,
@@ -95,6 +97,34 @@ TEST_F(PageCheckTest, GamesMustStartAtBlockZeroAndRunUpward) {
     EXPECT_EQ(findingsOf(207), (std::vector{finding(207, FileProblem::GameNotAtBlockZero, 10)}));
     putFile(207, "SPLIT_GAME", 3, 0, {{0, 1}, {1, 5}, {5, FAT_END}}, 0xCC);
     EXPECT_EQ(findingsOf(207), (std::vector{finding(207, FileProblem::GameNotContiguous, 5)}));
+}
+
+TEST_F(PageCheckTest, SaveHeaderWhoseCheckValueDiffersIsAWarningForDataFilesOnly) {
+    // Two blocks: a header with no icons and 300 bytes of data, its check value as it must be.
+    buffer->fill(0);
+    writeLe16(*buffer, 0x48, 300);
+    (*buffer)[0x80 + 299] = 0x42;
+    const std::uint16_t right = crc16(std::span(buffer->data(), 0x80 + 300));
+    writeLe16(*buffer, 0x46, right);
+    DirEntry data = newEntry("GOOD_SAVE", 2);
+    ASSERT_EQ(storeNewFile(*page, dirty, data, *buffer), StoreResult::Stored);
+    EXPECT_TRUE(checkPage(*page).clean());
+
+    writeLe16(*buffer, 0x46, static_cast<std::uint16_t>(right ^ 0x0101));
+    DirEntry bad = newEntry("BAD_SAVE", 2);
+    ASSERT_EQ(storeNewFile(*page, dirty, bad, *buffer), StoreResult::Stored);
+    DirEntry game = newEntry("GAME", 2, 0, 0xCC);
+    ASSERT_EQ(storeNewFile(*page, dirty, game, *buffer), StoreResult::Stored);
+    std::vector<FileFinding> crcFindings;
+    for (const FileFinding& found : checkPage(*page).files) {
+        if (found.problem == FileProblem::HeaderCrcMismatch) {
+            crcFindings.push_back(found);
+        }
+    }
+    // The game (slot 205) has the same header, but games keep no check value the card reads.
+    EXPECT_EQ(crcFindings, (std::vector{finding(206, FileProblem::HeaderCrcMismatch, -1, -1, right,
+                                                static_cast<std::uint16_t>(right ^ 0x0101))}));
+    EXPECT_TRUE(crcFindings.front().warningOnly());
 }
 
 TEST_F(PageCheckTest, UnformattedRootBlockIsReported) {
