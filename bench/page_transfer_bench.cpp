@@ -40,7 +40,11 @@ public:
     void progressSetPos(int) override {}
     void progressDestroy() override {}
     void clearCardList() override {}
-    void appendCardRow(std::string_view, unsigned) override {}
+    void appendCardRow(const app::CardRow&) override {}
+    void showFileIcon(const card::SaveIcon*) override {}
+    app::PageCheckAnswer showPageCheck(std::string_view, bool) override {
+        return app::PageCheckAnswer::Close;
+    }
     void showPageNumber(int) override {}
     void showPageCaption(std::string_view) override {}
     void enableEditCommands() override {}

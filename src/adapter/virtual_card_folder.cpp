@@ -8,72 +8,12 @@
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
-#include "card/save_header.h"
 #include "formats/safe_write.h"
 
 // A virtual card kept in a folder: one .dcm page image per page, page-01.dcm upward.
 namespace quorvane::adapter {
 
 namespace {
-
-constexpr int NEW_FOLDER_PAGES = 4;
-
-constexpr std::uint8_t FILE_TYPE_DATA = 0x33;
-
-struct SampleFile {
-    std::string_view name;
-    std::uint16_t blocks;
-    std::string_view shortDescription;
-    std::string_view longDescription;
-    std::array<std::uint8_t, 8> timeStamp;  // BCD: century, year, month, day, h, m, s, weekday
-};
-
-constexpr std::array<SampleFile, 3> SAMPLE_FILES{{
-    {"QUORVANE_001",
-     1,
-     "QUORVANE SAMPLE1",
-     "Sample save made by Quorvane",
-     {0x20, 0x26, 0x12, 0x07, 0x09, 0x00, 0x00, 0x00}},
-    {"RACEDATA_001",
-     3,
-     "RACE DATA",
-     "Lap times of the sample circuit",
-     {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00}},
-    {"PUZZLE___SYS",
-     5,
-     "PUZZLE SYSTEM",
-     "Puzzle settings and progress",
-     {0x20, 0x26, 0x12, 0x07, 0x09, 0x30, 0x45, 0x00}},
-}};
-constexpr std::string_view SAMPLE_APPLICATION = "QUORVANE";
-
-// Text fields of the save header are padded with spaces.
-void putText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
-             std::string_view text) {
-    for (std::size_t i = 0; i < size; ++i) {
-        buffer[offset + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
-    }
-}
-
-void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
-    auto data = std::make_unique<card::FileBuffer>();
-    putText(*data, card::SHORT_DESCRIPTION_OFFSET, card::SHORT_DESCRIPTION_SIZE,
-            sample.shortDescription);
-    putText(*data, card::LONG_DESCRIPTION_OFFSET, card::LONG_DESCRIPTION_SIZE,
-            sample.longDescription);
-    putText(*data, card::APPLICATION_NAME_OFFSET, card::APPLICATION_NAME_SIZE, SAMPLE_APPLICATION);
-    const std::size_t end = std::size_t{sample.blocks} * card::BLOCK_SIZE;
-    for (std::size_t i = card::SAVE_HEADER_TEXT_SIZE; i < end; ++i) {
-        (*data)[i] = static_cast<std::uint8_t>(seed + i * 7);
-    }
-    card::DirEntry entry;
-    entry.fileType = FILE_TYPE_DATA;
-    std::copy(sample.name.begin(), sample.name.end(), entry.fileName.begin());
-    entry.timeStamp = sample.timeStamp;
-    entry.sizeInBlocks = sample.blocks;
-    card::DirtyMap dirty{};
-    card::storeNewFile(pageImage, dirty, entry, *data);
-}
 
 class FolderPageStore final : public PageStore {
 public:
@@ -138,23 +78,6 @@ bool loadPage(const std::filesystem::path& file, card::PageBytes& page, FolderEr
 std::string pageFileName(int pageIndex) {
     const int number = pageIndex + 1;
     return "page-" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".dcm";
-}
-
-std::vector<card::PageBytes> makeSamplePages() {
-    std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
-    auto pageImage = std::make_unique<card::PageBytes>();
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        card::formatPage(*pageImage);
-        if (i == 0) {
-            std::uint8_t seed = 0x11;
-            for (const SampleFile& sample : SAMPLE_FILES) {
-                storeSample(*pageImage, sample, seed);
-                seed = static_cast<std::uint8_t>(seed + 0x22);
-            }
-        }
-        card::pageToCard(*pageImage, pages[i]);
-    }
-    return pages;
 }
 
 std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesystem::path& dir,

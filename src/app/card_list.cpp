@@ -3,6 +3,7 @@
 #include "app/organizer.h"
 #include "card/file_system.h"
 #include "card/listing.h"
+#include "card/save_header.h"
 
 namespace quorvane::app {
 
@@ -20,7 +21,8 @@ std::string selectedNameOf(std::string_view rowName) {
 
 void Organizer::listFiles() {
     for (const card::FileRow& row : card::listFileRows(m_pageImage)) {
-        m_screen.appendCardRow(row.name, row.sizeInBlocks);
+        const std::optional<card::SaveIcon> icon = card::fileIcon(m_pageImage, row.slot);
+        m_screen.appendCardRow({row.name, row.sizeInBlocks, icon ? &*icon : nullptr});
     }
     const card::BlockCounts counts = card::countBlocks(m_pageImage);
     m_boundTexts.blocksUsed = std::to_string(counts.used);
@@ -36,6 +38,8 @@ void Organizer::selectFile(std::string_view rowName) {
     const int slot = card::findSlotByName(m_pageImage, m_selectedName);
     if (slot >= 0) {
         showFileInfo(slot);
+        const std::optional<card::SaveIcon> icon = card::fileIcon(m_pageImage, slot);
+        m_screen.showFileIcon(icon ? &*icon : nullptr);
         // A damaged chain leaves m_fileBuffer without the file's blocks; the save commands
         // extract again and report it there.
         card::extractFile(m_pageImage, slot, m_fileBuffer);

@@ -54,11 +54,12 @@ bool Organizer::commitEdit() {
     return false;
 }
 
-// Assigned without a refresh: they show with the next one.
+// Assigned without a refresh: they show with the next one. The icon beside them goes at once.
 void Organizer::blankInfoLines() {
     m_boundTexts.info1 = " ";
     m_boundTexts.info2 = " ";
     m_boundTexts.info3 = " ";
+    m_screen.showFileIcon(nullptr);
 }
 
 }  // namespace quorvane::app

@@ -65,6 +65,11 @@ public:
     void importPageFile();
     void exportPageFile();
 
+    // --- Tools ---
+    // Checks the page in memory and shows the report; offers to free lost blocks, which is an
+    // edit committed at once like any other.
+    void checkPageCommand();
+
     // --- PC pane ---
     void pcDirectorySelected(const std::filesystem::path& directory);
     void copyFileToPc();

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "card/save_header.h"
+
 // What the organiser's handlers ask of the main window. The Qt window implements it; tests
 // use a recording screen with scripted answers.
 namespace quorvane::app {
@@ -25,6 +27,8 @@ struct BoundTexts {
 enum class BoxButtons { Ok, YesNo };
 enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
 enum class BoxAnswer { Ok, Yes, No };
+// How the user left the page check's report.
+enum class PageCheckAnswer { Close, FreeLostBlocks };
 
 // A message box as the user sees it.
 struct MessageBox {
@@ -33,6 +37,14 @@ struct MessageBox {
     BoxButtons buttons = BoxButtons::Ok;
     BoxIcon icon = BoxIcon::Warning;
     std::string_view details = {};  // shown on request; empty = none
+};
+
+// One row of the card file list. `name` holds the entry's name bytes; `icon` the file's icon
+// (null: none), which the screen keeps for as long as it shows the row.
+struct CardRow {
+    std::string_view name;
+    unsigned sizeInBlocks = 0;
+    const card::SaveIcon* icon = nullptr;
 };
 
 struct FileFilter {
@@ -69,15 +81,20 @@ public:
     virtual void progressSetPos(int position) = 0;
     virtual void progressDestroy() = 0;
 
-    // The card file list. `name` holds the entry's name bytes.
+    // The card file list.
     virtual void clearCardList() = 0;
-    virtual void appendCardRow(std::string_view name, unsigned sizeInBlocks) = 0;
+    virtual void appendCardRow(const CardRow& row) = 0;
+    // The selected file's icon beside its information lines (null: none).
+    virtual void showFileIcon(const card::SaveIcon* icon) = 0;
 
     virtual void showPageNumber(int pageNumber) = 0;  // 1-based
     virtual void showPageCaption(std::string_view caption) = 0;
     virtual void enableEditCommands() = 0;
     // Repaint the whole window at once, without taking user input.
     virtual void repaintNow() = 0;
+
+    // The page check's report, which the user can copy; `canFreeLostBlocks` offers the repair.
+    virtual PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) = 0;
 
     // The PC pane of the two-pane layout (no-ops where the layout has none).
     virtual bool selectPcPath(const std::filesystem::path& path) = 0;

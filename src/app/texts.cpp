@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "adapter/virtual_adapter.h"
+#include "card/card_text.h"
+#include "card/dir_entry.h"
 #include "link/system_port.h"
 
 namespace quorvane::app::text {
@@ -77,13 +79,80 @@ std::string virtualCardProblem(const adapter::FolderError& error) {
 
 namespace {
 
-std::string hexAddress(std::uint16_t base) {
+std::string hex(std::uint32_t value, int digits) {
     static constexpr char DIGITS[] = "0123456789ABCDEF";
     std::string text = "0x";
-    for (int shift = 8; shift >= 0; shift -= 4) {
-        text += DIGITS[(base >> shift) & 0xF];
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        text += DIGITS[(value >> shift) & 0xF];
     }
     return text;
+}
+
+// "100-135, 140, 150-151": runs of consecutive blocks.
+std::string blockRanges(const std::vector<int>& blocks) {
+    std::string text;
+    for (std::size_t i = 0; i < blocks.size();) {
+        std::size_t j = i;
+        while (j + 1 < blocks.size() && blocks[j + 1] == blocks[j] + 1) {
+            ++j;
+        }
+        text += (text.empty() ? "" : ", ") + std::to_string(blocks[i]) +
+                (j > i ? "-" + std::to_string(blocks[j]) : "");
+        i = j + 1;
+    }
+    return text;
+}
+
+std::string fileLabel(const card::PageBytes& pageImage, int slot) {
+    return card::nameToUtf8(card::entryName(card::readSlot(pageImage, slot))) + " (slot " +
+           std::to_string(slot) + ")";
+}
+
+std::string findingText(const card::FileFinding& finding, const card::PageBytes& pageImage) {
+    const std::string block = std::to_string(finding.block);
+    const std::string expected = std::to_string(finding.expected);
+    const std::string found = std::to_string(finding.found);
+    switch (finding.problem) {
+        case card::FileProblem::ChainEndsEarly:
+            return finding.block < 0 ? "its chain has no first block"
+                                     : "its chain ends at block " + block + ": " + found +
+                                           " of its " + expected + " blocks are reached";
+        case card::FileProblem::ChainLoops:
+            return "its chain comes back to block " + block + " (a loop)";
+        case card::FileProblem::ChainIntoSystemBlocks:
+            return "its chain runs into block " + block + ", a system block";
+        case card::FileProblem::ChainPastPage:
+            return finding.block < 0 ? "its first block lies past the end of the page"
+                                     : "block " + block + " of its chain links past the page";
+        case card::FileProblem::ChainCrossesFile:
+            return "its chain shares block " + block + " with " +
+                   fileLabel(pageImage, finding.otherSlot);
+        case card::FileProblem::SizeDisagrees:
+            return "the directory says " + expected + " blocks, its chain holds " + found;
+        case card::FileProblem::OddFileType:
+            return "its file type " + hex(finding.found, 2) +
+                   " is neither data (0x33) nor a game (0xCC)";
+        case card::FileProblem::DuplicateName:
+            return "it has the same name as the file in slot " + std::to_string(finding.otherSlot);
+        case card::FileProblem::DataBeyondUserBlocks:
+            return "it keeps data from block " + block +
+                   " on, beyond block 199, which no commit writes to the card";
+        case card::FileProblem::GameNotAtBlockZero:
+            return "it is a game but starts at block " + block +
+                   ", not 0: the card's own menu cannot start it";
+        case card::FileProblem::GameNotContiguous:
+            return "it is a game whose blocks stop following each other at block " + block +
+                   ": the card's own menu cannot start it";
+        case card::FileProblem::HeaderCrcMismatch:
+            return "its save header's check value is " + hex(finding.found, 4) +
+                   ", its bytes give " + hex(finding.expected, 4) +
+                   " (a warning: some commercial saves never match)";
+    }
+    return {};
+}
+
+std::string hexAddress(std::uint16_t base) {
+    return hex(base, 3);
 }
 
 bool permissionError(int systemError) {
@@ -169,6 +238,54 @@ std::string backendText(const link::PortReport& report) {
 }
 
 }  // namespace
+
+std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes& pageImage,
+                            int pageNumber) {
+    const std::string title = "Check of page " + std::to_string(pageNumber) + "\n\n";
+    if (check.clean()) {
+        return title + "The page is clean: its directory, its FAT and every file's chain agree.\n";
+    }
+    std::string problems;
+    std::string warnings;
+    for (const card::FileFinding& finding : check.files) {
+        const std::string line =
+            "- " + fileLabel(pageImage, finding.slot) + ": " + findingText(finding, pageImage) + ".\n";
+        (finding.warningOnly() ? warnings : problems) += line;
+    }
+    std::string page;
+    if (check.formatMarkMissing) {
+        page += "- The root block lacks its format mark (16 bytes of 0x55): the page may not be "
+                "formatted.\n";
+    }
+    if (!check.lostBlocks.empty()) {
+        page += "- " + std::to_string(check.lostBlocks.size()) +
+                " user blocks are taken in the FAT by no file (lost blocks): " +
+                blockRanges(check.lostBlocks) + ".\n";
+    }
+    if (check.freeOverstatedBy() > 0) {
+        page += "- Blocks Free says " + std::to_string(check.freeShown) +
+                ", but the FAT leaves an add only " + std::to_string(check.freeInFat) + " (" +
+                std::to_string(check.freeOverstatedBy()) + " fewer).\n";
+    }
+    std::string text = title;
+    if (!problems.empty()) {
+        text += "Files:\n" + problems + "\n";
+    }
+    if (!page.empty()) {
+        text += "The page:\n" + page + "\n";
+    }
+    if (!warnings.empty()) {
+        text += "Warnings:\n" + warnings + "\n";
+    }
+    text.pop_back();
+    return text;
+}
+
+std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks) {
+    return "Free the " + std::to_string(lostBlocks.size()) + " lost blocks (" +
+           blockRanges(lostBlocks) +
+           ")?\n\nNo file's chain reaches them. The page is written to the card at once.";
+}
 
 std::string portDetails(const link::PortReport& report) {
     const std::string address = hexAddress(report.base);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/screen.h"
+#include "card/page_check.h"
+#include "card/page_layout.h"
 
 namespace quorvane::adapter {
 struct FolderError;
@@ -184,6 +186,15 @@ inline constexpr FileFilter SAVE_FILTERS[] = {{"DC Memory Card File (*.ddc)", "*
 // The two dialogs name the same file differently.
 inline constexpr FileFilter IMPORT_FILTERS[] = {{"DCM Memory Card File (*.dcm)", "*.dcm"}};
 inline constexpr FileFilter EXPORT_FILTERS[] = {{"DC Memory Card (*.dcm)", "*.dcm"}};
+
+// --- The page check (ours) ---
+inline constexpr std::string_view CHECK_CAPTION = "Check Page";
+inline constexpr std::string_view LOST_BLOCKS_FREED = "Lost blocks freed.";
+// The report of a check of the page in memory; `pageNumber` counts from 1.
+std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes& pageImage,
+                            int pageNumber);
+// The question before the lost blocks are freed and the page committed.
+std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 
 // --- The parallel port ---
 // Why the connection failed, behind the "Connection FAILED." box: how the address was reached

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "card/byte_order.h"
+#include "card/file_system.h"
 
 namespace quorvane::card {
 
@@ -12,6 +13,8 @@ constexpr std::uint16_t CRC_POLYNOMIAL = 0x1021;
 constexpr int MILLISECONDS_PER_SECOND = 1000;
 constexpr std::size_t ICONDATA_MINIMUM_SIZE = ICONDATA_COLOUR_OFFSET + 4;
 constexpr std::size_t PALETTE_BYTES = PALETTE_COLOURS * 2;
+constexpr std::size_t ICON_BLOCKS_AFTER_HEADER =
+    (SAVE_HEADER_SIZE + MAX_ICONS * ICON_BYTES + BLOCK_SIZE - 1) / BLOCK_SIZE;
 
 // The CRC of each byte value: a saved file can be 100 KiB, so one table look-up a byte.
 constexpr std::array<std::uint16_t, 256> CRC_TABLE = [] {
@@ -131,6 +134,21 @@ std::optional<SaveIcon> decodeSaveIcon(std::span<const std::uint8_t> fileData,
     icon.frameMilliseconds = (speed != 0 ? speed : DEFAULT_ANIMATION_SPEED) *
                              MILLISECONDS_PER_SECOND / ANIMATION_FRAMES_PER_SECOND;
     return icon;
+}
+
+std::optional<SaveIcon> fileIcon(const PageBytes& pageImage, int slot) {
+    FileChain chain = followChain(pageImage, slot);
+    if (!chain.complete) {
+        return std::nullopt;
+    }
+    const DirEntry entry = readSlot(pageImage, slot);
+    // A header and three icons fit in four blocks from the header's own: no more is copied. The
+    // card's own icon file points anywhere in itself.
+    const std::size_t needed = std::size_t{entry.headerOffset} + ICON_BLOCKS_AFTER_HEADER;
+    if (entry.fileName != ICONDATA_NAME && chain.blocks.size() > needed) {
+        chain.blocks.resize(needed);
+    }
+    return decodeSaveIcon(chainData(pageImage, chain.blocks), entry);
 }
 
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {

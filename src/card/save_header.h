@@ -70,6 +70,9 @@ inline constexpr int ANIMATION_FRAMES_PER_SECOND = 30;
 std::optional<SaveIcon> decodeSaveIcon(std::span<const std::uint8_t> fileData,
                                        const DirEntry& entry);
 
+// The icon of the file in `slot`, from its chain; none for a damaged chain.
+std::optional<SaveIcon> fileIcon(const PageBytes& pageImage, int slot);
+
 // CRC-16 with polynomial 0x1021 and start value 0, as the save header's check value uses.
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0);
 

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/page_check_dialog.h"
+
 namespace quorvane::ui {
 
 namespace {
@@ -49,6 +51,13 @@ app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QtMessage& me
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return app::BoxAnswer::Ok;
+}
+
+app::PageCheckAnswer QtDialogProvider::pageCheck(QWidget* parent, const QString& report,
+                                                bool canFreeLostBlocks) {
+    PageCheckDialog dialog(report, canFreeLostBlocks, parent);
+    return dialog.exec() == PageCheckDialog::FREE_LOST_BLOCKS ? app::PageCheckAnswer::FreeLostBlocks
+                                                             : app::PageCheckAnswer::Close;
 }
 
 std::optional<QString> QtDialogProvider::openFile(QWidget* parent, const QStringList& filters) {

@@ -25,6 +25,9 @@ class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
     virtual app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) = 0;
+    // The page check's report (PageCheckDialog).
+    virtual app::PageCheckAnswer pageCheck(QWidget* parent, const QString& report,
+                                           bool canFreeLostBlocks) = 0;
     // `filters` are Qt name filters ("Description (*.a *.b)"). Nothing = cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters) = 0;
     // Asks before replacing an existing file; appends `defaultSuffix` to a name without one.
@@ -36,6 +39,8 @@ public:
 class QtDialogProvider final : public DialogProvider {
 public:
     app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) override;
+    app::PageCheckAnswer pageCheck(QWidget* parent, const QString& report,
+                                   bool canFreeLostBlocks) override;
     std::optional<QString> openFile(QWidget* parent, const QStringList& filters) override;
     std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
                                     const QString& defaultSuffix) override;

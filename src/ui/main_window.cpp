@@ -18,6 +18,7 @@
 #include "app/organizer.h"
 #include "link/system_port.h"
 #include "ui/about_dialog.h"
+#include "ui/card_name_delegate.h"
 #include "ui/column_sorter.h"
 #include "ui/dialog_provider.h"
 #include "ui/page_spinner.h"
@@ -38,6 +39,7 @@ namespace {
 constexpr int NAME_COLUMN_WIDTH = 118;
 constexpr int SIZE_COLUMN_WIDTH = 100;
 constexpr int PC_SIZE_COLUMN_WIDTH = 72;
+constexpr int LIST_ICON_SIDE = CardNameDelegate::ICON_SIDE;
 
 // The form names each port button after its address: port268 .. port3BC.
 QString portButtonName(std::uint16_t address) {
@@ -85,7 +87,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_layout(options.layout),
       m_ownDialogs(options.dialogs == nullptr ? std::make_unique<QtDialogProvider>() : nullptr),
       m_dialogs(options.dialogs != nullptr ? options.dialogs : m_ownDialogs.get()),
-      m_progress(this) {
+      m_progress(this),
+      m_icons(new IconAnimator(this)) {
     initQuorvaneResources();
     QWidget* form = loadForm(m_layout, this);
     setCentralWidget(form);
@@ -111,6 +114,7 @@ void MainWindow::findControls(QWidget* form) {
     for (std::size_t i = 0; i < m_fileInfo.size(); ++i) {
         m_fileInfo[i] = form->findChild<QLabel*>(QStringLiteral("fileInfo%1").arg(i + 1));
     }
+    m_fileIcon = form->findChild<QLabel*>(QStringLiteral("fileIcon"));
     m_blocksUsed = form->findChild<QLabel*>(QStringLiteral("blocksUsedValue"));
     m_blocksFree = form->findChild<QLabel*>(QStringLiteral("blocksFreeValue"));
     m_addFile = form->findChild<QPushButton*>(QStringLiteral("addFileButton"));
@@ -152,7 +156,12 @@ void MainWindow::setUpCardList() {
     m_cardList->setUniformRowHeights(true);
     m_cardList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_cardList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_cardList->setIconSize(QSize(LIST_ICON_SIDE, LIST_ICON_SIDE));
+    m_cardList->setItemDelegateForColumn(0, new CardNameDelegate(m_cardList));
     ColumnSorter::attach(m_cardList);
+    m_icons->setList(m_cardList);
+    // Sorting moves rows: some may come into view.
+    connect(m_cardList->header(), &QHeaderView::sectionClicked, m_icons, &IconAnimator::update);
 }
 
 void MainWindow::setUpAccessibility() {
@@ -184,6 +193,7 @@ void MainWindow::setUpAccessibility() {
     describe(m_fileInfo[0], "File Info 1");
     describe(m_fileInfo[1], "File Info 2");
     describe(m_fileInfo[2], "File Info 3");
+    name(m_fileIcon, "File icon");
 }
 
 void MainWindow::buildMenu() {
@@ -203,6 +213,11 @@ void MainWindow::buildMenu() {
         action->setEnabled(false);
     }
     connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
+
+    // Beyond the commands the adapter's users know: a menu of its own, so File stays as it was.
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_checkPageAction = tools->addAction(QStringLiteral("Check Page..."));
+    m_checkPageAction->setEnabled(false);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     m_aboutAction = help->addAction(QStringLiteral("About"));
@@ -268,6 +283,8 @@ void MainWindow::connectCommands() {
             [&organizer] { organizer.deleteFileCommand(); });
     connect(m_deleteAllAction, &QAction::triggered, this,
             [&organizer] { organizer.deleteAllCommand(); });
+    connect(m_checkPageAction, &QAction::triggered, this,
+            [&organizer] { organizer.checkPageCommand(); });
 
     if (m_pageNumber != nullptr) {
         connect(m_pageNumber, &PageSpinner::stepRequested, this,
@@ -409,18 +426,27 @@ void MainWindow::progressDestroy() {
 }
 
 void MainWindow::clearCardList() {
+    m_icons->clearRows();
     if (m_cardList != nullptr) {
         m_cardList->clear();
     }
 }
 
-void MainWindow::appendCardRow(std::string_view name, unsigned sizeInBlocks) {
+void MainWindow::appendCardRow(const app::CardRow& row) {
     if (m_cardList == nullptr) {
         return;
     }
-    auto* row = new QTreeWidgetItem({nameToText(name), QString::number(sizeInBlocks)});
-    row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    m_cardList->addTopLevelItem(row);
+    auto* item = new QTreeWidgetItem({nameToText(row.name), QString::number(row.sizeInBlocks)});
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_cardList->addTopLevelItem(item);
+    if (row.icon != nullptr) {
+        m_icons->setRowIcon(item, iconPictures(*row.icon, LIST_ICON_SIDE));
+    }
+}
+
+void MainWindow::showFileIcon(const card::SaveIcon* icon) {
+    m_icons->setLabelIcon(m_fileIcon,
+                          icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
 }
 
 void MainWindow::showPageNumber(int pageNumber) {
@@ -442,7 +468,7 @@ void MainWindow::enableEditCommands() {
         }
     }
     for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
-                            m_deleteFileAction, m_deleteAllAction}) {
+                            m_deleteFileAction, m_deleteAllAction, m_checkPageAction}) {
         action->setEnabled(true);
     }
 }
@@ -453,6 +479,10 @@ void MainWindow::repaintNow() {
 
 bool MainWindow::selectPcPath(const std::filesystem::path& path) {
     return m_driveTree != nullptr && m_driveTree->selectPath(toQString(path));
+}
+
+app::PageCheckAnswer MainWindow::showPageCheck(std::string_view report, bool canFreeLostBlocks) {
+    return m_dialogs->pageCheck(this, messageToText(report), canFreeLostBlocks);
 }
 
 void MainWindow::listPcFiles(const std::filesystem::path& directory) {

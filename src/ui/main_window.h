@@ -8,6 +8,7 @@
 
 #include "app/screen.h"
 #include "ui/drive_tree.h"
+#include "ui/icon_animator.h"
 #include "ui/progress_dialog.h"
 
 class QAction;
@@ -50,6 +51,7 @@ public:
 
     Layout layout() const { return m_layout; }
     ProgressDialog& progressDialog() { return m_progress; }
+    const IconAnimator& iconAnimator() const { return *m_icons; }
     DriveTree* driveTree() const { return m_driveTree; }
     PcFileList* pcFileList() const { return m_pcFileList.get(); }
 
@@ -69,13 +71,15 @@ public:
     void progressSetPos(int position) override;
     void progressDestroy() override;
     void clearCardList() override;
-    void appendCardRow(std::string_view name, unsigned sizeInBlocks) override;
+    void appendCardRow(const app::CardRow& row) override;
+    void showFileIcon(const card::SaveIcon* icon) override;
     void showPageNumber(int pageNumber) override;
     void showPageCaption(std::string_view caption) override;
     void enableEditCommands() override;
     void repaintNow() override;
     bool selectPcPath(const std::filesystem::path& path) override;
     void listPcFiles(const std::filesystem::path& directory) override;
+    app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
 
 public slots:
     void showAbout();
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<DialogProvider> m_ownDialogs;
     DialogProvider* m_dialogs;
     ProgressDialog m_progress;
+    IconAnimator* m_icons;
     DriveTree* m_driveTree = nullptr;
     std::unique_ptr<PcFileList> m_pcFileList;
     app::Organizer* m_organizer = nullptr;
@@ -114,6 +119,7 @@ private:
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_statusLine = nullptr;
     std::array<QLabel*, 3> m_fileInfo{};
+    QLabel* m_fileIcon = nullptr;
     QLabel* m_blocksUsed = nullptr;
     QLabel* m_blocksFree = nullptr;
     QPushButton* m_addFile = nullptr;
@@ -133,6 +139,7 @@ private:
     QAction* m_deleteFileAction = nullptr;
     QAction* m_deleteAllAction = nullptr;
     QAction* m_exitAction = nullptr;
+    QAction* m_checkPageAction = nullptr;
     QAction* m_aboutAction = nullptr;
 };
 

@@ -5,12 +5,15 @@
 
 #include <cerrno>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/page_check.h"
+#include "card/save_header.h"
 #include "link/adapter_commands.h"
 #include "link/card_link.h"
 #include "support/temp_folder.h"
@@ -148,7 +151,6 @@ namespace fs = std::filesystem;
 
 class VirtualCardFolder : public quorvane::testing::TempFolder {
 protected:
-
     static card::PageBytes readFile(const fs::path& file) {
         card::PageBytes bytes{};
         std::ifstream(file, std::ios::binary)
@@ -190,6 +192,17 @@ TEST_F(VirtualCardFolder, MissingFolderIsCreatedWithFourPagesAndSampleFiles) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"PUZZLE___SYS", "QUORVANE_001", "RACEDATA_001"}));
+
+    // The samples are sound saves: a clean check, icons where there is room for them.
+    EXPECT_TRUE(card::checkPage(*pageImage).clean());
+    std::map<std::string, std::size_t> iconFrames;
+    for (int slot : card::enumerateFiles(*pageImage)) {
+        const auto icon = card::fileIcon(*pageImage, slot);
+        iconFrames[card::entryName(card::readSlot(*pageImage, slot))] =
+            icon ? icon->frames.size() : 0;
+    }
+    EXPECT_EQ(iconFrames, (std::map<std::string, std::size_t>{
+                              {"PUZZLE___SYS", 3}, {"QUORVANE_001", 0}, {"RACEDATA_001", 1}}));
 }
 
 TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard) {

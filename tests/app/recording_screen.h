@@ -19,6 +19,8 @@ public:
     std::vector<std::string> events;
     BoundTexts texts;  // the last texts pushed
     std::vector<std::pair<std::string, unsigned>> cardRows;
+    std::vector<std::size_t> rowIconFrames;  // frames of each row's icon, 0 = none
+    std::size_t fileIconFrames = 0;          // of the icon beside the information lines
     std::deque<BoxAnswer> boxAnswers;  // answers to YesNo boxes; empty = Yes
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
@@ -28,6 +30,8 @@ public:
     bool progressShown = false;
     bool editCommandsEnabled = false;
     int pageNumber = 0;
+    std::vector<std::string> pageCheckReports;
+    PageCheckAnswer pageCheckAnswer = PageCheckAnswer::Close;  // when a repair is offered
     std::string pageCaption;
 
     void showBoundTexts(const BoundTexts& t) override {
@@ -81,9 +85,16 @@ public:
         events.push_back("progress destroy");
         progressShown = false;
     }
-    void clearCardList() override { cardRows.clear(); }
-    void appendCardRow(std::string_view name, unsigned size) override {
-        cardRows.emplace_back(std::string(name), size);
+    void clearCardList() override {
+        cardRows.clear();
+        rowIconFrames.clear();
+    }
+    void appendCardRow(const CardRow& row) override {
+        cardRows.emplace_back(std::string(row.name), row.sizeInBlocks);
+        rowIconFrames.push_back(row.icon != nullptr ? row.icon->frames.size() : 0);
+    }
+    void showFileIcon(const card::SaveIcon* icon) override {
+        fileIconFrames = icon != nullptr ? icon->frames.size() : 0;
     }
     void showPageNumber(int number) override { pageNumber = number; }
     void showPageCaption(std::string_view caption) override { pageCaption = caption; }
@@ -92,6 +103,11 @@ public:
     bool selectPcPath(const std::filesystem::path& path) override {
         events.push_back("select pc path " + path.string());
         return true;
+    }
+    PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override {
+        pageCheckReports.emplace_back(report);
+        events.push_back(std::string("page check") + (canFreeLostBlocks ? " with lost blocks" : ""));
+        return canFreeLostBlocks ? pageCheckAnswer : PageCheckAnswer::Close;
     }
     void listPcFiles(const std::filesystem::path& directory) override {
         events.push_back("list pc files " + directory.string());

@@ -43,6 +43,8 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     QStringList lastFilters;
+    QStringList pageCheckReports;
+    app::PageCheckAnswer pageCheckAnswer = app::PageCheckAnswer::Close;
     QString lastSuffix;
 
     app::BoxAnswer messageBox(QWidget*, const QtMessage& message) override {
@@ -52,6 +54,11 @@ public:
             return app::BoxAnswer::Ok;
         }
         return next(answers, app::BoxAnswer::Yes);
+    }
+    app::PageCheckAnswer pageCheck(QWidget*, const QString& report,
+                                   bool canFreeLostBlocks) override {
+        pageCheckReports.append(report);
+        return canFreeLostBlocks ? pageCheckAnswer : app::PageCheckAnswer::Close;
     }
     std::optional<QString> openFile(QWidget*, const QStringList& filters) override {
         lastFilters = filters;

@@ -1,0 +1,110 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+
+#include "adapter/virtual_adapter.h"
+#include "ui/page_check_dialog.h"
+#include "ui_fixture.h"
+
+// What the window shows beyond the adapter's own commands: the Tools menu, the page check's
+// report and each save's icon.
+namespace quorvane::ui::testing {
+namespace {
+
+class ToolsAndIcons : public WindowFixture {
+protected:
+    // The virtual card's own first page: PUZZLE___SYS with 3 icons, RACEDATA_001 with 1,
+    // QUORVANE_001 with none.
+    void openOnSamplePage() {
+        pages = adapter::makeSamplePages();
+        open(Layout::SinglePane);
+        readPage();
+    }
+    QTreeWidgetItem* row(const QString& name) {
+        for (int i = 0; i < cardList()->topLevelItemCount(); ++i) {
+            if (cardList()->topLevelItem(i)->text(0) == name) {
+                return cardList()->topLevelItem(i);
+            }
+        }
+        return nullptr;
+    }
+    QStringList entriesOf(const QString& menuTitle) {
+        QStringList texts;
+        for (QAction* menu : window->menuBar()->actions()) {
+            if (menu->text() == menuTitle) {
+                for (QAction* entry : menu->menu()->actions()) {
+                    texts.append(entry->isSeparator() ? QStringLiteral("-") : entry->text());
+                }
+            }
+        }
+        return texts;
+    }
+};
+
+TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) {
+    open(Layout::TwoPane);
+    QStringList titles;
+    for (QAction* menu : window->menuBar()->actions()) {
+        titles.append(menu->text());
+    }
+    EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "&Help"}));
+    EXPECT_EQ(entriesOf("&File"),
+              (QStringList{"Add File", "Save File", "-", "Import .DCM file", "Export to .DCM file",
+                           "-", "Delete File", "Delete All", "-", "E&xit"}));
+    EXPECT_EQ(entriesOf("&Help"), (QStringList{"About"}));
+    EXPECT_EQ(entriesOf("&Tools"), (QStringList{"Check Page..."}));
+    EXPECT_FALSE(menuEntry("Check Page...")->isEnabled());
+
+    readPage();
+    choose("Check Page...");
+    EXPECT_EQ(dialogs.pageCheckReports,
+              (QStringList{"Check of page 1\n\nThe page is clean: its directory, its FAT and every "
+                           "file's chain agree.\n"}));
+}
+
+TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
+    openOnSamplePage();
+    ASSERT_NE(row("PUZZLE___SYS"), nullptr);
+    EXPECT_FALSE(row("PUZZLE___SYS")->icon(0).isNull());
+    EXPECT_FALSE(row("RACEDATA_001")->icon(0).isNull());
+    EXPECT_TRUE(row("QUORVANE_001")->icon(0).isNull());
+    EXPECT_TRUE(window->iconAnimator().running());
+
+    // The three frames follow each other at the save's own speed.
+    const qint64 first = row("PUZZLE___SYS")->icon(0).pixmap(16).cacheKey();
+    QTest::qWait(600);
+    EXPECT_NE(row("PUZZLE___SYS")->icon(0).pixmap(16).cacheKey(), first);
+
+    clickRow(column(0).indexOf("PUZZLE___SYS"));
+    const QLabel* icon = named<QLabel>("fileIcon");
+    EXPECT_EQ(icon->pixmap().size(), QSize(64, 64));
+    clickRow(column(0).indexOf("QUORVANE_001"));
+    EXPECT_TRUE(icon->pixmap().isNull());
+
+    window->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(window->iconAnimator().running()) << "never while the window is minimised";
+    window->showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(window->iconAnimator().running());
+
+    // The second page holds no save: nothing is left to play.
+    organizer->stepPage(+1);
+    readPage();
+    EXPECT_FALSE(window->iconAnimator().running());
+}
+
+TEST(PageCheckDialog, CopiesItsReportAndOffersTheRepairOnlyWhereBlocksAreLost) {
+    PageCheckDialog clean(QStringLiteral("Check of page 1\n\nThe page is clean."), false);
+    EXPECT_EQ(clean.freeButton(), nullptr);
+    clean.copyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Check of page 1\n\nThe page is clean.");
+
+    PageCheckDialog damaged(QStringLiteral("lost blocks"), true);
+    ASSERT_NE(damaged.freeButton(), nullptr);
+    damaged.freeButton()->click();
+    EXPECT_EQ(damaged.result(), PageCheckDialog::FREE_LOST_BLOCKS);
+}
+
+}  // namespace
+}  // namespace quorvane::ui::testing
