@@ -1,5 +1,6 @@
 // The card file system on an arbitrary page: listing, counting, information lines,
-// extractFile, deleteFile, deleteAllFiles and storeNewFile of an arbitrary entry.
+// extractFile, deleteFile, deleteAllFiles and storeNewFile of an arbitrary entry, the page
+// check, the repair of lost blocks and every file's icon.
 //
 // Input: 40 bytes of operation (kind, slot, entry, data fill), then either a whole page or
 // bytes laid over the directory, FAT and root block of a formatted page.
@@ -12,6 +13,8 @@
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "card/listing.h"
+#include "card/page_check.h"
+#include "card/save_header.h"
 #include "fuzz_check.h"
 
 using namespace quorvane;
@@ -30,7 +33,7 @@ struct Operation {
 
 Operation decodeOperation(std::span<const std::uint8_t, OPERATION_SIZE> bytes) {
     Operation op;
-    op.kind = bytes[0] % 4;
+    op.kind = bytes[0] % 5;
     op.slot = static_cast<int>(bytes[1] | (bytes[2] << 8)) % 212 - 2;  // a few out of range
     op.entry = card::decodeDirEntry(bytes.subspan<3, card::DIR_ENTRY_SIZE>());
     op.fill = bytes[35];
@@ -179,6 +182,49 @@ void runStore(PageBytes& page, card::DirtyMap& dirty, card::DirEntry entry, std:
     }
 }
 
+// Blocks that some in-use file's chain reaches when followed by its links, whatever its size.
+std::set<int> blocksAnyChainReaches(const PageBytes& page) {
+    std::set<int> reached;
+    for (int slot : card::enumerateFiles(page)) {
+        const card::DirEntry entry = card::readSlot(page, slot);
+        if (entry.sizeInBlocks == 0) {
+            continue;
+        }
+        std::set<int> chain;
+        int block = entry.firstBlock;
+        while (card::isDataBlock(block) && chain.insert(block).second) {
+            block = card::fatEntry(page, block);
+        }
+        reached.insert(chain.begin(), chain.end());
+    }
+    return reached;
+}
+
+void runCheck(PageBytes& page, card::DirtyMap& dirty) {
+    const card::PageCheck check = card::checkPage(page);
+    for (const card::FileFinding& finding : check.files) {
+        QUORVANE_FUZZ_CHECK(finding.slot >= 0 && finding.slot < card::DIR_SLOT_COUNT);
+    }
+    for (int slot : card::enumerateFiles(page)) {
+        if (const auto icon = card::fileIcon(page, slot)) {
+            QUORVANE_FUZZ_CHECK(!icon->frames.empty() && icon->frames.size() <= 3);
+        }
+    }
+    const PageBytes before = page;
+    const std::set<int> reached = blocksAnyChainReaches(page);
+    const int freed = card::freeLostBlocks(page, dirty);
+    QUORVANE_FUZZ_CHECK(freed == static_cast<int>(check.lostBlocks.size()));
+    checkUntouchedRegions(before, page, dirty);
+    for (int block = 0; block < card::USER_BLOCK_COUNT; ++block) {
+        QUORVANE_FUZZ_CHECK(blockEqual(before, page, block));
+        if (card::fatEntry(before, block) != card::fatEntry(page, block)) {
+            QUORVANE_FUZZ_CHECK(card::fatEntry(page, block) == card::FAT_FREE);
+            QUORVANE_FUZZ_CHECK(reached.count(block) == 0);  // never a block a chain reaches
+        }
+    }
+    QUORVANE_FUZZ_CHECK(card::checkPage(page).lostBlocks.empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -201,7 +247,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             QUORVANE_FUZZ_CHECK(card::enumerateFiles(*page).empty());
             break;
         }
-        default: runStore(*page, dirty, op.entry, op.fill); break;
+        case 3: runStore(*page, dirty, op.entry, op.fill); break;
+        default: runCheck(*page, dirty); break;
     }
     checkListing(*page);
     return 0;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/virtual_adapter.h"
 #include "card/byte_order.h"
 #include "card/ddc_image.h"
 #include "card/dir_entry.h"
@@ -99,7 +100,7 @@ int main(int argc, char* argv[]) {
     write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
 
     const card::DirEntry newFile = makeEntry("NEWFILE_0001", 2);
-    for (int kind = 0; kind < 4; ++kind) {
+    for (int kind = 0; kind < 5; ++kind) {
         write(root / "fuzz_page_operations" / ("formatted-" + std::to_string(kind)),
               concat(operation(kind, 207, newFile), systemArea(*formatted)));
         for (int slot : {205, 206, 207}) {
@@ -129,6 +130,15 @@ int main(int argc, char* argv[]) {
     std::copy(name.begin(), name.end(), vmi.begin() + formats::VMI_NAME_OFFSET);
     write(root / "fuzz_vmi_vms" / "pair", concat(concat(Bytes{64}, vmi), Bytes(700, 0x5A)));
     write(root / "fuzz_vmi_vms" / "short_vmi", concat(concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
+
+    // Save headers: the virtual card's sample saves, entry then data along the chain.
+    auto samples = std::make_unique<card::PageBytes>();
+    card::cardToPage(adapter::makeSamplePages().front(), *samples);
+    for (int slot : card::enumerateFiles(*samples)) {
+        const card::DirEntry entry = card::readSlot(*samples, slot);
+        const Bytes data = card::chainData(*samples, card::followChain(*samples, slot).blocks);
+        write(root / "fuzz_save_header" / card::entryName(entry), concat(entryBytes(entry), data));
+    }
 
     // Adapter commands: command, operand, then status bytes (low 3 bits repeat the byte).
     Bytes handshake;
