@@ -1,6 +1,7 @@
 #include "card/save_header.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "card/byte_order.h"
 #include "card/file_system.h"
@@ -16,18 +17,28 @@ constexpr std::size_t PALETTE_BYTES = PALETTE_COLOURS * 2;
 constexpr std::size_t ICON_BLOCKS_AFTER_HEADER =
     (SAVE_HEADER_SIZE + MAX_ICONS * ICON_BYTES + BLOCK_SIZE - 1) / BLOCK_SIZE;
 
-// The CRC of each byte value: a saved file can be 100 KiB, so one table look-up a byte.
-constexpr std::array<std::uint16_t, 256> CRC_TABLE = [] {
-    std::array<std::uint16_t, 256> table{};
-    for (std::size_t value = 0; value < table.size(); ++value) {
+// CRC tables for eight bytes at a time: table k gives the CRC of a byte followed by k zero
+// bytes. A saved file can be 100 KiB; a byte at a time waits on each table look-up in turn.
+constexpr std::size_t CRC_SLICE = 8;
+using CrcTables = std::array<std::array<std::uint16_t, 256>, CRC_SLICE>;
+constexpr CrcTables CRC_TABLES = [] {
+    CrcTables tables{};
+    for (std::size_t value = 0; value < 256; ++value) {
         auto crc = static_cast<std::uint16_t>(value << 8);
         for (int bit = 0; bit < 8; ++bit) {
             crc = (crc & 0x8000) != 0 ? static_cast<std::uint16_t>((crc << 1) ^ CRC_POLYNOMIAL)
                                       : static_cast<std::uint16_t>(crc << 1);
         }
-        table[value] = crc;
+        tables[0][value] = crc;
     }
-    return table;
+    for (std::size_t k = 1; k < CRC_SLICE; ++k) {
+        for (std::size_t value = 0; value < 256; ++value) {
+            const std::uint16_t previous = tables[k - 1][value];
+            tables[k][value] =
+                static_cast<std::uint16_t>((previous << 8) ^ tables[0][previous >> 8]);
+        }
+    }
+    return tables;
 }();
 
 std::uint32_t readLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
@@ -50,15 +61,26 @@ Palette readPalette(std::span<const std::uint8_t> bytes) {
     return palette;
 }
 
+// The two pixels of every byte value, made once per palette: a page of icons is painted eight
+// bytes at a time.
+using PixelPairs = std::array<std::array<std::uint8_t, 8>, 256>;
+
+PixelPairs pixelPairs(const Palette& palette) {
+    PixelPairs pairs{};
+    for (std::size_t value = 0; value < pairs.size(); ++value) {
+        const auto& left = palette[value >> 4];
+        const auto& right = palette[value & 0xF];
+        std::copy(left.begin(), left.end(), pairs[value].begin());
+        std::copy(right.begin(), right.end(), pairs[value].begin() + 4);
+    }
+    return pairs;
+}
+
 // 4 bits a pixel, the high nibble the left pixel.
-IconFrame paintIcon(std::span<const std::uint8_t> pixels, const Palette& palette) {
-    IconFrame frame{};
+IconFrame paintIcon(std::span<const std::uint8_t> pixels, const PixelPairs& pairs) {
+    IconFrame frame;
     for (std::size_t i = 0; i < ICON_BYTES; ++i) {
-        const std::uint8_t pair = pixels[i];
-        const auto& left = palette[pair >> 4];
-        const auto& right = palette[pair & 0xF];
-        std::copy(left.begin(), left.end(), frame.begin() + static_cast<long>(i * 8));
-        std::copy(right.begin(), right.end(), frame.begin() + static_cast<long>(i * 8 + 4));
+        std::memcpy(frame.data() + i * 8, pairs[pixels[i]].data(), 8);
     }
     return frame;
 }
@@ -88,8 +110,8 @@ std::optional<SaveIcon> decodeIconData(std::span<const std::uint8_t> data) {
     const std::uint32_t colour = readLe32(data, ICONDATA_COLOUR_OFFSET);
     const std::uint32_t mono = readLe32(data, ICONDATA_MONO_OFFSET);
     if (colour != 0 && fits(data, colour, PALETTE_BYTES + ICON_BYTES)) {
-        const Palette palette = readPalette(data.subspan(colour, PALETTE_BYTES));
-        icon.frames.push_back(paintIcon(data.subspan(colour + PALETTE_BYTES, ICON_BYTES), palette));
+        const PixelPairs pairs = pixelPairs(readPalette(data.subspan(colour, PALETTE_BYTES)));
+        icon.frames.push_back(paintIcon(data.subspan(colour + PALETTE_BYTES, ICON_BYTES), pairs));
     } else if (mono != 0 && fits(data, mono, MONO_ICON_BYTES)) {
         icon.frames.push_back(paintMonoIcon(data.subspan(mono, MONO_ICON_BYTES)));
     } else {
@@ -124,11 +146,13 @@ std::optional<SaveIcon> decodeSaveIcon(std::span<const std::uint8_t> fileData,
         !fits(*header, SAVE_HEADER_SIZE, std::size_t{count} * ICON_BYTES)) {
         return std::nullopt;
     }
-    const Palette palette = readPalette(header->subspan(PALETTE_OFFSET, PALETTE_BYTES));
+    const PixelPairs pairs =
+        pixelPairs(readPalette(header->subspan(PALETTE_OFFSET, PALETTE_BYTES)));
     SaveIcon icon;
+    icon.frames.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         icon.frames.push_back(
-            paintIcon(header->subspan(SAVE_HEADER_SIZE + i * ICON_BYTES, ICON_BYTES), palette));
+            paintIcon(header->subspan(SAVE_HEADER_SIZE + i * ICON_BYTES, ICON_BYTES), pairs));
     }
     const std::uint16_t speed = readLe16(*header, ANIMATION_SPEED_OFFSET);
     icon.frameMilliseconds = (speed != 0 ? speed : DEFAULT_ANIMATION_SPEED) *
@@ -152,8 +176,16 @@ std::optional<SaveIcon> fileIcon(const PageBytes& pageImage, int slot) {
 }
 
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
-    for (const std::uint8_t byte : bytes) {
-        crc = static_cast<std::uint16_t>((crc << 8) ^ CRC_TABLE[((crc >> 8) ^ byte) & 0xFF]);
+    const auto& t = CRC_TABLES;
+    std::size_t i = 0;
+    for (; bytes.size() - i >= CRC_SLICE; i += CRC_SLICE) {
+        const std::uint8_t* b = bytes.data() + i;
+        crc = static_cast<std::uint16_t>(t[7][((crc >> 8) ^ b[0]) & 0xFF] ^
+                                         t[6][(crc ^ b[1]) & 0xFF] ^ t[5][b[2]] ^ t[4][b[3]] ^
+                                         t[3][b[4]] ^ t[2][b[5]] ^ t[1][b[6]] ^ t[0][b[7]]);
+    }
+    for (; i < bytes.size(); ++i) {
+        crc = static_cast<std::uint16_t>((crc << 8) ^ t[0][((crc >> 8) ^ bytes[i]) & 0xFF]);
     }
     return crc;
 }

@@ -51,10 +51,30 @@ std::array<std::uint8_t, 4> pixel(const IconFrame& frame, int x, int y) {
 
 using Rgba = std::array<std::uint8_t, 4>;
 
+// The check value a bit at a time, the way the polynomial defines it.
+std::uint16_t crcBitByBit(const Bytes& bytes) {
+    std::uint16_t crc = 0;
+    for (std::uint8_t byte : bytes) {
+        crc ^= static_cast<std::uint16_t>(byte << 8);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+    }
+    return crc;
+}
+
 TEST(SaveHeader, CrcIsTheSixteenBitCcittWithStartZero) {
     const std::string_view check = "123456789";
     EXPECT_EQ(crc16(Bytes(check.begin(), check.end())), 0x31C3);
     EXPECT_EQ(crc16(Bytes{}), 0x0000);
+    // Eight bytes at a time and the rest one by one give what the polynomial gives.
+    Bytes bytes;
+    for (std::size_t length = 0; length < 40; ++length) {
+        EXPECT_EQ(crc16(bytes), crcBitByBit(bytes)) << length;
+        bytes.push_back(static_cast<std::uint8_t>(length * 37 + 11));
+    }
+    const Bytes half(bytes.begin(), bytes.begin() + 13);
+    EXPECT_EQ(crc16(Bytes(bytes.begin() + 13, bytes.end()), crc16(half)), crcBitByBit(bytes));
 }
 
 TEST(SaveHeader, IconsDecodeThroughTheirPaletteHighNibbleLeft) {
