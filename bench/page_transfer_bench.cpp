@@ -24,7 +24,8 @@ public:
     app::BoxAnswer messageBox(const app::MessageBox& box) override {
         return box.buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
     }
-    std::optional<std::filesystem::path> openFileDialog(std::span<const app::FileFilter>) override {
+    std::optional<std::filesystem::path> openFileDialog(std::span<const app::FileFilter>,
+                                                        const std::filesystem::path&) override {
         return std::nullopt;
     }
     std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter>,

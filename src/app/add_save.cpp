@@ -166,7 +166,7 @@ void Organizer::addFile() {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION)) {
         return;
     }
-    const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS);
+    const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS, {});
     if (!chosen) {
         return;
     }

@@ -38,6 +38,11 @@ public:
     Organizer& operator=(const Organizer&) = delete;
 
     void setPortReporter(PortReporter reporter) { m_portReporter = std::move(reporter); }
+    // Where every page read is kept (app/backups.h); none keeps no backups.
+    void setBackupFolder(std::optional<std::filesystem::path> folder) {
+        m_backupFolder = std::move(folder);
+    }
+    const std::optional<std::filesystem::path>& backupFolder() const { return m_backupFolder; }
 
     // --- The window ---
     void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
@@ -63,12 +68,15 @@ public:
     void addFile();
     void saveFile();
     void importPageFile();
+    void importPageFileFrom(const std::filesystem::path& dialogFolder);
     void exportPageFile();
 
     // --- Tools ---
     // Checks the page in memory and shows the report; offers to free lost blocks, which is an
     // edit committed at once like any other.
     void checkPageCommand();
+    // The import, its dialog opened in the backups folder.
+    void restoreFromBackupCommand();
 
     // --- PC pane ---
     void pcDirectorySelected(const std::filesystem::path& directory);
@@ -117,7 +125,8 @@ private:
     bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
     bool commitBlock(int block);
-    void reportConnectionFailed();  // status and box, with the port's story where known
+    void reportConnectionFailed();
+    void keepBackupOfPage();  // after a read: a box when no backup could be taken  // status and box, with the port's story where known
     int timeOut();         // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
 
@@ -125,6 +134,7 @@ private:
     link::CardLink& m_link;
     Clock m_clock;
     PortReporter m_portReporter;
+    std::optional<std::filesystem::path> m_backupFolder;
 
     card::PageBytes m_cardImage{};
     card::PageBytes m_pageImage{};

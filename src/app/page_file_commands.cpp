@@ -39,13 +39,17 @@ std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
 }  // namespace
 
 void Organizer::importPageFile() {
+    importPageFileFrom({});
+}
+
+void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
     if (refuseWithoutPage(text::IMPORT_CAPTION)) {
         return;
     }
     if (!confirmed(text::IMPORT_WARNING)) {
         return;
     }
-    const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS);
+    const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS, dialogFolder);
     if (!chosen) {
         return;
     }

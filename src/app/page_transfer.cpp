@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "app/backups.h"
 #include "app/organizer.h"
 #include "card/byte_order.h"
 #include "link/adapter_commands.h"
@@ -38,6 +39,7 @@ void Organizer::selectAndRefresh() {
     if (connectAndRead() != 1) {
         return;
     }
+    keepBackupOfPage();
     m_screen.showPageCaption(text::currentPage(m_currentPageIndex + 1));
     // Shown with the next refresh, as the other bound texts are.
     blankInfoLines();
@@ -125,6 +127,22 @@ bool Organizer::readBlockForPage(int block, link::BlockDestination destination) 
         link::endTransaction(m_link);
         m_link.driveIdle();
     }
+}
+
+// Said in a box of its own: the read stands, with its status texts, whatever became of it.
+void Organizer::keepBackupOfPage() {
+    if (!m_backupFolder) {
+        return;
+    }
+    const BackupResult backup =
+        keepBackup(*m_backupFolder, m_currentPageIndex + 1, m_cardImage, m_clock());
+    if (backup.outcome != BackupResult::Outcome::Failed) {
+        return;
+    }
+    const std::string message = text::noBackup(
+        m_currentPageIndex + 1, backup.path,
+        backup.folderError != 0 ? backup.folderError : backup.status.systemError);
+    show({message, text::BACKUP_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
 }
 
 void Organizer::reportConnectionFailed() {

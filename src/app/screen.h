@@ -59,12 +59,13 @@ public:
     virtual void showBoundTexts(const BoundTexts& texts) = 0;
     virtual BoxAnswer messageBox(const MessageBox& box) = 0;
 
-    // File dialogs open in the process's current directory with an empty name; confirming one
-    // makes the chosen file's folder current. They return the chosen path or nothing (Cancel).
-    // The save dialog asks itself before it replaces an existing file, and appends
-    // `defaultSuffix` (without dot) to a name typed without one.
+    // File dialogs open in the process's current directory with an empty name (the open dialog
+    // in `startFolder` where one is given); confirming one makes the chosen file's folder
+    // current. They return the chosen path or nothing (Cancel). The save dialog asks itself
+    // before it replaces an existing file, and appends `defaultSuffix` (without dot) to a name
+    // typed without one.
     virtual std::optional<std::filesystem::path> openFileDialog(
-        std::span<const FileFilter> filters) = 0;
+        std::span<const FileFilter> filters, const std::filesystem::path& startFolder) = 0;
     virtual std::optional<std::filesystem::path> saveFileDialog(
         std::span<const FileFilter> filters, std::string_view defaultSuffix) = 0;
 

@@ -48,6 +48,12 @@ std::string writeFailure(const std::filesystem::path& target, int systemError) {
     return withReason("The file could not be written:\n" + target.string(), systemError);
 }
 
+std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError) {
+    return withReason("No backup of page " + std::to_string(pageNumber) + " was taken:\n" +
+                          file.string() + "\nThe page was read all the same.",
+                      systemError);
+}
+
 std::string virtualCardProblem(const adapter::FolderError& error) {
     const std::string path = error.path.string();
     std::string text;

@@ -196,6 +196,11 @@ std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes&
 // The question before the lost blocks are freed and the page committed.
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 
+// --- Backups (ours) ---
+inline constexpr std::string_view BACKUP_CAPTION = "Backup";
+// "No backup of page 3 was taken:", the file and the system's reason.
+std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError);
+
 // --- The parallel port ---
 // Why the connection failed, behind the "Connection FAILED." box: how the address was reached
 // and what stood in the way of each backend.

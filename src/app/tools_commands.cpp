@@ -1,4 +1,5 @@
 #include <string>
+#include <system_error>
 
 #include "app/organizer.h"
 #include "card/page_check.h"
@@ -26,6 +27,17 @@ void Organizer::checkPageCommand() {
     }
     relistAfterEdit();
     setStatus(text::LOST_BLOCKS_FREED);
+}
+
+void Organizer::restoreFromBackupCommand() {
+    std::filesystem::path folder;
+    if (m_backupFolder) {
+        // A folder that does not exist yet would open the dialog somewhere else.
+        std::error_code ignored;
+        std::filesystem::create_directories(*m_backupFolder, ignored);
+        folder = *m_backupFolder;
+    }
+    importPageFileFrom(folder);
 }
 
 }  // namespace quorvane::app

@@ -1,8 +1,10 @@
 #include "ui/dialog_provider.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "ui/page_check_dialog.h"
 
@@ -24,9 +26,10 @@ QMessageBox::Icon qtIcon(app::BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-std::optional<QString> runFileDialog(QFileDialog& dialog, const QStringList& filters) {
+std::optional<QString> runFileDialog(QFileDialog& dialog, const QStringList& filters,
+                                     const QString& folder = {}) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDirectory(QDir::currentPath());
+    dialog.setDirectory(folder.isEmpty() ? QDir::currentPath() : folder);
     dialog.setNameFilters(filters);
     dialog.selectFile(QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -60,11 +63,16 @@ app::PageCheckAnswer QtDialogProvider::pageCheck(QWidget* parent, const QString&
                                                              : app::PageCheckAnswer::Close;
 }
 
-std::optional<QString> QtDialogProvider::openFile(QWidget* parent, const QStringList& filters) {
+void QtDialogProvider::openFolder(const QString& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+std::optional<QString> QtDialogProvider::openFile(QWidget* parent, const QStringList& filters,
+                                                  const QString& folder) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    return runFileDialog(dialog, filters);
+    return runFileDialog(dialog, filters, folder);
 }
 
 std::optional<QString> QtDialogProvider::saveFile(QWidget* parent, const QStringList& filters,

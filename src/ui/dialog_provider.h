@@ -25,11 +25,15 @@ class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
     virtual app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) = 0;
+    // Shows a folder in the desktop's file manager.
+    virtual void openFolder(const QString& folder) = 0;
     // The page check's report (PageCheckDialog).
     virtual app::PageCheckAnswer pageCheck(QWidget* parent, const QString& report,
                                            bool canFreeLostBlocks) = 0;
     // `filters` are Qt name filters ("Description (*.a *.b)"). Nothing = cancelled.
-    virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters) = 0;
+    // Opens in `folder`, or in the current directory when it is empty.
+    virtual std::optional<QString> openFile(QWidget* parent, const QStringList& filters,
+                                            const QString& folder) = 0;
     // Asks before replacing an existing file; appends `defaultSuffix` to a name without one.
     virtual std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
                                             const QString& defaultSuffix) = 0;
@@ -41,7 +45,9 @@ public:
     app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) override;
     app::PageCheckAnswer pageCheck(QWidget* parent, const QString& report,
                                    bool canFreeLostBlocks) override;
-    std::optional<QString> openFile(QWidget* parent, const QStringList& filters) override;
+    void openFolder(const QString& folder) override;
+    std::optional<QString> openFile(QWidget* parent, const QStringList& filters,
+                                    const QString& folder) override;
     std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,
                                     const QString& defaultSuffix) override;
 };

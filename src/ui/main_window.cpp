@@ -218,6 +218,11 @@ void MainWindow::buildMenu() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     m_checkPageAction = tools->addAction(QStringLiteral("Check Page..."));
     m_checkPageAction->setEnabled(false);
+    tools->addSeparator();
+    m_restoreAction = tools->addAction(QStringLiteral("Restore From Backup..."));
+    m_restoreAction->setEnabled(false);
+    m_openBackupsAction = tools->addAction(QStringLiteral("Open Backups Folder"));
+    connect(m_openBackupsAction, &QAction::triggered, this, &MainWindow::openBackupsFolder);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     m_aboutAction = help->addAction(QStringLiteral("About"));
@@ -285,6 +290,9 @@ void MainWindow::connectCommands() {
             [&organizer] { organizer.deleteAllCommand(); });
     connect(m_checkPageAction, &QAction::triggered, this,
             [&organizer] { organizer.checkPageCommand(); });
+    connect(m_restoreAction, &QAction::triggered, this,
+            [&organizer] { organizer.restoreFromBackupCommand(); });
+    m_openBackupsAction->setEnabled(organizer.backupFolder().has_value());
 
     if (m_pageNumber != nullptr) {
         connect(m_pageNumber, &PageSpinner::stepRequested, this,
@@ -315,6 +323,17 @@ void MainWindow::connectCommands() {
         connect(m_driveTree, &DriveTree::statusText, this,
                 [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
     }
+}
+
+// In the desktop's file manager; the folder is made first, so there is always one to show.
+void MainWindow::openBackupsFolder() {
+    if (m_organizer == nullptr || !m_organizer->backupFolder()) {
+        return;
+    }
+    const std::filesystem::path& folder = *m_organizer->backupFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    m_dialogs->openFolder(toQString(folder));
 }
 
 void MainWindow::showAbout() {
@@ -383,8 +402,9 @@ std::optional<std::filesystem::path> MainWindow::acceptChosenFile(
 }
 
 std::optional<std::filesystem::path> MainWindow::openFileDialog(
-    std::span<const app::FileFilter> filters) {
-    return acceptChosenFile(m_dialogs->openFile(this, qtNameFilters(filters)));
+    std::span<const app::FileFilter> filters, const std::filesystem::path& startFolder) {
+    return acceptChosenFile(m_dialogs->openFile(
+        this, qtNameFilters(filters), startFolder.empty() ? QString() : toQString(startFolder)));
 }
 
 std::optional<std::filesystem::path> MainWindow::saveFileDialog(
@@ -468,7 +488,8 @@ void MainWindow::enableEditCommands() {
         }
     }
     for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
-                            m_deleteFileAction, m_deleteAllAction, m_checkPageAction}) {
+                            m_deleteFileAction, m_deleteAllAction, m_checkPageAction,
+                            m_restoreAction}) {
         action->setEnabled(true);
     }
 }

@@ -59,7 +59,7 @@ public:
     void showBoundTexts(const app::BoundTexts& texts) override;
     app::BoxAnswer messageBox(const app::MessageBox& box) override;
     std::optional<std::filesystem::path> openFileDialog(
-        std::span<const app::FileFilter> filters) override;
+        std::span<const app::FileFilter> filters, const std::filesystem::path& startFolder) override;
     std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,
                                                         std::string_view defaultSuffix) override;
     void setProgressRange(int lower, int upper) override;
@@ -83,6 +83,7 @@ public:
 
 public slots:
     void showAbout();
+    void openBackupsFolder();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -140,6 +141,8 @@ private:
     QAction* m_deleteAllAction = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_checkPageAction = nullptr;
+    QAction* m_restoreAction = nullptr;
+    QAction* m_openBackupsAction = nullptr;
     QAction* m_aboutAction = nullptr;
 };
 

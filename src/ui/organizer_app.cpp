@@ -5,8 +5,10 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "app/backups.h"
 #include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/texts.h"
@@ -61,6 +63,8 @@ int OrganizerApp::run() {
     // On the heap: it holds the page images and the file buffer.
     m_organizer = std::make_unique<app::Organizer>(*m_window, *m_link);
     m_organizer->setPortReporter(m_card->portReporter());
+    m_organizer->setBackupFolder(
+        app::defaultBackupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
     m_window->attach(*m_organizer);
     m_window->show();
     return QApplication::exec();

@@ -58,8 +58,10 @@ public:
         boxAnswers.pop_front();
         return answer;
     }
-    std::optional<std::filesystem::path> openFileDialog(std::span<const FileFilter> filters) override {
-        events.push_back("open dialog" + describe(filters));
+    std::optional<std::filesystem::path> openFileDialog(
+        std::span<const FileFilter> filters, const std::filesystem::path& startFolder) override {
+        events.push_back("open dialog" + describe(filters) +
+                         (startFolder.empty() ? "" : " in " + startFolder.string()));
         return next(openAnswers);
     }
     std::optional<std::filesystem::path> saveFileDialog(std::span<const FileFilter> filters,

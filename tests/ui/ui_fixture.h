@@ -44,8 +44,10 @@ public:
     std::deque<QString> saveAnswers;
     QStringList lastFilters;
     QStringList pageCheckReports;
+    QStringList openedFolders;
     app::PageCheckAnswer pageCheckAnswer = app::PageCheckAnswer::Close;
     QString lastSuffix;
+    QString lastFolder;  // where the last open dialog opened; empty: the current directory
 
     app::BoxAnswer messageBox(QWidget*, const QtMessage& message) override {
         boxes.append(message.text + " | " + message.caption);
@@ -60,8 +62,11 @@ public:
         pageCheckReports.append(report);
         return canFreeLostBlocks ? pageCheckAnswer : app::PageCheckAnswer::Close;
     }
-    std::optional<QString> openFile(QWidget*, const QStringList& filters) override {
+    void openFolder(const QString& folder) override { openedFolders.append(folder); }
+    std::optional<QString> openFile(QWidget*, const QStringList& filters,
+                                    const QString& folder) override {
         lastFilters = filters;
+        lastFolder = folder;
         return nextPath(openAnswers);
     }
     std::optional<QString> saveFile(QWidget*, const QStringList& filters,
