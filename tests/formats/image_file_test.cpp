@@ -19,8 +19,8 @@ TEST(ImageOrderOf, DcmIsCardOrderBinAndVmuAreRawWhateverTheCase) {
     EXPECT_EQ(imageOrderOf("card.bin"), ImageOrder::FileSystem);
     EXPECT_EQ(imageOrderOf("card.Bin"), ImageOrder::FileSystem);
     EXPECT_EQ(imageOrderOf("slot_a1.VMU"), ImageOrder::FileSystem);
-    for (const char* other : {"race.vmi", "race.vms", "save.ddc", "card.bin.bak", "card", ".bin",
-                              "dcm", "card.bi"}) {
+    for (const char* other :
+         {"race.vmi", "race.vms", "save.ddc", "card.bin.bak", "card", ".bin", "dcm", "card.bi"}) {
         EXPECT_EQ(imageOrderOf(other), std::nullopt) << other;
     }
     EXPECT_EQ(otherOrder(ImageOrder::Card), ImageOrder::FileSystem);
