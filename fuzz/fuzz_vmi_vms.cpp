@@ -58,6 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QUORVANE_FUZZ_CHECK(untouched == 0xBEEF);
     }
 
+    // A .vmi built from an entry and data off a card stays within both, whatever they hold.
+    if (vmiSize >= card::DIR_ENTRY_SIZE) {
+        const card::DirEntry entry = card::decodeDirEntry(vmi.first<card::DIR_ENTRY_SIZE>());
+        const formats::VmiBytes built = formats::buildVmi(entry, vms, "FUZZ");
+        QUORVANE_FUZZ_CHECK(std::memcmp(built.data() + formats::VMI_NAME_OFFSET,
+                                        entry.fileName.data(), entry.fileName.size()) == 0);
+        QUORVANE_FUZZ_CHECK(built[formats::VMI_DATE_OFFSET + 7] < 7);  // weekday
+        QUORVANE_FUZZ_CHECK(built[formats::VMI_CHECKSUM_OFFSET] == ('F' & 'S'));
+    }
+
     // Partner names never leave the folder the chosen file is in.
     std::string chosen(reinterpret_cast<const char*>(rest.data()),
                        std::min<std::size_t>(rest.size(), 40));

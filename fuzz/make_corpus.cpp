@@ -99,6 +99,12 @@ int main(int argc, char* argv[]) {
     write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(*cardOrder));
     write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
 
+    // Whole-card images: the first byte chooses the order (0 card, 1 file-system).
+    write(root / "fuzz_image_file" / "with_files.dcm", concat(Bytes{0}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "with_files.bin", concat(Bytes{1}, pageBytesOf(*withFiles)));
+    write(root / "fuzz_image_file" / "renamed.bin", concat(Bytes{1}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "short.vmu", concat(Bytes{1}, Bytes(100, 0xFC)));
+
     const card::DirEntry newFile = makeEntry("NEWFILE_0001", 2);
     for (int kind = 0; kind < 5; ++kind) {
         write(root / "fuzz_page_operations" / ("formatted-" + std::to_string(kind)),

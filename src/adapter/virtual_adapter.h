@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "card/page_layout.h"
+#include "formats/image_file.h"
 #include "formats/safe_write.h"
 #include "link/port_io.h"
 #include "link/wire.h"
@@ -70,6 +71,21 @@ struct FolderError {
     int systemError = 0;         // errno of the failing call, where there was one
 };
 
+// Why an image file cannot be used as a one-page card.
+enum class ImageProblem {
+    None,
+    UnknownKind,        // the extension names no image kind (.dcm, .bin, .vmu)
+    NotExactlyOnePage,  // the file is shorter or longer than one page
+    CannotRead,         // the file could not be opened or read
+};
+struct ImageError {
+    ImageProblem problem = ImageProblem::None;
+    std::filesystem::path path;  // the image file
+    int systemError = 0;         // errno of the failing call, where there was one
+};
+
+struct ImageCard;
+
 class VirtualAdapter final : public link::PortIo {
 public:
     // In-memory pages (1..16), no store: for tests.
@@ -85,6 +101,12 @@ public:
     // the folder cannot be used.
     static std::unique_ptr<VirtualAdapter> openDirectory(const std::filesystem::path& dir,
                                                          FolderError& error);
+    // One image file as a card of one page, read in `order` or, when none is given, in the order
+    // its extension names. A page written in a transaction is saved back to the file in that
+    // order when the transaction ends. The adapter is null and `error` set when the file cannot
+    // be used.
+    static ImageCard openImage(const std::filesystem::path& file,
+                               std::optional<formats::ImageOrder> order, ImageError& error);
 
     void write(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t read(std::uint16_t address) override;
@@ -116,6 +138,14 @@ public:
 private:
     struct State;
     std::unique_ptr<State> m_state;
+};
+
+struct ImageCard {
+    std::unique_ptr<VirtualAdapter> adapter;
+    formats::ImageOrder order = formats::ImageOrder::Card;  // read and saved in this order
+    // Whether the image reads as a formatted card in that order; FormattedOnlyInOtherOrder
+    // is worth a question: opened again in formats::otherOrder(order), it would.
+    formats::OrderCheck orderCheck = formats::OrderCheck::NotFormatted;
 };
 
 // The file of page `pageIndex` (0-based) in a virtual card folder: page-01.dcm .. page-16.dcm.

@@ -24,6 +24,11 @@ struct DirEntry {
     bool operator==(const DirEntry&) const = default;
 };
 
+// What fileType and copyFlag hold on a card written by the console.
+inline constexpr std::uint8_t DATA_FILE_TYPE = 0x33;
+inline constexpr std::uint8_t GAME_FILE_TYPE = 0xCC;
+inline constexpr std::uint8_t COPY_PROTECTED = 0xFF;
+
 inline constexpr std::size_t DIR_ENTRY_FILE_TYPE = 0;
 inline constexpr std::size_t DIR_ENTRY_COPY_FLAG = 1;
 inline constexpr std::size_t DIR_ENTRY_FIRST_BLOCK = 2;

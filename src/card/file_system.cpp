@@ -4,6 +4,7 @@
 
 #include "card/byte_order.h"
 #include "card/ddc_image.h"
+#include "card/root_block.h"
 
 namespace quorvane::card {
 
@@ -274,17 +275,6 @@ void markSystemBlocks(DirtyMap& dirtyMap) {
 
 namespace {
 
-// Root block fields of a formatted card (little-endian 16-bit values).
-constexpr std::size_t ROOT_FORMAT_MARK_SIZE = 16;
-constexpr std::uint8_t ROOT_FORMAT_MARK = 0x55;
-constexpr std::size_t ROOT_FORMAT_TIME = 0x30;
-constexpr std::size_t ROOT_LAST_BLOCK = 0x40;
-constexpr std::size_t ROOT_ROOT_LOCATION = 0x44;
-constexpr std::size_t ROOT_FAT_LOCATION = 0x46;
-constexpr std::size_t ROOT_FAT_SIZE = 0x48;
-constexpr std::size_t ROOT_DIR_LOCATION = 0x4A;
-constexpr std::size_t ROOT_DIR_SIZE = 0x4C;
-constexpr std::size_t ROOT_USER_BLOCKS = 0x50;
 // Format date in BCD, the directory's time-stamp layout: 2000-01-01 00:00:00, a Saturday.
 constexpr std::uint8_t ROOT_FORMAT_TIME_BCD[8] = {0x20, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x05};
 

@@ -8,17 +8,12 @@
 
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/root_block.h"
 #include "card/save_header.h"
 
 namespace quorvane::card {
 
 namespace {
-
-constexpr std::uint8_t DATA_FILE_TYPE = 0x33;
-constexpr std::uint8_t GAME_FILE_TYPE = 0xCC;
-// A formatted card's root block begins with this byte, 16 times.
-constexpr std::uint8_t FORMAT_MARK = 0x55;
-constexpr std::size_t FORMAT_MARK_SIZE = 16;
 
 constexpr int NO_OWNER = -1;
 
@@ -154,9 +149,9 @@ void checkCrossings(const std::map<int, LinkWalk>& walks, std::vector<FileFindin
 }
 
 bool hasFormatMark(const PageBytes& pageImage) {
-    const auto root = pageImage.begin() + static_cast<long>(ROOT_BLOCK * BLOCK_SIZE);
-    return std::all_of(root, root + FORMAT_MARK_SIZE,
-                       [](std::uint8_t byte) { return byte == FORMAT_MARK; });
+    const RootBlock root = rootBlockOf(pageImage);
+    return std::all_of(root.begin(), root.begin() + ROOT_FORMAT_MARK_SIZE,
+                       [](std::uint8_t byte) { return byte == ROOT_FORMAT_MARK; });
 }
 
 std::array<bool, BLOCK_COUNT> reachedBlocks(const std::map<int, LinkWalk>& walks) {

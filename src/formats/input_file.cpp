@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -34,10 +35,12 @@ FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted
     const FileHandle file(std::fopen(path.c_str(), "rb"));
     if (file == nullptr) {
         start.result = ReadResult::CannotOpen;
+        start.systemError = errno;
         return start;
     }
     if (wanted == Wanted::BytesAndLength && !measure(file.get(), start.length)) {
         start.result = ReadResult::ReadFailed;
+        start.systemError = errno;
         return start;
     }
     start.bytes.resize(limit);
@@ -45,6 +48,7 @@ FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted
     const std::size_t got = std::fread(start.bytes.data(), 1, limit, file.get());
     if (std::ferror(file.get()) != 0) {
         start.result = ReadResult::ReadFailed;
+        start.systemError = errno;
         start.bytes.clear();
         return start;
     }

@@ -15,6 +15,7 @@ struct FileStart {
     ReadResult result = ReadResult::Ok;  // Ok, CannotOpen or ReadFailed
     std::vector<std::uint8_t> bytes;     // the file's first bytes, never more than asked for
     std::uint64_t length = 0;            // the whole file's length, when it was asked for
+    int systemError = 0;                 // errno of the failing call on CannotOpen or ReadFailed
 };
 
 // Reads until `limit` bytes are in or the file ends.

@@ -1,9 +1,18 @@
 #include "formats/vmi_vms.h"
 
-#include <algorithm>
-#include <limits>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "card/byte_order.h"
+#include "card/save_header.h"
 #include "formats/input_file.h"
+#include "formats/single_file.h"
 
 namespace quorvane::formats {
 
@@ -12,6 +21,135 @@ namespace {
 constexpr std::uint8_t PAIR_CENTURY = 20;
 constexpr int PAIR_YEAR_BASE = 2000;
 constexpr int DAYS_PER_WEEK = 7;
+
+constexpr std::array<std::uint8_t, 4> CHECKSUM_MASK = {'S', 'E', 'G', 'A'};
+constexpr std::uint16_t VMI_VERSION = 0;
+constexpr std::uint16_t VMI_FILE_NUMBER = 1;
+constexpr int BCD_INVALID = -1;
+// Places in the entry's time stamp; month to second have the same places in the .vmi's date.
+constexpr std::size_t STAMP_CENTURY = 0;
+constexpr std::size_t STAMP_YEAR = 1;
+constexpr std::size_t STAMP_MONTH = 2;
+constexpr std::size_t STAMP_SECOND = 6;
+constexpr std::size_t STAMP_WEEKDAY = 7;
+
+void writeLe32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+int fromBcd(std::uint8_t value) {
+    const int high = value >> 4;
+    const int low = value & 0x0F;
+    return high > 9 || low > 9 ? BCD_INVALID : high * 10 + low;
+}
+
+// A time stamp is outside data: a field that is not BCD is written as 0 rather than guessed.
+std::uint8_t fieldFromBcd(std::uint8_t value) {
+    const int decoded = fromBcd(value);
+    return static_cast<std::uint8_t>(decoded == BCD_INVALID ? 0 : decoded);
+}
+
+// The card counts the week from Monday, the .vmi from Sunday.
+std::uint8_t weekdayFromSunday(std::uint8_t cardWeekday) {
+    const int decoded = fromBcd(cardWeekday);
+    return static_cast<std::uint8_t>(
+        decoded == BCD_INVALID || decoded >= DAYS_PER_WEEK ? 0 : (decoded + 1) % DAYS_PER_WEEK);
+}
+
+void putDate(VmiBytes& vmi, const std::array<std::uint8_t, 8>& timeStamp) {
+    const int century = fromBcd(timeStamp[STAMP_CENTURY]);
+    const int year = fromBcd(timeStamp[STAMP_YEAR]);
+    const int fullYear =
+        (century == BCD_INVALID ? 0 : century * 100) + (year == BCD_INVALID ? 0 : year);
+    card::writeLe16(vmi, VMI_DATE_OFFSET, static_cast<std::uint16_t>(fullYear));
+    for (std::size_t field = STAMP_MONTH; field <= STAMP_SECOND; ++field) {
+        vmi[VMI_DATE_OFFSET + field] = fieldFromBcd(timeStamp[field]);
+    }
+    vmi[VMI_DATE_OFFSET + STAMP_WEEKDAY] = weekdayFromSunday(timeStamp[STAMP_WEEKDAY]);
+}
+
+static_assert(card::LONG_DESCRIPTION_SIZE == VMI_TEXT_SIZE);
+
+// The long description up to its first zero byte; nothing when the header block is not there.
+void putDescription(VmiBytes& vmi, const card::DirEntry& entry,
+                    std::span<const std::uint8_t> fileData) {
+    const std::uint64_t start =
+        std::uint64_t{entry.headerOffset} * card::BLOCK_SIZE + card::LONG_DESCRIPTION_OFFSET;
+    if (entry.headerOffset >= entry.sizeInBlocks ||
+        start + card::LONG_DESCRIPTION_SIZE > fileData.size()) {
+        return;
+    }
+    const auto text =
+        fileData.subspan(static_cast<std::size_t>(start), card::LONG_DESCRIPTION_SIZE);
+    const auto end = std::find(text.begin(), text.end(), 0);
+    std::copy(text.begin(), end, vmi.begin() + VMI_DESCRIPTION_OFFSET);
+}
+
+std::uint16_t modeOf(const card::DirEntry& entry) {
+    std::uint16_t mode = 0;
+    if (entry.fileType == card::GAME_FILE_TYPE) {
+        mode |= VMI_MODE_GAME;
+    }
+    if (entry.copyFlag == card::COPY_PROTECTED) {
+        mode |= VMI_MODE_COPY_PROTECTED;
+    }
+    return mode;
+}
+
+// What a file held before it is replaced, so that it can be put back: none when there was no
+// such file. False when it exists but cannot be read.
+bool readPrevious(const std::filesystem::path& path,
+                  std::optional<std::vector<std::uint8_t>>& previous, int& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            previous.reset();
+            return true;
+        }
+        error = errno;
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::array<std::uint8_t, 4096> chunk{};
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+    }
+    ::close(fd);
+    previous = std::move(bytes);
+    return true;
+}
+
+bool putBack(const std::filesystem::path& path,
+             const std::optional<std::vector<std::uint8_t>>& previous) {
+    if (previous) {
+        return writeFileAtomically(path, *previous).ok();
+    }
+    return ::unlink(path.c_str()) == 0;
+}
+
+PairWriteStatus pairFailure(PairWriteResult result, const std::filesystem::path& path,
+                            int systemError, WriteResult write = WriteResult::Written) {
+    PairWriteStatus status;
+    status.result = result;
+    status.write = write;
+    status.systemError = systemError;
+    status.path = path;
+    return status;
+}
 
 }  // namespace
 
@@ -118,6 +256,81 @@ card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
     entry.headerOffset = 0;
     entry.reservedTail = {};
     return entry;
+}
+
+bool isValidPairName(std::string_view name) {
+    if (name.empty() || name.size() > PAIR_NAME_MAX_SIZE) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+VmiBytes buildVmi(const card::DirEntry& entry, std::span<const std::uint8_t> fileData,
+                  std::string_view name) {
+    VmiBytes vmi{};
+    const std::size_t nameSize = std::min(name.size(), VMI_RESOURCE_NAME_SIZE);
+    std::copy_n(name.begin(), nameSize, vmi.begin() + VMI_RESOURCE_NAME_OFFSET);
+    for (std::size_t i = 0; i < CHECKSUM_MASK.size(); ++i) {
+        vmi[VMI_CHECKSUM_OFFSET + i] = vmi[VMI_RESOURCE_NAME_OFFSET + i] & CHECKSUM_MASK[i];
+    }
+    putDescription(vmi, entry, fileData);
+    std::copy(VMI_COPYRIGHT.begin(), VMI_COPYRIGHT.end(), vmi.begin() + VMI_COPYRIGHT_OFFSET);
+    putDate(vmi, entry.timeStamp);
+    card::writeLe16(vmi, VMI_VERSION_OFFSET, VMI_VERSION);
+    card::writeLe16(vmi, VMI_FILE_NUMBER_OFFSET, VMI_FILE_NUMBER);
+    std::copy(entry.fileName.begin(), entry.fileName.end(), vmi.begin() + VMI_NAME_OFFSET);
+    card::writeLe16(vmi, VMI_MODE_OFFSET, modeOf(entry));
+    writeLe32(
+        vmi, VMI_VMS_SIZE_OFFSET,
+        static_cast<std::uint32_t>(
+            std::min<std::size_t>(entry.sizeInBlocks, card::USER_BLOCK_COUNT) * card::BLOCK_SIZE));
+    return vmi;
+}
+
+std::span<const std::uint8_t> vmsData(const card::FileBuffer& fileBuffer) {
+    return ddcImage(fileBuffer).subspan(card::DDC_DATA_OFFSET);
+}
+
+PairWriteStatus writePairFiles(const std::filesystem::path& folder, std::string_view name,
+                               const card::FileBuffer& fileBuffer) {
+    if (!isValidPairName(name)) {
+        PairWriteStatus status;
+        status.result = PairWriteResult::BadName;
+        return status;
+    }
+    const std::string base(name);
+    const std::filesystem::path vmiPath = folder / (base + std::string(VMI_EXTENSION));
+    const std::filesystem::path vmsPath = folder / (base + std::string(VMS_EXTENSION));
+
+    std::optional<std::vector<std::uint8_t>> previousVmi;
+    int readError = 0;
+    if (!readPrevious(vmiPath, previousVmi, readError)) {
+        return pairFailure(PairWriteResult::CannotReadOld, vmiPath, readError);
+    }
+
+    const card::DirEntry entry =
+        card::decodeDirEntry(std::span<const std::uint8_t>(fileBuffer)
+                                 .subspan<card::DDC_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>());
+    const std::span<const std::uint8_t> data = vmsData(fileBuffer);
+    const VmiBytes vmi = buildVmi(entry, data, name);
+    // The small .vmi first: should the .vms not fit, putting the .vmi back needs little room.
+    if (const WriteStatus written = writeFileAtomically(vmiPath, vmi); !written.ok()) {
+        return pairFailure(PairWriteResult::NotWritten, vmiPath, written.systemError,
+                           written.result);
+    }
+    if (const WriteStatus written = writeFileAtomically(vmsPath, data); !written.ok()) {
+        const bool putBackDone = putBack(vmiPath, previousVmi);
+        PairWriteStatus status =
+            pairFailure(putBackDone ? PairWriteResult::NotWritten : PairWriteResult::PartlyWritten,
+                        vmsPath, written.systemError, written.result);
+        if (!putBackDone) {
+            status.leftBehind = vmiPath;
+        }
+        return status;
+    }
+    return PairWriteStatus{};
 }
 
 }  // namespace quorvane::formats

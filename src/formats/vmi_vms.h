@@ -12,9 +12,13 @@
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 #include "formats/read_result.h"
+#include "formats/safe_write.h"
 
 // The .vmi/.vms pair: .vmi names the file (12 bytes at offset 88), .vms is its raw data.
 namespace quorvane::formats {
+
+inline constexpr std::string_view VMI_EXTENSION = ".vmi";
+inline constexpr std::string_view VMS_EXTENSION = ".vms";
 
 inline constexpr std::size_t VMI_READ_SIZE = 128;
 inline constexpr std::size_t VMI_NAME_OFFSET = 88;
@@ -61,5 +65,66 @@ LocalTime currentLocalTime();
 LocalTime localTimeFromTm(const std::tm& calendar);
 
 card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
+
+// --- Writing a card file as a pair ---
+
+// The .vmi as written, 16- and 32-bit values little-endian.
+inline constexpr std::size_t VMI_CHECKSUM_OFFSET = 0x00;     // 4 bytes
+inline constexpr std::size_t VMI_DESCRIPTION_OFFSET = 0x04;  // 32 bytes, zero padded
+inline constexpr std::size_t VMI_COPYRIGHT_OFFSET = 0x24;    // 32 bytes, zero padded
+inline constexpr std::size_t VMI_TEXT_SIZE = 32;
+// u16 year, then month, day, hour, minute, second and weekday (0 = Sunday) a byte each.
+inline constexpr std::size_t VMI_DATE_OFFSET = 0x44;
+inline constexpr std::size_t VMI_VERSION_OFFSET = 0x4C;        // u16
+inline constexpr std::size_t VMI_FILE_NUMBER_OFFSET = 0x4E;    // u16
+inline constexpr std::size_t VMI_RESOURCE_NAME_OFFSET = 0x50;  // NAME, zero padded
+inline constexpr std::size_t VMI_RESOURCE_NAME_SIZE = 8;
+inline constexpr std::size_t VMI_MODE_OFFSET = 0x64;      // u16, then a u16 of zero
+inline constexpr std::size_t VMI_VMS_SIZE_OFFSET = 0x68;  // u32
+inline constexpr std::size_t VMI_SIZE = 108;
+inline constexpr std::uint16_t VMI_MODE_COPY_PROTECTED = 0x0001;
+inline constexpr std::uint16_t VMI_MODE_GAME = 0x0002;
+inline constexpr std::string_view VMI_COPYRIGHT = "Quorvane";
+static_assert(VMI_COPYRIGHT.size() <= VMI_TEXT_SIZE);
+static_assert(VMI_RESOURCE_NAME_OFFSET + VMI_RESOURCE_NAME_SIZE == VMI_NAME_OFFSET);
+static_assert(VMI_VMS_SIZE_OFFSET + 4 == VMI_SIZE);
+
+// NAME, the pair's file names without extension and the .vmi's resource name: 1 to 8 of
+// A-Z, 0-9 and '_'.
+inline constexpr std::size_t PAIR_NAME_MAX_SIZE = VMI_RESOURCE_NAME_SIZE;
+bool isValidPairName(std::string_view name);
+
+using VmiBytes = std::array<std::uint8_t, VMI_SIZE>;
+// The .vmi of a card file: `entry` is its directory entry, `fileData` its blocks along the chain
+// (the description comes from its save header, in block headerOffset; zeros when that block is
+// not in fileData), `name` a valid NAME.
+VmiBytes buildVmi(const card::DirEntry& entry, std::span<const std::uint8_t> fileData,
+                  std::string_view name);
+
+// The .vms of the file whose .ddc image extractFile left in fileBuffer: its sizeInBlocks blocks.
+std::span<const std::uint8_t> vmsData(const card::FileBuffer& fileBuffer);
+
+enum class PairWriteResult {
+    Written,
+    BadName,        // NAME is not valid: nothing was written
+    CannotReadOld,  // the .vmi already there could not be read, so could not be put back on a
+                    // failure: nothing was written
+    NotWritten,     // writing `path` failed; the folder holds what it held before
+    PartlyWritten,  // writing the .vms failed and the .vmi written before it could not be put
+                    // back: `path` is the .vms, `leftBehind` the new .vmi
+};
+struct PairWriteStatus {
+    PairWriteResult result = PairWriteResult::Written;
+    WriteResult write = WriteResult::Written;  // how `path` failed, for NotWritten, PartlyWritten
+    int systemError = 0;                       // errno of the failing call
+    std::filesystem::path path;                // the file that could not be read or written
+    std::filesystem::path leftBehind;
+    bool ok() const { return result == PairWriteResult::Written; }
+};
+// Writes folder/NAME.vmi and folder/NAME.vms for the file extractFile left in fileBuffer, each
+// through the safe writer, and never one without the other. Existing files of those names are
+// replaced.
+PairWriteStatus writePairFiles(const std::filesystem::path& folder, std::string_view name,
+                               const card::FileBuffer& fileBuffer);
 
 }  // namespace quorvane::formats

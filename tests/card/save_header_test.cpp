@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -20,8 +22,8 @@ constexpr std::uint16_t GREEN = 0x80F0;  // half-transparent green
 // The first pixel pair of each icon: red then green, green then red, green then transparent.
 constexpr std::uint8_t FIRST_PIXELS[3] = {0x12, 0x21, 0x20};
 
-// A file of `blocks` blocks whose header (in block `headerBlock`) has `icons` icons, each
-// starting with its FIRST_PIXELS, the palette above and the given speed.
+// A file of `blocks` blocks whose header (in block `headerBlock`) has `icons` icons, each of
+// the first three starting with its FIRST_PIXELS, the palette above and the given speed.
 Bytes savedFile(int blocks, int icons, std::uint16_t speed = 0, int headerBlock = 0) {
     Bytes data(static_cast<std::size_t>(blocks) * BLOCK_SIZE, 0);
     const std::size_t header = static_cast<std::size_t>(headerBlock) * BLOCK_SIZE;
@@ -30,7 +32,8 @@ Bytes savedFile(int blocks, int icons, std::uint16_t speed = 0, int headerBlock 
     for (auto [index, colour] : {std::pair{0, TRANSPARENT}, {1, RED}, {2, GREEN}}) {
         writeLe16(data, header + 0x60 + 2 * static_cast<std::size_t>(index), colour);
     }
-    for (int i = 0; i < icons && header + 0x80 + 512 * static_cast<std::size_t>(i) < data.size();
+    const int pictured = std::min(icons, static_cast<int>(std::size(FIRST_PIXELS)));
+    for (int i = 0; i < pictured && header + 0x80 + 512 * static_cast<std::size_t>(i) < data.size();
          ++i) {
         data[header + 0x80 + 512 * static_cast<std::size_t>(i)] = FIRST_PIXELS[i];
     }

@@ -1,7 +1,9 @@
 #include "formats/vmi_vms.h"
 
+#include <cerrno>
 #include <memory>
 
+#include "support/small_file_system.h"
 #include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {
@@ -81,6 +83,146 @@ TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
         calendar.tm_wday = tmWeekday;
         EXPECT_EQ(localTimeFromTm(calendar).weekday, weekday) << tmWeekday;
     }
+}
+
+TEST(PairName, IsOneToEightCapitalsDigitsOrUnderscores) {
+    for (const char* valid : {"A", "RACE", "RACEDATA", "SAVE_01", "_", "12345678"}) {
+        EXPECT_TRUE(isValidPairName(valid)) << valid;
+    }
+    for (const char* invalid :
+         {"", "RACEDATA1", "race", "Race", "A-B", "A B", "A.B", "A/B", "\xC9T\xC9"}) {
+        EXPECT_FALSE(isValidPairName(invalid)) << invalid;
+    }
+}
+
+Bytes joined(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+Bytes text(std::string_view letters, std::size_t size) {
+    Bytes field(size, 0);
+    std::copy(letters.begin(), letters.end(), field.begin());
+    return field;
+}
+
+// A game file as extractFile leaves it: "CFU", 0, its entry, then block 0 of 0x40s and block 1
+// of 0x41s, which holds its save header.
+std::unique_ptr<card::FileBuffer> gameFile(std::uint16_t blocks = 2) {
+    auto buffer = std::make_unique<card::FileBuffer>();
+    const Bytes entry = joined({{0xCC, 0xFF, 0x00, 0x00},
+                                text("RACEDATA_001", 12),
+                                {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00},  // a Monday
+                                {static_cast<std::uint8_t>(blocks), 0x00, 0x01, 0x00},
+                                {0, 0, 0, 0}});
+    const Bytes header = joined({{'C', 'F', 'U', 0}, entry});
+    std::copy(header.begin(), header.end(), buffer->begin());
+    for (std::uint16_t k = 0; k < blocks; ++k) {
+        std::fill_n(buffer->begin() + 36 + k * 512, 512, static_cast<std::uint8_t>(0x40 + k));
+    }
+    const std::string_view description = "Lap times";
+    std::copy(description.begin(), description.end(), buffer->begin() + 36 + 512 + 16);
+    (*buffer)[36 + 512 + 16 + description.size()] = 0;
+    return buffer;
+}
+
+card::DirEntry entryOf(const card::FileBuffer& buffer) {
+    return card::decodeDirEntry(std::span<const std::uint8_t, 32>(buffer.data() + 4, 32));
+}
+
+TEST(PairVmi, HoldsTheEntryHeaderAndNameInItsOwnLayout) {
+    const auto buffer = gameFile();
+    const VmiBytes vmi = buildVmi(entryOf(*buffer), vmsData(*buffer), "RACE");
+    const Bytes expected = joined({
+        {'R' & 'S', 'A' & 'E', 'C' & 'G', 'E' & 'A'},  // checksum
+        text("Lap times", 32),                         // up to the header's zero byte
+        text("Quorvane", 32),
+        {0xEA, 0x07, 12, 7, 9, 15, 30, 1},  // 2026-12-07 09:15:30, Monday counted from Sunday
+        {0x00, 0x00, 0x01, 0x00},           // version 0, file number 1
+        text("RACE", 8),
+        text("RACEDATA_001", 12),
+        {0x03, 0x00, 0x00, 0x00},  // game, copy protected
+        {0x00, 0x04, 0x00, 0x00},  // 1024 bytes of .vms
+    });
+    EXPECT_EQ(Bytes(vmi.begin(), vmi.end()), expected);
+    EXPECT_EQ(vmsData(*buffer).size(), 1024u);
+}
+
+TEST(PairVmi, TakesWhatTheCardGivesWithoutGuessing) {
+    const auto buffer = gameFile();
+    card::DirEntry entry = entryOf(*buffer);
+    entry.fileType = 0x33;
+    entry.copyFlag = 0x00;
+    entry.headerOffset = 2;  // past the file: no header, no description
+    // Plain numbers, as the pairs this program adds are stamped: not BCD where a nibble is
+    // over 9, and 6 is the card's Sunday.
+    entry.timeStamp = {20, 26, 12, 6, 13, 45, 30, 6};
+    const VmiBytes vmi = buildVmi(entry, vmsData(*buffer), "AB");
+
+    EXPECT_EQ(Bytes(vmi.begin(), vmi.begin() + 4), (Bytes{'A' & 'S', 'B' & 'E', 0, 0}));
+    EXPECT_EQ(Bytes(vmi.begin() + 4, vmi.begin() + 36), Bytes(32, 0));
+    EXPECT_EQ(Bytes(vmi.begin() + 0x44, vmi.begin() + 0x4C),
+              (Bytes{0x78, 0x05, 0, 6, 0, 0, 0, 0}));  // 1400: century 0x14, year 0x1A gives 0
+    EXPECT_EQ(Bytes(vmi.begin() + 0x64, vmi.begin() + 0x66), (Bytes{0x00, 0x00}));
+}
+
+class PairWriting : public TempFolder {
+protected:
+    std::unique_ptr<card::FileBuffer> buffer = gameFile();
+};
+
+TEST_F(PairWriting, PairReadsBackWithTheSameCardNameAndBlocks) {
+    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    ASSERT_TRUE(status.ok()) << static_cast<int>(status.result) << " " << status.path;
+    EXPECT_EQ(names(), (std::vector<std::string>{"RACE.vmi", "RACE.vms"}));
+    EXPECT_EQ(read(folder / "RACE.vmi").size(), 108u);
+
+    CardFileName name{};
+    ASSERT_EQ(readVmiName(folder / "RACE.vmi", name), ReadResult::Ok);
+    EXPECT_EQ(name, (CardFileName{'R', 'A', 'C', 'E', 'D', 'A', 'T', 'A', '_', '0', '0', '1'}));
+    auto readBack = std::make_unique<card::FileBuffer>();
+    std::uint16_t blocks = 0;
+    ASSERT_EQ(readVmsData(folder / "RACE.vms", *readBack, blocks), ReadResult::Ok);
+    EXPECT_EQ(blocks, 2);
+    EXPECT_TRUE(std::equal(readBack->begin(), readBack->begin() + 1024, buffer->begin() + 36));
+}
+
+TEST_F(PairWriting, InvalidNameWritesNothing) {
+    for (const char* name : {"race", "", "RACEDATA1", "../RACE"}) {
+        EXPECT_EQ(writePairFiles(folder, name, *buffer).result, PairWriteResult::BadName) << name;
+    }
+    EXPECT_TRUE(names().empty());
+}
+
+TEST_F(PairWriting, FailedVmsTakesTheNewVmiAwayAgain) {
+    std::filesystem::create_directory(folder / "RACE.vms");
+    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    EXPECT_EQ(status.result, PairWriteResult::NotWritten);
+    EXPECT_EQ(status.write, WriteResult::CannotReplace);
+    EXPECT_EQ(status.systemError, EISDIR);
+    EXPECT_EQ(status.path, folder / "RACE.vms");
+    EXPECT_EQ(names(), std::vector<std::string>{"RACE.vms"});
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "RACE.vms"));
+}
+
+TEST_F(PairWriting, FailedVmsPutsBackTheVmiThatWasThere) {
+    write("RACE.vmi", Bytes{'m', 'i', 'n', 'e'});
+    buffer = gameFile(3);
+    PairWriteStatus status;
+    {
+        const FileSizeLimit fullAfter1024Bytes(1024);
+        ASSERT_TRUE(fullAfter1024Bytes.set());
+        status = writePairFiles(folder, "RACE", *buffer);
+    }
+    EXPECT_EQ(status.result, PairWriteResult::NotWritten);
+    EXPECT_EQ(status.write, WriteResult::CannotWrite);
+    EXPECT_EQ(status.systemError, EFBIG);
+    EXPECT_EQ(status.path, folder / "RACE.vms");
+    EXPECT_EQ(read(folder / "RACE.vmi"), (Bytes{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(names(), std::vector<std::string>{"RACE.vmi"});
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "card/byte_order.h"
+#include "card/page_layout.h"
+
+// The root block (ROOT_BLOCK) of a formatted card: where the card records its own layout.
+// Offsets are within the block, in file-system order; 16-bit values little-endian.
+namespace quorvane::card {
+
+inline constexpr std::size_t ROOT_OFFSET = ROOT_BLOCK * BLOCK_SIZE;
+
+inline constexpr std::size_t ROOT_FORMAT_MARK_SIZE = 16;  // from offset 0
+inline constexpr std::uint8_t ROOT_FORMAT_MARK = 0x55;
+inline constexpr std::size_t ROOT_FORMAT_TIME = 0x30;  // 8 bytes, the time-stamp layout in BCD
+inline constexpr std::size_t ROOT_LAST_BLOCK = 0x40;
+inline constexpr std::size_t ROOT_ROOT_LOCATION = 0x44;
+inline constexpr std::size_t ROOT_FAT_LOCATION = 0x46;
+inline constexpr std::size_t ROOT_FAT_SIZE = 0x48;
+inline constexpr std::size_t ROOT_DIR_LOCATION = 0x4A;  // the directory's last block
+inline constexpr std::size_t ROOT_DIR_SIZE = 0x4C;
+inline constexpr std::size_t ROOT_USER_BLOCKS = 0x50;
+
+using RootBlock = std::span<const std::uint8_t, BLOCK_SIZE>;
+
+inline RootBlock rootBlockOf(const PageBytes& pageImage) {
+    return RootBlock(pageImage.data() + ROOT_OFFSET, BLOCK_SIZE);
+}
+
+// Every formatted card keeps its FAT in FAT_BLOCK. The format mark reads the same in both byte
+// orders; this field does not, so it is what tells a page from one in the other order.
+inline bool rootReadsAsFormatted(RootBlock rootBlock) {
+    return readLe16(rootBlock, ROOT_FAT_LOCATION) == FAT_BLOCK;
+}
+
+}  // namespace quorvane::card

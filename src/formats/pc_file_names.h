@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The names that card files take as PC files: a .ddc under the card name, or a .vmi/.vms pair
+// under a NAME of its own; and, where a name is taken, the first numbered one that is free.
+// Card names are the entry's name bytes up to the first zero byte (card::entryName).
+namespace quorvane::formats {
+
+inline constexpr std::string_view DDC_EXTENSION = ".ddc";
+// Numbered names go no further: a folder never holds that many saves of one name.
+inline constexpr int MAX_NAME_NUMBER = 9999;
+
+// A card name is outside data: it may become a file name only when it cannot leave the folder
+// or hide control characters in it. Refused: empty, ".", "..", a '/', a NUL or a control byte.
+bool usableAsPcFileName(std::string_view cardName);
+
+// The card name as UTF-8 and ".ddc"; none when the name is not usable.
+std::optional<std::string> ddcFileName(std::string_view cardName);
+
+// A pair NAME from a card name: letters upper-cased, every other byte outside A-Z, 0-9 and '_'
+// made '_', cut to 8 bytes. None for an empty card name.
+std::optional<std::string> pairNameOf(std::string_view cardName);
+
+// Whether a file of this name (no folder) is already there. The add command finds a pair's
+// partner whatever its case, so for pairs a test that ignores case keeps them apart.
+using NameTaken = std::function<bool(const std::string& fileName)>;
+
+// The first free one of "NAME.ddc", "NAME (2).ddc", "NAME (3).ddc" ... for the card name; none
+// when the name is not usable or every number up to MAX_NAME_NUMBER is taken.
+std::optional<std::string> freeDdcFileName(std::string_view cardName, const NameTaken& taken);
+
+// The first NAME among the card name's NAME, then NAME with its tail replaced by "_2", "_3" ...
+// (still at most 8 bytes), for which neither NAME.vmi nor NAME.vms is taken; none for an empty
+// card name or when every number up to MAX_NAME_NUMBER is taken.
+std::optional<std::string> freePairName(std::string_view cardName, const NameTaken& taken);
+
+}  // namespace quorvane::formats
