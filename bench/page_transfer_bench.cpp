@@ -43,6 +43,10 @@ public:
     void clearCardList() override {}
     void appendCardRow(const app::CardRow&) override {}
     void showFileIcon(const card::SaveIcon*) override {}
+    void showCardName(std::string_view) override {}
+    std::optional<app::SaveAllChoice> saveAllDialog(std::span<const app::FileFilter>) override {
+        return std::nullopt;
+    }
     app::PageCheckAnswer showPageCheck(std::string_view, bool) override {
         return app::PageCheckAnswer::Close;
     }

@@ -36,12 +36,18 @@ std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication&
     const QCommandLineOption layout(QStringLiteral("layout"),
                                     QStringLiteral("Window layout: single or two-pane."),
                                     QStringLiteral("layout"));
+    const QCommandLineOption image(
+        QStringLiteral("image"),
+        QStringLiteral("Use the card image <file> (.bin, .vmu or .dcm) as a card of one page; "
+                       "every change is saved back into it."),
+        QStringLiteral("file"));
     const QCommandLineOption listPorts(
         QStringLiteral("list-ports"),
         QStringLiteral("List the parallel ports, whether this user can use each, and how each "
                        "address of the Parallel Port buttons would be reached; then exit."));
     parser.addOption(virtualCard);
     parser.addOption(layout);
+    parser.addOption(image);
     parser.addOption(listPorts);
     parser.process(application);
     if (parser.isSet(listPorts)) {
@@ -60,8 +66,15 @@ std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication&
             return std::nullopt;
         }
     }
+    if (parser.isSet(virtualCard) && parser.isSet(image)) {
+        std::fprintf(stderr, "quorvane: --virtual-card and --image cannot be used together\n");
+        return std::nullopt;
+    }
     if (parser.isSet(virtualCard)) {
         options.virtualCard = QFile::encodeName(parser.value(virtualCard)).toStdString();
+    }
+    if (parser.isSet(image)) {
+        options.image = QFile::encodeName(parser.value(image)).toStdString();
     }
     return options;
 }

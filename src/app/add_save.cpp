@@ -5,6 +5,7 @@
 #include "app/organizer.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/pc_file_names.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
 #include "pc/name_lookup.h"
@@ -219,6 +220,31 @@ bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
     return true;
 }
 
+bool Organizer::writePair(const std::filesystem::path& folder, const std::string& name, int slot) {
+    if (!formats::isValidPairName(name)) {
+        const std::string message = text::badPairName(name);
+        tell(text::CANCELLED, {message, text::COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+        return false;
+    }
+    // Either member already there is the pair being replaced: one question for both.
+    if (!confirmOverwrite({folder / (name + std::string(formats::VMS_EXTENSION)),
+                           folder / (name + std::string(formats::VMI_EXTENSION))})) {
+        return false;
+    }
+    showFileInfo(slot);
+    if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+        tell(text::CANCELLED, text::DAMAGED_ON_CARD);
+        return false;
+    }
+    const formats::PairWriteStatus status = formats::writePairFiles(folder, name, m_fileBuffer);
+    if (!status.ok()) {
+        reportWriteFailure(status.path, status.systemError, text::FILE_NOT_SAVED,
+                           text::COPY_TO_PC_CAPTION);
+        return false;
+    }
+    return true;
+}
+
 void Organizer::saveFile() {
     if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
         return;
@@ -228,10 +254,14 @@ void Organizer::saveFile() {
         setStatus(text::CANCELLED);
         return;
     }
-    if (!confirmOverwrite(*target) || !writeDdcFile(*target, m_selectedEntry)) {
-        return;
+    // The name's extension chooses the format, whichever filter the dialog showed.
+    const bool pair = lowerCase(target->extension().string()) == formats::VMS_EXTENSION;
+    const bool written =
+        pair ? writePair(target->parent_path(), target->stem().string(), m_selectedEntry)
+             : confirmOverwrite({*target}) && writeDdcFile(*target, m_selectedEntry);
+    if (written) {
+        setStatus(text::FILE_SAVED);
     }
-    setStatus(text::FILE_SAVED);
 }
 
 }  // namespace quorvane::app

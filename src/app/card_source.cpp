@@ -2,34 +2,82 @@
 
 #include "adapter/virtual_adapter.h"
 #include "app/texts.h"
+#include "formats/image_file.h"
 #include "link/system_port.h"
 
 namespace quorvane::app {
 
-std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, std::string& error) {
-    auto source = std::unique_ptr<CardSource>(new CardSource());
-    if (!location.virtualCard) {
-        auto ports = std::make_unique<link::SystemPorts>();
-        source->m_systemPorts = ports.get();
-        source->m_port = std::move(ports);
-        return source;
-    }
-    adapter::FolderError problem;
-    source->m_port = adapter::VirtualAdapter::openDirectory(*location.virtualCard, problem);
-    if (!source->m_port) {
-        error = text::virtualCardProblem(problem);
+namespace {
+
+// An image in the order its name says, or in the other one where it reads as a card only so
+// and the user agrees.
+std::unique_ptr<link::PortIo> openImage(const std::filesystem::path& file, std::string& error,
+                                        const OtherOrderQuestion& askOtherOrder) {
+    adapter::ImageError problem;
+    adapter::ImageCard card = adapter::VirtualAdapter::openImage(file, std::nullopt, problem);
+    if (!card.adapter) {
+        error = text::imageProblem(problem);
         return nullptr;
+    }
+    if (card.orderCheck == formats::OrderCheck::FormattedOnlyInOtherOrder && askOtherOrder &&
+        askOtherOrder(file)) {
+        card = adapter::VirtualAdapter::openImage(file, formats::otherOrder(card.order), problem);
+        if (!card.adapter) {
+            error = text::imageProblem(problem);
+            return nullptr;
+        }
+    }
+    return std::move(card.adapter);
+}
+
+}  // namespace
+
+std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, std::string& error,
+                                             const OtherOrderQuestion& askOtherOrder) {
+    auto source = std::unique_ptr<CardSource>(new CardSource());
+    if (!source->switchTo(location, error, askOtherOrder)) {
+        return nullptr;
+    }
+    if (!location.image) {
+        source->m_home = location;
     }
     return source;
 }
 
-Organizer::PortReporter CardSource::portReporter() {
-    if (m_systemPorts == nullptr) {
-        return {};
+bool CardSource::switchTo(const CardLocation& location, std::string& error,
+                          const OtherOrderQuestion& askOtherOrder) {
+    std::unique_ptr<link::PortIo> port;
+    link::SystemPorts* systemPorts = nullptr;
+    if (location.image) {
+        port = openImage(*location.image, error, askOtherOrder);
+    } else if (location.virtualCard) {
+        adapter::FolderError problem;
+        port = adapter::VirtualAdapter::openDirectory(*location.virtualCard, problem);
+        if (!port) {
+            error = text::virtualCardProblem(problem);
+        }
+    } else {
+        auto ports = std::make_unique<link::SystemPorts>();
+        systemPorts = ports.get();
+        port = std::move(ports);
     }
-    link::SystemPorts* ports = m_systemPorts;
-    return [ports](std::uint16_t base) -> std::optional<link::PortReport> {
-        return ports->report(base);
+    if (!port) {
+        return false;
+    }
+    m_port = std::move(port);
+    m_systemPorts = systemPorts;
+    m_forward.m_target = m_port.get();
+    m_location = location;
+    return true;
+}
+
+Organizer::PortReporter CardSource::portReporter() {
+    // Asked at the time of the failure: the card may have changed since.
+    return [this](std::uint16_t base) -> std::optional<link::PortReport> {
+        if (m_systemPorts == nullptr) {
+            return std::nullopt;
+        }
+        return m_systemPorts->report(base);
     };
 }
 

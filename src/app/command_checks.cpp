@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -35,13 +36,13 @@ bool Organizer::selectionIsCurrent() const {
     return entry.inUse() && card::entryName(entry) == m_selectedName;
 }
 
-// True when the target does not exist yet or the user agrees to replace it.
-bool Organizer::confirmOverwrite(const std::filesystem::path& target) {
+// True when no target exists yet or the user agrees to replace them.
+bool Organizer::confirmOverwrite(std::initializer_list<std::filesystem::path> targets) {
     std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
-        return true;
-    }
-    return confirmed(text::OVERWRITE_QUESTION);
+    const bool anyThere = std::any_of(targets.begin(), targets.end(), [&error](const auto& target) {
+        return std::filesystem::exists(std::filesystem::symlink_status(target, error));
+    });
+    return !anyThere || confirmed(text::OVERWRITE_QUESTION);
 }
 
 void Organizer::reportWriteFailure(const std::filesystem::path& target, int systemError,

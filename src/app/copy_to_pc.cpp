@@ -29,9 +29,17 @@ void Organizer::copyFileToPc() {
     if (!confirmed(text::COPY_QUESTION)) {
         return;
     }
-    const std::filesystem::path target = m_currentPcDirectory / card::nameToUtf8(m_selectedName);
-    if (!confirmOverwrite(target) || !writeDdcFile(target, m_selectedEntry)) {
-        return;
+    if (m_copyFormat == CopyFormat::VmiVmsPair) {
+        if (!writePair(m_currentPcDirectory, formats::pairNameOf(m_selectedName).value_or(""),
+                       m_selectedEntry)) {
+            return;
+        }
+    } else {
+        const std::filesystem::path target =
+            m_currentPcDirectory / card::nameToUtf8(m_selectedName);
+        if (!confirmOverwrite({target}) || !writeDdcFile(target, m_selectedEntry)) {
+            return;
+        }
     }
     m_screen.selectPcPath(m_currentPcDirectory);
     m_screen.listPcFiles(m_currentPcDirectory);

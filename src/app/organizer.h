@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/screen.h"
 #include "app/texts.h"
@@ -19,6 +21,9 @@
 
 // The organiser without a toolkit: the state of the run and every command handler.
 namespace quorvane::app {
+
+class CardSource;
+struct CardLocation;
 
 inline constexpr int MAX_PAGES = 16;
 
@@ -36,6 +41,9 @@ public:
     Organizer(Screen& screen, link::CardLink& link, Clock clock = formats::currentLocalTime);
     Organizer(const Organizer&) = delete;
     Organizer& operator=(const Organizer&) = delete;
+
+    // How a card file goes to the PC: a .ddc (as it always did), or a .vmi/.vms pair.
+    enum class CopyFormat { Ddc, VmiVmsPair };
 
     void setPortReporter(PortReporter reporter) { m_portReporter = std::move(reporter); }
     // Where every page read is kept (app/backups.h); none keeps no backups.
@@ -77,10 +85,27 @@ public:
     void checkPageCommand();
     // The import, its dialog opened in the backups folder.
     void restoreFromBackupCommand();
+    // Every file of the page into a folder the user chooses, in the format chosen; a summary
+    // says what was written and what was skipped.
+    void saveAllFilesCommand();
+    // The same without questions: what became of each file, in listing order.
+    std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
+                                              CopyFormat format);
+    // Card images as the card: the link must run over `source`'s port.
+    void setCardSource(CardSource* source) { m_cardSource = source; }
+    void openCardImageCommand();
+    void closeCardImageCommand();
+    bool onCardImage() const;
+    bool canSwitchCards() const { return m_cardSource != nullptr; }
+    // The card behind the link is another one now (a card image was opened or closed): the
+    // page in memory belongs to the old card and is forgotten.
+    void cardChanged();
 
     // --- PC pane ---
     void pcDirectorySelected(const std::filesystem::path& directory);
     void copyFileToPc();
+    // How "<--" writes a card file: under the card name, or as a pair named after it.
+    void setCopyFormat(CopyFormat format) { m_copyFormat = format; }
 
     // --- The state of the run, for the window and for tests to read ---
     const card::PageBytes& cardImage() const { return m_cardImage; }
@@ -114,11 +139,14 @@ private:
     bool refuseWithoutPage(std::string_view caption);
     bool refuseWithoutSelection(std::string_view caption);
     bool selectionIsCurrent() const;
-    bool confirmOverwrite(const std::filesystem::path& target);
+    bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, int systemError,
                             std::string_view statusText, std::string_view caption);
     // showFileInfo, extractFile and the .ddc write of `slot`; reports its own failures.
     bool writeDdcFile(const std::filesystem::path& target, int slot);
+    // The same as a .vmi/.vms pair NAME in `folder`, after checking NAME and asking before
+    // either member is replaced.
+    bool writePair(const std::filesystem::path& folder, const std::string& name, int slot);
     void relistAfterEdit();
 
     // One block of a page read, repeated until it reads; false when it gives up.
@@ -129,12 +157,15 @@ private:
     void keepBackupOfPage();  // after a read: a box when no backup could be taken  // status and box, with the port's story where known
     int timeOut();         // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
+    bool switchCard(const CardLocation& location);  // with the questions and the reports
 
     Screen& m_screen;
     link::CardLink& m_link;
     Clock m_clock;
     PortReporter m_portReporter;
     std::optional<std::filesystem::path> m_backupFolder;
+    CopyFormat m_copyFormat = CopyFormat::Ddc;
+    CardSource* m_cardSource = nullptr;
 
     card::PageBytes m_cardImage{};
     card::PageBytes m_pageImage{};

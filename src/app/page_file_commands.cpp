@@ -6,6 +6,7 @@
 #include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/image_file.h"
 #include "formats/page_file.h"
 
 // Import and export of a whole page as a .dcm file (CardImage verbatim).
@@ -54,11 +55,21 @@ void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
         return;
     }
     // Read apart from the card image, so a file that cannot be used leaves the page as it was.
+    // A raw card image (.bin, .vmu) is in the page's own order; anything else is a .dcm.
+    const formats::ImageOrder order =
+        formats::imageOrderOf(*chosen).value_or(formats::ImageOrder::Card);
     auto imported = std::make_unique<card::PageBytes>();
-    if (const auto result = formats::readPageFile(*chosen, *imported);
+    if (const auto result = formats::readCardImage(*chosen, order, *imported);
         result != formats::ReadResult::Ok) {
         tell(text::CANCELLED, refusalOf(result));
         return;
+    }
+    if (formats::checkImageOrder(*imported) == formats::OrderCheck::FormattedOnlyInOtherOrder) {
+        const std::string question = text::otherByteOrderQuestion(*chosen);
+        if (show({question, text::IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
+            BoxAnswer::Yes) {
+            formats::readCardImage(*chosen, formats::otherOrder(order), *imported);
+        }
     }
     // Said before anything changes: the card cannot receive all that the image holds.
     if (const std::string names = namesBeyondUserBlocks(*imported); !names.empty()) {
@@ -91,7 +102,9 @@ void Organizer::exportPageFile() {
         setStatus(text::EXPORT_CANCELLED);
         return;
     }
-    const formats::WriteStatus status = formats::writePageFile(*target, m_cardImage);
+    // The name's extension chooses the order: a raw image for .bin and .vmu, else a .dcm.
+    const formats::WriteStatus status = formats::writeCardImage(
+        *target, formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card), m_cardImage);
     if (!status.ok()) {
         reportWriteFailure(*target, status.systemError, text::DCM_NOT_WRITTEN,
                            text::EXPORT_CAPTION);

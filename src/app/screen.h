@@ -27,6 +27,12 @@ struct BoundTexts {
 enum class BoxButtons { Ok, YesNo };
 enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
 enum class BoxAnswer { Ok, Yes, No };
+// Where Save All Files writes, and in which of the formats it offered.
+struct SaveAllChoice {
+    std::filesystem::path folder;
+    std::size_t format = 0;  // index into the formats offered
+};
+
 // How the user left the page check's report.
 enum class PageCheckAnswer { Close, FreeLostBlocks };
 
@@ -89,10 +95,15 @@ public:
     virtual void showFileIcon(const card::SaveIcon* icon) = 0;
 
     virtual void showPageNumber(int pageNumber) = 0;  // 1-based
+    // The name of the card image the window works on (UTF-8); empty: the card it started with.
+    virtual void showCardName(std::string_view name) = 0;
     virtual void showPageCaption(std::string_view caption) = 0;
     virtual void enableEditCommands() = 0;
     // Repaint the whole window at once, without taking user input.
     virtual void repaintNow() = 0;
+
+    // A folder to save every file of the page in, and one of `formats`; nothing = cancelled.
+    virtual std::optional<SaveAllChoice> saveAllDialog(std::span<const FileFilter> formats) = 0;
 
     // The page check's report, which the user can copy; `canFreeLostBlocks` offers the repair.
     virtual PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) = 0;

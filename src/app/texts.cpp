@@ -54,6 +54,81 @@ std::string noBackup(int pageNumber, const std::filesystem::path& file, int syst
                       systemError);
 }
 
+std::string otherByteOrderQuestion(const std::filesystem::path& file) {
+    return file.filename().string() +
+           " reads as a formatted card only in the other byte order: a raw card image named .dcm, "
+           "or a .dcm named .bin or .vmu.\n\nTake it in that order?";
+}
+
+std::string imageProblem(const adapter::ImageError& error) {
+    const std::string path = error.path.string();
+    std::string text;
+    switch (error.problem) {
+        case adapter::ImageProblem::UnknownKind:
+            text = path + " is not a card image: choose a .bin, .vmu or .dcm file.";
+            break;
+        case adapter::ImageProblem::NotExactlyOnePage:
+            text = path + " is not a card image: a card image holds exactly " +
+                   std::to_string(card::PAGE_SIZE) + " bytes.";
+            break;
+        case adapter::ImageProblem::CannotRead:
+            text = "Cannot read " + path + ".";
+            break;
+        case adapter::ImageProblem::None:
+            break;
+    }
+    return withReason(text, error.systemError);
+}
+
+std::string badPairName(std::string_view name) {
+    return "\"" + std::string(name) +
+           "\" cannot name a .vmi/.vms pair: the name of a .vms file is 1 to 8 capital letters "
+           "A-Z, digits 0-9 and underscores.";
+}
+
+std::string saveAllSummary(const std::filesystem::path& folder,
+                           const std::vector<SavedFile>& files) {
+    std::string saved;
+    std::string skipped;
+    int savedCount = 0;
+    int skippedCount = 0;
+    for (const SavedFile& file : files) {
+        if (!file.skipped) {
+            ++savedCount;
+            saved += "\n" + file.cardName + " as " + file.fileName;
+            continue;
+        }
+        ++skippedCount;
+        std::string why;
+        switch (*file.skipped) {
+            case SkipReason::Damaged:
+                why = "damaged on the card";
+                break;
+            case SkipReason::NameUnusable:
+                why = "its name cannot be used as a PC file name";
+                break;
+            case SkipReason::NoFreeName:
+                why = "no free name in the folder";
+                break;
+            case SkipReason::NoData:
+                why = "it holds no data for a .vms file";
+                break;
+            case SkipReason::NotWritten:
+                why = withReason("could not be written as " + file.fileName + ":",
+                                 file.systemError);
+                break;
+        }
+        skipped += "\n" + file.cardName + ": " + why;
+    }
+    std::string text = std::to_string(savedCount) + (savedCount == 1 ? " file" : " files") +
+                       " saved in " + folder.string() + (savedCount > 0 ? ":" : ".") + saved;
+    if (skippedCount > 0) {
+        text += "\n\n" + std::to_string(skippedCount) +
+                (skippedCount == 1 ? " file" : " files") + " skipped:" + skipped;
+    }
+    return text;
+}
+
 std::string virtualCardProblem(const adapter::FolderError& error) {
     const std::string path = error.path.string();
     std::string text;

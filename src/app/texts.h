@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 
 namespace quorvane::adapter {
 struct FolderError;
+struct ImageError;
 }
 namespace quorvane::link {
 struct KernelPort;
@@ -182,10 +184,19 @@ inline constexpr FileFilter ADD_FILTERS[] = {
     {"DC Memory Card File (*.dci)", "*.dci"},
     {"DC Memory Card File (*.vmi,*.vms)", "*.vmi;*.vms"},
 };
-inline constexpr FileFilter SAVE_FILTERS[] = {{"DC Memory Card File (*.ddc)", "*.ddc"}};
+// Beyond the adapter users' own first filters: the choices of ours come after them.
+inline constexpr FileFilter SAVE_FILTERS[] = {{"DC Memory Card File (*.ddc)", "*.ddc"},
+                                              {"VMS file with its VMI (*.vms)", "*.vms"}};
 // The two dialogs name the same file differently.
-inline constexpr FileFilter IMPORT_FILTERS[] = {{"DCM Memory Card File (*.dcm)", "*.dcm"}};
-inline constexpr FileFilter EXPORT_FILTERS[] = {{"DC Memory Card (*.dcm)", "*.dcm"}};
+inline constexpr FileFilter IMPORT_FILTERS[] = {{"DCM Memory Card File (*.dcm)", "*.dcm"},
+                                                {"Card image (*.bin *.vmu)", "*.bin;*.vmu"}};
+inline constexpr FileFilter EXPORT_FILTERS[] = {{"DC Memory Card (*.dcm)", "*.dcm"},
+                                                {"Card image (*.bin *.vmu)", "*.bin;*.vmu"}};
+// Opening a card image as the card, and the formats Save All Files offers.
+inline constexpr FileFilter IMAGE_FILTERS[] = {{"Card image (*.bin *.vmu)", "*.bin;*.vmu"},
+                                               {"DCM Memory Card File (*.dcm)", "*.dcm"}};
+inline constexpr FileFilter SAVE_ALL_FORMATS[] = {{"DC Memory Card File (*.ddc)", "*.ddc"},
+                                                  {"VMS file with its VMI (*.vms)", "*.vms"}};
 
 // --- The page check (ours) ---
 inline constexpr std::string_view CHECK_CAPTION = "Check Page";
@@ -209,6 +220,29 @@ std::string portDetails(const link::PortReport& report);
 // be reached.
 std::string portListing(const std::vector<link::KernelPort>& ports,
                         const std::vector<link::PortReport>& addresses);
+
+// --- Card images and .vmi/.vms pairs (ours) ---
+inline constexpr std::string_view IMAGE_CAPTION = "Card image";
+// The file read as a formatted card only in the other byte order: most likely renamed.
+std::string otherByteOrderQuestion(const std::filesystem::path& file);
+std::string imageProblem(const adapter::ImageError& error);
+inline constexpr std::string_view SWITCH_CARD_QUESTION =
+    "Changes not yet written to the card will be dropped.\n\nSwitch to the other card anyway?";
+// NAME of NAME.vms is the pair's resource name: A-Z, 0-9 and _ only, 1 to 8 of them.
+std::string badPairName(std::string_view name);
+inline constexpr std::string_view SAVE_ALL_CAPTION = "Save All Files";
+inline constexpr std::string_view FILES_SAVED = "Files saved...";
+inline constexpr std::string_view FILES_NOT_SAVED = "Files not saved...";
+// Why Save All Files passed a file over.
+enum class SkipReason { Damaged, NameUnusable, NoFreeName, NoData, NotWritten };
+struct SavedFile {
+    std::string cardName;  // as the list shows it (UTF-8)
+    std::string fileName;  // written, or what it failed at
+    std::optional<SkipReason> skipped;
+    int systemError = 0;
+};
+std::string saveAllSummary(const std::filesystem::path& folder,
+                           const std::vector<SavedFile>& files);
 
 // --- Starting the program ---
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";

@@ -40,4 +40,20 @@ void Organizer::restoreFromBackupCommand() {
     importPageFileFrom(folder);
 }
 
+void Organizer::cardChanged() {
+    m_pageLoaded = false;
+    m_selectedEntry = -1;
+    m_selectedName.clear();
+    m_freeBlockCount = -1;
+    m_dirtyMap.fill(0);
+    m_currentPageIndex = 0;
+    m_screen.clearCardList();
+    m_screen.showPageNumber(1);
+    m_screen.showPageCaption(text::CURRENT_PAGE_NONE);
+    m_boundTexts = BoundTexts{};
+    m_screen.showFileIcon(nullptr);
+    refreshBoundTexts();
+    m_link.resetLink();
+}
+
 }  // namespace quorvane::app

@@ -63,6 +63,22 @@ app::PageCheckAnswer QtDialogProvider::pageCheck(QWidget* parent, const QString&
                                                              : app::PageCheckAnswer::Close;
 }
 
+// A folder dialog whose filter list offers the formats: the one selected is the format.
+std::optional<std::pair<QString, int>> QtDialogProvider::chooseFolderAndFormat(
+    QWidget* parent, const QStringList& formats) {
+    QFileDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Save All Files"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Save as:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Save"));
+    const std::optional<QString> folder = runFileDialog(dialog, formats);
+    if (!folder) {
+        return std::nullopt;
+    }
+    return std::pair{*folder, static_cast<int>(formats.indexOf(dialog.selectedNameFilter()))};
+}
+
 void QtDialogProvider::openFolder(const QString& folder) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

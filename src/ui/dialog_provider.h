@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 #include "app/screen.h"
 
@@ -25,6 +26,9 @@ class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
     virtual app::BoxAnswer messageBox(QWidget* parent, const QtMessage& message) = 0;
+    // A folder and one of `formats` (Qt name filters) for Save All Files: the index chosen.
+    virtual std::optional<std::pair<QString, int>> chooseFolderAndFormat(
+        QWidget* parent, const QStringList& formats) = 0;
     // Shows a folder in the desktop's file manager.
     virtual void openFolder(const QString& folder) = 0;
     // The page check's report (PageCheckDialog).
@@ -46,6 +50,8 @@ public:
     app::PageCheckAnswer pageCheck(QWidget* parent, const QString& report,
                                    bool canFreeLostBlocks) override;
     void openFolder(const QString& folder) override;
+    std::optional<std::pair<QString, int>> chooseFolderAndFormat(
+        QWidget* parent, const QStringList& formats) override;
     std::optional<QString> openFile(QWidget* parent, const QStringList& filters,
                                     const QString& folder) override;
     std::optional<QString> saveFile(QWidget* parent, const QStringList& filters,

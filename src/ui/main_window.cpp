@@ -92,7 +92,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     initQuorvaneResources();
     QWidget* form = loadForm(m_layout, this);
     setCentralWidget(form);
-    setWindowTitle(form->windowTitle());
+    m_title = form->windowTitle();
+    setWindowTitle(m_title);
     setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png")));
     findControls(form);
     setUpCardList();
@@ -218,11 +219,23 @@ void MainWindow::buildMenu() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     m_checkPageAction = tools->addAction(QStringLiteral("Check Page..."));
     m_checkPageAction->setEnabled(false);
+    m_saveAllAction = tools->addAction(QStringLiteral("Save All Files..."));
+    m_saveAllAction->setEnabled(false);
+    tools->addSeparator();
+    m_openImageAction = tools->addAction(QStringLiteral("Open Card Image..."));
+    m_closeImageAction = tools->addAction(QStringLiteral("Close Card Image"));
+    m_closeImageAction->setEnabled(false);
     tools->addSeparator();
     m_restoreAction = tools->addAction(QStringLiteral("Restore From Backup..."));
     m_restoreAction->setEnabled(false);
     m_openBackupsAction = tools->addAction(QStringLiteral("Open Backups Folder"));
     connect(m_openBackupsAction, &QAction::triggered, this, &MainWindow::openBackupsFolder);
+    // "<--" gains its choice of format here, so its own flow stays as it was.
+    if (m_copyToPc != nullptr) {
+        tools->addSeparator();
+        m_copyAsPairAction = tools->addAction(QStringLiteral("Copy to PC as .vmi/.vms Pair"));
+        m_copyAsPairAction->setCheckable(true);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     m_aboutAction = help->addAction(QStringLiteral("About"));
@@ -292,6 +305,24 @@ void MainWindow::connectCommands() {
             [&organizer] { organizer.checkPageCommand(); });
     connect(m_restoreAction, &QAction::triggered, this,
             [&organizer] { organizer.restoreFromBackupCommand(); });
+    connect(m_saveAllAction, &QAction::triggered, this,
+            [&organizer] { organizer.saveAllFilesCommand(); });
+    connect(m_openImageAction, &QAction::triggered, this, [this, &organizer] {
+        organizer.openCardImageCommand();
+        m_closeImageAction->setEnabled(organizer.onCardImage());
+    });
+    connect(m_closeImageAction, &QAction::triggered, this, [this, &organizer] {
+        organizer.closeCardImageCommand();
+        m_closeImageAction->setEnabled(organizer.onCardImage());
+    });
+    m_openImageAction->setEnabled(organizer.canSwitchCards());
+    m_closeImageAction->setEnabled(organizer.onCardImage());
+    if (m_copyAsPairAction != nullptr) {
+        connect(m_copyAsPairAction, &QAction::toggled, this, [&organizer](bool pair) {
+            organizer.setCopyFormat(pair ? app::Organizer::CopyFormat::VmiVmsPair
+                                         : app::Organizer::CopyFormat::Ddc);
+        });
+    }
     m_openBackupsAction->setEnabled(organizer.backupFolder().has_value());
 
     if (m_pageNumber != nullptr) {
@@ -475,6 +506,10 @@ void MainWindow::showPageNumber(int pageNumber) {
     }
 }
 
+void MainWindow::showCardName(std::string_view name) {
+    setWindowTitle(name.empty() ? m_title : m_title + QStringLiteral(" - ") + messageToText(name));
+}
+
 void MainWindow::showPageCaption(std::string_view caption) {
     if (m_pageCaption != nullptr) {
         m_pageCaption->setText(nameToText(caption));
@@ -489,7 +524,7 @@ void MainWindow::enableEditCommands() {
     }
     for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
                             m_deleteFileAction, m_deleteAllAction, m_checkPageAction,
-                            m_restoreAction}) {
+                            m_saveAllAction, m_restoreAction}) {
         action->setEnabled(true);
     }
 }
@@ -504,6 +539,15 @@ bool MainWindow::selectPcPath(const std::filesystem::path& path) {
 
 app::PageCheckAnswer MainWindow::showPageCheck(std::string_view report, bool canFreeLostBlocks) {
     return m_dialogs->pageCheck(this, messageToText(report), canFreeLostBlocks);
+}
+
+std::optional<app::SaveAllChoice> MainWindow::saveAllDialog(
+    std::span<const app::FileFilter> formats) {
+    const auto chosen = m_dialogs->chooseFolderAndFormat(this, qtNameFilters(formats));
+    if (!chosen || chosen->first.isEmpty() || chosen->second < 0) {
+        return std::nullopt;
+    }
+    return app::SaveAllChoice{toPath(chosen->first), static_cast<std::size_t>(chosen->second)};
 }
 
 void MainWindow::listPcFiles(const std::filesystem::path& directory) {

@@ -74,12 +74,15 @@ public:
     void appendCardRow(const app::CardRow& row) override;
     void showFileIcon(const card::SaveIcon* icon) override;
     void showPageNumber(int pageNumber) override;
+    void showCardName(std::string_view name) override;
     void showPageCaption(std::string_view caption) override;
     void enableEditCommands() override;
     void repaintNow() override;
     bool selectPcPath(const std::filesystem::path& path) override;
     void listPcFiles(const std::filesystem::path& directory) override;
     app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
+    std::optional<app::SaveAllChoice> saveAllDialog(
+        std::span<const app::FileFilter> formats) override;
 
 public slots:
     void showAbout();
@@ -142,6 +145,11 @@ private:
     QAction* m_exitAction = nullptr;
     QAction* m_checkPageAction = nullptr;
     QAction* m_restoreAction = nullptr;
+    QAction* m_saveAllAction = nullptr;
+    QAction* m_openImageAction = nullptr;
+    QAction* m_closeImageAction = nullptr;
+    QAction* m_copyAsPairAction = nullptr;
+    QString m_title;  // the layout's own title, before any card image's name
     QAction* m_openBackupsAction = nullptr;
     QAction* m_aboutAction = nullptr;
 };

@@ -48,7 +48,13 @@ int OrganizerApp::run() {
     std::string problem;
     app::CardLocation location;
     location.virtualCard = m_options.virtualCard;
-    m_card = app::CardSource::open(location, problem);
+    location.image = m_options.image;
+    const app::OtherOrderQuestion askOtherOrder = [](const std::filesystem::path& image) {
+        return QMessageBox::question(
+                   nullptr, messageToText(app::text::IMAGE_CAPTION),
+                   messageToText(app::text::otherByteOrderQuestion(image))) == QMessageBox::Yes;
+    };
+    m_card = app::CardSource::open(location, problem, askOtherOrder);
     if (!m_card) {
         std::fprintf(stderr, "quorvane: %s\n", problem.c_str());
         QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION),
@@ -65,7 +71,11 @@ int OrganizerApp::run() {
     m_organizer->setPortReporter(m_card->portReporter());
     m_organizer->setBackupFolder(
         app::defaultBackupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    m_organizer->setCardSource(m_card.get());
     m_window->attach(*m_organizer);
+    if (m_options.image) {
+        m_window->showCardName(m_options.image->filename().string());
+    }
     m_window->show();
     return QApplication::exec();
 }

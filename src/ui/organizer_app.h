@@ -20,6 +20,8 @@ namespace quorvane::ui {
 struct AppOptions {
     // Run on the virtual adapter with its pages in this folder instead of the real port.
     std::optional<std::filesystem::path> virtualCard;
+    // Run on this card image as a card of one page.
+    std::optional<std::filesystem::path> image;
     // The layout asked for on the command line; otherwise the locale decides.
     std::optional<Layout> layout;
 };

@@ -59,9 +59,12 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
     select("RACE");
     screen.saveAnswers = {pcDir / "race.ddc"};
     organizer->saveFile();
-    EXPECT_EQ(screen.events, (std::vector<std::string>{
-                                 "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
-                                 "status: File saved..."}));
+    EXPECT_EQ(
+        screen.events,
+        (std::vector<std::string>{
+            "save dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) *.vms] "
+            "suffix ddc",
+            "status: File saved..."}));
     const Bytes saved = readBytes(pcDir / "race.ddc");
     ASSERT_EQ(saved.size(), 36u + 3 * 512);
     EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),
@@ -207,11 +210,13 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     screen.events.clear();
     screen.texts.status.clear();
     organizer->saveFile();
-    EXPECT_EQ(screen.events,
-              (std::vector<std::string>{
-                  "save dialog [DC Memory Card File (*.ddc) *.ddc] suffix ddc",
-                  "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
-                  "status: Action cancelled..."}));
+    EXPECT_EQ(
+        screen.events,
+        (std::vector<std::string>{
+            "save dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) *.vms] "
+            "suffix ddc",
+            "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
+            "status: Action cancelled..."}));
     EXPECT_EQ(readBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
 
     // A target that cannot be replaced (a folder of that name) is reported, not "saved".

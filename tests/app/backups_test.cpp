@@ -97,8 +97,10 @@ TEST_F(BackupOnRead, RestoreOpensTheImportDialogInTheBackupsFolder) {
     startAndRead();
     organizer->setBackupFolder(temp.path() / "kept");
     organizer->restoreFromBackupCommand();
-    EXPECT_EQ(screen.events.back(), "open dialog [DCM Memory Card File (*.dcm) *.dcm] in " +
-                                        (temp.path() / "kept").string());
+    EXPECT_EQ(screen.events.back(),
+              "open dialog [DCM Memory Card File (*.dcm) *.dcm] [Card image (*.bin *.vmu) "
+              "*.bin;*.vmu] in " +
+                  (temp.path() / "kept").string());
     EXPECT_TRUE(std::filesystem::is_directory(temp.path() / "kept"));
 }
 

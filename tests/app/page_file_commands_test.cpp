@@ -7,8 +7,10 @@ namespace {
 const std::string WARNING_BOX =
     "box: WARNING!! - All data on the selected page will be deleted.\n\n"
     "                             Continue? | Import .DCM file | YesNo | Warning";
-const std::string IMPORT_DIALOG = "open dialog [DCM Memory Card File (*.dcm) *.dcm]";
-const std::string EXPORT_DIALOG = "save dialog [DC Memory Card (*.dcm) *.dcm] suffix dcm";
+const std::string IMPORT_DIALOG =
+    "open dialog [DCM Memory Card File (*.dcm) *.dcm] [Card image (*.bin *.vmu) *.bin;*.vmu]";
+const std::string EXPORT_DIALOG =
+    "save dialog [DC Memory Card (*.dcm) *.dcm] [Card image (*.bin *.vmu) *.bin;*.vmu] suffix dcm";
 
 class PageFileCommands : public EditFixture {};
 

@@ -24,6 +24,7 @@ public:
     std::deque<BoxAnswer> boxAnswers;  // answers to YesNo boxes; empty = Yes
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
+    std::deque<std::optional<SaveAllChoice>> saveAllAnswers;        // empty = Cancel
     int progressSteps = 0;
     int progressPosition = 0;
     int mainProgressPosition = 0;
@@ -33,6 +34,7 @@ public:
     std::vector<std::string> pageCheckReports;
     PageCheckAnswer pageCheckAnswer = PageCheckAnswer::Close;  // when a repair is offered
     std::string pageCaption;
+    std::string cardName;
 
     void showBoundTexts(const BoundTexts& t) override {
         if (t.status != texts.status) {
@@ -99,12 +101,22 @@ public:
         fileIconFrames = icon != nullptr ? icon->frames.size() : 0;
     }
     void showPageNumber(int number) override { pageNumber = number; }
+    void showCardName(std::string_view name) override { cardName = name; }
     void showPageCaption(std::string_view caption) override { pageCaption = caption; }
     void enableEditCommands() override { editCommandsEnabled = true; }
     void repaintNow() override { events.push_back("repaint"); }
     bool selectPcPath(const std::filesystem::path& path) override {
         events.push_back("select pc path " + path.string());
         return true;
+    }
+    std::optional<SaveAllChoice> saveAllDialog(std::span<const FileFilter> formats) override {
+        events.push_back("save all dialog" + describe(formats));
+        if (saveAllAnswers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = saveAllAnswers.front();
+        saveAllAnswers.pop_front();
+        return answer;
     }
     PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override {
         pageCheckReports.emplace_back(report);

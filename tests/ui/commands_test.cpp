@@ -68,7 +68,8 @@ TEST_F(WindowCommands, SaveFileWritesTheSelectedFileAsDdcAndMakesItsFolderCurren
     clickRow(column(0).indexOf("SECOND"));
     dialogs.saveAnswers = {inFolder("second.ddc")};
     click("Save File");
-    EXPECT_EQ(dialogs.lastFilters, QStringList{"DC Memory Card File (*.ddc)"});
+    EXPECT_EQ(dialogs.lastFilters,
+              (QStringList{"DC Memory Card File (*.ddc)", "VMS file with its VMI (*.vms)"}));
     EXPECT_EQ(dialogs.lastSuffix, "ddc");
     EXPECT_EQ(text("statusLine"), "File saved...");
     const QByteArray saved = fileBytes(inFolder("second.ddc"));

@@ -52,8 +52,10 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
               (QStringList{"Add File", "Save File", "-", "Import .DCM file", "Export to .DCM file",
                            "-", "Delete File", "Delete All", "-", "E&xit"}));
     EXPECT_EQ(entriesOf("&Help"), (QStringList{"About"}));
-    EXPECT_EQ(entriesOf("&Tools"), (QStringList{"Check Page...", "-", "Restore From Backup...",
-                                                 "Open Backups Folder"}));
+    EXPECT_EQ(entriesOf("&Tools"),
+              (QStringList{"Check Page...", "Save All Files...", "-", "Open Card Image...",
+                           "Close Card Image", "-", "Restore From Backup...", "Open Backups Folder",
+                           "-", "Copy to PC as .vmi/.vms Pair"}));
     EXPECT_FALSE(menuEntry("Check Page...")->isEnabled());
 
     readPage();

@@ -45,6 +45,7 @@ public:
     QStringList lastFilters;
     QStringList pageCheckReports;
     QStringList openedFolders;
+    std::deque<std::pair<QString, int>> saveAllAnswers;  // folder, format; empty = Cancel
     app::PageCheckAnswer pageCheckAnswer = app::PageCheckAnswer::Close;
     QString lastSuffix;
     QString lastFolder;  // where the last open dialog opened; empty: the current directory
@@ -63,6 +64,16 @@ public:
         return canFreeLostBlocks ? pageCheckAnswer : app::PageCheckAnswer::Close;
     }
     void openFolder(const QString& folder) override { openedFolders.append(folder); }
+    std::optional<std::pair<QString, int>> chooseFolderAndFormat(
+        QWidget*, const QStringList& formats) override {
+        lastFilters = formats;
+        if (saveAllAnswers.empty()) {
+            return std::nullopt;
+        }
+        std::pair<QString, int> answer = saveAllAnswers.front();
+        saveAllAnswers.pop_front();
+        return answer;
+    }
     std::optional<QString> openFile(QWidget*, const QStringList& filters,
                                     const QString& folder) override {
         lastFilters = filters;

@@ -1,0 +1,57 @@
+#include <algorithm>
+#include <string>
+
+#include "app/card_source.h"
+#include "app/organizer.h"
+
+// Tools > Open Card Image... and Close Card Image: the window works on a card image as on a
+// card of one page, until the image is closed.
+namespace quorvane::app {
+
+bool Organizer::onCardImage() const {
+    return m_cardSource != nullptr && m_cardSource->location().image.has_value();
+}
+
+bool Organizer::switchCard(const CardLocation& location) {
+    const bool pending = std::any_of(m_dirtyMap.begin(), m_dirtyMap.end(),
+                                     [](std::uint8_t flag) { return flag != 0; });
+    if (pending && !confirmed({text::SWITCH_CARD_QUESTION, text::IMAGE_CAPTION,
+                               BoxButtons::YesNo, BoxIcon::Warning})) {
+        return false;
+    }
+    const OtherOrderQuestion askOtherOrder = [this](const std::filesystem::path& image) {
+        const std::string question = text::otherByteOrderQuestion(image);
+        return show({question, text::IMAGE_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
+               BoxAnswer::Yes;
+    };
+    std::string error;
+    if (!m_cardSource->switchTo(location, error, askOtherOrder)) {
+        tell(text::CANCELLED, {error, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+        return false;
+    }
+    cardChanged();
+    m_screen.showCardName(location.image ? location.image->filename().string() : std::string());
+    return true;
+}
+
+void Organizer::openCardImageCommand() {
+    if (m_cardSource == nullptr) {
+        return;
+    }
+    const auto chosen = m_screen.openFileDialog(text::IMAGE_FILTERS, {});
+    if (!chosen) {
+        return;
+    }
+    CardLocation location;
+    location.image = *chosen;
+    switchCard(location);
+}
+
+void Organizer::closeCardImageCommand() {
+    if (!onCardImage()) {
+        return;
+    }
+    switchCard(m_cardSource->home());
+}
+
+}  // namespace quorvane::app

@@ -1,0 +1,118 @@
+#include <algorithm>
+#include <string>
+#include <system_error>
+
+#include "app/organizer.h"
+#include "card/card_text.h"
+#include "card/dir_entry.h"
+#include "card/file_system.h"
+#include "formats/pc_file_names.h"
+#include "formats/single_file.h"
+#include "formats/vmi_vms.h"
+#include "pc/name_lookup.h"
+
+// Save All Files: every file of the page into one folder, in one format.
+namespace quorvane::app {
+
+namespace {
+
+// Above this many files the progress window shows how far the saving is.
+constexpr std::size_t FILES_WITHOUT_PROGRESS = 8;
+
+bool isThere(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+}  // namespace
+
+std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path& folder,
+                                                     CopyFormat format) {
+    const std::vector<int> slots = card::enumerateFiles(m_pageImage);
+    const bool showProgress = slots.size() > FILES_WITHOUT_PROGRESS;
+    if (showProgress) {
+        m_screen.progressCreate();
+        m_screen.progressSetRange(0, static_cast<int>(slots.size()));
+        m_screen.progressSetStep(1);
+    }
+    // A name taken in another case is taken too: a pair's partner is found whatever its case.
+    const formats::NameTaken ddcTaken = [&folder](const std::string& name) {
+        return isThere(folder / name);
+    };
+    const formats::NameTaken pairTaken = [&folder](const std::string& name) {
+        return pc::findEntryIgnoringCase(folder, name).has_value();
+    };
+    std::vector<text::SavedFile> files;
+    for (const int slot : slots) {
+        const std::string cardName = card::entryName(card::readSlot(m_pageImage, slot));
+        text::SavedFile& file = files.emplace_back();
+        file.cardName = card::nameToUtf8(cardName);
+        if (showProgress) {
+            m_screen.progressStepIt();
+        }
+        if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+            file.skipped = text::SkipReason::Damaged;
+            continue;
+        }
+        if (format == CopyFormat::VmiVmsPair) {
+            if (formats::vmsData(m_fileBuffer).empty()) {
+                file.skipped = text::SkipReason::NoData;
+                continue;
+            }
+            const auto name = formats::freePairName(cardName, pairTaken);
+            if (!name) {
+                file.skipped = text::SkipReason::NoFreeName;
+                continue;
+            }
+            file.fileName = *name + std::string(formats::VMS_EXTENSION);
+            const formats::PairWriteStatus status = formats::writePairFiles(folder, *name, m_fileBuffer);
+            if (!status.ok()) {
+                file.skipped = text::SkipReason::NotWritten;
+                file.systemError = status.systemError;
+            }
+            continue;
+        }
+        if (!formats::usableAsPcFileName(cardName)) {
+            file.skipped = text::SkipReason::NameUnusable;
+            continue;
+        }
+        const auto name = formats::freeDdcFileName(cardName, ddcTaken);
+        if (!name) {
+            file.skipped = text::SkipReason::NoFreeName;
+            continue;
+        }
+        file.fileName = *name;
+        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, m_fileBuffer);
+        if (!status.ok()) {
+            file.skipped = text::SkipReason::NotWritten;
+            file.systemError = status.systemError;
+        }
+    }
+    if (showProgress) {
+        m_screen.progressDestroy();
+    }
+    return files;
+}
+
+void Organizer::saveAllFilesCommand() {
+    if (refuseWithoutPage(text::SAVE_ALL_CAPTION)) {
+        return;
+    }
+    const auto choice = m_screen.saveAllDialog(text::SAVE_ALL_FORMATS);
+    if (!choice) {
+        setStatus(text::CANCELLED);
+        return;
+    }
+    const std::vector<text::SavedFile> files =
+        saveAllFiles(choice->folder, choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
+    const bool anySkipped = std::any_of(files.begin(), files.end(),
+                                        [](const text::SavedFile& file) { return file.skipped; });
+    const bool anySaved = std::any_of(files.begin(), files.end(),
+                                      [](const text::SavedFile& file) { return !file.skipped; });
+    const std::string summary = text::saveAllSummary(choice->folder, files);
+    tell(anySaved || files.empty() ? text::FILES_SAVED : text::FILES_NOT_SAVED,
+         {summary, text::SAVE_ALL_CAPTION, BoxButtons::Ok,
+          anySkipped ? BoxIcon::Warning : BoxIcon::Information});
+}
+
+}  // namespace quorvane::app
