@@ -1,6 +1,10 @@
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "adapter/virtual_adapter.h"
@@ -111,6 +115,49 @@ void fullCommit(benchmark::State& state) {
     state.counters["failed"] = failures;
 }
 BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
+
+// A page of 200 one-block files, each saved into a folder of its own per run.
+std::unique_ptr<card::PageBytes> pageOf200Files() {
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::formatPage(*pageImage);
+    auto data = std::make_unique<card::FileBuffer>();
+    card::DirtyMap dirty{};
+    for (int file = 0; file < card::USER_BLOCK_COUNT; ++file) {
+        card::DirEntry entry;
+        entry.fileType = 0x33;
+        const std::string name = "SAVE_" + std::to_string(1000 + file);
+        std::copy(name.begin(), name.end(), entry.fileName.begin());
+        entry.sizeInBlocks = 1;
+        data->fill(static_cast<std::uint8_t>(file));
+        card::storeNewFile(*pageImage, dirty, entry, *data);
+    }
+    auto cardImage = std::make_unique<card::PageBytes>();
+    card::pageToCard(*pageImage, *cardImage);
+    return cardImage;
+}
+
+void saveAllFiles(benchmark::State& state, app::Organizer::CopyFormat format) {
+    auto bench = std::make_unique<Bench>();
+    app::OrganizerProbe(bench->organizer).loadPage(*pageOf200Files(), 0);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("quorvane-save-all-" + std::to_string(::getpid()));
+    std::size_t skipped = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        state.ResumeTiming();
+        for (const auto& file : bench->organizer.saveAllFiles(folder, format)) {
+            skipped += file.skipped ? 1 : 0;
+        }
+    }
+    std::filesystem::remove_all(folder);
+    state.counters["skipped"] = static_cast<double>(skipped);
+}
+BENCHMARK_CAPTURE(saveAllFiles, ddc, app::Organizer::CopyFormat::Ddc)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(saveAllFiles, pairs, app::Organizer::CopyFormat::VmiVmsPair)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

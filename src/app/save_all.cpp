@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <string>
+#include <set>
 #include <system_error>
 
 #include "app/organizer.h"
@@ -9,7 +10,7 @@
 #include "formats/pc_file_names.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
-#include "pc/name_lookup.h"
+#include "pc/name_order.h"
 
 // Save All Files: every file of the page into one folder, in one format.
 namespace quorvane::app {
@@ -18,11 +19,6 @@ namespace {
 
 // Above this many files the progress window shows how far the saving is.
 constexpr std::size_t FILES_WITHOUT_PROGRESS = 8;
-
-bool isThere(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 }  // namespace
 
@@ -35,12 +31,24 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         m_screen.progressSetRange(0, static_cast<int>(slots.size()));
         m_screen.progressSetStep(1);
     }
-    // A name taken in another case is taken too: a pair's partner is found whatever its case.
-    const formats::NameTaken ddcTaken = [&folder](const std::string& name) {
-        return isThere(folder / name);
+    // The folder is read once; every file written joins the names taken. A name taken in
+    // another case is taken for a pair: its partner is found whatever its case.
+    std::set<std::string> names;
+    std::set<std::string> lowerNames;
+    const auto take = [&names, &lowerNames](const std::string& name) {
+        names.insert(name);
+        lowerNames.insert(pc::lowerAscii(name));
     };
-    const formats::NameTaken pairTaken = [&folder](const std::string& name) {
-        return pc::findEntryIgnoringCase(folder, name).has_value();
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        take(it->path().filename().string());
+    }
+    const formats::NameTaken ddcTaken = [&names](const std::string& name) {
+        return names.count(name) != 0;
+    };
+    const formats::NameTaken pairTaken = [&lowerNames](const std::string& name) {
+        return lowerNames.count(pc::lowerAscii(name)) != 0;
     };
     std::vector<text::SavedFile> files;
     for (const int slot : slots) {
@@ -65,6 +73,8 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
                 continue;
             }
             file.fileName = *name + std::string(formats::VMS_EXTENSION);
+            take(*name + std::string(formats::VMI_EXTENSION));
+            take(file.fileName);
             const formats::PairWriteStatus status = formats::writePairFiles(folder, *name, m_fileBuffer);
             if (!status.ok()) {
                 file.skipped = text::SkipReason::NotWritten;
@@ -82,6 +92,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
             continue;
         }
         file.fileName = *name;
+        take(*name);
         const formats::WriteStatus status = formats::writeDdcFile(folder / *name, m_fileBuffer);
         if (!status.ok()) {
             file.skipped = text::SkipReason::NotWritten;

@@ -13,6 +13,13 @@ unsigned char foldAscii(char c) {
 
 }  // namespace
 
+std::string lowerAscii(std::string_view name) {
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(foldAscii(c)); });
+    return lower;
+}
+
 int compareIgnoringCase(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {

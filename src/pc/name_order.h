@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace quorvane::pc {
 // Below zero, zero or above zero as `a` orders before, with or after `b`. Letters fold to lower
 // case, so "_x" orders before "apps", as it does in a case-sensitive listing.
 int compareIgnoringCase(std::string_view a, std::string_view b);
+// The name with its ASCII letters in lower case: a key that equals for names equal so.
+std::string lowerAscii(std::string_view name);
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 
 // The order of a level of the tree. Stable: names equal without regard to case keep the order
