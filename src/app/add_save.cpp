@@ -8,6 +8,7 @@
 #include "formats/pc_file_names.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
+#include "pc/name_order.h"
 #include "pc/name_lookup.h"
 
 // Add File: a PC file (.ddc, .dci or a .vmi/.vms pair) becomes a new file of the page, which is
@@ -27,14 +28,6 @@ struct Refusal {
     text::Box box;
 };
 const Refusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
-
-// ASCII only: the window's locale must not change how an extension or a partner is named.
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text;
-}
 
 std::string extensionOf(const std::string& name) {
     const auto dot = name.rfind('.');
@@ -147,7 +140,7 @@ std::optional<Refusal> readPair(const std::filesystem::path& chosen, const std::
 std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
                                      const Organizer::Clock& clock, card::FileBuffer& fileBuffer,
                                      card::DirEntry& entry) {
-    const std::string lowerName = lowerCase(chosen.filename().string());
+    const std::string lowerName = pc::lowerAscii(chosen.filename().string());
     switch (kindOf(extensionOf(lowerName))) {
         case SourceKind::DdcFile:
             return refusalOfRead(formats::readDdcFile(chosen, entry, fileBuffer));
@@ -255,7 +248,7 @@ void Organizer::saveFile() {
         return;
     }
     // The name's extension chooses the format, whichever filter the dialog showed.
-    const bool pair = lowerCase(target->extension().string()) == formats::VMS_EXTENSION;
+    const bool pair = pc::lowerAscii(target->extension().string()) == formats::VMS_EXTENSION;
     const bool written =
         pair ? writePair(target->parent_path(), target->stem().string(), m_selectedEntry)
              : confirmOverwrite({*target}) && writeDdcFile(*target, m_selectedEntry);
