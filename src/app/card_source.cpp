@@ -66,7 +66,7 @@ bool CardSource::switchTo(const CardLocation& location, std::string& error,
     }
     m_port = std::move(port);
     m_systemPorts = systemPorts;
-    m_forward.m_target = m_port.get();
+    m_forward.target = m_port.get();
     m_location = location;
     return true;
 }

@@ -48,10 +48,10 @@ private:
     class Forward final : public link::PortIo {
     public:
         void write(std::uint16_t address, std::uint8_t value) override {
-            m_target->write(address, value);
+            target->write(address, value);
         }
-        std::uint8_t read(std::uint16_t address) override { return m_target->read(address); }
-        link::PortIo* m_target = nullptr;
+        std::uint8_t read(std::uint16_t address) override { return target->read(address); }
+        link::PortIo* target = nullptr;
     };
 
     CardSource() = default;
