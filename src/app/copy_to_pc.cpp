@@ -2,27 +2,11 @@
 
 #include "app/organizer.h"
 #include "card/card_text.h"
+#include "pc/safe_file_name.h"
 
 // The PC pane's folder and "<--": the selected card file written into that folder as a .ddc
 // file under its card name.
 namespace quorvane::app {
-
-namespace {
-// A card name is outside data: it may become a file name only when it cannot leave the
-// folder or hide control characters in it.
-bool usableAsPcFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") {
-        return false;
-    }
-    for (const unsigned char c : name) {
-        if (c == '/' || c < 0x20 || c == 0x7F) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
 
 void Organizer::pcDirectorySelected(const std::filesystem::path& directory) {
     m_currentPcDirectory = directory;
@@ -38,7 +22,7 @@ void Organizer::copyFileToPc() {
         tell(text::NO_FOLDER_STATUS, text::NO_FOLDER);
         return;
     }
-    if (!usableAsPcFileName(m_selectedName)) {
+    if (!pc::usableAsFileName(m_selectedName)) {
         tell(text::CANCELLED, text::UNUSABLE_PC_NAME);
         return;
     }
