@@ -162,13 +162,13 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
 
 }  // namespace
 
-void Organizer::addFile() {
+bool Organizer::addFile() {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION)) {
-        return;
+        return false;
     }
     const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS);
     if (!chosen) {
-        return;
+        return false;
     }
     card::DirEntry entry;
     std::optional<Refusal> refused = readAddSource(*chosen, m_clock, m_fileBuffer, entry);
@@ -195,13 +195,14 @@ void Organizer::addFile() {
             setStatus(refused->status);
         }
         show(refused->box);
-        return;
+        return false;
     }
     m_screen.repaintNow();
     if (!commitEdit()) {
-        return;
+        return false;
     }
     relistAfterEdit();
+    return true;
 }
 
 bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
@@ -219,19 +220,20 @@ bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
     return true;
 }
 
-void Organizer::saveFile() {
+bool Organizer::saveFile() {
     if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
-        return;
+        return false;
     }
     const auto target = m_screen.saveFileDialog(text::SAVE_FILTERS, "ddc");
     if (!target) {
         setStatus(text::CANCELLED);
-        return;
+        return false;
     }
     if (!confirmOverwrite(*target) || !writeDdcFile(*target, m_selectedEntry)) {
-        return;
+        return false;
     }
     setStatus(text::FILE_SAVED);
+    return true;
 }
 
 }  // namespace quorvane::app

@@ -50,20 +50,26 @@ public:
     void selectFile(std::string_view rowName);  // a row became selected
     void showFileInfo(int slot);
 
+    // Each command below that returns a bool says whether it did what it was asked: the
+    // window reads the outcome from the screen, the command line from the result.
+
     // --- Page transfer ---
     void stepPage(int delta);
-    void selectAndRefresh();
+    bool selectAndRefresh();
     int connectAndRead();
     int commitPage(bool confirm);
     void selectPort(std::uint16_t address);
+    // Asks the adapter how many pages it holds, for a front end that needs the number before a
+    // read; none when no adapter answered.
+    std::optional<int> countPages();
 
     // --- Edits and files ---
-    void deleteFileCommand();
-    void deleteAllCommand();
-    void addFile();
-    void saveFile();
-    void importPageFile();
-    void exportPageFile();
+    bool deleteFileCommand();
+    bool deleteAllCommand();
+    bool addFile();
+    bool saveFile();
+    bool importPageFile();
+    bool exportPageFile();
 
     // --- Tools ---
     // Checks the page in memory and shows the report; offers to free lost blocks, which is an

@@ -38,30 +38,30 @@ std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
 
 }  // namespace
 
-void Organizer::importPageFile() {
+bool Organizer::importPageFile() {
     if (refuseWithoutPage(text::IMPORT_CAPTION)) {
-        return;
+        return false;
     }
     if (!confirmed(text::IMPORT_WARNING)) {
-        return;
+        return false;
     }
     const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS);
     if (!chosen) {
-        return;
+        return false;
     }
     // Read apart from the card image, so a file that cannot be used leaves the page as it was.
     auto imported = std::make_unique<card::PageBytes>();
     if (const auto result = formats::readPageFile(*chosen, *imported);
         result != formats::ReadResult::Ok) {
         tell(text::CANCELLED, refusalOf(result));
-        return;
+        return false;
     }
     // Said before anything changes: the card cannot receive all that the image holds.
     if (const std::string names = namesBeyondUserBlocks(*imported); !names.empty()) {
         const std::string question = text::blocksBeyondUserArea(names);
         if (!confirmed({question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo,
                         BoxIcon::Warning})) {
-            return;
+            return false;
         }
     }
     auto backup = std::make_unique<card::PageBytes>(m_cardImage);
@@ -75,25 +75,28 @@ void Organizer::importPageFile() {
         card::cardToPage(m_cardImage, m_pageImage);
         relistAfterEdit();
         m_dirtyMap.fill(0);
+        return false;
     }
+    return true;
 }
 
-void Organizer::exportPageFile() {
+bool Organizer::exportPageFile() {
     if (refuseWithoutPage(text::EXPORT_CAPTION)) {
-        return;
+        return false;
     }
     const auto target = m_screen.saveFileDialog(text::EXPORT_FILTERS, "dcm");
     if (!target) {
         setStatus(text::EXPORT_CANCELLED);
-        return;
+        return false;
     }
     const formats::WriteStatus status = formats::writePageFile(*target, m_cardImage);
     if (!status.ok()) {
         reportWriteFailure(*target, status.systemError, text::DCM_NOT_WRITTEN,
                            text::EXPORT_CAPTION);
-        return;
+        return false;
     }
     setStatus(text::DCM_WRITTEN);
+    return true;
 }
 
 }  // namespace quorvane::app

@@ -108,7 +108,9 @@ std::string fileLabel(const card::PageBytes& pageImage, int slot) {
            std::to_string(slot) + ")";
 }
 
-std::string findingText(const card::FileFinding& finding, const card::PageBytes& pageImage) {
+}  // namespace
+
+std::string pageCheckFinding(const card::FileFinding& finding, const card::PageBytes& pageImage) {
     const std::string block = std::to_string(finding.block);
     const std::string expected = std::to_string(finding.expected);
     const std::string found = std::to_string(finding.found);
@@ -150,6 +152,8 @@ std::string findingText(const card::FileFinding& finding, const card::PageBytes&
     }
     return {};
 }
+
+namespace {
 
 std::string hexAddress(std::uint16_t base) {
     return hex(base, 3);
@@ -249,7 +253,8 @@ std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes&
     std::string warnings;
     for (const card::FileFinding& finding : check.files) {
         const std::string line =
-            "- " + fileLabel(pageImage, finding.slot) + ": " + findingText(finding, pageImage) + ".\n";
+            "- " + fileLabel(pageImage, finding.slot) + ": " + pageCheckFinding(finding, pageImage) +
+            ".\n";
         (finding.warningOnly() ? warnings : problems) += line;
     }
     std::string page;
@@ -285,6 +290,11 @@ std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks) {
     return "Free the " + std::to_string(lostBlocks.size()) + " lost blocks (" +
            blockRanges(lostBlocks) +
            ")?\n\nNo file's chain reaches them. The page is written to the card at once.";
+}
+
+std::string pagesOnCard(int pageCount) {
+    return std::to_string(pageCount) + (pageCount == 1 ? " page" : " pages") +
+           " on this Memory card.";
 }
 
 std::string portDetails(const link::PortReport& report) {

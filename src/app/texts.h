@@ -193,8 +193,13 @@ inline constexpr std::string_view LOST_BLOCKS_FREED = "Lost blocks freed.";
 // The report of a check of the page in memory; `pageNumber` counts from 1.
 std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes& pageImage,
                             int pageNumber);
+// One finding of that report, after the file's name: "its chain loops at block 7" and the like.
+std::string pageCheckFinding(const card::FileFinding& finding, const card::PageBytes& pageImage);
 // The question before the lost blocks are freed and the page committed.
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
+
+// --- Pages (ours) ---
+std::string pagesOnCard(int pageCount);  // "4 pages on this Memory card."
 
 // --- The parallel port ---
 // Why the connection failed, behind the "Connection FAILED." box: how the address was reached
