@@ -71,6 +71,11 @@ public:
     bool importPageFile();
     bool exportPageFile();
 
+    // --- Backup ---
+    // Reads every page of the card and writes it to `folder` as page-01.dcm upward, the
+    // virtual card's layout, so that the folder opens as a virtual card.
+    bool backupCard(const std::filesystem::path& folder);
+
     // --- Tools ---
     // Checks the page in memory and shows the report; offers to free lost blocks, which is an
     // edit committed at once like any other.

@@ -297,6 +297,24 @@ std::string pagesOnCard(int pageCount) {
            " on this Memory card.";
 }
 
+std::string cardBackedUp(int pageCount) {
+    return "Memory card backed up: " + std::to_string(pageCount) +
+           (pageCount == 1 ? " page." : " pages.");
+}
+
+std::string replaceBackupQuestion(const std::filesystem::path& folder) {
+    return folder.string() +
+           " already holds page files.\n\nReplace them with the pages of this Memory card?";
+}
+
+std::string folderFailure(const std::filesystem::path& folder, int systemError) {
+    return withReason("The folder could not be made:\n" + folder.string(), systemError);
+}
+
+std::string removeFailure(const std::filesystem::path& target, int systemError) {
+    return withReason("The file could not be removed:\n" + target.string(), systemError);
+}
+
 std::string portDetails(const link::PortReport& report) {
     const std::string address = hexAddress(report.base);
     if (report.chosen != link::Backend::None) {

@@ -198,8 +198,17 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
 // The question before the lost blocks are freed and the page committed.
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 
-// --- Pages (ours) ---
+// --- Pages and backups (ours) ---
 std::string pagesOnCard(int pageCount);  // "4 pages on this Memory card."
+inline constexpr std::string_view BACKUP_CAPTION = "Back up the Memory card";
+inline constexpr std::string_view BACKUP_NOT_WRITTEN = "Backup not written...";
+std::string cardBackedUp(int pageCount);  // "Memory card backed up: 4 pages."
+// The question before a backup replaces the page files that a folder holds.
+std::string replaceBackupQuestion(const std::filesystem::path& folder);
+// "The folder could not be made:" or "The file could not be removed:", the path and the
+// system's reason; shown as errors.
+std::string folderFailure(const std::filesystem::path& folder, int systemError);
+std::string removeFailure(const std::filesystem::path& target, int systemError);
 
 // --- The parallel port ---
 // Why the connection failed, behind the "Connection FAILED." box: how the address was reached
