@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "adapter/virtual_adapter.h"
+#include "app/organizer.h"
+#include "app/version.h"
 #include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "link/system_port.h"
@@ -385,5 +387,78 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
     }
     return text + "\n";
 }
+
+namespace cli {
+
+std::string versionLine() {
+    return std::string(PROGRAM) + " " + std::string(VERSION);
+}
+
+namespace {
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+}  // namespace
+
+std::string unknownCommand(std::string_view command) {
+    return "unknown command " + quoted(command);
+}
+
+std::string unknownOption(std::string_view option) {
+    return "unknown option " + quoted(option);
+}
+
+std::string optionNotTaken(std::string_view command, std::string_view option) {
+    return std::string(command) + " takes no option " + std::string(option);
+}
+
+std::string optionGivenTwice(std::string_view option) {
+    return std::string(option) + " is given twice";
+}
+
+std::string missingValue(std::string_view option) {
+    return std::string(option) + " needs a value";
+}
+
+std::string badPage(std::string_view value) {
+    return "--page takes a page number from 1 to " + std::to_string(MAX_PAGES) + ", not " +
+           quoted(value);
+}
+
+std::string badPort(std::string_view value) {
+    return "--port takes a port address such as 0x378 or 888, not " + quoted(value);
+}
+
+std::string badFormat(std::string_view value) {
+    return "--format takes ddc or vms, not " + quoted(value);
+}
+
+std::string missingOperand(std::string_view command, std::string_view operand) {
+    return std::string(command) + " needs " + std::string(operand);
+}
+
+std::string extraOperand(std::string_view command, std::string_view operand) {
+    return std::string(command) + " takes no further argument " + quoted(operand);
+}
+
+std::string needsTo(std::string_view command) {
+    return std::string(command) + " needs --to DIR";
+}
+
+std::string noCardFile(std::string_view name, int pageNumber) {
+    return "No card file named " + quoted(name) + " on page " + std::to_string(pageNumber) + ".";
+}
+
+std::string replaceFileQuestion(const std::filesystem::path& target) {
+    return target.string() + " already exists.\nDo you want to replace it?";
+}
+
+std::string blockCount(unsigned blocks) {
+    return std::to_string(blocks) + (blocks == 1 ? " block" : " blocks");
+}
+
+}  // namespace cli
 
 }  // namespace quorvane::app::text
