@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -20,8 +21,9 @@ constexpr std::uint16_t GREEN = 0x80F0;  // half-transparent green
 // The first pixel pair of each icon: red then green, green then red, green then transparent.
 constexpr std::uint8_t FIRST_PIXELS[3] = {0x12, 0x21, 0x20};
 
-// A file of `blocks` blocks whose header (in block `headerBlock`) has `icons` icons, each
-// starting with its FIRST_PIXELS, the palette above and the given speed.
+// A file of `blocks` blocks whose header (in block `headerBlock`) has `icons` icons, each of
+// the first three starting with its FIRST_PIXELS (one more stays blank), the palette above and
+// the given speed.
 Bytes savedFile(int blocks, int icons, std::uint16_t speed = 0, int headerBlock = 0) {
     Bytes data(static_cast<std::size_t>(blocks) * BLOCK_SIZE, 0);
     const std::size_t header = static_cast<std::size_t>(headerBlock) * BLOCK_SIZE;
@@ -32,7 +34,8 @@ Bytes savedFile(int blocks, int icons, std::uint16_t speed = 0, int headerBlock 
     }
     for (int i = 0; i < icons && header + 0x80 + 512 * static_cast<std::size_t>(i) < data.size();
          ++i) {
-        data[header + 0x80 + 512 * static_cast<std::size_t>(i)] = FIRST_PIXELS[i];
+        data[header + 0x80 + 512 * static_cast<std::size_t>(i)] =
+            i < static_cast<int>(std::size(FIRST_PIXELS)) ? FIRST_PIXELS[i] : 0;
     }
     return data;
 }
