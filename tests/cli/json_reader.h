@@ -11,6 +11,8 @@
 // test that reads the program's output also checks that it is JSON.
 namespace quorvane::cli::testing {
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
@@ -18,27 +20,36 @@ struct JsonValue {
     double number = 0;
     std::string string;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;  // in the document's order
 
     // The member `name`; a null value when there is none.
-    const JsonValue& operator[](std::string_view name) const {
-        static const JsonValue NONE;
-        for (const auto& [key, value] : members) {
-            if (key == name) {
-                return value;
-            }
-        }
-        return NONE;
-    }
-    bool has(std::string_view name) const {
-        for (const auto& member : members) {
-            if (member.first == name) {
-                return true;
-            }
-        }
-        return false;
-    }
+    const JsonValue& operator[](std::string_view name) const;
+    bool has(std::string_view name) const;
 };
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
+};
+
+inline const JsonValue& JsonValue::operator[](std::string_view name) const {
+    static const JsonValue NONE;
+    for (const JsonMember& member : members) {
+        if (member.key == name) {
+            return member.value;
+        }
+    }
+    return NONE;
+}
+
+inline bool JsonValue::has(std::string_view name) const {
+    for (const JsonMember& member : members) {
+        if (member.key == name) {
+            return true;
+        }
+    }
+    return false;
+}
 
 class JsonReader {
 public:
@@ -120,7 +131,7 @@ private:
             if (!value(member)) {
                 return false;
             }
-            out.members.emplace_back(std::move(key), std::move(member));
+            out.members.push_back({std::move(key), std::move(member)});
             skipSpace();
             if (literal("}")) {
                 return true;
