@@ -156,13 +156,13 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
 
 }  // namespace
 
-void Organizer::addFile() {
+bool Organizer::addFile() {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION)) {
-        return;
+        return false;
     }
     const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS, {});
     if (!chosen) {
-        return;
+        return false;
     }
     card::DirEntry entry;
     std::optional<Refusal> refused = readAddSource(*chosen, m_clock, m_fileBuffer, entry);
@@ -189,13 +189,14 @@ void Organizer::addFile() {
             setStatus(refused->status);
         }
         show(refused->box);
-        return;
+        return false;
     }
     m_screen.repaintNow();
     if (!commitEdit()) {
-        return;
+        return false;
     }
     relistAfterEdit();
+    return true;
 }
 
 bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
@@ -238,14 +239,14 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
     return true;
 }
 
-void Organizer::saveFile() {
+bool Organizer::saveFile() {
     if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
-        return;
+        return false;
     }
     const auto target = m_screen.saveFileDialog(text::SAVE_FILTERS, "ddc");
     if (!target) {
         setStatus(text::CANCELLED);
-        return;
+        return false;
     }
     // The name's extension chooses the format, whichever filter the dialog showed.
     const bool pair = pc::lowerAscii(target->extension().string()) == formats::VMS_EXTENSION;
@@ -255,6 +256,7 @@ void Organizer::saveFile() {
     if (written) {
         setStatus(text::FILE_SAVED);
     }
+    return written;
 }
 
 }  // namespace quorvane::app

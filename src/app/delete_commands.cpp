@@ -5,16 +5,16 @@
 // Delete File and Delete ALL: remove files from the page and commit it at once.
 namespace quorvane::app {
 
-void Organizer::deleteFileCommand() {
+bool Organizer::deleteFileCommand() {
     if (m_selectedEntry == -1) {
         tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));
-        return;
+        return false;
     }
     if (refuseWithoutPage(text::DELETE_CAPTION)) {
-        return;
+        return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {
-        return;
+        return false;
     }
     // A slot that no longer holds the selected file was freed by a delete whose commit failed:
     // walking its freed chain again could free blocks another file owns now, so only the
@@ -24,27 +24,29 @@ void Organizer::deleteFileCommand() {
     }
     m_screen.repaintNow();
     if (!commitEdit()) {
-        return;
+        return false;
     }
     relistAfterEdit();
     blankInfoLines();
     setStatus(text::FILE_DELETED);
+    return true;
 }
 
-void Organizer::deleteAllCommand() {
+bool Organizer::deleteAllCommand() {
     if (refuseWithoutPage(text::DELETE_CAPTION)) {
-        return;
+        return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {
-        return;
+        return false;
     }
     card::deleteAllFiles(m_pageImage, m_dirtyMap);
     if (!commitEdit()) {
-        return;
+        return false;
     }
     relistAfterEdit();
     blankInfoLines();
     setStatus(text::FILES_DELETED);
+    return true;
 }
 
 }  // namespace quorvane::app

@@ -63,21 +63,32 @@ public:
     void selectFile(std::string_view rowName);  // a row became selected
     void showFileInfo(int slot);
 
+    // Each command below that returns a bool says whether it did what it was asked: the
+    // window reads the outcome from the screen, the command line from the result.
+
     // --- Page transfer ---
     void stepPage(int delta);
-    void selectAndRefresh();
+    bool selectAndRefresh();
     int connectAndRead();
     int commitPage(bool confirm);
     void selectPort(std::uint16_t address);
+    // Asks the adapter how many pages it holds, for a front end that needs the number before a
+    // read; none when no adapter answered.
+    std::optional<int> countPages();
 
     // --- Edits and files ---
-    void deleteFileCommand();
-    void deleteAllCommand();
-    void addFile();
-    void saveFile();
-    void importPageFile();
-    void importPageFileFrom(const std::filesystem::path& dialogFolder);
-    void exportPageFile();
+    bool deleteFileCommand();
+    bool deleteAllCommand();
+    bool addFile();
+    bool saveFile();
+    bool importPageFile();
+    bool importPageFileFrom(const std::filesystem::path& dialogFolder);
+    bool exportPageFile();
+
+    // --- Backup ---
+    // Reads every page of the card and writes it to `folder` as page-01.dcm upward, the
+    // virtual card's layout, so that the folder opens as a virtual card.
+    bool backupCard(const std::filesystem::path& folder);
 
     // --- Tools ---
     // Checks the page in memory and shows the report; offers to free lost blocks, which is an
@@ -86,8 +97,8 @@ public:
     // The import, its dialog opened in the backups folder.
     void restoreFromBackupCommand();
     // Every file of the page into a folder the user chooses, in the format chosen; a summary
-    // says what was written and what was skipped.
-    void saveAllFilesCommand();
+    // says what was written and what was skipped. False when any file was skipped.
+    bool saveAllFilesCommand();
     // The same without questions: what became of each file, in listing order.
     std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
                                               CopyFormat format);

@@ -39,20 +39,20 @@ std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
 
 }  // namespace
 
-void Organizer::importPageFile() {
-    importPageFileFrom({});
+bool Organizer::importPageFile() {
+    return importPageFileFrom({});
 }
 
-void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
+bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
     if (refuseWithoutPage(text::IMPORT_CAPTION)) {
-        return;
+        return false;
     }
     if (!confirmed(text::IMPORT_WARNING)) {
-        return;
+        return false;
     }
     const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS, dialogFolder);
     if (!chosen) {
-        return;
+        return false;
     }
     // Read apart from the card image, so a file that cannot be used leaves the page as it was.
     // A raw card image (.bin, .vmu) is in the page's own order; anything else is a .dcm.
@@ -62,7 +62,7 @@ void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
     if (const auto result = formats::readCardImage(*chosen, order, *imported);
         result != formats::ReadResult::Ok) {
         tell(text::CANCELLED, refusalOf(result));
-        return;
+        return false;
     }
     if (formats::checkImageOrder(*imported) == formats::OrderCheck::FormattedOnlyInOtherOrder) {
         const std::string question = text::otherByteOrderQuestion(*chosen);
@@ -76,7 +76,7 @@ void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
         const std::string question = text::blocksBeyondUserArea(names);
         if (!confirmed({question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo,
                         BoxIcon::Warning})) {
-            return;
+            return false;
         }
     }
     auto backup = std::make_unique<card::PageBytes>(m_cardImage);
@@ -90,17 +90,19 @@ void Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
         card::cardToPage(m_cardImage, m_pageImage);
         relistAfterEdit();
         m_dirtyMap.fill(0);
+        return false;
     }
+    return true;
 }
 
-void Organizer::exportPageFile() {
+bool Organizer::exportPageFile() {
     if (refuseWithoutPage(text::EXPORT_CAPTION)) {
-        return;
+        return false;
     }
     const auto target = m_screen.saveFileDialog(text::EXPORT_FILTERS, "dcm");
     if (!target) {
         setStatus(text::EXPORT_CANCELLED);
-        return;
+        return false;
     }
     // The name's extension chooses the order: a raw image for .bin and .vmu, else a .dcm.
     const formats::WriteStatus status = formats::writeCardImage(
@@ -108,9 +110,10 @@ void Organizer::exportPageFile() {
     if (!status.ok()) {
         reportWriteFailure(*target, status.systemError, text::DCM_NOT_WRITTEN,
                            text::EXPORT_CAPTION);
-        return;
+        return false;
     }
     setStatus(text::DCM_WRITTEN);
+    return true;
 }
 
 }  // namespace quorvane::app

@@ -35,19 +35,33 @@ void Organizer::stepPage(int delta) {
     m_screen.showPageNumber(m_currentPageIndex + 1);
 }
 
-void Organizer::selectAndRefresh() {
+bool Organizer::selectAndRefresh() {
     if (connectAndRead() != 1) {
-        return;
+        return false;
     }
     keepBackupOfPage();
     m_screen.showPageCaption(text::currentPage(m_currentPageIndex + 1));
     // Shown with the next refresh, as the other bound texts are.
     blankInfoLines();
+    return true;
 }
 
 void Organizer::selectPort(std::uint16_t address) {
     m_link.portBase = address;
     m_link.resetLink();
+}
+
+std::optional<int> Organizer::countPages() {
+    setStatus(text::CONNECTING);
+    link::AdapterStatus status;
+    link::queryStatus(m_link, status);
+    if (status.state == link::STATE_NO_ADAPTER) {
+        reportConnectionFailed();
+        m_link.resetLink();
+        return std::nullopt;
+    }
+    setStatus(text::pagesOnCard(status.pageCount));
+    return status.pageCount;
 }
 
 int Organizer::connectAndRead() {

@@ -105,14 +105,14 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
     return files;
 }
 
-void Organizer::saveAllFilesCommand() {
+bool Organizer::saveAllFilesCommand() {
     if (refuseWithoutPage(text::SAVE_ALL_CAPTION)) {
-        return;
+        return false;
     }
     const auto choice = m_screen.saveAllDialog(text::SAVE_ALL_FORMATS);
     if (!choice) {
         setStatus(text::CANCELLED);
-        return;
+        return false;
     }
     const std::vector<text::SavedFile> files =
         saveAllFiles(choice->folder, choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
@@ -124,6 +124,7 @@ void Organizer::saveAllFilesCommand() {
     tell(anySaved || files.empty() ? text::FILES_SAVED : text::FILES_NOT_SAVED,
          {summary, text::SAVE_ALL_CAPTION, BoxButtons::Ok,
           anySkipped ? BoxIcon::Warning : BoxIcon::Information});
+    return !anySkipped;
 }
 
 }  // namespace quorvane::app

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "adapter/virtual_adapter.h"
+#include "app/organizer.h"
+#include "app/version.h"
 #include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "link/system_port.h"
@@ -189,7 +191,9 @@ std::string fileLabel(const card::PageBytes& pageImage, int slot) {
            std::to_string(slot) + ")";
 }
 
-std::string findingText(const card::FileFinding& finding, const card::PageBytes& pageImage) {
+}  // namespace
+
+std::string pageCheckFinding(const card::FileFinding& finding, const card::PageBytes& pageImage) {
     const std::string block = std::to_string(finding.block);
     const std::string expected = std::to_string(finding.expected);
     const std::string found = std::to_string(finding.found);
@@ -231,6 +235,8 @@ std::string findingText(const card::FileFinding& finding, const card::PageBytes&
     }
     return {};
 }
+
+namespace {
 
 std::string hexAddress(std::uint16_t base) {
     return hex(base, 3);
@@ -330,7 +336,8 @@ std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes&
     std::string warnings;
     for (const card::FileFinding& finding : check.files) {
         const std::string line =
-            "- " + fileLabel(pageImage, finding.slot) + ": " + findingText(finding, pageImage) + ".\n";
+            "- " + fileLabel(pageImage, finding.slot) + ": " + pageCheckFinding(finding, pageImage) +
+            ".\n";
         (finding.warningOnly() ? warnings : problems) += line;
     }
     std::string page;
@@ -366,6 +373,29 @@ std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks) {
     return "Free the " + std::to_string(lostBlocks.size()) + " lost blocks (" +
            blockRanges(lostBlocks) +
            ")?\n\nNo file's chain reaches them. The page is written to the card at once.";
+}
+
+std::string pagesOnCard(int pageCount) {
+    return std::to_string(pageCount) + (pageCount == 1 ? " page" : " pages") +
+           " on this Memory card.";
+}
+
+std::string cardBackedUp(int pageCount) {
+    return "Memory card backed up: " + std::to_string(pageCount) +
+           (pageCount == 1 ? " page." : " pages.");
+}
+
+std::string replaceBackupQuestion(const std::filesystem::path& folder) {
+    return folder.string() +
+           " already holds page files.\n\nReplace them with the pages of this Memory card?";
+}
+
+std::string folderFailure(const std::filesystem::path& folder, int systemError) {
+    return withReason("The folder could not be made:\n" + folder.string(), systemError);
+}
+
+std::string removeFailure(const std::filesystem::path& target, int systemError) {
+    return withReason("The file could not be removed:\n" + target.string(), systemError);
 }
 
 std::string portDetails(const link::PortReport& report) {
@@ -438,5 +468,78 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
     }
     return text + "\n";
 }
+
+namespace cli {
+
+std::string versionLine() {
+    return std::string(PROGRAM) + " " + std::string(VERSION);
+}
+
+namespace {
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+}  // namespace
+
+std::string unknownCommand(std::string_view command) {
+    return "unknown command " + quoted(command);
+}
+
+std::string unknownOption(std::string_view option) {
+    return "unknown option " + quoted(option);
+}
+
+std::string optionNotTaken(std::string_view command, std::string_view option) {
+    return std::string(command) + " takes no option " + std::string(option);
+}
+
+std::string optionGivenTwice(std::string_view option) {
+    return std::string(option) + " is given twice";
+}
+
+std::string missingValue(std::string_view option) {
+    return std::string(option) + " needs a value";
+}
+
+std::string badPage(std::string_view value) {
+    return "--page takes a page number from 1 to " + std::to_string(MAX_PAGES) + ", not " +
+           quoted(value);
+}
+
+std::string badPort(std::string_view value) {
+    return "--port takes a port address such as 0x378 or 888, not " + quoted(value);
+}
+
+std::string badFormat(std::string_view value) {
+    return "--format takes ddc or vms, not " + quoted(value);
+}
+
+std::string missingOperand(std::string_view command, std::string_view operand) {
+    return std::string(command) + " needs " + std::string(operand);
+}
+
+std::string extraOperand(std::string_view command, std::string_view operand) {
+    return std::string(command) + " takes no further argument " + quoted(operand);
+}
+
+std::string needsTo(std::string_view command) {
+    return std::string(command) + " needs --to DIR";
+}
+
+std::string noCardFile(std::string_view name, int pageNumber) {
+    return "No card file named " + quoted(name) + " on page " + std::to_string(pageNumber) + ".";
+}
+
+std::string replaceFileQuestion(const std::filesystem::path& target) {
+    return target.string() + " already exists.\nDo you want to replace it?";
+}
+
+std::string blockCount(unsigned blocks) {
+    return std::to_string(blocks) + (blocks == 1 ? " block" : " blocks");
+}
+
+}  // namespace cli
 
 }  // namespace quorvane::app::text

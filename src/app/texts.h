@@ -204,6 +204,8 @@ inline constexpr std::string_view LOST_BLOCKS_FREED = "Lost blocks freed.";
 // The report of a check of the page in memory; `pageNumber` counts from 1.
 std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes& pageImage,
                             int pageNumber);
+// One finding of that report, after the file's name: "its chain loops at block 7" and the like.
+std::string pageCheckFinding(const card::FileFinding& finding, const card::PageBytes& pageImage);
 // The question before the lost blocks are freed and the page committed.
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 
@@ -211,6 +213,18 @@ std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 inline constexpr std::string_view BACKUP_CAPTION = "Backup";
 // "No backup of page 3 was taken:", the file and the system's reason.
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError);
+
+// --- Pages and the backup command (ours) ---
+std::string pagesOnCard(int pageCount);  // "4 pages on this Memory card."
+inline constexpr std::string_view BACKUP_CARD_CAPTION = "Back up the Memory card";
+inline constexpr std::string_view BACKUP_NOT_WRITTEN = "Backup not written...";
+std::string cardBackedUp(int pageCount);  // "Memory card backed up: 4 pages."
+// The question before a backup replaces the page files that a folder holds.
+std::string replaceBackupQuestion(const std::filesystem::path& folder);
+// "The folder could not be made:" or "The file could not be removed:", the path and the
+// system's reason; shown as errors.
+std::string folderFailure(const std::filesystem::path& folder, int systemError);
+std::string removeFailure(const std::filesystem::path& target, int systemError);
 
 // --- The parallel port ---
 // Why the connection failed, behind the "Connection FAILED." box: how the address was reached
@@ -248,5 +262,155 @@ std::string saveAllSummary(const std::filesystem::path& folder,
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";
 // Why a virtual card folder cannot be used, for the box and standard error.
 std::string virtualCardProblem(const adapter::FolderError& error);
+
+// --- quorvane-cli, the command line (ours) ---
+namespace cli {
+
+inline constexpr std::string_view PROGRAM = "quorvane-cli";
+std::string versionLine();  // "quorvane-cli 1.21"
+
+inline constexpr std::string_view HELP =
+    "Usage: quorvane-cli [OPTIONS] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Organises Dreamcast memory cards held in a parallel-port card adapter. A page is one\n"
+    "whole card; every change is written to the card at once, each block read back.\n"
+    "\n"
+    "Where the card is:\n"
+    "  --port ADDR          the adapter's parallel port, such as 0x378 (the default) or 888\n"
+    "  --virtual-card DIR   the virtual adapter, its pages in DIR/page-01.dcm upward (a\n"
+    "                       missing or empty DIR is made with 4 pages); it answers at 0x378\n"
+    "  --image FILE         a card image as a one-page card: a raw .bin or .vmu image, or a\n"
+    "                       .dcm; every change is saved back to the file\n"
+    "\n"
+    "Questions (delete, overwrite, import, replace):\n"
+    "  --yes                answer Yes; without it they are asked on the terminal, and\n"
+    "                       refused when standard input is not a terminal\n"
+    "\n"
+    "Commands:\n"
+    "  pages                how many pages the card holds\n"
+    "  list                 a page's files: sizes, information lines, blocks used and free\n"
+    "  check                checks a page's directory, FAT and chains\n"
+    "  save NAME...         saves card files as .ddc files or .vmi/.vms pairs\n"
+    "  save-all             saves every file of a page into a folder\n"
+    "  add FILE...          adds .ddc, .dci or .vmi/.vms files to a page\n"
+    "  delete NAME...       deletes card files\n"
+    "  delete-all           deletes every file of a page\n"
+    "  export FILE          writes a page to a .dcm file (a raw image for .bin or .vmu)\n"
+    "  import FILE          replaces a page with a .dcm file or a raw .bin or .vmu image\n"
+    "  backup --to DIR      writes every page to DIR/page-NN.dcm, a virtual card folder\n"
+    "  help [COMMAND]       this text, or a command's (also: COMMAND --help)\n"
+    "\n"
+    "  --help               this text\n"
+    "  --version            the program's version\n"
+    "\n"
+    "Commands on one page take --page N (1 to 16, default 1) and read the page first. NAME is\n"
+    "a card file name as list shows it. Message boxes go to standard error as \"[Caption]\n"
+    "text\", the status line after each step. Exit status: 0 done, 1 failed or refused, 2 the\n"
+    "command line cannot be used.\n";
+
+inline constexpr std::string_view PAGES_HELP =
+    "Usage: quorvane-cli [OPTIONS] pages\n"
+    "\n"
+    "Prints how many pages the card holds.\n";
+inline constexpr std::string_view LIST_HELP =
+    "Usage: quorvane-cli [OPTIONS] list [--page N] [--json]\n"
+    "\n"
+    "Lists the files of page N: each name, its size in blocks and its three information\n"
+    "lines, then the blocks used and free. --json prints one JSON object: page, blocksUsed,\n"
+    "blocksFree and files, each with name, blocks and info (three strings).\n";
+inline constexpr std::string_view CHECK_HELP =
+    "Usage: quorvane-cli [OPTIONS] check [--page N] [--json]\n"
+    "\n"
+    "Checks page N: every file's chain, size, type and name against the directory and the\n"
+    "FAT, lost blocks and the format mark. It reads only; the exit status is 0 whatever it\n"
+    "finds. --json prints the findings as one JSON object.\n";
+inline constexpr std::string_view SAVE_HELP =
+    "Usage: quorvane-cli [OPTIONS] save NAME... --to DIR [--format ddc|vms] [--page N]\n"
+    "\n"
+    "Saves each named file of page N as DIR/NAME.ddc, making DIR if needed and asking before\n"
+    "it replaces a file. It stops at the first file that fails. --format vms writes a\n"
+    "DIR/NAME.vms with its DIR/NAME.vmi instead, NAME being the card name in capitals with\n"
+    "anything but A-Z, 0-9 and _ made _, cut to 8 characters (save-all numbers names that\n"
+    "clash instead).\n";
+inline constexpr std::string_view SAVE_ALL_HELP =
+    "Usage: quorvane-cli [OPTIONS] save-all --to DIR [--format ddc|vms] [--page N]\n"
+    "\n"
+    "Saves every file of page N into DIR (made if needed) as .ddc files, or with --format\n"
+    "vms as .vmi/.vms pairs. A name already taken in DIR gets a number instead: nothing is\n"
+    "replaced. Damaged files and names that cannot be used are skipped, and a summary says\n"
+    "which; the exit status is then 1.\n";
+inline constexpr std::string_view ADD_HELP =
+    "Usage: quorvane-cli [OPTIONS] add FILE... [--page N]\n"
+    "\n"
+    "Adds each file (.ddc, .dci, or .vmi/.vms with its partner beside it) to page N and\n"
+    "writes the page at once. It stops at the first file that fails.\n";
+inline constexpr std::string_view DELETE_HELP =
+    "Usage: quorvane-cli [OPTIONS] delete NAME... [--page N]\n"
+    "\n"
+    "Deletes each named file from page N, asking first, and writes the page at once. It\n"
+    "stops at the first file that fails.\n";
+inline constexpr std::string_view DELETE_ALL_HELP =
+    "Usage: quorvane-cli [OPTIONS] delete-all [--page N]\n"
+    "\n"
+    "Deletes every file of page N, asking first, and writes the page at once.\n";
+inline constexpr std::string_view EXPORT_HELP =
+    "Usage: quorvane-cli [OPTIONS] export FILE [--page N]\n"
+    "\n"
+    "Writes page N as it was read to FILE, a .dcm page image (.dcm is added to a name\n"
+    "without an extension) or, for a name ending .bin or .vmu, a raw card image. It asks\n"
+    "before it replaces a file.\n";
+inline constexpr std::string_view IMPORT_HELP =
+    "Usage: quorvane-cli [OPTIONS] import FILE [--page N]\n"
+    "\n"
+    "Replaces page N with the .dcm page image FILE (a raw card image when it ends .bin or\n"
+    ".vmu), asking first, and writes the page.\n";
+inline constexpr std::string_view BACKUP_HELP =
+    "Usage: quorvane-cli [OPTIONS] backup --to DIR\n"
+    "\n"
+    "Reads every page of the card and writes it to DIR/page-01.dcm upward, making DIR if\n"
+    "needed; --virtual-card DIR then opens the backup. Page files already in DIR are\n"
+    "replaced after a question, those beyond the card's pages removed.\n";
+inline constexpr std::string_view HELP_HELP =
+    "Usage: quorvane-cli help [COMMAND]\n"
+    "\n"
+    "Prints the program's help, or the command's.\n";
+
+// What cannot be used on the command line; each is followed by TRY_HELP.
+inline constexpr std::string_view TRY_HELP = "Try 'quorvane-cli --help'.";
+inline constexpr std::string_view NO_COMMAND = "no command given";
+std::string unknownCommand(std::string_view command);
+std::string unknownOption(std::string_view option);
+std::string optionNotTaken(std::string_view command, std::string_view option);
+std::string optionGivenTwice(std::string_view option);
+std::string missingValue(std::string_view option);
+std::string badPage(std::string_view value);
+std::string badPort(std::string_view value);
+std::string badFormat(std::string_view value);
+std::string missingOperand(std::string_view command, std::string_view operand);
+std::string extraOperand(std::string_view command, std::string_view operand);
+std::string needsTo(std::string_view command);  // "save needs --to DIR"
+
+inline constexpr std::string_view ONE_CARD_ONLY =
+    "--image and --virtual-card name two cards; give one";
+
+// A NAME of the command line that names no file of the page (`name` as it was typed).
+std::string noCardFile(std::string_view name, int pageNumber);
+
+// Questions on the terminal: the box's line, then the prompt and the answer.
+inline constexpr std::string_view ANSWER_PROMPT = "[y/n]";
+inline constexpr std::string_view ANSWERED_YES = "y";
+inline constexpr std::string_view NOT_ASKED =
+    "Not asked: standard input is not a terminal. Answer Yes with --yes.";
+// The save dialog's own question before it replaces a file.
+inline constexpr std::string_view REPLACE_CAPTION = "Save As";
+std::string replaceFileQuestion(const std::filesystem::path& target);
+
+// The text listing.
+inline constexpr std::string_view BLOCKS_USED = "Blocks Used:";
+inline constexpr std::string_view BLOCKS_FREE = "Blocks Free:";
+inline constexpr std::string_view NO_FILES = "No files.";
+std::string blockCount(unsigned blocks);  // "5 blocks", "1 block"
+
+}  // namespace cli
 
 }  // namespace quorvane::app::text

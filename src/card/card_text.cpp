@@ -118,6 +118,27 @@ std::string nameToUtf8(std::string_view nameBytes) {
     return text;
 }
 
+std::optional<std::string> utf8ToName(std::string_view text) {
+    std::string name;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            name += static_cast<char>(byte);
+            continue;
+        }
+        // Latin-1 beyond ASCII is U+0080..U+00FF: two bytes, led by 0xC2 or 0xC3.
+        if ((byte != 0xC2 && byte != 0xC3) || i + 1 == text.size()) {
+            return std::nullopt;
+        }
+        const auto next = static_cast<unsigned char>(text[++i]);
+        if ((next & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        name += static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F));
+    }
+    return name;
+}
+
 std::string infoLineToUtf8(std::string_view lineBytes) {
     if (!isAscii(lineBytes)) {
         if (std::optional<std::string> text = shiftJisText(lineBytes)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ inline constexpr std::string_view CONTROL_PLACEHOLDER = "\xEF\xBF\xBD";  // U+FF
 // Card file names: one character per byte (Latin-1), so the text always maps back to the
 // exact name bytes.
 std::string nameToUtf8(std::string_view nameBytes);
+// The name bytes a text stands for, the other way round: none when the text is not UTF-8 or
+// holds a character beyond Latin-1, which no name byte can stand for.
+std::optional<std::string> utf8ToName(std::string_view text);
 
 // An information line (its bytes up to the first zero byte): Japanese saves write their
 // descriptions in Shift-JIS, so a line whose other bytes are not all ASCII and decode as

@@ -14,6 +14,30 @@ TEST(CardText, NamesMapByteForCharacter) {
     EXPECT_EQ(nameToUtf8("CAF\xC9_\xFF"), "CAF\xC3\x89_\xC3\xBF");
 }
 
+TEST(CardText, NamesComeBackFromTheTextTheyShowAs) {
+    EXPECT_EQ(utf8ToName("RACEDATA_001"), "RACEDATA_001");
+    EXPECT_EQ(utf8ToName("CAF\xC3\x89_\xC3\xBF"), "CAF\xC9_\xFF");
+    EXPECT_EQ(utf8ToName("\xC2\x80"), "\x80");
+    const std::string everyByte = [] {
+        std::string bytes;
+        for (int b = 1; b < 256; ++b) {
+            bytes += static_cast<char>(b);
+        }
+        return bytes;
+    }();
+    EXPECT_EQ(utf8ToName(nameToUtf8(everyByte)), everyByte);
+    EXPECT_EQ(utf8ToName(""), "");
+}
+
+TEST(CardText, TextNoNameStandsForGivesNone) {
+    EXPECT_EQ(utf8ToName("\xC4\x80"), std::nullopt);  // U+0100, beyond Latin-1
+    EXPECT_EQ(utf8ToName("\xE3\x82\xBD"), std::nullopt);  // "ソ"
+    EXPECT_EQ(utf8ToName("AB\xC3"), std::nullopt);  // cut off
+    EXPECT_EQ(utf8ToName("\xC3\x41"), std::nullopt);  // not a continuation byte
+    EXPECT_EQ(utf8ToName("\xC9"), std::nullopt);  // Latin-1 bytes, not UTF-8
+    EXPECT_EQ(utf8ToName("\xC0\x81"), std::nullopt);  // an overlong ASCII byte
+}
+
 TEST(CardText, InformationLinesDecodeShiftJisWhereTheyCan) {
     // "ソニック", and "PSO ゲーム" with an ASCII backslash-looking trail byte 0x5C.
     EXPECT_EQ(infoLineToUtf8("\x83\x5c\x83\x6a\x83\x62\x83\x4e"), "ソニック");

@@ -1,0 +1,160 @@
+#include "cli/text_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "cli/terminal_text.h"
+#include "support/files.h"
+
+namespace quorvane::cli {
+namespace {
+
+using app::BoxAnswer;
+using app::BoxButtons;
+using app::BoxIcon;
+
+// A screen whose streams the test reads and writes.
+struct Streams {
+    std::ostringstream out;
+    std::ostringstream err;
+    std::istringstream in;
+    Console console(bool inputIsTerminal = false, bool errorIsTerminal = false) {
+        return Console{out, err, in, inputIsTerminal, errorIsTerminal};
+    }
+};
+
+const app::MessageBox DELETE_QUESTION{"Are you sure?", "Delete file", BoxButtons::YesNo,
+                                      BoxIcon::Question};
+
+TEST(TextScreen, ABoxIsOneLineWithItsCaptionAndItsDetailsBelow) {
+    Streams streams;
+    TextScreen screen(streams.console(), QuestionPolicy::Refuse);
+    EXPECT_EQ(screen.messageBox({"Connection FAILED.", "Connection Error", BoxButtons::Ok,
+                                 BoxIcon::Error, "No way to the port:\n- ppdev: missing."}),
+              BoxAnswer::Ok);
+    EXPECT_EQ(screen.messageBox({"The file could not be written:\n/x/A.ddc\nNo space left",
+                                 "Copy file to PC", BoxButtons::Ok, BoxIcon::Error}),
+              BoxAnswer::Ok);
+    EXPECT_EQ(streams.err.str(),
+              "[Connection Error] Connection FAILED.\n"
+              "  No way to the port:\n"
+              "  - ppdev: missing.\n"
+              "[Copy file to PC] The file could not be written: /x/A.ddc No space left\n");
+    EXPECT_EQ(streams.out.str(), "");
+}
+
+TEST(TextScreen, QuestionsAreAnsweredByYesAskedOnTheTerminalOrRefused) {
+    {
+        Streams streams;
+        TextScreen screen(streams.console(), QuestionPolicy::AnswerYes);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(streams.err.str(), "[Delete file] Are you sure? [y/n] y\n");
+    }
+    {
+        Streams streams;
+        streams.in.str("yes\n n\nmaybe\n");
+        TextScreen screen(streams.console(true, true), QuestionPolicy::AskTerminal);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);  // end of input
+        // The terminal echoes what is typed; only the end of input needs a line break.
+        EXPECT_EQ(streams.err.str(),
+                  "[Delete file] Are you sure? [y/n] "
+                  "[Delete file] Are you sure? [y/n] "
+                  "[Delete file] Are you sure? [y/n] "
+                  "[Delete file] Are you sure? [y/n] \n");
+    }
+    {
+        Streams streams;
+        streams.in.str("Y\n");
+        TextScreen screen(streams.console(true, false), QuestionPolicy::AskTerminal);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(streams.err.str(), "[Delete file] Are you sure? [y/n] Y\n");
+    }
+    {
+        Streams streams;
+        streams.in.str("y\n");  // there, but not from a terminal: never read
+        TextScreen screen(streams.console(), QuestionPolicy::Refuse);
+        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(streams.err.str(),
+                  "[Delete file] Are you sure? [y/n]\n"
+                  "Not asked: standard input is not a terminal. Answer Yes with --yes.\n");
+        EXPECT_EQ(streams.in.tellg(), 0);
+    }
+}
+
+TEST(TextScreen, DialogsReturnTheCommandLinesPathOnce) {
+    quorvane::testing::TempDir temp;
+    ASSERT_TRUE(temp.made());
+    Streams streams;
+    TextScreen screen(streams.console(), QuestionPolicy::Refuse);
+    EXPECT_EQ(screen.openFileDialog({}, {}), std::nullopt);
+    screen.answerOpenDialog(temp.path() / "a.ddc");
+    EXPECT_EQ(screen.openFileDialog({}, {}), temp.path() / "a.ddc");
+    EXPECT_EQ(screen.openFileDialog({}, {}), std::nullopt);  // a second dialog is cancelled
+
+    // A name without an extension gets the dialog's suffix.
+    screen.answerSaveDialog(temp.path() / "page", true);
+    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.dcm");
+    screen.answerSaveDialog(temp.path() / "page.bin", true);
+    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.bin");
+    EXPECT_EQ(streams.err.str(), "");
+
+    // An existing file: asked before it is replaced, unless the command asks itself.
+    quorvane::testing::writeBytes(temp.path() / "page.dcm", {1});
+    screen.answerSaveDialog(temp.path() / "page.dcm", true);
+    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), std::nullopt);
+    EXPECT_EQ(streams.err.str(),
+              "[Save As] " + (temp.path() / "page.dcm").string() +
+                  " already exists. Do you want to replace it? [y/n]\n"
+                  "Not asked: standard input is not a terminal. Answer Yes with --yes.\n");
+    screen.answerSaveDialog(temp.path() / "page.dcm", false);
+    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.dcm");
+}
+
+TEST(TextScreen, ProgressIsDrawnOnATerminalOnlyAndClearedBeforeText) {
+    for (const bool terminal : {false, true}) {
+        Streams streams;
+        TextScreen screen(streams.console(false, terminal), QuestionPolicy::Refuse);
+        screen.setProgressRange(0, 256);
+        screen.setProgressPos(0);
+        screen.setProgressPos(128);
+        screen.setProgressPos(129);  // still 50 %: not drawn again
+        screen.showBoundTexts({"Memory card read successful.", "", "", "", "", ""});
+        screen.printStatus();
+        screen.progressCreate();
+        screen.progressSetRange(0, 4);
+        screen.progressSetStep(1);
+        screen.progressStepIt();
+        screen.progressDestroy();
+        const std::string bar50 = "\r[####################....................]  50%";
+        const std::string bar25 = "\r[##########..............................]  25%";
+        const std::string blank = "\r" + std::string(47, ' ') + "\r";
+        EXPECT_EQ(streams.err.str(),
+                  terminal ? bar50 + blank + "Memory card read successful.\n" + bar25 + blank
+                           : "Memory card read successful.\n");
+    }
+}
+
+TEST(TerminalText, OutsideBytesCannotDriveTheTerminal) {
+    const std::string placeholder = "\xEF\xBF\xBD";
+    EXPECT_EQ(printable("A\x1B[2JB\x07"), "A" + placeholder + "[2JB" + placeholder);
+    EXPECT_EQ(printable("\xC2\x9B"
+                        "1m"),
+              placeholder + "1m");  // C1 CSI
+    EXPECT_EQ(printable("CAF\xC3\x89 \xC2\xA0"), "CAF\xC3\x89 \xC2\xA0");
+    EXPECT_EQ(printable("\xFF"), placeholder);
+    EXPECT_EQ(printableLines("a\x1B\nb"), "a" + placeholder + "\nb");
+    EXPECT_EQ(messageText("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
+    EXPECT_EQ(messageText("CAF\xC3\x89"), "CAF\xC3\x89");
+    EXPECT_EQ(oneLine("Committing to Memory pack will overwrite data\n\n"
+                      "                           Are you sure?"),
+              "Committing to Memory pack will overwrite data Are you sure?");
+    EXPECT_EQ(characterCount("CAF\xC3\x89"), 4U);
+}
+
+}  // namespace
+}  // namespace quorvane::cli
