@@ -162,8 +162,8 @@ bool Session::makeTargetFolder() {
     std::error_code error;
     std::filesystem::create_directories(*m_invocation.to, error);
     if (error) {
-        m_screen.printError(
-            printable(messageText(app::text::folderFailure(*m_invocation.to, error.value()))));
+        const std::string message = app::text::folderFailure(*m_invocation.to, error.value());
+        m_screen.printError(printable(oneLine(messageText(message))));
         return false;
     }
     return true;
@@ -302,7 +302,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     const std::unique_ptr<app::CardSource> card =
         app::CardSource::open(location, problem, askOtherOrder);
     if (!card) {
-        screen.printError(printable(messageText(problem)));
+        screen.printError(printable(oneLine(messageText(problem))));
         return ExitStatus::Failed;
     }
     link::CardLink link(card->port());

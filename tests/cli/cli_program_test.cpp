@@ -493,6 +493,11 @@ TEST_F(CliProgram, ACardImageIsAOnePageCardSavedBackToItsFile) {
     EXPECT_NE(refused.err.find("is not a card image: a card image holds exactly 131072 bytes."),
               std::string::npos)
         << refused.err;
+    // The reason on the same line: a script reads one line a message.
+    const ProgramRun missing = run({"--image", (pc / "missing.bin").string(), "list"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err.rfind("quorvane-cli: Cannot read ", 0), 0U) << missing.err;
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
     EXPECT_EQ(refused.out, "");
 }
 
