@@ -6,6 +6,10 @@ namespace {
 const std::string ADD_FILTERS =
     "open dialog [DC Memory Card File (*.ddc) *.ddc] [DC Memory Card File (*.dci) *.dci] "
     "[DC Memory Card File (*.vmi,*.vms) *.vmi;*.vms]";
+// Save File's dialog as the screen records it: the .ddc filter first, the pair after it.
+const std::string SAVE_FILE_DIALOG =
+    "save dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) *.vms] "
+    "suffix ddc";
 const std::string WONT_FIT_BOX =
     "box: This file won't fit on this page. | Copy file to DC Memory pack. | Ok | Warning";
 
@@ -59,12 +63,8 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
     select("RACE");
     screen.saveAnswers = {pcDir / "race.ddc"};
     organizer->saveFile();
-    EXPECT_EQ(
-        screen.events,
-        (std::vector<std::string>{
-            "save dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) *.vms] "
-            "suffix ddc",
-            "status: File saved..."}));
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{SAVE_FILE_DIALOG, "status: File saved..."}));
     const Bytes saved = readBytes(pcDir / "race.ddc");
     ASSERT_EQ(saved.size(), 36u + 3 * 512);
     EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),
@@ -210,13 +210,11 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     screen.events.clear();
     screen.texts.status.clear();
     organizer->saveFile();
-    EXPECT_EQ(
-        screen.events,
-        (std::vector<std::string>{
-            "save dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) *.vms] "
-            "suffix ddc",
-            "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
-            "status: Action cancelled..."}));
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{
+                  SAVE_FILE_DIALOG,
+                  "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question",
+                  "status: Action cancelled..."}));
     EXPECT_EQ(readBytes(pcDir / "old.ddc"), (Bytes{1, 2, 3}));
 
     // A target that cannot be replaced (a folder of that name) is reported, not "saved".

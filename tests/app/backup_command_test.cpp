@@ -18,12 +18,7 @@ protected:
     }
 
     std::vector<std::string> backupFiles() const {
-        std::vector<std::string> found;
-        for (const auto& item : std::filesystem::directory_iterator(backupDir)) {
-            found.push_back(item.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        return found;
+        return quorvane::testing::fileNamesIn(backupDir);
     }
 
     void expectBackupHoldsEveryPage() {

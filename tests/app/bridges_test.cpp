@@ -16,14 +16,7 @@ protected:
         screen.openAnswers = {file};
         organizer->addFile();
     }
-    std::vector<std::string> pcNames() const {
-        std::vector<std::string> names;
-        for (const auto& file : std::filesystem::directory_iterator(pcDir)) {
-            names.push_back(file.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> pcNames() const { return quorvane::testing::fileNamesIn(pcDir); }
     // The page's files: name, then the bytes of its blocks along the chain.
     std::map<std::string, Bytes> filesOfPage() const {
         std::map<std::string, Bytes> files;

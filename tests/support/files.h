@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,16 @@ inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
+}
+
+// The names of the files in `folder`, sorted.
+inline std::vector<std::string> fileNamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) {
+        names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A new folder under the test's temporary directory, removed with everything in it, also when

@@ -27,14 +27,7 @@ protected:
 
     static Bytes read(const std::filesystem::path& path) { return readBytes(path); }
 
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
-        for (const auto& item : std::filesystem::directory_iterator(folder)) {
-            found.push_back(item.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    }
+    std::vector<std::string> names() const { return fileNamesIn(folder); }
 };
 
 }  // namespace quorvane::testing
