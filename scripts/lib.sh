@@ -6,7 +6,7 @@ QUORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 quorvane_packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth
 )
 
