@@ -176,7 +176,7 @@ std::filesystem::path Session::savedFileOf(const std::string& name) const {
         return *m_invocation.to /
                (formats::pairNameOf(name).value_or("") + std::string(formats::VMS_EXTENSION));
     }
-    return *m_invocation.to / (card::nameToUtf8(name) + std::string(formats::DDC_EXTENSION));
+    return *m_invocation.to / formats::ddcFileName(name).value_or("");
 }
 
 bool Session::save() {

@@ -85,7 +85,7 @@ void JsonWriter::beginValue() {
     }
 }
 
-void JsonWriter::key(std::string_view name) {
+JsonWriter& JsonWriter::key(std::string_view name) {
     Level& level = m_levels.back();
     if (level.count++ > 0) {
         m_text += ',';
@@ -93,6 +93,7 @@ void JsonWriter::key(std::string_view name) {
     newLine();
     m_text += jsonString(name) + ": ";
     m_afterKey = true;
+    return *this;
 }
 
 void JsonWriter::open(char bracket) {

@@ -19,8 +19,8 @@ public:
     void endObject();
     void beginArray();
     void endArray();
-    // The next member's name, inside an object.
-    void key(std::string_view name);
+    // The next member's name, inside an object; its value follows: key("page").numberValue(1).
+    JsonWriter& key(std::string_view name);
     void stringValue(std::string_view text);
     void numberValue(std::int64_t number);
     void boolValue(bool value);

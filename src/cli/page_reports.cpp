@@ -97,22 +97,15 @@ std::string listingJson(const card::PageBytes& pageImage, int pageNumber) {
     const card::BlockCounts counts = card::countBlocks(pageImage);
     JsonWriter json;
     json.beginObject();
-    json.key("page");
-    json.numberValue(pageNumber);
-    json.key("blocksUsed");
-    json.numberValue(counts.used);
-    json.key("blocksFree");
-    json.numberValue(counts.free);
-    json.key("files");
-    json.beginArray();
+    json.key("page").numberValue(pageNumber);
+    json.key("blocksUsed").numberValue(counts.used);
+    json.key("blocksFree").numberValue(counts.free);
+    json.key("files").beginArray();
     for (const card::FileRow& row : card::listFileRows(pageImage)) {
         json.beginObject();
-        json.key("name");
-        json.stringValue(card::nameToUtf8(row.name));
-        json.key("blocks");
-        json.numberValue(row.sizeInBlocks);
-        json.key("info");
-        json.beginArray();
+        json.key("name").stringValue(card::nameToUtf8(row.name));
+        json.key("blocks").numberValue(row.sizeInBlocks);
+        json.key("info").beginArray();
         for (const std::string& line : card::readFileInfo(pageImage, row.slot)) {
             json.stringValue(card::infoLineToUtf8(line));
         }
@@ -128,44 +121,28 @@ std::string pageCheckJson(const card::PageCheck& check, const card::PageBytes& p
                           int pageNumber) {
     JsonWriter json;
     json.beginObject();
-    json.key("page");
-    json.numberValue(pageNumber);
-    json.key("clean");
-    json.boolValue(check.clean());
-    json.key("formatMarkMissing");
-    json.boolValue(check.formatMarkMissing);
-    json.key("lostBlocks");
-    json.beginArray();
+    json.key("page").numberValue(pageNumber);
+    json.key("clean").boolValue(check.clean());
+    json.key("formatMarkMissing").boolValue(check.formatMarkMissing);
+    json.key("lostBlocks").beginArray();
     for (const int block : check.lostBlocks) {
         json.numberValue(block);
     }
     json.endArray();
-    json.key("freeShown");
-    json.numberValue(check.freeShown);
-    json.key("freeInFat");
-    json.numberValue(check.freeInFat);
-    json.key("findings");
-    json.beginArray();
+    json.key("freeShown").numberValue(check.freeShown);
+    json.key("freeInFat").numberValue(check.freeInFat);
+    json.key("findings").beginArray();
     for (const card::FileFinding& finding : check.files) {
         json.beginObject();
-        json.key("slot");
-        json.numberValue(finding.slot);
-        json.key("name");
-        json.stringValue(slotName(pageImage, finding.slot));
-        json.key("problem");
-        json.stringValue(problemName(finding.problem));
-        json.key("warningOnly");
-        json.boolValue(finding.warningOnly());
-        json.key("block");
-        numberOrNull(json, finding.block);
-        json.key("otherSlot");
-        numberOrNull(json, finding.otherSlot);
-        json.key("expected");
-        json.numberValue(finding.expected);
-        json.key("found");
-        json.numberValue(finding.found);
-        json.key("text");
-        json.stringValue(app::text::pageCheckFinding(finding, pageImage));
+        json.key("slot").numberValue(finding.slot);
+        json.key("name").stringValue(slotName(pageImage, finding.slot));
+        json.key("problem").stringValue(problemName(finding.problem));
+        json.key("warningOnly").boolValue(finding.warningOnly());
+        numberOrNull(json.key("block"), finding.block);
+        numberOrNull(json.key("otherSlot"), finding.otherSlot);
+        json.key("expected").numberValue(finding.expected);
+        json.key("found").numberValue(finding.found);
+        json.key("text").stringValue(app::text::pageCheckFinding(finding, pageImage));
         json.endObject();
     }
     json.endArray();

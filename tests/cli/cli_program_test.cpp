@@ -88,12 +88,7 @@ protected:
         return files;
     }
     static std::vector<std::string> folderNames(const std::filesystem::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& item : std::filesystem::directory_iterator(folder)) {
-            names.push_back(item.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return quorvane::testing::fileNamesIn(folder);
     }
 };
 
