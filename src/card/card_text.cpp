@@ -139,6 +139,58 @@ std::optional<std::string> utf8ToName(std::string_view text) {
     return name;
 }
 
+std::size_t utf8Length(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[at + i]);
+        if ((byte & 0xC0) != 0x80) {  // not a continuation byte
+            return 0;
+        }
+        value = (value << 6) | (byte & 0x3F);
+    }
+    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    if (overlong || surrogate || value > 0x10FFFF) {
+        return 0;
+    }
+    return length;
+}
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = utf8Length(text, at);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+std::string messageToUtf8(std::string_view bytes) {
+    return isUtf8(bytes) ? std::string(bytes) : nameToUtf8(bytes);
+}
+
 std::string infoLineToUtf8(std::string_view lineBytes) {
     if (!isAscii(lineBytes)) {
         if (std::optional<std::string> text = shiftJisText(lineBytes)) {

@@ -163,7 +163,7 @@ bool Session::makeTargetFolder() {
     std::filesystem::create_directories(*m_invocation.to, error);
     if (error) {
         const std::string message = app::text::folderFailure(*m_invocation.to, error.value());
-        m_screen.printError(printable(oneLine(messageText(message))));
+        m_screen.printError(printable(oneLine(card::messageToUtf8(message))));
         return false;
     }
     return true;
@@ -302,7 +302,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     const std::unique_ptr<app::CardSource> card =
         app::CardSource::open(location, problem, askOtherOrder);
     if (!card) {
-        screen.printError(printable(oneLine(messageText(problem))));
+        screen.printError(printable(oneLine(card::messageToUtf8(problem))));
         return ExitStatus::Failed;
     }
     link::CardLink link(card->port());
@@ -324,7 +324,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
 ExitStatus runCommandLine(std::span<const std::string> arguments, const Console& console) {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     if (!parsed.usageError.empty()) {
-        printUsageError(console, printable(messageText(parsed.usageError)));
+        printUsageError(console, printable(card::messageToUtf8(parsed.usageError)));
         return ExitStatus::BadUsage;
     }
     return runInvocation(parsed.invocation, console);

@@ -1,6 +1,6 @@
 #include "cli/json_writer.h"
 
-#include "cli/terminal_text.h"
+#include "card/card_text.h"
 
 namespace quorvane::cli {
 
@@ -51,7 +51,7 @@ void appendEscaped(std::string& json, char c) {
 std::string jsonString(std::string_view text) {
     std::string json = "\"";
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = utf8Length(text, at);
+        const std::size_t length = card::utf8Length(text, at);
         if (length == 0) {
             json += REPLACEMENT;
             ++at;

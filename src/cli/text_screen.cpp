@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/texts.h"
+#include "card/card_text.h"
 #include "cli/terminal_text.h"
 
 namespace quorvane::cli {
@@ -12,8 +13,8 @@ namespace {
 
 // A message box on one line: its caption in brackets, then its text.
 std::string boxLine(const app::MessageBox& box) {
-    return "[" + printable(oneLine(messageText(box.caption))) + "] " +
-           printable(oneLine(messageText(box.text)));
+    return "[" + printable(oneLine(card::messageToUtf8(box.caption))) + "] " +
+           printable(oneLine(card::messageToUtf8(box.text)));
 }
 
 bool saysYes(std::string answer) {
@@ -65,7 +66,7 @@ std::ostream& TextScreen::errorLine() {
 
 void TextScreen::printStatus() {
     if (!m_texts.status.empty()) {
-        errorLine() << printable(messageText(m_texts.status)) << '\n' << std::flush;
+        errorLine() << printable(card::messageToUtf8(m_texts.status)) << '\n' << std::flush;
     }
 }
 
@@ -88,7 +89,7 @@ app::BoxAnswer TextScreen::messageBox(const app::MessageBox& box) {
     std::string_view details = box.details;
     while (!details.empty()) {
         const std::size_t end = details.find('\n');
-        err << "  " << printable(messageText(details.substr(0, end))) << '\n';
+        err << "  " << printable(card::messageToUtf8(details.substr(0, end))) << '\n';
         details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
     }
     err << std::flush;
@@ -197,7 +198,7 @@ void TextScreen::progressDestroy() {
 
 app::PageCheckAnswer TextScreen::showPageCheck(std::string_view report, bool) {
     m_progress.clear();
-    m_out << printableLines(messageText(report)) << std::flush;
+    m_out << printableLines(card::messageToUtf8(report)) << std::flush;
     return app::PageCheckAnswer::Close;
 }
 

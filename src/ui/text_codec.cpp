@@ -1,8 +1,5 @@
 #include "ui/text_codec.h"
 
-#include <QByteArrayView>
-#include <QStringDecoder>
-
 #include "card/card_text.h"
 
 namespace quorvane::ui {
@@ -21,9 +18,7 @@ QString infoLineToText(std::string_view bytes) {
 }
 
 QString messageToText(std::string_view bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return decoder.hasError() ? nameToText(bytes) : text;
+    return QString::fromStdString(card::messageToUtf8(bytes));
 }
 
 }  // namespace quorvane::ui

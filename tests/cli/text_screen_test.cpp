@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "card/card_text.h"
 #include "cli/terminal_text.h"
 #include "support/files.h"
 
@@ -148,8 +149,8 @@ TEST(TerminalText, OutsideBytesCannotDriveTheTerminal) {
     EXPECT_EQ(printable("CAF\xC3\x89 \xC2\xA0"), "CAF\xC3\x89 \xC2\xA0");
     EXPECT_EQ(printable("\xFF"), placeholder);
     EXPECT_EQ(printableLines("a\x1B\nb"), "a" + placeholder + "\nb");
-    EXPECT_EQ(messageText("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
-    EXPECT_EQ(messageText("CAF\xC3\x89"), "CAF\xC3\x89");
+    EXPECT_EQ(card::messageToUtf8("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
+    EXPECT_EQ(card::messageToUtf8("CAF\xC3\x89"), "CAF\xC3\x89");
     EXPECT_EQ(oneLine("Committing to Memory pack will overwrite data\n\n"
                       "                           Are you sure?"),
               "Committing to Memory pack will overwrite data Are you sure?");
