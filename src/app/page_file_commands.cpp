@@ -68,7 +68,8 @@ bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
         const std::string question = text::otherByteOrderQuestion(*chosen);
         if (show({question, text::IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
             BoxAnswer::Yes) {
-            formats::readCardImage(*chosen, formats::otherOrder(order), *imported);
+            // The bytes already read, in the other order: the file is not read again.
+            card::reverseGroupsInPlace(*imported);
         }
     }
     // Said before anything changes: the card cannot receive all that the image holds.

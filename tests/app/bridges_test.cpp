@@ -74,6 +74,22 @@ TEST_F(Bridges, ImageReadableOnlyInTheOtherOrderIsOfferedInThatOrder) {
     EXPECT_TRUE(organizer->cardImage() == pages[2]);
 }
 
+TEST_F(Bridges, ImageTakenInTheOtherOrderIsTheOneCheckedEvenIfTheFileGoesMeanwhile) {
+    addFileToCardPage(pages[2], "RACE", 3);
+    startAndRead();
+    writeBytes(pcDir / "renamed.bin", Bytes(pages[2].begin(), pages[2].end()));
+    // The file is gone by the time the order question is answered.
+    screen.whileBoxOpen = [this](const MessageBox& box) {
+        if (std::string_view(box.text).find("other byte order") != std::string_view::npos) {
+            std::filesystem::remove(pcDir / "renamed.bin");
+        }
+    };
+    screen.openAnswers = {pcDir / "renamed.bin"};
+    organizer->importPageFile();  // Yes to both
+    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
+    EXPECT_TRUE(organizer->cardImage() == pages[2]);
+}
+
 TEST_F(Bridges, PairSavedAndAddedBackGivesTheSameNameAndBlocks) {
     addFileToCardPage(pages[0], "RACEDATA_001", 3, 0x61);
     startOnFolderAndRead();

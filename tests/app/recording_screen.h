@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ public:
     std::vector<std::size_t> rowIconFrames;  // frames of each row's icon, 0 = none
     std::size_t fileIconFrames = 0;          // of the icon beside the information lines
     std::deque<BoxAnswer> boxAnswers;  // answers to YesNo boxes; empty = Yes
+    // Runs while a box is open, as something the user does meanwhile; null: nothing.
+    std::function<void(const MessageBox&)> whileBoxOpen;
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
     std::deque<std::optional<SaveAllChoice>> saveAllAnswers;        // empty = Cancel
@@ -50,6 +53,9 @@ public:
             event += " | details: " + std::string(box.details);
         }
         events.push_back(event);
+        if (whileBoxOpen) {
+            whileBoxOpen(box);
+        }
         if (box.buttons == BoxButtons::Ok) {
             return BoxAnswer::Ok;
         }
