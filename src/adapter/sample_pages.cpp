@@ -16,7 +16,6 @@ namespace quorvane::adapter {
 namespace {
 
 constexpr int NEW_FOLDER_PAGES = 4;
-constexpr std::uint8_t FILE_TYPE_DATA = 0x33;
 
 // Colours of the sample icons, ARGB4444, by palette index.
 enum Colour : std::uint8_t { Clear, Black, White, Red, Green, Blue, Yellow, Grey };
@@ -112,8 +111,7 @@ void putSave(card::FileBuffer& buffer, const SampleFile& sample, std::uint8_t se
     card::writeLe16(buffer, card::ICON_COUNT_OFFSET, static_cast<std::uint16_t>(sample.icons.size()));
     card::writeLe16(buffer, card::ANIMATION_SPEED_OFFSET, sample.animationSpeed);
     const auto dataSize = static_cast<std::uint32_t>(end - dataStart);
-    card::writeLe16(buffer, card::DATA_SIZE_OFFSET, static_cast<std::uint16_t>(dataSize));
-    card::writeLe16(buffer, card::DATA_SIZE_OFFSET + 2, static_cast<std::uint16_t>(dataSize >> 16));
+    card::writeLe32(buffer, card::DATA_SIZE_OFFSET, dataSize);
     for (std::size_t i = 0; i < PALETTE.size(); ++i) {
         card::writeLe16(buffer, card::PALETTE_OFFSET + 2 * i, PALETTE[i]);
     }
@@ -130,7 +128,7 @@ void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint
     auto data = std::make_unique<card::FileBuffer>();
     putSave(*data, sample, seed);
     card::DirEntry entry;
-    entry.fileType = FILE_TYPE_DATA;
+    entry.fileType = card::DATA_FILE_TYPE;
     std::copy(sample.name.begin(), sample.name.end(), entry.fileName.begin());
     entry.timeStamp = sample.timeStamp;
     entry.sizeInBlocks = sample.blocks;

@@ -199,10 +199,17 @@ bool Organizer::addFile() {
     return true;
 }
 
-bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
+bool Organizer::extractForSave(int slot) {
     showFileInfo(slot);
     if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
         tell(text::CANCELLED, text::DAMAGED_ON_CARD);
+        return false;
+    }
+    return true;
+}
+
+bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
+    if (!extractForSave(slot)) {
         return false;
     }
     const formats::WriteStatus status = formats::writeDdcFile(target, m_fileBuffer);
@@ -225,9 +232,7 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
                            folder / (name + std::string(formats::VMI_EXTENSION))})) {
         return false;
     }
-    showFileInfo(slot);
-    if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
-        tell(text::CANCELLED, text::DAMAGED_ON_CARD);
+    if (!extractForSave(slot)) {
         return false;
     }
     const formats::PairWriteStatus status = formats::writePairFiles(folder, name, m_fileBuffer);

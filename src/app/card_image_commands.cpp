@@ -19,13 +19,8 @@ bool Organizer::switchCard(const CardLocation& location) {
                                BoxButtons::YesNo, BoxIcon::Warning})) {
         return false;
     }
-    const OtherOrderQuestion askOtherOrder = [this](const std::filesystem::path& image) {
-        const std::string question = text::otherByteOrderQuestion(image);
-        return show({question, text::IMAGE_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
-               BoxAnswer::Yes;
-    };
     std::string error;
-    if (!m_cardSource->switchTo(location, error, askOtherOrder)) {
+    if (!m_cardSource->switchTo(location, error, otherOrderQuestionOn(m_screen))) {
         tell(text::CANCELLED, {error, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }

@@ -32,6 +32,14 @@ std::unique_ptr<link::PortIo> openImage(const std::filesystem::path& file, std::
 
 }  // namespace
 
+OtherOrderQuestion otherOrderQuestionOn(Screen& screen) {
+    return [&screen](const std::filesystem::path& image) {
+        const std::string question = text::otherByteOrderQuestion(image);
+        return screen.messageBox({question, text::IMAGE_CAPTION, BoxButtons::YesNo,
+                                  BoxIcon::Question}) == BoxAnswer::Yes;
+    };
+}
+
 std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, std::string& error,
                                              const OtherOrderQuestion& askOtherOrder) {
     auto source = std::unique_ptr<CardSource>(new CardSource());

@@ -23,6 +23,8 @@ struct CardLocation {
 // Asked when an image reads as a formatted card only in the other byte order: true takes it
 // in that order.
 using OtherOrderQuestion = std::function<bool(const std::filesystem::path& image)>;
+// The question as a Yes/No box on `screen`, which must outlive it.
+OtherOrderQuestion otherOrderQuestionOn(Screen& screen);
 
 class CardSource {
 public:

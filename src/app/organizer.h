@@ -153,7 +153,9 @@ private:
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, int systemError,
                             std::string_view statusText, std::string_view caption);
-    // showFileInfo, extractFile and the .ddc write of `slot`; reports its own failures.
+    // showFileInfo and extractFile of `slot` into the file buffer; says when it is damaged.
+    bool extractForSave(int slot);
+    // The same and the .ddc write of `slot`; reports its own failures.
     bool writeDdcFile(const std::filesystem::path& target, int slot);
     // The same as a .vmi/.vms pair NAME in `folder`, after checking NAME and asking before
     // either member is replaced.
@@ -164,8 +166,10 @@ private:
     bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
     bool commitBlock(int block);
-    void reportConnectionFailed();
-    void keepBackupOfPage();  // after a read: a box when no backup could be taken  // status and box, with the port's story where known
+    // The adapter's status; none (told, and the link reset) when no adapter answers.
+    std::optional<link::AdapterStatus> askAdapter();
+    void reportConnectionFailed();  // status and box, with the port's story where known
+    void keepBackupOfPage();        // after a read: a box when no backup could be taken
     int timeOut();         // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
     bool switchCard(const CardLocation& location);  // with the questions and the reports

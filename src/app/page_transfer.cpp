@@ -51,8 +51,7 @@ void Organizer::selectPort(std::uint16_t address) {
     m_link.resetLink();
 }
 
-std::optional<int> Organizer::countPages() {
-    setStatus(text::CONNECTING);
+std::optional<link::AdapterStatus> Organizer::askAdapter() {
     link::AdapterStatus status;
     link::queryStatus(m_link, status);
     if (status.state == link::STATE_NO_ADAPTER) {
@@ -60,8 +59,17 @@ std::optional<int> Organizer::countPages() {
         m_link.resetLink();
         return std::nullopt;
     }
-    setStatus(text::pagesOnCard(status.pageCount));
-    return status.pageCount;
+    return status;
+}
+
+std::optional<int> Organizer::countPages() {
+    setStatus(text::CONNECTING);
+    const std::optional<link::AdapterStatus> status = askAdapter();
+    if (!status) {
+        return std::nullopt;
+    }
+    setStatus(text::pagesOnCard(status->pageCount));
+    return status->pageCount;
 }
 
 int Organizer::connectAndRead() {
@@ -69,15 +77,12 @@ int Organizer::connectAndRead() {
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
 
-    link::AdapterStatus status;
-    link::queryStatus(m_link, status);
-    if (status.state == link::STATE_NO_ADAPTER) {
-        reportConnectionFailed();
-        m_link.resetLink();
+    const std::optional<link::AdapterStatus> status = askAdapter();
+    if (!status) {
         return 0;
     }
-    if (status.pageCount < m_currentPageIndex + 1) {
-        const std::string onlyPages = text::onlyPages(status.pageCount);
+    if (status->pageCount < m_currentPageIndex + 1) {
+        const std::string onlyPages = text::onlyPages(status->pageCount);
         show({onlyPages, text::PAGE_RANGE_CAPTION, BoxButtons::Ok, text::PAGE_RANGE_ICON});
         return 0;
     }
@@ -85,8 +90,9 @@ int Organizer::connectAndRead() {
     setStatus(text::CONNECTED);
     m_screen.clearCardList();
     setStatus(text::READING);
-    link::queryStatus(m_link, status);
-    if (status.state == link::STATE_NO_ADAPTER) {
+    link::AdapterStatus reading;
+    link::queryStatus(m_link, reading);
+    if (reading.state == link::STATE_NO_ADAPTER) {
         return timeOut();
     }
     if (link::selectPage(m_link, m_currentPageIndex) != 0) {

@@ -66,16 +66,6 @@ DataBlockSet blocksOfOtherFiles(const PageBytes& pageImage, int slot) {
     return reached;
 }
 
-int countFreeUserBlocks(const PageBytes& pageImage) {
-    int count = 0;
-    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
-        if (fatEntry(pageImage, block) == FAT_FREE) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 std::uint8_t* blockData(PageBytes& pageImage, int block) {
     return pageImage.data() + static_cast<std::size_t>(block) * BLOCK_SIZE;
 }
@@ -85,6 +75,16 @@ const std::uint8_t* blockData(const PageBytes& pageImage, int block) {
 }
 
 }  // namespace
+
+int countFreeUserBlocks(const PageBytes& pageImage) {
+    int count = 0;
+    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
+        if (fatEntry(pageImage, block) == FAT_FREE) {
+            ++count;
+        }
+    }
+    return count;
+}
 
 FileChain followChain(const PageBytes& pageImage, int slot) {
     if (!isValidSlot(slot)) {

@@ -35,6 +35,9 @@ FileChain followChain(const PageBytes& pageImage, int slot);
 // The bytes of `blocks` one after another: a file's data along its chain.
 std::vector<std::uint8_t> chainData(const PageBytes& pageImage, const std::vector<int>& blocks);
 
+// The user blocks free in the FAT: the room an add really has, whatever the directory says.
+int countFreeUserBlocks(const PageBytes& pageImage);
+
 // The in-use slots whose chains reach blocks 200..240, which no commit writes to the card.
 std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage);
 

@@ -217,9 +217,7 @@ PageCheck checkPage(const PageBytes& pageImage) {
     check.formatMarkMissing = !hasFormatMark(pageImage);
     check.lostBlocks = lostBlocksOf(pageImage, walks);
     check.freeShown = countBlocks(pageImage).free;
-    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
-        check.freeInFat += fatEntry(pageImage, block) == FAT_FREE ? 1 : 0;
-    }
+    check.freeInFat = countFreeUserBlocks(pageImage);
     return check;
 }
 

@@ -41,11 +41,6 @@ constexpr CrcTables CRC_TABLES = [] {
     return tables;
 }();
 
-std::uint32_t readLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(readLe16(bytes, offset)) |
-           (static_cast<std::uint32_t>(readLe16(bytes, offset + 2)) << 16);
-}
-
 using Palette = std::array<std::array<std::uint8_t, 4>, PALETTE_COLOURS>;
 
 // ARGB4444 colours as RGBA with 8 bits a channel; alpha 0 is transparent.

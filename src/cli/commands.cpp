@@ -294,13 +294,8 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     app::CardLocation location;
     location.virtualCard = invocation.virtualCard;
     location.image = invocation.image;
-    const app::OtherOrderQuestion askOtherOrder = [&screen](const std::filesystem::path& image) {
-        const std::string question = app::text::otherByteOrderQuestion(image);
-        return screen.messageBox({question, app::text::IMAGE_CAPTION, app::BoxButtons::YesNo,
-                                  app::BoxIcon::Question}) == app::BoxAnswer::Yes;
-    };
     const std::unique_ptr<app::CardSource> card =
-        app::CardSource::open(location, problem, askOtherOrder);
+        app::CardSource::open(location, problem, app::otherOrderQuestionOn(screen));
     if (!card) {
         screen.printError(printable(oneLine(card::messageToUtf8(problem))));
         return ExitStatus::Failed;

@@ -15,7 +15,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-enum class Wanted { Bytes, BytesAndLength };
+enum class Wanted { Bytes, BytesAndLength, Whole };
 
 // Leaves the file at its start again.
 bool measure(std::FILE* file, std::uint64_t& length) {
@@ -38,10 +38,13 @@ FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted
         start.systemError = errno;
         return start;
     }
-    if (wanted == Wanted::BytesAndLength && !measure(file.get(), start.length)) {
+    if (wanted != Wanted::Bytes && !measure(file.get(), start.length)) {
         start.result = ReadResult::ReadFailed;
         start.systemError = errno;
         return start;
+    }
+    if (wanted == Wanted::Whole) {
+        limit = static_cast<std::size_t>(start.length);
     }
     start.bytes.resize(limit);
     // fread keeps going until `limit` bytes are in, the file ends or an error stops it.
@@ -64,6 +67,10 @@ FileStart readFileStart(const std::filesystem::path& path, std::size_t limit) {
 
 FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t limit) {
     return readStart(path, limit, Wanted::BytesAndLength);
+}
+
+FileStart readWholeFile(const std::filesystem::path& path) {
+    return readStart(path, 0, Wanted::Whole);
 }
 
 }  // namespace quorvane::formats

@@ -1,6 +1,5 @@
 #include "formats/vmi_vms.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,12 +31,6 @@ constexpr std::size_t STAMP_YEAR = 1;
 constexpr std::size_t STAMP_MONTH = 2;
 constexpr std::size_t STAMP_SECOND = 6;
 constexpr std::size_t STAMP_WEEKDAY = 7;
-
-void writeLe32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
 
 int fromBcd(std::uint8_t value) {
     const int high = value >> 4;
@@ -102,34 +95,16 @@ std::uint16_t modeOf(const card::DirEntry& entry) {
 // such file. False when it exists but cannot be read.
 bool readPrevious(const std::filesystem::path& path,
                   std::optional<std::vector<std::uint8_t>>& previous, int& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            previous.reset();
-            return true;
-        }
-        error = errno;
+    FileStart file = readWholeFile(path);
+    if (file.result == ReadResult::CannotOpen && file.systemError == ENOENT) {
+        previous.reset();
+        return true;
+    }
+    if (file.result != ReadResult::Ok) {
+        error = file.systemError;
         return false;
     }
-    std::vector<std::uint8_t> bytes;
-    std::array<std::uint8_t, 4096> chunk{};
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = errno;
-            ::close(fd);
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
-    }
-    ::close(fd);
-    previous = std::move(bytes);
+    previous = std::move(file.bytes);
     return true;
 }
 
@@ -282,7 +257,7 @@ VmiBytes buildVmi(const card::DirEntry& entry, std::span<const std::uint8_t> fil
     card::writeLe16(vmi, VMI_FILE_NUMBER_OFFSET, VMI_FILE_NUMBER);
     std::copy(entry.fileName.begin(), entry.fileName.end(), vmi.begin() + VMI_NAME_OFFSET);
     card::writeLe16(vmi, VMI_MODE_OFFSET, modeOf(entry));
-    writeLe32(
+    card::writeLe32(
         vmi, VMI_VMS_SIZE_OFFSET,
         static_cast<std::uint32_t>(
             std::min<std::size_t>(entry.sizeInBlocks, card::USER_BLOCK_COUNT) * card::BLOCK_SIZE));
