@@ -15,7 +15,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-enum class Wanted { Bytes, BytesAndLength, Whole };
+enum class Wanted { Bytes, BytesAndLength };
 
 // Leaves the file at its start again.
 bool measure(std::FILE* file, std::uint64_t& length) {
@@ -38,13 +38,10 @@ FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted
         start.systemError = errno;
         return start;
     }
-    if (wanted != Wanted::Bytes && !measure(file.get(), start.length)) {
+    if (wanted == Wanted::BytesAndLength && !measure(file.get(), start.length)) {
         start.result = ReadResult::ReadFailed;
         start.systemError = errno;
         return start;
-    }
-    if (wanted == Wanted::Whole) {
-        limit = static_cast<std::size_t>(start.length);
     }
     start.bytes.resize(limit);
     // fread keeps going until `limit` bytes are in, the file ends or an error stops it.
@@ -70,7 +67,30 @@ FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t 
 }
 
 FileStart readWholeFile(const std::filesystem::path& path) {
-    return readStart(path, 0, Wanted::Whole);
+    FileStart whole;
+    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        whole.result = ReadResult::CannotOpen;
+        whole.systemError = errno;
+        return whole;
+    }
+    // Read to the end rather than to a measured length, which a folder or a device may give as
+    // anything at all.
+    constexpr std::size_t CHUNK = 4096;
+    std::size_t got = CHUNK;
+    while (got == CHUNK) {
+        const std::size_t had = whole.bytes.size();
+        whole.bytes.resize(had + CHUNK);
+        got = std::fread(whole.bytes.data() + had, 1, CHUNK, file.get());
+        whole.bytes.resize(had + got);
+    }
+    if (std::ferror(file.get()) != 0) {
+        whole.result = ReadResult::ReadFailed;
+        whole.systemError = errno;
+        whole.bytes.clear();
+    }
+    whole.length = whole.bytes.size();
+    return whole;
 }
 
 }  // namespace quorvane::formats

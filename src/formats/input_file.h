@@ -25,7 +25,7 @@ FileStart readFileStart(const std::filesystem::path& path, std::size_t limit);
 // A file whose length cannot be told (not a seekable file) gives ReadFailed.
 FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t limit);
 
-// The whole file (its length as measured when it was opened).
+// The whole file, read to its end; `length` is the number of bytes read.
 FileStart readWholeFile(const std::filesystem::path& path);
 
 }  // namespace quorvane::formats

@@ -208,6 +208,16 @@ TEST_F(PairWriting, FailedVmsTakesTheNewVmiAwayAgain) {
     EXPECT_TRUE(std::filesystem::is_directory(folder / "RACE.vms"));
 }
 
+TEST_F(PairWriting, VmiThatCannotBeReadBackIsLeftAloneAndNothingIsWritten) {
+    // A folder where the .vmi would go: it could not be put back, so nothing is replaced.
+    std::filesystem::create_directory(folder / "RACE.vmi");
+    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    EXPECT_EQ(status.result, PairWriteResult::CannotReadOld);
+    EXPECT_EQ(status.systemError, EISDIR);
+    EXPECT_EQ(status.path, folder / "RACE.vmi");
+    EXPECT_EQ(names(), std::vector<std::string>{"RACE.vmi"});
+}
+
 TEST_F(PairWriting, FailedVmsPutsBackTheVmiThatWasThere) {
     write("RACE.vmi", Bytes{'m', 'i', 'n', 'e'});
     buffer = gameFile(3);
