@@ -26,8 +26,9 @@ card::FileBuffer savedFile(int seed) {
     card::writeLe16(data, card::ICON_COUNT_OFFSET, 3);
     card::writeLe16(data, card::ANIMATION_SPEED_OFFSET, 8);
     card::writeLe16(data, card::EYECATCH_TYPE_OFFSET, 0);
-    card::writeLe16(data, card::DATA_SIZE_OFFSET,
-                    static_cast<std::uint16_t>(size - card::SAVE_HEADER_SIZE - 3 * card::ICON_BYTES));
+    card::writeLe16(
+        data, card::DATA_SIZE_OFFSET,
+        static_cast<std::uint16_t>(size - card::SAVE_HEADER_SIZE - 3 * card::ICON_BYTES));
     card::writeLe16(data, card::DATA_SIZE_OFFSET + 2, 0);
     card::writeLe16(data, card::CRC_OFFSET, 0);
     card::writeLe16(data, card::CRC_OFFSET, card::crc16(std::span(data.data(), size)));
@@ -45,7 +46,11 @@ std::unique_ptr<card::PageBytes> pageOf208Files() {
     for (int file = 0; file < card::USER_BLOCK_COUNT / ICON_FILE_BLOCKS; ++file) {
         card::DirEntry entry;
         entry.fileType = 0x33;
-        entry.fileName = {'S', 'A', 'V', 'E', static_cast<std::uint8_t>('A' + file / 26),
+        entry.fileName = {'S',
+                          'A',
+                          'V',
+                          'E',
+                          static_cast<std::uint8_t>('A' + file / 26),
                           static_cast<std::uint8_t>('A' + file % 26)};
         entry.sizeInBlocks = ICON_FILE_BLOCKS;
         card::storeNewFile(*page, dirty, entry, *data);

@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -139,8 +138,8 @@ std::unique_ptr<card::PageBytes> pageOf200Files() {
 void saveAllFiles(benchmark::State& state, app::Organizer::CopyFormat format) {
     auto bench = std::make_unique<Bench>();
     app::OrganizerProbe(bench->organizer).loadPage(*pageOf200Files(), 0);
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("quorvane-save-all-" + std::to_string(::getpid()));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("quorvane-save-all-" + std::to_string(::getpid()));
     std::size_t skipped = 0;
     for (auto _ : state) {
         state.PauseTiming();

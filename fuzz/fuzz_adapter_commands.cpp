@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0: {
             std::array<std::uint8_t, 516> guarded{};
             guarded.fill(0xCC);
-            link::readBlock(cardLink, operand, std::span<std::uint8_t, 512>(guarded.data() + 2, 512));
+            link::readBlock(cardLink, operand,
+                            std::span<std::uint8_t, 512>(guarded.data() + 2, 512));
             QUORVANE_FUZZ_CHECK(guarded[0] == 0xCC && guarded[1] == 0xCC && guarded[514] == 0xCC &&
                                 guarded[515] == 0xCC);
             break;
@@ -103,8 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             link::queryStatus(cardLink, status);
             break;
         }
-        case 5: link::setIndicator(cardLink, operand % 9); break;
-        case 6: link::querySelectedPage(cardLink); break;
+        case 5:
+            link::setIndicator(cardLink, operand % 9);
+            break;
+        case 6:
+            link::querySelectedPage(cardLink);
+            break;
         default: {
             cardLink.resetLink();
             link::endTransaction(cardLink);

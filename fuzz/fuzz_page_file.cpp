@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QUORVANE_FUZZ_CHECK(result == formats::ReadResult::PageFileTooShort);
         // A refused import changes nothing. One compare of the whole page: a byte-by-byte loop
         // would be traced by the fuzzer.
-        QUORVANE_FUZZ_CHECK(std::memcmp(cardImage->data(), untouchedPage().data(),
-                                        card::PAGE_SIZE) == 0);
+        QUORVANE_FUZZ_CHECK(
+            std::memcmp(cardImage->data(), untouchedPage().data(), card::PAGE_SIZE) == 0);
     }
     return 0;
 }

@@ -231,15 +231,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < OPERATION_SIZE) {
         return 0;
     }
-    Operation op = decodeOperation(std::span<const std::uint8_t, OPERATION_SIZE>(data, OPERATION_SIZE));
+    Operation op =
+        decodeOperation(std::span<const std::uint8_t, OPERATION_SIZE>(data, OPERATION_SIZE));
     auto page = std::make_unique<PageBytes>();
     loadPage(std::span(data + OPERATION_SIZE, size - OPERATION_SIZE), *page);
     card::DirtyMap dirty{};
 
     checkListing(*page);
     switch (op.kind) {
-        case 0: runExtract(*page, op.slot); break;
-        case 1: runDelete(*page, dirty, op.slot); break;
+        case 0:
+            runExtract(*page, op.slot);
+            break;
+        case 1:
+            runDelete(*page, dirty, op.slot);
+            break;
         case 2: {
             const auto before = std::make_unique<PageBytes>(*page);
             card::deleteAllFiles(*page, dirty);
@@ -247,8 +252,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             QUORVANE_FUZZ_CHECK(card::enumerateFiles(*page).empty());
             break;
         }
-        case 3: runStore(*page, dirty, op.entry, op.fill); break;
-        default: runCheck(*page, dirty); break;
+        case 3:
+            runStore(*page, dirty, op.entry, op.fill);
+            break;
+        default:
+            runCheck(*page, dirty);
+            break;
     }
     checkListing(*page);
     return 0;

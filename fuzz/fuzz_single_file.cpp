@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
         QUORVANE_FUZZ_CHECK(size >= card::DDC_DATA_OFFSET + dataBytes);
         QUORVANE_FUZZ_CHECK(dataBytes == 0 ||
-                            std::memcmp(buffer->data(), data + card::DDC_DATA_OFFSET,
-                                        dataBytes) == 0);
+                            std::memcmp(buffer->data(), data + card::DDC_DATA_OFFSET, dataBytes) ==
+                                0);
     }
 
     entry = sentinel;
@@ -67,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
         QUORVANE_FUZZ_CHECK(size >= formats::DCI_DATA_OFFSET + dataBytes);
         card::reverseGroupsInPlace(std::span(buffer->data(), dataBytes));
-        QUORVANE_FUZZ_CHECK(dataBytes == 0 ||
-                            std::memcmp(buffer->data(), data + formats::DCI_DATA_OFFSET,
-                                        dataBytes) == 0);
+        QUORVANE_FUZZ_CHECK(
+            dataBytes == 0 ||
+            std::memcmp(buffer->data(), data + formats::DCI_DATA_OFFSET, dataBytes) == 0);
     }
     return 0;
 }

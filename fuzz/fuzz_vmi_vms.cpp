@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QUORVANE_FUZZ_CHECK((nameResult == formats::ReadResult::Ok) ==
                         (vmiSize >= formats::VMI_MIN_SIZE));
     if (nameResult == formats::ReadResult::Ok) {
-        QUORVANE_FUZZ_CHECK(std::memcmp(name.data(), rest.data() + formats::VMI_NAME_OFFSET,
-                                        name.size()) == 0);
+        QUORVANE_FUZZ_CHECK(
+            std::memcmp(name.data(), rest.data() + formats::VMI_NAME_OFFSET, name.size()) == 0);
     }
 
     auto buffer = std::make_unique<card::FileBuffer>();

@@ -25,7 +25,8 @@ using Bytes = std::vector<std::uint8_t>;
 void write(const fs::path& path, const Bytes& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 card::DirEntry makeEntry(const std::string& name, std::uint16_t blocks) {
@@ -47,18 +48,22 @@ std::unique_ptr<card::PageBytes> pageWithFiles() {
     const std::string header = "QUORVANE SAMPLE1Sample save made by Quorvane    QUORVANE";
     std::copy(header.begin(), header.end(), data->begin());
     card::DirtyMap dirty{};
-    for (auto [name, blocks] : {std::pair{"RACEDATA_001", 3}, {"PUZZLE___SYS", 1}, {"QUORVANE_001", 5}}) {
+    for (auto [name, blocks] :
+         {std::pair{"RACEDATA_001", 3}, {"PUZZLE___SYS", 1}, {"QUORVANE_001", 5}}) {
         card::DirEntry entry = makeEntry(name, static_cast<std::uint16_t>(blocks));
         card::storeNewFile(*page, dirty, entry, *data);
     }
     return page;
 }
 
-Bytes pageBytesOf(const card::PageBytes& page) { return Bytes(page.begin(), page.end()); }
+Bytes pageBytesOf(const card::PageBytes& page) {
+    return Bytes(page.begin(), page.end());
+}
 
 Bytes entryBytes(const card::DirEntry& entry) {
     Bytes bytes(card::DIR_ENTRY_SIZE);
-    card::encodeDirEntry(entry, std::span<std::uint8_t, card::DIR_ENTRY_SIZE>(bytes.data(), card::DIR_ENTRY_SIZE));
+    card::encodeDirEntry(
+        entry, std::span<std::uint8_t, card::DIR_ENTRY_SIZE>(bytes.data(), card::DIR_ENTRY_SIZE));
     return bytes;
 }
 
@@ -135,7 +140,8 @@ int main(int argc, char* argv[]) {
     const std::string name = "RACEDATA_001";
     std::copy(name.begin(), name.end(), vmi.begin() + formats::VMI_NAME_OFFSET);
     write(root / "fuzz_vmi_vms" / "pair", concat(concat(Bytes{64}, vmi), Bytes(700, 0x5A)));
-    write(root / "fuzz_vmi_vms" / "short_vmi", concat(concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
+    write(root / "fuzz_vmi_vms" / "short_vmi",
+          concat(concat(Bytes{40}, Bytes(80, 1)), Bytes(512, 2)));
 
     // Save headers: the virtual card's sample saves, entry then data along the chain.
     auto samples = std::make_unique<card::PageBytes>();

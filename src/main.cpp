@@ -4,8 +4,8 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <optional>
+#include <string>
 
 #include "app/texts.h"
 #include "app/version.h"
@@ -16,9 +16,8 @@ namespace {
 
 void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-    QCoreApplication::setApplicationVersion(
-        QString::fromLatin1(quorvane::app::VERSION.data(),
-                            static_cast<qsizetype>(quorvane::app::VERSION.size())));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(
+        quorvane::app::VERSION.data(), static_cast<qsizetype>(quorvane::app::VERSION.size())));
 }
 
 // Reads the options; --help and --version print and end the program here. Nothing when the

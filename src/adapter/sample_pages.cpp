@@ -19,8 +19,8 @@ constexpr int NEW_FOLDER_PAGES = 4;
 
 // Colours of the sample icons, ARGB4444, by palette index.
 enum Colour : std::uint8_t { Clear, Black, White, Red, Green, Blue, Yellow, Grey };
-constexpr std::array<std::uint16_t, card::PALETTE_COLOURS> PALETTE{
-    0x0000, 0xF000, 0xFFFF, 0xFE22, 0xF2C3, 0xF25E, 0xFFD2, 0xF888};
+constexpr std::array<std::uint16_t, card::PALETTE_COLOURS> PALETTE{0x0000, 0xF000, 0xFFFF, 0xFE22,
+                                                                   0xF2C3, 0xF25E, 0xFFD2, 0xF888};
 
 using Pixels = std::array<std::uint8_t, card::ICON_SIDE * card::ICON_SIDE>;
 
@@ -72,13 +72,27 @@ struct SampleFile {
 
 std::vector<SampleFile> sampleFiles() {
     return {
-        {"QUORVANE_001", 1, "QUORVANE SAMPLE1", "Sample save made by Quorvane",
-         {0x20, 0x26, 0x12, 0x07, 0x09, 0x00, 0x00, 0x00}, {}, 0},
-        {"RACEDATA_001", 3, "RACE DATA", "Lap times of the sample circuit",
-         {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00}, {flagIcon()}, 0},
-        {"PUZZLE___SYS", 5, "PUZZLE SYSTEM", "Puzzle settings and progress",
+        {"QUORVANE_001",
+         1,
+         "QUORVANE SAMPLE1",
+         "Sample save made by Quorvane",
+         {0x20, 0x26, 0x12, 0x07, 0x09, 0x00, 0x00, 0x00},
+         {},
+         0},
+        {"RACEDATA_001",
+         3,
+         "RACE DATA",
+         "Lap times of the sample circuit",
+         {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00},
+         {flagIcon()},
+         0},
+        {"PUZZLE___SYS",
+         5,
+         "PUZZLE SYSTEM",
+         "Puzzle settings and progress",
          {0x20, 0x26, 0x12, 0x07, 0x09, 0x30, 0x45, 0x00},
-         {tilesIcon(0), tilesIcon(1), tilesIcon(2)}, 8},
+         {tilesIcon(0), tilesIcon(1), tilesIcon(2)},
+         8},
     };
 }
 constexpr std::string_view SAMPLE_APPLICATION = "QUORVANE";
@@ -104,11 +118,11 @@ void putSave(card::FileBuffer& buffer, const SampleFile& sample, std::uint8_t se
             sample.shortDescription);
     putText(buffer, card::LONG_DESCRIPTION_OFFSET, card::LONG_DESCRIPTION_SIZE,
             sample.longDescription);
-    putText(buffer, card::APPLICATION_NAME_OFFSET, card::APPLICATION_NAME_SIZE,
-            SAMPLE_APPLICATION);
+    putText(buffer, card::APPLICATION_NAME_OFFSET, card::APPLICATION_NAME_SIZE, SAMPLE_APPLICATION);
     const std::size_t end = std::size_t{sample.blocks} * card::BLOCK_SIZE;
     const std::size_t dataStart = card::SAVE_HEADER_SIZE + sample.icons.size() * card::ICON_BYTES;
-    card::writeLe16(buffer, card::ICON_COUNT_OFFSET, static_cast<std::uint16_t>(sample.icons.size()));
+    card::writeLe16(buffer, card::ICON_COUNT_OFFSET,
+                    static_cast<std::uint16_t>(sample.icons.size()));
     card::writeLe16(buffer, card::ANIMATION_SPEED_OFFSET, sample.animationSpeed);
     const auto dataSize = static_cast<std::uint32_t>(end - dataStart);
     card::writeLe32(buffer, card::DATA_SIZE_OFFSET, dataSize);

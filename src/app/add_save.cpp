@@ -8,8 +8,8 @@
 #include "formats/pc_file_names.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
-#include "pc/name_order.h"
 #include "pc/name_lookup.h"
+#include "pc/name_order.h"
 
 // Add File: a PC file (.ddc, .dci or a .vmi/.vms pair) becomes a new file of the page, which is
 // committed at once. Save File: the selected card file becomes a .ddc file on the PC.
@@ -73,7 +73,8 @@ Refusal refusalOf(ReadResult result) {
 }
 
 Refusal missingPartner(PairMember missing) {
-    return {text::CANCELLED, missing == PairMember::Vms ? text::NO_VMS_PARTNER : text::NO_VMI_PARTNER};
+    return {text::CANCELLED,
+            missing == PairMember::Vms ? text::NO_VMS_PARTNER : text::NO_VMI_PARTNER};
 }
 
 // Both members are looked for in the chosen file's folder, the partner by the lower-cased
@@ -120,8 +121,8 @@ std::optional<Refusal> readPair(const std::filesystem::path& chosen, const std::
         return missingPartner(partnerMember);
     }
     if (chosenMember == PairMember::Vmi) {
-        if (auto refused = refusalOfRead(formats::readVmsData(*partner, fileBuffer, blocks),
-                                         partnerMember)) {
+        if (auto refused =
+                refusalOfRead(formats::readVmsData(*partner, fileBuffer, blocks), partnerMember)) {
             return refused;
         }
     } else {
@@ -224,7 +225,8 @@ bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
 bool Organizer::writePair(const std::filesystem::path& folder, const std::string& name, int slot) {
     if (!formats::isValidPairName(name)) {
         const std::string message = text::badPairName(name);
-        tell(text::CANCELLED, {message, text::COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+        tell(text::CANCELLED,
+             {message, text::COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
     // Either member already there is the pair being replaced: one question for both.

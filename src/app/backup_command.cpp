@@ -38,7 +38,8 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
     }
     if (holdsPageFiles(folder)) {
         const std::string question = text::replaceBackupQuestion(folder);
-        if (!confirmed({question, text::BACKUP_CARD_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
+        if (!confirmed(
+                {question, text::BACKUP_CARD_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
             return false;
         }
     }

@@ -15,8 +15,8 @@ bool Organizer::onCardImage() const {
 bool Organizer::switchCard(const CardLocation& location) {
     const bool pending = std::any_of(m_dirtyMap.begin(), m_dirtyMap.end(),
                                      [](std::uint8_t flag) { return flag != 0; });
-    if (pending && !confirmed({text::SWITCH_CARD_QUESTION, text::IMAGE_CAPTION,
-                               BoxButtons::YesNo, BoxIcon::Warning})) {
+    if (pending && !confirmed({text::SWITCH_CARD_QUESTION, text::IMAGE_CAPTION, BoxButtons::YesNo,
+                               BoxIcon::Warning})) {
         return false;
     }
     std::string error;

@@ -170,7 +170,7 @@ private:
     std::optional<link::AdapterStatus> askAdapter();
     void reportConnectionFailed();  // status and box, with the port's story where known
     void keepBackupOfPage();        // after a read: a box when no backup could be taken
-    int timeOut();         // the read's give-up path: status, link reset, result 0
+    int timeOut();                  // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
     bool switchCard(const CardLocation& location);  // with the questions and the reports
 

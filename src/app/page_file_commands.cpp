@@ -75,8 +75,8 @@ bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
     // Said before anything changes: the card cannot receive all that the image holds.
     if (const std::string names = namesBeyondUserBlocks(*imported); !names.empty()) {
         const std::string question = text::blocksBeyondUserArea(names);
-        if (!confirmed({question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo,
-                        BoxIcon::Warning})) {
+        if (!confirmed(
+                {question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
             return false;
         }
     }

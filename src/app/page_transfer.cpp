@@ -159,9 +159,9 @@ void Organizer::keepBackupOfPage() {
     if (backup.outcome != BackupResult::Outcome::Failed) {
         return;
     }
-    const std::string message = text::noBackup(
-        m_currentPageIndex + 1, backup.path,
-        backup.folderError != 0 ? backup.folderError : backup.status.systemError);
+    const std::string message =
+        text::noBackup(m_currentPageIndex + 1, backup.path,
+                       backup.folderError != 0 ? backup.folderError : backup.status.systemError);
     show({message, text::BACKUP_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
 }
 

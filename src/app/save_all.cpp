@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <string>
 #include <set>
+#include <string>
 #include <system_error>
 
 #include "app/organizer.h"
@@ -75,7 +75,8 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
             file.fileName = *name + std::string(formats::VMS_EXTENSION);
             take(*name + std::string(formats::VMI_EXTENSION));
             take(file.fileName);
-            const formats::PairWriteStatus status = formats::writePairFiles(folder, *name, m_fileBuffer);
+            const formats::PairWriteStatus status =
+                formats::writePairFiles(folder, *name, m_fileBuffer);
             if (!status.ok()) {
                 file.skipped = text::SkipReason::NotWritten;
                 file.systemError = status.systemError;
@@ -114,8 +115,8 @@ bool Organizer::saveAllFilesCommand() {
         setStatus(text::CANCELLED);
         return false;
     }
-    const std::vector<text::SavedFile> files =
-        saveAllFiles(choice->folder, choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
+    const std::vector<text::SavedFile> files = saveAllFiles(
+        choice->folder, choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
     const bool anySkipped = std::any_of(files.begin(), files.end(),
                                         [](const text::SavedFile& file) { return file.skipped; });
     const bool anySaved = std::any_of(files.begin(), files.end(),

@@ -72,8 +72,8 @@ public:
     // typed without one.
     virtual std::optional<std::filesystem::path> openFileDialog(
         std::span<const FileFilter> filters, const std::filesystem::path& startFolder) = 0;
-    virtual std::optional<std::filesystem::path> saveFileDialog(
-        std::span<const FileFilter> filters, std::string_view defaultSuffix) = 0;
+    virtual std::optional<std::filesystem::path> saveFileDialog(std::span<const FileFilter> filters,
+                                                                std::string_view defaultSuffix) = 0;
 
     // The main window's progress bar.
     virtual void setProgressRange(int lower, int upper) = 0;

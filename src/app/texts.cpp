@@ -116,8 +116,8 @@ std::string saveAllSummary(const std::filesystem::path& folder,
                 why = "it holds no data for a .vms file";
                 break;
             case SkipReason::NotWritten:
-                why = withReason("could not be written as " + file.fileName + ":",
-                                 file.systemError);
+                why =
+                    withReason("could not be written as " + file.fileName + ":", file.systemError);
                 break;
         }
         skipped += "\n" + file.cardName + ": " + why;
@@ -125,8 +125,8 @@ std::string saveAllSummary(const std::filesystem::path& folder,
     std::string text = std::to_string(savedCount) + (savedCount == 1 ? " file" : " files") +
                        " saved in " + folder.string() + (savedCount > 0 ? ":" : ".") + saved;
     if (skippedCount > 0) {
-        text += "\n\n" + std::to_string(skippedCount) +
-                (skippedCount == 1 ? " file" : " files") + " skipped:" + skipped;
+        text += "\n\n" + std::to_string(skippedCount) + (skippedCount == 1 ? " file" : " files") +
+                " skipped:" + skipped;
     }
     return text;
 }
@@ -335,15 +335,15 @@ std::string pageCheckReport(const card::PageCheck& check, const card::PageBytes&
     std::string problems;
     std::string warnings;
     for (const card::FileFinding& finding : check.files) {
-        const std::string line =
-            "- " + fileLabel(pageImage, finding.slot) + ": " + pageCheckFinding(finding, pageImage) +
-            ".\n";
+        const std::string line = "- " + fileLabel(pageImage, finding.slot) + ": " +
+                                 pageCheckFinding(finding, pageImage) + ".\n";
         (finding.warningOnly() ? warnings : problems) += line;
     }
     std::string page;
     if (check.formatMarkMissing) {
-        page += "- The root block lacks its format mark (16 bytes of 0x55): the page may not be "
-                "formatted.\n";
+        page +=
+            "- The root block lacks its format mark (16 bytes of 0x55): the page may not be "
+            "formatted.\n";
     }
     if (!check.lostBlocks.empty()) {
         page += "- " + std::to_string(check.lostBlocks.size()) +

@@ -13,11 +13,11 @@
 namespace quorvane::adapter {
 struct FolderError;
 struct ImageError;
-}
+}  // namespace quorvane::adapter
 namespace quorvane::link {
 struct KernelPort;
 struct PortReport;
-}
+}  // namespace quorvane::link
 
 // Every text the user reads: status lines, message boxes (text, caption, buttons, icon) and the
 // file dialogs' filters. The adapter's users know these texts as they stand, oddities
@@ -147,7 +147,8 @@ inline constexpr Box IMPORT_FILE_NOT_FOUND{"File Not Found.", IMPORT_CAPTION, Bo
                                            BoxIcon::Warning};
 
 // --- Message boxes of our own, for what the old program never handled ---
-inline constexpr std::string_view NO_PAGE = "Read a page from the Memory card first (Select/Refresh).";
+inline constexpr std::string_view NO_PAGE =
+    "Read a page from the Memory card first (Select/Refresh).";
 inline constexpr Box UNSUPPORTED_TYPE{
     "This file type is not supported. Choose a .ddc, .dci, .vmi or .vms file.",
     COPY_TO_CARD_CAPTION, BoxButtons::Ok, BoxIcon::Warning};

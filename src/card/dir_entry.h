@@ -11,13 +11,13 @@ namespace quorvane::card {
 
 // One 32-byte directory entry, the same in PageImage, .ddc/.dci files and FileBuffer.
 struct DirEntry {
-    std::uint8_t fileType = 0;               // 1 byte at 0: 0 = slot free
-    std::uint8_t copyFlag = 0;               // 1 byte at 1
-    std::uint16_t firstBlock = 0;            // 2 bytes at 2, little-endian
-    std::array<std::uint8_t, 12> fileName{};  // 12 bytes at 4, no terminator required
-    std::array<std::uint8_t, 8> timeStamp{};  // 8 bytes at 16: century, year .. second, weekday
-    std::uint16_t sizeInBlocks = 0;          // 2 bytes at 24, little-endian
-    std::uint16_t headerOffset = 0;          // 2 bytes at 26, little-endian
+    std::uint8_t fileType = 0;                   // 1 byte at 0: 0 = slot free
+    std::uint8_t copyFlag = 0;                   // 1 byte at 1
+    std::uint16_t firstBlock = 0;                // 2 bytes at 2, little-endian
+    std::array<std::uint8_t, 12> fileName{};     // 12 bytes at 4, no terminator required
+    std::array<std::uint8_t, 8> timeStamp{};     // 8 bytes at 16: century, year .. second, weekday
+    std::uint16_t sizeInBlocks = 0;              // 2 bytes at 24, little-endian
+    std::uint16_t headerOffset = 0;              // 2 bytes at 26, little-endian
     std::array<std::uint8_t, 4> reservedTail{};  // 4 bytes at 28
 
     bool inUse() const { return fileType != 0; }

@@ -106,7 +106,8 @@ std::vector<int> filesBeyondUserBlocks(const PageBytes& pageImage) {
     std::vector<int> slots;
     for (int slot : enumerateFiles(pageImage)) {
         const std::vector<int> blocks = followChain(pageImage, slot).blocks;
-        if (std::any_of(blocks.begin(), blocks.end(), [](int block) { return !isUserBlock(block); })) {
+        if (std::any_of(blocks.begin(), blocks.end(),
+                        [](int block) { return !isUserBlock(block); })) {
             slots.push_back(slot);
         }
     }

@@ -58,9 +58,9 @@ bool fitsOnPage(int sizeInBlocks, int freeBlockCount);
 
 enum class StoreResult {
     Stored,
-    NoFreeSlot,        // every directory slot is in use
-    NotEnoughBlocks,   // the FAT has fewer free user blocks than the file needs
-    FreeEntryType,     // fileType 0 would leave the blocks allocated behind a free slot
+    NoFreeSlot,       // every directory slot is in use
+    NotEnoughBlocks,  // the FAT has fewer free user blocks than the file needs
+    FreeEntryType,    // fileType 0 would leave the blocks allocated behind a free slot
 };
 // Stores the file whose data lies in fileBuffer from byte 0. Checks before it changes anything:
 // a refused store leaves pageImage and dirtyMap exactly as they were. On success
@@ -71,9 +71,9 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& ent
 enum class DeleteResult {
     Deleted,
     DeletedKeepingBlocksBeyondUserArea,  // blocks 200..240 of its chain keep their FAT entries
-    DeletedDamagedChain,  // slot freed; the walk stopped at a damaged link
-    SlotAlreadyFree,      // nothing changed
-    BadSlot,              // nothing changed
+    DeletedDamagedChain,                 // slot freed; the walk stopped at a damaged link
+    SlotAlreadyFree,                     // nothing changed
+    BadSlot,                             // nothing changed
 };
 DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);

@@ -83,8 +83,8 @@ void checkChain(const LinkWalk& walk, const DirEntry& entry, int slot,
     const auto beyond = std::find_if(walk.blocks.begin(), walk.blocks.end(),
                                      [](int block) { return !isUserBlock(block); });
     if (beyond != walk.blocks.end()) {
-        findings.push_back(
-            FileFinding{.slot = slot, .problem = FileProblem::DataBeyondUserBlocks, .block = *beyond});
+        findings.push_back(FileFinding{
+            .slot = slot, .problem = FileProblem::DataBeyondUserBlocks, .block = *beyond});
     }
 }
 
@@ -94,8 +94,9 @@ void checkGame(const LinkWalk& walk, const DirEntry& entry, int slot,
         return;
     }
     if (walk.blocks.front() != 0) {
-        findings.push_back(FileFinding{
-            .slot = slot, .problem = FileProblem::GameNotAtBlockZero, .block = walk.blocks.front()});
+        findings.push_back(FileFinding{.slot = slot,
+                                       .problem = FileProblem::GameNotAtBlockZero,
+                                       .block = walk.blocks.front()});
     }
     for (std::size_t k = 1; k < walk.blocks.size(); ++k) {
         if (walk.blocks[k] != walk.blocks[k - 1] + 1) {
@@ -196,8 +197,8 @@ PageCheck checkPage(const PageBytes& pageImage) {
     for (int slot : enumerateFiles(pageImage)) {
         const DirEntry entry = readSlot(pageImage, slot);
         if (entry.fileType != DATA_FILE_TYPE && entry.fileType != GAME_FILE_TYPE) {
-            findings.push_back(
-                FileFinding{.slot = slot, .problem = FileProblem::OddFileType, .found = entry.fileType});
+            findings.push_back(FileFinding{
+                .slot = slot, .problem = FileProblem::OddFileType, .found = entry.fileType});
         }
         const auto [named, isFirst] = firstWithName.emplace(entryName(entry), slot);
         if (!isFirst) {

@@ -11,18 +11,18 @@
 namespace quorvane::card {
 
 enum class FileProblem {
-    ChainEndsEarly,        // FAT_END or FAT_FREE while blocks are due; `block` the last reached
-    ChainLoops,            // `block` is reached a second time
-    ChainIntoSystemBlocks, // the chain runs into `block`, a directory, FAT or root block
-    ChainPastPage,         // a link to no block of the page; `block` the one holding it
-    ChainCrossesFile,      // `block` belongs to the chain of the file in `otherSlot` too
-    SizeDisagrees,         // the directory says `expected` blocks, the chain holds `found`
-    OddFileType,           // `found` is neither 0x33 (data) nor 0xCC (game)
-    DuplicateName,         // the file in `otherSlot` has the same name
-    DataBeyondUserBlocks,  // the chain uses blocks 200..240, which a commit never writes
-    GameNotAtBlockZero,    // the card's own menu starts a game at block 0 only
-    GameNotContiguous,     // a game's blocks must follow each other upward; `block` breaks it
-    HeaderCrcMismatch,     // the save header's check value is `found`, its bytes give `expected`
+    ChainEndsEarly,         // FAT_END or FAT_FREE while blocks are due; `block` the last reached
+    ChainLoops,             // `block` is reached a second time
+    ChainIntoSystemBlocks,  // the chain runs into `block`, a directory, FAT or root block
+    ChainPastPage,          // a link to no block of the page; `block` the one holding it
+    ChainCrossesFile,       // `block` belongs to the chain of the file in `otherSlot` too
+    SizeDisagrees,          // the directory says `expected` blocks, the chain holds `found`
+    OddFileType,            // `found` is neither 0x33 (data) nor 0xCC (game)
+    DuplicateName,          // the file in `otherSlot` has the same name
+    DataBeyondUserBlocks,   // the chain uses blocks 200..240, which a commit never writes
+    GameNotAtBlockZero,     // the card's own menu starts a game at block 0 only
+    GameNotContiguous,      // a game's blocks must follow each other upward; `block` breaks it
+    HeaderCrcMismatch,      // the save header's check value is `found`, its bytes give `expected`
 };
 
 struct FileFinding {
@@ -38,11 +38,11 @@ struct FileFinding {
 };
 
 struct PageCheck {
-    std::vector<FileFinding> files;    // in slot order
-    bool formatMarkMissing = false;    // the root block lacks its 16 x 0x55
-    std::vector<int> lostBlocks;       // user blocks taken in the FAT that no chain reaches
-    int freeShown = 0;                 // Blocks Free as the listing shows it (the directory)
-    int freeInFat = 0;                 // the user blocks the FAT holds free: an add's real room
+    std::vector<FileFinding> files;  // in slot order
+    bool formatMarkMissing = false;  // the root block lacks its 16 x 0x55
+    std::vector<int> lostBlocks;     // user blocks taken in the FAT that no chain reaches
+    int freeShown = 0;               // Blocks Free as the listing shows it (the directory)
+    int freeInFat = 0;               // the user blocks the FAT holds free: an add's real room
 
     // By how much Blocks Free promises more room than an add can use.
     int freeOverstatedBy() const { return freeShown > freeInFat ? freeShown - freeInFat : 0; }

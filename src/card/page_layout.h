@@ -33,7 +33,8 @@ inline constexpr std::uint16_t FAT_END = 0xFFFA;
 inline constexpr std::size_t FILE_DATA_CAPACITY = USER_BLOCK_COUNT * BLOCK_SIZE;  // 102400
 
 static_assert(PAGE_SIZE == 131072);
-static_assert(DIR_SLOT_COUNT * DIR_ENTRY_SIZE == (DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1) * BLOCK_SIZE);
+static_assert(DIR_SLOT_COUNT * DIR_ENTRY_SIZE ==
+              (DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1) * BLOCK_SIZE);
 
 // A page in either byte order: CardImage (as the adapter and .dcm files hold it) or
 // PageImage (file-system order, where every edit happens).
@@ -42,10 +43,14 @@ using PageBytes = std::array<std::uint8_t, PAGE_SIZE>;
 using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
 using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;
 
-inline constexpr bool isUserBlock(long block) { return block >= 0 && block < USER_BLOCK_COUNT; }
+inline constexpr bool isUserBlock(long block) {
+    return block >= 0 && block < USER_BLOCK_COUNT;
+}
 // Blocks a file's chain may run through: cards formatted by other tools with more room keep
 // files in blocks 200..240 too. Only the user blocks are ever allocated, freed or written.
 inline constexpr int DATA_BLOCK_COUNT = UNUSED_LAST_BLOCK + 1;
-inline constexpr bool isDataBlock(long block) { return block >= 0 && block < DATA_BLOCK_COUNT; }
+inline constexpr bool isDataBlock(long block) {
+    return block >= 0 && block < DATA_BLOCK_COUNT;
+}
 
 }  // namespace quorvane::card

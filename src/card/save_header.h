@@ -36,7 +36,7 @@ inline constexpr std::size_t CRC_OFFSET = 0x46;              // u16
 inline constexpr std::size_t DATA_SIZE_OFFSET = 0x48;        // u32: bytes of the save's own data
 inline constexpr std::size_t PALETTE_OFFSET = 0x60;          // 16 colours, ARGB4444
 inline constexpr std::size_t PALETTE_COLOURS = 16;
-inline constexpr std::size_t SAVE_HEADER_SIZE = 0x80;        // where the icons begin
+inline constexpr std::size_t SAVE_HEADER_SIZE = 0x80;  // where the icons begin
 inline constexpr int MAX_ICONS = 3;
 // An eyecatch's bytes by type: none, 16-bit colour, 256-colour palette, 16-colour palette.
 inline constexpr std::array<std::size_t, 4> EYECATCH_SIZES{0, 8064, 4544, 2048};

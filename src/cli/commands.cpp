@@ -57,8 +57,9 @@ private:
     std::optional<std::vector<std::string>> namesOnPage();
     // The folder of --to, made when it is missing (said why when it cannot be).
     bool makeTargetFolder();
-    // Where `name` goes in the folder of --to, in the format of --format.
-    std::filesystem::path savedFileOf(const std::string& name) const;
+    // Where `name` goes in the folder of --to, in the format of --format; none when the name
+    // cannot name a PC file.
+    std::optional<std::filesystem::path> savedFileOf(const std::string& name) const;
 
     bool pages();
     bool list();
@@ -169,14 +170,21 @@ bool Session::makeTargetFolder() {
     return true;
 }
 
-std::filesystem::path Session::savedFileOf(const std::string& name) const {
+std::optional<std::filesystem::path> Session::savedFileOf(const std::string& name) const {
     if (m_invocation.format == SaveFormat::Vms) {
         // A pair is named after the card name as Save All Files names it, without a number:
         // a pair of that name already there is replaced after the question.
-        return *m_invocation.to /
-               (formats::pairNameOf(name).value_or("") + std::string(formats::VMS_EXTENSION));
+        const std::optional<std::string> pairName = formats::pairNameOf(name);
+        if (!pairName) {
+            return std::nullopt;
+        }
+        return *m_invocation.to / (*pairName + std::string(formats::VMS_EXTENSION));
     }
-    return *m_invocation.to / formats::ddcFileName(name).value_or("");
+    const std::optional<std::string> fileName = formats::ddcFileName(name);
+    if (!fileName) {
+        return std::nullopt;
+    }
+    return *m_invocation.to / *fileName;
 }
 
 bool Session::save() {
@@ -187,22 +195,23 @@ bool Session::save() {
     if (!names) {
         return false;
     }
-    // Checked for all before the first is written, as the window checks before it writes.
-    if (m_invocation.format == SaveFormat::Ddc) {
-        for (const std::string& name : *names) {
-            if (!formats::usableAsPcFileName(name)) {
-                m_screen.messageBox(app::text::UNUSABLE_PC_NAME);
-                return false;
-            }
+    // Every name checked before the first file is written, as the window checks before it writes.
+    std::vector<std::filesystem::path> targets;
+    for (const std::string& name : *names) {
+        const std::optional<std::filesystem::path> target = savedFileOf(name);
+        if (!target) {
+            m_screen.messageBox(app::text::UNUSABLE_PC_NAME);
+            return false;
         }
+        targets.push_back(*target);
     }
     if (!makeTargetFolder()) {
         return false;
     }
-    for (const std::string& name : *names) {
-        m_organizer.selectFile(name);
+    for (std::size_t i = 0; i < names->size(); ++i) {
+        m_organizer.selectFile((*names)[i]);
         // Save File asks before it overwrites; its dialog need not ask as well.
-        m_screen.answerSaveDialog(savedFileOf(name), false);
+        m_screen.answerSaveDialog(targets[i], false);
         if (!step(m_organizer.saveFile())) {
             return false;
         }

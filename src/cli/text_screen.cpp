@@ -24,10 +24,19 @@ bool saysYes(std::string answer) {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
-std::optional<std::filesystem::path> take(std::optional<std::filesystem::path>& answer) {
-    std::optional<std::filesystem::path> taken = std::move(answer);
+// A dialog's answer is given once: the next dialog is cancelled unless answered again.
+template <typename Answer>
+std::optional<Answer> take(std::optional<Answer>& answer) {
+    std::optional<Answer> taken = std::move(answer);
     answer.reset();
     return taken;
+}
+
+// Paths are taken relative to the folder the program started in, which nothing changes.
+std::filesystem::path absoluteOrAsGiven(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute;
 }
 
 }  // namespace
@@ -54,9 +63,7 @@ void TextScreen::answerSaveAllDialog(const std::filesystem::path& folder, std::s
 }
 
 std::optional<app::SaveAllChoice> TextScreen::saveAllDialog(std::span<const app::FileFilter>) {
-    std::optional<app::SaveAllChoice> chosen = std::move(m_saveAllAnswer);
-    m_saveAllAnswer.reset();
-    return chosen;
+    return take(m_saveAllAnswer);
 }
 
 std::ostream& TextScreen::errorLine() {
@@ -130,9 +137,7 @@ std::optional<std::filesystem::path> TextScreen::openFileDialog(std::span<const 
     if (!chosen) {
         return std::nullopt;
     }
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(*chosen, error);
-    return error ? *chosen : absolute;
+    return absoluteOrAsGiven(*chosen);
 }
 
 std::optional<std::filesystem::path> TextScreen::saveFileDialog(std::span<const app::FileFilter>,
@@ -141,14 +146,11 @@ std::optional<std::filesystem::path> TextScreen::saveFileDialog(std::span<const 
     if (!chosen) {
         return std::nullopt;
     }
-    std::error_code error;
-    std::filesystem::path target = std::filesystem::absolute(*chosen, error);
-    if (error) {
-        target = *chosen;
-    }
+    std::filesystem::path target = absoluteOrAsGiven(*chosen);
     if (!target.has_extension() && !defaultSuffix.empty()) {
         target += "." + std::string(defaultSuffix);
     }
+    std::error_code error;
     if (m_askBeforeReplacing && std::filesystem::exists(target, error)) {
         const std::string question = app::text::cli::replaceFileQuestion(target);
         if (messageBox({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,

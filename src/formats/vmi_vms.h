@@ -22,7 +22,7 @@ inline constexpr std::string_view VMS_EXTENSION = ".vms";
 
 inline constexpr std::size_t VMI_READ_SIZE = 128;
 inline constexpr std::size_t VMI_NAME_OFFSET = 88;
-inline constexpr std::size_t VMI_MIN_SIZE = VMI_NAME_OFFSET + 12;  // 100
+inline constexpr std::size_t VMI_MIN_SIZE = VMI_NAME_OFFSET + 12;     // 100
 inline constexpr std::uint8_t PAIR_FILE_TYPE = card::DATA_FILE_TYPE;  // a pair holds a data file
 
 enum class PairMember { Vmi, Vms };

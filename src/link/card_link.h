@@ -29,7 +29,7 @@ public:
     // A byte whose waits reached their bound reads as an open port's 0xFF; its value means
     // nothing, and the link is lost from then on (linkLost).
     std::uint8_t receiveByte();
-    bool adapterBusy();            // handshake line low
+    bool adapterBusy();  // handshake line low
     void driveIdle();
     bool resetLink();  // false when the adapter did not show ready in time
     // Polls adapterBusy until it is false; false when READY_WAIT_LIMIT polls passed.

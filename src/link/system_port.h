@@ -54,8 +54,8 @@ enum class PortProblem {
 struct PortAttempt {
     Backend backend = Backend::None;
     PortProblem problem = PortProblem::None;
-    std::filesystem::path path;    // the file concerned: the /proc tree or the device
-    int systemError = 0;           // errno of the failing call, where there was one
+    std::filesystem::path path;  // the file concerned: the /proc tree or the device
+    int systemError = 0;         // errno of the failing call, where there was one
 };
 
 // How the program reaches one address: the backend chosen and every backend tried before it.
@@ -67,12 +67,12 @@ struct PortReport {
 
 // A port the kernel lists under /proc/sys/dev/parport, and what this user may do with it.
 struct KernelPort {
-    std::string name;                   // parportN
-    std::vector<std::uint16_t> bases;   // from base-addr; the first is the data register
-    std::filesystem::path device;       // /dev/parportN
+    std::string name;                  // parportN
+    std::vector<std::uint16_t> bases;  // from base-addr; the first is the data register
+    std::filesystem::path device;      // /dev/parportN
     bool deviceExists = false;
-    int openError = 0;                  // errno of opening the device for writing, 0 = opened
-    std::optional<int> claimError;      // errno of claiming it, 0 = claimed; none = not tried
+    int openError = 0;              // errno of opening the device for writing, 0 = opened
+    std::optional<int> claimError;  // errno of claiming it, 0 = claimed; none = not tried
 };
 std::vector<KernelPort> listKernelPorts(const PortPaths& paths = {});
 

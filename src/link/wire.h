@@ -55,8 +55,8 @@ inline constexpr std::uint8_t STATE_READY = 0x00;
 // The indicator's nine levels: from level 2 on each level lights one more bit of the first
 // byte, from the most significant down.
 inline constexpr int MAX_INDICATOR_LEVEL = 8;
-inline constexpr std::array<std::array<std::uint8_t, 2>, MAX_INDICATOR_LEVEL + 1>
-    INDICATOR_PATTERN{{
+inline constexpr std::array<std::array<std::uint8_t, 2>, MAX_INDICATOR_LEVEL + 1> INDICATOR_PATTERN{
+    {
         {0x00, 0x00},
         {0x00, 0x03},
         {0x80, 0x03},

@@ -36,12 +36,11 @@ void CardNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     // Every name starts at the same place, with an icon or without.
     const QRect textRect = row.adjusted(ICON_MARGIN + ICON_SIDE + GAP, 0, -TEXT_MARGIN, 0);
     const bool selected = (item.state & QStyle::State_Selected) != 0;
-    const QPalette::ColorGroup group = (item.state & QStyle::State_Active) != 0
-                                           ? QPalette::Active
-                                           : QPalette::Inactive;
+    const QPalette::ColorGroup group =
+        (item.state & QStyle::State_Active) != 0 ? QPalette::Active : QPalette::Inactive;
     painter->save();
-    painter->setPen(item.palette.color(group, selected ? QPalette::HighlightedText
-                                                       : QPalette::Text));
+    painter->setPen(
+        item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(item.font);
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                       item.fontMetrics.elidedText(item.text, Qt::ElideRight, textRect.width()));

@@ -46,7 +46,8 @@ struct KeyedRow {
 };
 
 bool isNumericColumn(int column) {
-    return column >= 0 && static_cast<std::size_t>(column) < ColumnSorter::COLUMN_IS_NUMERIC.size() &&
+    return column >= 0 &&
+           static_cast<std::size_t>(column) < ColumnSorter::COLUMN_IS_NUMERIC.size() &&
            ColumnSorter::COLUMN_IS_NUMERIC[static_cast<std::size_t>(column)];
 }
 

@@ -57,10 +57,10 @@ app::BoxAnswer QtDialogProvider::messageBox(QWidget* parent, const QtMessage& me
 }
 
 app::PageCheckAnswer QtDialogProvider::pageCheck(QWidget* parent, const QString& report,
-                                                bool canFreeLostBlocks) {
+                                                 bool canFreeLostBlocks) {
     PageCheckDialog dialog(report, canFreeLostBlocks, parent);
     return dialog.exec() == PageCheckDialog::FREE_LOST_BLOCKS ? app::PageCheckAnswer::FreeLostBlocks
-                                                             : app::PageCheckAnswer::Close;
+                                                              : app::PageCheckAnswer::Close;
 }
 
 // A folder dialog whose filter list offers the formats: the one selected is the format.

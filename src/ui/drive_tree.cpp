@@ -13,15 +13,14 @@
 #include <vector>
 
 #include "pc/name_lookup.h"
-#include "ui/text_codec.h"
 #include "pc/name_order.h"
 #include "pc/subdirectories.h"
 #include "pc/top_folders.h"
+#include "ui/text_codec.h"
 
 namespace quorvane::ui {
 
 namespace {
-
 
 std::filesystem::path toFsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());

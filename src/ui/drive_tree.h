@@ -82,7 +82,7 @@ private:
     DriveLister m_listDrives;
     // Looked up once per fill: the icon theme is far too slow to ask per item.
     QIcon m_driveIcon;
-    QIcon m_directoryIcon;  // closed folder, open folder while selected
+    QIcon m_directoryIcon;         // closed folder, open folder while selected
     QPointer<QObject> m_viewport;  // the tree's viewport, whose mouse events are watched
     // Where the left button went down on the tree, while a drag may still begin from there.
     std::optional<QPoint> m_dragStart;

@@ -1,11 +1,11 @@
 // A drag on a folder of the tree: it selects the folder and marks it highlighted until the
 // next drag. Nothing is dragged anywhere and nothing is dropped.
-#include "ui/drive_tree.h"
-
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+
+#include "ui/drive_tree.h"
 
 namespace quorvane::ui {
 

@@ -52,7 +52,8 @@ void IconAnimator::setList(QTreeWidget* list) {
     m_list = list;
     if (m_list) {
         // Rows scrolled into view may need to move again.
-        connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &IconAnimator::update);
+        connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                &IconAnimator::update);
         m_viewport = m_list->viewport();
         m_viewport->installEventFilter(this);
     }

@@ -74,8 +74,8 @@ QString qtNameFilter(const app::FileFilter& filter) {
     if (open > 0 && description.trimmed().endsWith(u')')) {
         description = description.left(open).trimmed();
     }
-    QString patterns = QString::fromLatin1(filter.patterns.data(),
-                                           static_cast<qsizetype>(filter.patterns.size()));
+    QString patterns =
+        QString::fromLatin1(filter.patterns.data(), static_cast<qsizetype>(filter.patterns.size()));
     patterns.replace(u';', u' ');
     return description + QStringLiteral(" (") + patterns + u')';
 }
@@ -496,8 +496,8 @@ void MainWindow::appendCardRow(const app::CardRow& row) {
 }
 
 void MainWindow::showFileIcon(const card::SaveIcon* icon) {
-    m_icons->setLabelIcon(m_fileIcon,
-                          icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
+    m_icons->setLabelIcon(
+        m_fileIcon, icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
 }
 
 void MainWindow::showPageNumber(int pageNumber) {
@@ -522,9 +522,9 @@ void MainWindow::enableEditCommands() {
             button->setEnabled(true);
         }
     }
-    for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
-                            m_deleteFileAction, m_deleteAllAction, m_checkPageAction,
-                            m_saveAllAction, m_restoreAction}) {
+    for (QAction* action :
+         {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction, m_deleteFileAction,
+          m_deleteAllAction, m_checkPageAction, m_saveAllAction, m_restoreAction}) {
         action->setEnabled(true);
     }
 }

@@ -59,7 +59,8 @@ public:
     void showBoundTexts(const app::BoundTexts& texts) override;
     app::BoxAnswer messageBox(const app::MessageBox& box) override;
     std::optional<std::filesystem::path> openFileDialog(
-        std::span<const app::FileFilter> filters, const std::filesystem::path& startFolder) override;
+        std::span<const app::FileFilter> filters,
+        const std::filesystem::path& startFolder) override;
     std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,
                                                         std::string_view defaultSuffix) override;
     void setProgressRange(int lower, int upper) override;

@@ -12,8 +12,8 @@
 #include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/texts.h"
-#include "ui/text_codec.h"
 #include "link/card_link.h"
+#include "ui/text_codec.h"
 
 namespace quorvane::ui {
 
@@ -50,9 +50,9 @@ int OrganizerApp::run() {
     location.virtualCard = m_options.virtualCard;
     location.image = m_options.image;
     const app::OtherOrderQuestion askOtherOrder = [](const std::filesystem::path& image) {
-        return QMessageBox::question(
-                   nullptr, messageToText(app::text::IMAGE_CAPTION),
-                   messageToText(app::text::otherByteOrderQuestion(image))) == QMessageBox::Yes;
+        return QMessageBox::question(nullptr, messageToText(app::text::IMAGE_CAPTION),
+                                     messageToText(app::text::otherByteOrderQuestion(image))) ==
+               QMessageBox::Yes;
     };
     m_card = app::CardSource::open(location, problem, askOtherOrder);
     if (!m_card) {

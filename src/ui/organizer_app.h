@@ -13,7 +13,7 @@ class CardLink;
 namespace quorvane::app {
 class CardSource;
 class Organizer;
-}
+}  // namespace quorvane::app
 
 namespace quorvane::ui {
 

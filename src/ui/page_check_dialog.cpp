@@ -16,8 +16,7 @@ constexpr QSize DIALOG_SIZE{560, 360};
 
 }  // namespace
 
-PageCheckDialog::PageCheckDialog(const QString& reportText, bool canFreeLostBlocks,
-                                 QWidget* parent)
+PageCheckDialog::PageCheckDialog(const QString& reportText, bool canFreeLostBlocks, QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(reportText, this)) {
     setWindowTitle(QStringLiteral("Check Page"));
     resize(DIALOG_SIZE);
@@ -30,7 +29,8 @@ PageCheckDialog::PageCheckDialog(const QString& reportText, bool canFreeLostBloc
     connect(m_copy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(report()); });
     if (canFreeLostBlocks) {
-        m_free = buttons->addButton(QStringLiteral("Free lost blocks"), QDialogButtonBox::ActionRole);
+        m_free =
+            buttons->addButton(QStringLiteral("Free lost blocks"), QDialogButtonBox::ActionRole);
         connect(m_free, &QPushButton::clicked, this, [this] { done(FREE_LOST_BLOCKS); });
     }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -63,8 +63,7 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
     select("RACE");
     screen.saveAnswers = {pcDir / "race.ddc"};
     organizer->saveFile();
-    EXPECT_EQ(screen.events,
-              (std::vector<std::string>{SAVE_FILE_DIALOG, "status: File saved..."}));
+    EXPECT_EQ(screen.events, (std::vector<std::string>{SAVE_FILE_DIALOG, "status: File saved..."}));
     const Bytes saved = readBytes(pcDir / "race.ddc");
     ASSERT_EQ(saved.size(), 36u + 3 * 512);
     EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),

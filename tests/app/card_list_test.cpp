@@ -71,7 +71,8 @@ TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
     // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
     const std::string tag(organizer->fileBuffer().begin(), organizer->fileBuffer().begin() + 4);
     EXPECT_EQ(tag, std::string("CFU\0", 4));
-    const std::string data(organizer->fileBuffer().begin() + 36, organizer->fileBuffer().begin() + 46);
+    const std::string data(organizer->fileBuffer().begin() + 36,
+                           organizer->fileBuffer().begin() + 46);
     EXPECT_EQ(data, "lower slot");
 }
 

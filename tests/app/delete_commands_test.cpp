@@ -36,8 +36,8 @@ TEST_F(DeleteCommands, AnsweringNoChangesNothing) {
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::No};
     organizer->deleteFileCommand();
     organizer->deleteAllCommand();
-    EXPECT_EQ(screen.events,
-              (std::vector<std::string>{ARE_YOU_SURE, "status: Action cancelled...", ARE_YOU_SURE}));
+    EXPECT_EQ(screen.events, (std::vector<std::string>{ARE_YOU_SURE, "status: Action cancelled...",
+                                                       ARE_YOU_SURE}));
     EXPECT_TRUE(organizer->pageImage() == page);
     EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
     EXPECT_FALSE(committed());

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "support/organizer_probe.h"
 #include "link/system_port.h"
+#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -15,8 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Indicator levels 0..8 as the adapter's indicator takes them.
 const std::uint8_t PATTERN[9][2] = {{0x00, 0x00}, {0x00, 0x03}, {0x80, 0x03},
-                                     {0xC0, 0x03}, {0xE0, 0x03}, {0xF0, 0x03},
-                                     {0xF8, 0x03}, {0xFC, 0x03}, {0xFE, 0x03}};
+                                    {0xC0, 0x03}, {0xE0, 0x03}, {0xF0, 0x03},
+                                    {0xF8, 0x03}, {0xFC, 0x03}, {0xFE, 0x03}};
 
 void append(Bytes& to, std::initializer_list<std::uint8_t> bytes) {
     to.insert(to.end(), bytes);

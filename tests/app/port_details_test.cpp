@@ -71,9 +71,10 @@ TEST(PortDetails, FailedConnectionShowsThemBehindTheUnchangedBox) {
 
     EXPECT_EQ(organizer.connectAndRead(), 0);
     EXPECT_EQ(screen.texts.status, "Connection FAILED!!!");
-    EXPECT_EQ(screen.events.back(), "box: Connection FAILED. | Connection Error | Ok | Error | "
-                                    "details: " +
-                                        text::portDetails(report));
+    EXPECT_EQ(screen.events.back(),
+              "box: Connection FAILED. | Connection Error | Ok | Error | "
+              "details: " +
+                  text::portDetails(report));
 }
 
 TEST(PortListing, TellsEachPortAndAddressOnceWithTheRemediesAtTheEnd) {
@@ -82,9 +83,9 @@ TEST(PortListing, TellsEachPortAndAddressOnceWithTheRemediesAtTheEnd) {
     ports[1] = {"parport1", {0x278, 0x678}, "/dev/parport1", true, 0, 0};
     std::vector<PortReport> addresses;
     for (std::uint16_t base : link::PORT_ADDRESSES) {
-        addresses.push_back(base == 0x278 ? PortReport{base, Backend::Ppdev, {}}
-                                          : unreachable({{Backend::Ppdev,
-                                                          PortProblem::NoPortAtAddress, {}, 0}}));
+        addresses.push_back(
+            base == 0x278 ? PortReport{base, Backend::Ppdev, {}}
+                          : unreachable({{Backend::Ppdev, PortProblem::NoPortAtAddress, {}, 0}}));
         addresses.back().base = base;
     }
     const std::string listing = text::portListing(ports, addresses);

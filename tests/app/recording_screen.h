@@ -22,12 +22,12 @@ public:
     std::vector<std::pair<std::string, unsigned>> cardRows;
     std::vector<std::size_t> rowIconFrames;  // frames of each row's icon, 0 = none
     std::size_t fileIconFrames = 0;          // of the icon beside the information lines
-    std::deque<BoxAnswer> boxAnswers;  // answers to YesNo boxes; empty = Yes
+    std::deque<BoxAnswer> boxAnswers;        // answers to YesNo boxes; empty = Yes
     // Runs while a box is open, as something the user does meanwhile; null: nothing.
     std::function<void(const MessageBox&)> whileBoxOpen;
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
-    std::deque<std::optional<SaveAllChoice>> saveAllAnswers;        // empty = Cancel
+    std::deque<std::optional<SaveAllChoice>> saveAllAnswers;       // empty = Cancel
     int progressSteps = 0;
     int progressPosition = 0;
     int mainProgressPosition = 0;
@@ -126,7 +126,8 @@ public:
     }
     PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override {
         pageCheckReports.emplace_back(report);
-        events.push_back(std::string("page check") + (canFreeLostBlocks ? " with lost blocks" : ""));
+        events.push_back(std::string("page check") +
+                         (canFreeLostBlocks ? " with lost blocks" : ""));
         return canFreeLostBlocks ? pageCheckAnswer : PageCheckAnswer::Close;
     }
     void listPcFiles(const std::filesystem::path& directory) override {
@@ -147,10 +148,14 @@ public:
 private:
     static std::string iconName(BoxIcon icon) {
         switch (icon) {
-            case BoxIcon::Error: return "Error";
-            case BoxIcon::Warning: return "Warning";
-            case BoxIcon::Question: return "Question";
-            case BoxIcon::Information: return "Information";
+            case BoxIcon::Error:
+                return "Error";
+            case BoxIcon::Warning:
+                return "Warning";
+            case BoxIcon::Question:
+                return "Question";
+            case BoxIcon::Information:
+                return "Information";
         }
         return "?";
     }

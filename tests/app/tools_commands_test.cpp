@@ -56,10 +56,11 @@ TEST_F(CheckPageCommand, FreeingLostBlocksMakesAnAddFitThatDidNotFitBefore) {
     screen.boxAnswers = {BoxAnswer::Yes};
     organizer->checkPageCommand();
     ASSERT_EQ(screen.pageCheckReports.size(), 1u);
-    EXPECT_EQ(screen.pageCheckReports[0],
-              "Check of page 1\n\nThe page:\n- 36 user blocks are taken in the FAT by no file (lost "
-              "blocks): 100-135.\n- Blocks Free says 198, but the FAT leaves an add only 162 (36 "
-              "fewer).\n");
+    EXPECT_EQ(
+        screen.pageCheckReports[0],
+        "Check of page 1\n\nThe page:\n- 36 user blocks are taken in the FAT by no file (lost "
+        "blocks): 100-135.\n- Blocks Free says 198, but the FAT leaves an add only 162 (36 "
+        "fewer).\n");
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: Free the 36 lost blocks (100-135)?\n\nNo file's chain reaches "
                            "them. The page is written to the card at once. | Check Page | YesNo | "

@@ -41,8 +41,7 @@ protected:
     }
 
     bool shown(const std::string& event) const {
-        return std::find(screen.events.begin(), screen.events.end(), event) !=
-               screen.events.end();
+        return std::find(screen.events.begin(), screen.events.end(), event) != screen.events.end();
     }
 };
 

@@ -31,8 +31,8 @@ protected:
         }
     }
 
-    static DirEntry newEntry(std::string_view name, std::uint16_t blocks, std::uint16_t firstBlock = 0,
-                             std::uint8_t fileType = 0x33) {
+    static DirEntry newEntry(std::string_view name, std::uint16_t blocks,
+                             std::uint16_t firstBlock = 0, std::uint8_t fileType = 0x33) {
         return quorvane::testing::makeEntry(name, blocks, firstBlock, fileType);
     }
 

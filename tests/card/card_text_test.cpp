@@ -30,12 +30,12 @@ TEST(CardText, NamesComeBackFromTheTextTheyShowAs) {
 }
 
 TEST(CardText, TextNoNameStandsForGivesNone) {
-    EXPECT_EQ(utf8ToName("\xC4\x80"), std::nullopt);  // U+0100, beyond Latin-1
+    EXPECT_EQ(utf8ToName("\xC4\x80"), std::nullopt);      // U+0100, beyond Latin-1
     EXPECT_EQ(utf8ToName("\xE3\x82\xBD"), std::nullopt);  // "ソ"
-    EXPECT_EQ(utf8ToName("AB\xC3"), std::nullopt);  // cut off
-    EXPECT_EQ(utf8ToName("\xC3\x41"), std::nullopt);  // not a continuation byte
-    EXPECT_EQ(utf8ToName("\xC9"), std::nullopt);  // Latin-1 bytes, not UTF-8
-    EXPECT_EQ(utf8ToName("\xC0\x81"), std::nullopt);  // an overlong ASCII byte
+    EXPECT_EQ(utf8ToName("AB\xC3"), std::nullopt);        // cut off
+    EXPECT_EQ(utf8ToName("\xC3\x41"), std::nullopt);      // not a continuation byte
+    EXPECT_EQ(utf8ToName("\xC9"), std::nullopt);          // Latin-1 bytes, not UTF-8
+    EXPECT_EQ(utf8ToName("\xC0\x81"), std::nullopt);      // an overlong ASCII byte
 }
 
 TEST(CardText, InformationLinesDecodeShiftJisWhereTheyCan) {

@@ -35,7 +35,8 @@ protected:
         }
         setFatEntry(*page, to, FAT_END);
         for (int block = from; block >= to; --block) {
-            (*page)[static_cast<std::size_t>(block) * BLOCK_SIZE] = static_cast<std::uint8_t>(block);
+            (*page)[static_cast<std::size_t>(block) * BLOCK_SIZE] =
+                static_cast<std::uint8_t>(block);
         }
     }
     void describe(int block, const char* line1) {
@@ -64,7 +65,9 @@ std::vector<int> descending(int from, int to) {
 
 TEST_F(ExtendedCard, FilesBeyondBlock199ShowTheirLinesAndExtractAlongTheirChains) {
     EXPECT_EQ(readFileInfo(*page, 207)[0], "\xF0HIGH SAVE");
-    EXPECT_EQ(readFileInfo(*page, 206)[0], "\xCD" "CROSSING SAVE");
+    EXPECT_EQ(readFileInfo(*page, 206)[0],
+              "\xCD"
+              "CROSSING SAVE");
     EXPECT_EQ(extractedBlocks(207), descending(240, 233));
     EXPECT_EQ(extractedBlocks(206), descending(205, 190));
     EXPECT_EQ(followChain(*page, 206).blocks, descending(205, 190));

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app_fixture.h"
-#include "support/organizer_probe.h"
 #include "card/byte_order.h"
+#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -111,7 +111,9 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
 TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
     start();
     loadPageDirectly(0);
-    OrganizerProbe(*organizer).dirtyMap().fill(1);  // a whole-page commit: 215 blocks written and verified
+    OrganizerProbe(*organizer)
+        .dirtyMap()
+        .fill(1);  // a whole-page commit: 215 blocks written and verified
     const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->commitPage(false), 1); });
     const int points = unplugPoints();
     int failures = 0;

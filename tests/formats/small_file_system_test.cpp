@@ -1,12 +1,13 @@
 // Writes onto a real, small file system that fills up or turns read-only under the program:
 // the previous file must stay byte for byte as it was, and the failure must be reported.
+#include "support/small_file_system.h"
+
 #include <cerrno>
 #include <memory>
 
 #include "card/page_layout.h"
 #include "formats/page_file.h"
 #include "formats/safe_write.h"
-#include "support/small_file_system.h"
 #include "support/temp_folder.h"
 
 namespace quorvane::formats::testing {

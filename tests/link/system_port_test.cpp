@@ -71,8 +71,8 @@ PortAttempt firstAttempt(std::uint16_t base, const PortPaths& paths) {
 
 TEST_F(FakePortTree, EachReasonThePortCannotBeUsedIsReported) {
     // No /proc tree at all: the parport modules are not loaded.
-    const PortPaths noTree{.procParport = root / "no-proc", .devDir = paths.devDir,
-                           .allowDirectIo = false};
+    const PortPaths noTree{
+        .procParport = root / "no-proc", .devDir = paths.devDir, .allowDirectIo = false};
     EXPECT_EQ(firstAttempt(0x378, noTree).problem, PortProblem::NoParportSupport);
 
     fs::create_directories(paths.procParport);

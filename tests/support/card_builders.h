@@ -23,8 +23,7 @@ inline card::DirEntry makeEntry(std::string_view name, std::uint16_t blocks,
     card::DirEntry entry;
     entry.fileType = fileType;
     entry.firstBlock = firstBlock;
-    std::copy_n(name.begin(), std::min(name.size(), entry.fileName.size()),
-                entry.fileName.begin());
+    std::copy_n(name.begin(), std::min(name.size(), entry.fileName.size()), entry.fileName.begin());
     entry.sizeInBlocks = blocks;
     return entry;
 }

@@ -4,8 +4,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
