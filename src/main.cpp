@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "app/version.h"
 #include "link/system_port.h"
 #include "ui/organizer_app.h"
+#include "ui/text_codec.h"
 
 namespace {
 
@@ -70,10 +70,10 @@ std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication&
         return std::nullopt;
     }
     if (parser.isSet(virtualCard)) {
-        options.virtualCard = QFile::encodeName(parser.value(virtualCard)).toStdString();
+        options.virtualCard = quorvane::ui::textToPath(parser.value(virtualCard));
     }
     if (parser.isSet(image)) {
-        options.image = QFile::encodeName(parser.value(image)).toStdString();
+        options.image = quorvane::ui::textToPath(parser.value(image));
     }
     return options;
 }

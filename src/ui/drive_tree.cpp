@@ -1,7 +1,6 @@
 #include "ui/drive_tree.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,14 +21,6 @@ namespace quorvane::ui {
 
 namespace {
 
-std::filesystem::path toFsPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString fromFsPath(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
-}
-
 // "/a/b" with "c" gives "/a/b/c"; "/" with "c" gives "/c".
 QString joinPath(const QString& directory, const QString& name) {
     return directory.endsWith(u'/') ? directory + name : directory + u'/' + name;
@@ -46,8 +37,8 @@ QString withoutTrailingSlash(QString path) {
 // The entry of `directory` that `name` denotes, spelled as on the disk; empty when there is none.
 QString nameOnDisk(const QString& directory, const QString& name) {
     const std::optional<std::filesystem::path> entry =
-        pc::findEntryIgnoringCase(toFsPath(directory), toFsPath(name).native());
-    return entry ? fromFsPath(entry->filename()) : QString();
+        pc::findEntryIgnoringCase(textToPath(directory), textToPath(name).native());
+    return entry ? pathToText(entry->filename()) : QString();
 }
 
 bool startsOnComponentBoundary(const QString& path, const QString& prefix) {
@@ -108,8 +99,8 @@ public:
 QStringList DriveTree::defaultDrives() {
     QStringList drives;
     for (const std::filesystem::path& folder :
-         pc::topFolders(toFsPath(QDir::homePath()), pc::currentUserName(), pc::readMountTable())) {
-        drives.append(fromFsPath(folder));
+         pc::topFolders(textToPath(QDir::homePath()), pc::currentUserName(), pc::readMountTable())) {
+        drives.append(pathToText(folder));
     }
     return drives;
 }
@@ -193,7 +184,7 @@ bool DriveTree::listDrives() {
     }
     for (const QString& drive : drives) {
         QTreeWidgetItem* item = insertPathItem(nullptr, drive);
-        if (item != nullptr && pc::hasSubdirectory(toFsPath(drive))) {
+        if (item != nullptr && pc::hasSubdirectory(textToPath(drive))) {
             item->addChild(newPlaceholder());
         }
     }
@@ -203,14 +194,14 @@ bool DriveTree::listDrives() {
 void DriveTree::fillLevel(QTreeWidgetItem* parent, const QString& directory) {
     RedrawSuspended noRedraw(m_tree);
     WaitCursor wait;
-    std::vector<std::filesystem::path> paths = pc::listSubdirectories(toFsPath(directory));
+    std::vector<std::filesystem::path> paths = pc::listSubdirectories(textToPath(directory));
     pc::sortIgnoringCase(paths);
     // Built apart from the tree and inserted at once: one insertion for the view to lay out
     // instead of one per directory.
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(paths.size()));
     for (const std::filesystem::path& path : paths) {
-        QTreeWidgetItem* item = makePathItem(parent == nullptr, fromFsPath(path));
+        QTreeWidgetItem* item = makePathItem(parent == nullptr, pathToText(path));
         if (item == nullptr) {
             continue;
         }
@@ -373,7 +364,7 @@ std::optional<DriveTree::ResolvedPath> DriveTree::resolvePath(const QString& pat
     }
     ResolvedPath resolved{drive, {}, drive->text(0)};
     std::error_code error;
-    if (!std::filesystem::exists(toFsPath(resolved.onDisk), error)) {
+    if (!std::filesystem::exists(textToPath(resolved.onDisk), error)) {
         return std::nullopt;
     }
     const QString below = cleaned.mid(resolved.onDisk.size());

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -44,14 +43,6 @@ constexpr int LIST_ICON_SIDE = CardNameDelegate::ICON_SIDE;
 // The form names each port button after its address: port268 .. port3BC.
 QString portButtonName(std::uint16_t address) {
     return QStringLiteral("port") + QString::number(address, 16).toUpper();
-}
-
-QString toQString(const std::filesystem::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
-
-std::filesystem::path toPath(const QString& text) {
-    return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
 QWidget* loadForm(Layout layout, QWidget* parent) {
@@ -350,7 +341,7 @@ void MainWindow::connectCommands() {
     }
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
-                [&organizer](const QString& path) { organizer.pcDirectorySelected(toPath(path)); });
+                [&organizer](const QString& path) { organizer.pcDirectorySelected(textToPath(path)); });
         connect(m_driveTree, &DriveTree::statusText, this,
                 [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
     }
@@ -364,7 +355,7 @@ void MainWindow::openBackupsFolder() {
     const std::filesystem::path& folder = *m_organizer->backupFolder();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
-    m_dialogs->openFolder(toQString(folder));
+    m_dialogs->openFolder(pathToText(folder));
 }
 
 void MainWindow::showAbout() {
@@ -429,13 +420,13 @@ std::optional<std::filesystem::path> MainWindow::acceptChosenFile(
     }
     const QFileInfo file(*chosen);
     QDir::setCurrent(file.absolutePath());
-    return toPath(file.absoluteFilePath());
+    return textToPath(file.absoluteFilePath());
 }
 
 std::optional<std::filesystem::path> MainWindow::openFileDialog(
     std::span<const app::FileFilter> filters, const std::filesystem::path& startFolder) {
     return acceptChosenFile(m_dialogs->openFile(
-        this, qtNameFilters(filters), startFolder.empty() ? QString() : toQString(startFolder)));
+        this, qtNameFilters(filters), startFolder.empty() ? QString() : pathToText(startFolder)));
 }
 
 std::optional<std::filesystem::path> MainWindow::saveFileDialog(
@@ -534,7 +525,7 @@ void MainWindow::repaintNow() {
 }
 
 bool MainWindow::selectPcPath(const std::filesystem::path& path) {
-    return m_driveTree != nullptr && m_driveTree->selectPath(toQString(path));
+    return m_driveTree != nullptr && m_driveTree->selectPath(pathToText(path));
 }
 
 app::PageCheckAnswer MainWindow::showPageCheck(std::string_view report, bool canFreeLostBlocks) {
@@ -547,12 +538,12 @@ std::optional<app::SaveAllChoice> MainWindow::saveAllDialog(
     if (!chosen || chosen->first.isEmpty() || chosen->second < 0) {
         return std::nullopt;
     }
-    return app::SaveAllChoice{toPath(chosen->first), static_cast<std::size_t>(chosen->second)};
+    return app::SaveAllChoice{textToPath(chosen->first), static_cast<std::size_t>(chosen->second)};
 }
 
 void MainWindow::listPcFiles(const std::filesystem::path& directory) {
     if (m_pcFileList != nullptr) {
-        m_pcFileList->listPcFiles(toQString(directory));
+        m_pcFileList->listPcFiles(pathToText(directory));
     }
 }
 

@@ -1,12 +1,12 @@
 #include "ui/pc_file_list.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <filesystem>
 #include <vector>
 
 #include "pc/folder_files.h"
+#include "ui/text_codec.h"
 
 namespace quorvane::ui {
 
@@ -31,7 +31,7 @@ bool hasOwnHeadings(const QTreeWidget* list) {
 
 QTreeWidgetItem* newFileRow(const pc::FolderFile& file) {
     auto* row = new QTreeWidgetItem(
-        QStringList{QFile::decodeName(file.name.c_str()), QString::number(file.size)});
+        QStringList{pathToText(file.name), QString::number(file.size)});
     row->setTextAlignment(SIZE_COLUMN, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
@@ -54,7 +54,7 @@ PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
 void PcFileList::listPcFiles(const QString& directory) {
     m_list->clear();
     const std::vector<pc::FolderFile> files =
-        pc::listFolderFiles(std::filesystem::path(QFile::encodeName(directory).toStdString()));
+        pc::listFolderFiles(textToPath(directory));
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(files.size()));
     for (const pc::FolderFile& file : files) {

@@ -1,5 +1,7 @@
 #include "ui/text_codec.h"
 
+#include <QFile>
+
 #include "card/card_text.h"
 
 namespace quorvane::ui {
@@ -19,6 +21,14 @@ QString infoLineToText(std::string_view bytes) {
 
 QString messageToText(std::string_view bytes) {
     return QString::fromStdString(card::messageToUtf8(bytes));
+}
+
+QString pathToText(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+std::filesystem::path textToPath(const QString& text) {
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
 }  // namespace quorvane::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,9 @@ QString infoLineToText(std::string_view bytes);
 // Status texts and messages: the program's own words, with PC paths in the system's UTF-8.
 // Bytes that are not UTF-8 (a card name inside a text) show byte for character.
 QString messageToText(std::string_view bytes);
+
+// PC paths between the window's text and the file system, in the system's file name encoding.
+QString pathToText(const std::filesystem::path& path);
+std::filesystem::path textToPath(const QString& text);
 
 }  // namespace quorvane::ui
