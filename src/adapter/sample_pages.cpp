@@ -15,8 +15,6 @@ namespace quorvane::adapter {
 
 namespace {
 
-constexpr int NEW_FOLDER_PAGES = 4;
-
 // Colours of the sample icons, ARGB4444, by palette index.
 enum Colour : std::uint8_t { Clear, Black, White, Red, Green, Blue, Yellow, Grey };
 constexpr std::array<std::uint16_t, card::PALETTE_COLOURS> PALETTE{0x0000, 0xF000, 0xFFFF, 0xFE22,
@@ -152,12 +150,12 @@ void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint
 
 }  // namespace
 
-std::vector<card::PageBytes> makeSamplePages() {
+std::vector<card::PageBytes> makeSamplePages(SampleFiles samples) {
     std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
     auto pageImage = std::make_unique<card::PageBytes>();
     for (std::size_t i = 0; i < pages.size(); ++i) {
         card::formatPage(*pageImage);
-        if (i == 0) {
+        if (i == 0 && samples == SampleFiles::OnFirstPage) {
             std::uint8_t seed = 0x11;
             for (const SampleFile& sample : sampleFiles()) {
                 storeSample(*pageImage, sample, seed);

@@ -431,6 +431,13 @@ const card::PageBytes& VirtualAdapter::page(int index) const {
     return m_state->pages.at(static_cast<std::size_t>(index));
 }
 
+std::optional<formats::WriteBlocker> VirtualAdapter::notWritable(int pageIndex) const {
+    if (!m_state->store) {
+        return std::nullopt;
+    }
+    return m_state->store->notWritable(pageIndex);
+}
+
 std::uint64_t VirtualAdapter::accessCount() const {
     return m_state->accesses;
 }

@@ -10,6 +10,7 @@
 #include "card/page_layout.h"
 #include "formats/image_file.h"
 #include "formats/safe_write.h"
+#include "formats/write_access.h"
 #include "link/port_io.h"
 #include "link/wire.h"
 
@@ -20,6 +21,8 @@ namespace quorvane::adapter {
 // The adapter answers at the usual first parallel port only, so other port choices find none.
 inline constexpr std::uint16_t VIRTUAL_ADAPTER_BASE = 0x378;
 inline constexpr int MAX_VIRTUAL_PAGES = 16;
+// The pages of a new virtual card folder.
+inline constexpr int NEW_FOLDER_PAGES = 4;
 
 // Faults to inject, for tests. Block and access numbers count from 0.
 struct FaultPlan {
@@ -53,6 +56,10 @@ class PageStore {
 public:
     virtual ~PageStore() = default;
     virtual formats::WriteStatus save(int pageIndex, const card::PageBytes& cardImage) = 0;
+    // Asked before an edit, so that a card the user may not write is read-only, not failing.
+    virtual std::optional<formats::WriteBlocker> notWritable(int /*pageIndex*/) const {
+        return std::nullopt;
+    }
 };
 
 // Why a virtual card folder cannot be used.
@@ -64,11 +71,21 @@ enum class FolderProblem {
     NotAPageImage,      // a page file is not exactly one page long
     CannotRead,         // a page file could not be read
     NoFirstPage,        // the folder holds files but no first page file
+    Missing,            // no folder there (or an empty one), and none is to be made
+    NotEmpty,           // a new card was to be made in a folder that holds files
+    InUse,              // another program holds the card
 };
 struct FolderError {
     FolderProblem problem = FolderProblem::None;
     std::filesystem::path path;  // the folder or the page file concerned
     int systemError = 0;         // errno of the failing call, where there was one
+    std::optional<long> holder;  // InUse: the process holding the card, where known
+};
+
+// What opening a folder does when there is no card in it yet.
+enum class NewFolder {
+    WithSampleFiles,  // made with formatted pages, page 1 holding sample files
+    Refused,          // FolderProblem::Missing
 };
 
 // Why an image file cannot be used as a one-page card.
@@ -77,11 +94,14 @@ enum class ImageProblem {
     UnknownKind,        // the extension names no image kind (.dcm, .bin, .vmu)
     NotExactlyOnePage,  // the file is shorter or longer than one page
     CannotRead,         // the file could not be opened or read
+    NotAFile,           // a folder, FIFO or device, or a link to one
+    InUse,              // another program holds the card
 };
 struct ImageError {
     ImageProblem problem = ImageProblem::None;
     std::filesystem::path path;  // the image file
     int systemError = 0;         // errno of the failing call, where there was one
+    std::optional<long> holder;  // InUse: the process holding the card, where known
 };
 
 struct ImageCard;
@@ -96,11 +116,15 @@ public:
     VirtualAdapter& operator=(const VirtualAdapter&) = delete;
 
     // Pages from DIR/page-01.dcm .. page-16.dcm (consecutive from page-01). A missing or empty
-    // DIR is created with 4 formatted pages, page 1 holding a few sample files. A page written
-    // in a transaction is saved when the transaction ends. Returns null and sets `error` when
-    // the folder cannot be used.
-    static std::unique_ptr<VirtualAdapter> openDirectory(const std::filesystem::path& dir,
-                                                         FolderError& error);
+    // DIR is made as `newFolder` says. A page written in a transaction is saved when the
+    // transaction ends. The folder is locked while the adapter lives, so that no second program
+    // works on the same card. Returns null and sets `error` when the folder cannot be used.
+    static std::unique_ptr<VirtualAdapter> openDirectory(
+        const std::filesystem::path& dir, FolderError& error,
+        NewFolder newFolder = NewFolder::WithSampleFiles);
+    // Makes DIR (or fills an empty one) with formatted pages that hold no files; refused when
+    // DIR holds anything already.
+    static bool createEmptyCard(const std::filesystem::path& dir, FolderError& error);
     // One image file as a card of one page, read in `order` or, when none is given, in the order
     // its extension names. A page written in a transaction is saved back to the file in that
     // order when the transaction ends. The adapter is null and `error` set when the file cannot
@@ -114,6 +138,8 @@ public:
     int pageCount() const;
     int selectedPage() const;
     const card::PageBytes& page(int index) const;  // card byte order
+    // Where the page is kept, when this user may not write there; none for pages kept in memory.
+    std::optional<formats::WriteBlocker> notWritable(int pageIndex) const;
     std::uint64_t accessCount() const;
 
     FaultPlan& faults();
@@ -152,7 +178,8 @@ struct ImageCard {
 std::string pageFileName(int pageIndex);
 
 // Four formatted pages in card byte order, page 1 holding the sample files: the seed of a new
-// virtual card folder.
-std::vector<card::PageBytes> makeSamplePages();
+// virtual card folder. Without sample files, the pages are empty.
+enum class SampleFiles { OnFirstPage, None };
+std::vector<card::PageBytes> makeSamplePages(SampleFiles samples = SampleFiles::OnFirstPage);
 
 }  // namespace quorvane::adapter

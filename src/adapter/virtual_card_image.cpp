@@ -3,6 +3,7 @@
 
 #include "adapter/virtual_adapter.h"
 #include "formats/input_file.h"
+#include "pc/file_lock.h"
 
 // A virtual card of one page kept in an image file, as emulators keep a card: the adapter's
 // page is the file's card, saved back in the file's own byte order.
@@ -12,19 +13,38 @@ namespace {
 
 class ImagePageStore final : public PageStore {
 public:
-    ImagePageStore(std::filesystem::path file, formats::ImageOrder order)
-        : m_file(std::move(file)), m_order(order) {}
+    ImagePageStore(std::filesystem::path file, formats::ImageOrder order, pc::FileLock lock)
+        : m_file(std::move(file)), m_order(order), m_lock(std::move(lock)) {}
     formats::WriteStatus save(int /*pageIndex*/, const card::PageBytes& cardImage) override {
+        if (const auto blocked = notWritable(0)) {
+            return formats::WriteStatus{formats::WriteResult::CannotCreate, blocked->systemError};
+        }
         return formats::writeCardImage(m_file, m_order, cardImage);
+    }
+    std::optional<formats::WriteBlocker> notWritable(int /*pageIndex*/) const override {
+        return formats::replacementBlocker(m_file);
     }
 
 private:
     std::filesystem::path m_file;
     formats::ImageOrder m_order;
+    pc::FileLock m_lock;
 };
 
 ImageError problem(ImageProblem kind, const std::filesystem::path& path, int systemError = 0) {
-    return ImageError{kind, path, systemError};
+    return ImageError{kind, path, systemError, std::nullopt};
+}
+
+std::optional<pc::FileLock> lockImage(const std::filesystem::path& file, ImageError& error) {
+    pc::LockError problem;
+    std::optional<pc::FileLock> lock = pc::FileLock::take(file, problem);
+    if (!lock) {
+        error = ImageError{problem.problem == pc::LockProblem::HeldElsewhere
+                               ? ImageProblem::InUse
+                               : ImageProblem::CannotRead,
+                           file, problem.systemError, problem.holder};
+    }
+    return lock;
 }
 
 }  // namespace
@@ -39,8 +59,17 @@ ImageCard VirtualAdapter::openImage(const std::filesystem::path& file,
         error = problem(ImageProblem::UnknownKind, file);
         return card;
     }
+    // Locked before it is read, so that what is read is what no other program changes.
+    std::optional<pc::FileLock> lock = lockImage(file, error);
+    if (!lock) {
+        return card;
+    }
     // One byte more than a page tells a longer file without reading it all.
     const formats::FileStart start = formats::readFileStart(file, card::PAGE_SIZE + 1);
+    if (start.result == formats::ReadResult::NotAFile) {
+        error = problem(ImageProblem::NotAFile, file);
+        return card;
+    }
     if (start.result != formats::ReadResult::Ok) {
         error = problem(ImageProblem::CannotRead, file, start.systemError);
         return card;
@@ -56,7 +85,7 @@ ImageCard VirtualAdapter::openImage(const std::filesystem::path& file,
     card.order = *order;
     card.orderCheck = formats::checkImageOrder(pages.front());
     card.adapter = std::make_unique<VirtualAdapter>(std::move(pages),
-                                                    std::make_unique<ImagePageStore>(file, *order));
+                                                    std::make_unique<ImagePageStore>(file, *order, std::move(*lock)));
     return card;
 }
 

@@ -63,6 +63,8 @@ Refusal refusalOf(ReadResult result) {
             return {text::CANCELLED, text::EMPTY_VMS};
         case ReadResult::ReadFailed:
             return {text::CANCELLED, text::CANNOT_READ_ADDED};
+        case ReadResult::NotAFile:
+            return {text::CANCELLED, text::NOT_A_FILE_ADDED};
         case ReadResult::TooShortForHeader:
         case ReadResult::TooShortForData:
         case ReadResult::PageFileTooShort:
@@ -158,7 +160,7 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
 }  // namespace
 
 bool Organizer::addFile() {
-    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION)) {
+    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) || refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
         return false;
     }
     const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS, {});

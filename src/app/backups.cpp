@@ -53,16 +53,31 @@ std::string twoDigits(int value) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> defaultBackupFolder(const char* xdgDataHome,
-                                                         const char* home) {
+namespace {
+
+std::optional<std::filesystem::path> dataFolder(const char* xdgDataHome, const char* home) {
     // An XDG variable holding a relative path is to be ignored.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
-        return std::filesystem::path(xdgDataHome) / "quorvane" / "backups";
+        return std::filesystem::path(xdgDataHome) / "quorvane";
     }
     if (home != nullptr && home[0] != '\0') {
-        return std::filesystem::path(home) / ".local" / "share" / "quorvane" / "backups";
+        return std::filesystem::path(home) / ".local" / "share" / "quorvane";
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> defaultBackupFolder(const char* xdgDataHome,
+                                                         const char* home) {
+    const auto data = dataFolder(xdgDataHome, home);
+    return data ? std::optional(*data / "backups") : std::nullopt;
+}
+
+std::optional<std::filesystem::path> defaultVirtualCardFolder(const char* xdgDataHome,
+                                                              const char* home) {
+    const auto data = dataFolder(xdgDataHome, home);
+    return data ? std::optional(*data / "virtual-card") : std::nullopt;
 }
 
 std::string backupFileName(const formats::LocalTime& now, int pageNumber, int sequence) {

@@ -18,6 +18,9 @@ inline constexpr int BACKUPS_KEPT = 50;
 // $XDG_DATA_HOME/quorvane/backups, else ~/.local/share/quorvane/backups; none without a home.
 // The environment comes in as values, so tests fix it.
 std::optional<std::filesystem::path> defaultBackupFolder(const char* xdgDataHome, const char* home);
+// The virtual card the program starts on without an adapter, beside the backups folder.
+std::optional<std::filesystem::path> defaultVirtualCardFolder(const char* xdgDataHome,
+                                                              const char* home);
 
 // The name a backup of page `pageNumber` (from 1) taken at `now` gets, so that names sort in
 // the order they were taken: 2026-12-07T16-05-12_page-03.dcm, then _page-03_02.dcm for a

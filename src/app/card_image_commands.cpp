@@ -19,9 +19,10 @@ bool Organizer::switchCard(const CardLocation& location) {
                                BoxIcon::Warning})) {
         return false;
     }
-    std::string error;
-    if (!m_cardSource->switchTo(location, error, otherOrderQuestionOn(m_screen))) {
-        tell(text::CANCELLED, {error, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+    CardProblem problem;
+    if (!m_cardSource->switchTo(location, problem, otherOrderQuestionOn(m_screen))) {
+        tell(text::CANCELLED,
+             {problem.text, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
     cardChanged();

@@ -9,23 +9,38 @@ namespace quorvane::app {
 
 namespace {
 
+CardProblem problemOf(const adapter::ImageError& error) {
+    return {text::imageProblem(error), error.problem == adapter::ImageProblem::InUse};
+}
+
 // An image in the order its name says, or in the other one where it reads as a card only so
 // and the user agrees.
-std::unique_ptr<link::PortIo> openImage(const std::filesystem::path& file, std::string& error,
-                                        const OtherOrderQuestion& askOtherOrder) {
-    adapter::ImageError problem;
-    adapter::ImageCard card = adapter::VirtualAdapter::openImage(file, std::nullopt, problem);
+std::unique_ptr<adapter::VirtualAdapter> openImage(const std::filesystem::path& file,
+                                                   CardProblem& problem,
+                                                   const OtherOrderQuestion& askOtherOrder,
+                                                   OtherOrderRefused refused) {
+    adapter::ImageError error;
+    adapter::ImageCard card = adapter::VirtualAdapter::openImage(file, std::nullopt, error);
     if (!card.adapter) {
-        error = text::imageProblem(problem);
+        problem = problemOf(error);
         return nullptr;
     }
-    if (card.orderCheck == formats::OrderCheck::FormattedOnlyInOtherOrder && askOtherOrder &&
-        askOtherOrder(file)) {
-        card = adapter::VirtualAdapter::openImage(file, formats::otherOrder(card.order), problem);
+    if (card.orderCheck != formats::OrderCheck::FormattedOnlyInOtherOrder) {
+        return std::move(card.adapter);
+    }
+    if (askOtherOrder && askOtherOrder(file)) {
+        const formats::ImageOrder other = formats::otherOrder(card.order);
+        card.adapter.reset();  // the file's lock goes with it, before the file is opened again
+        card = adapter::VirtualAdapter::openImage(file, other, error);
         if (!card.adapter) {
-            error = text::imageProblem(problem);
+            problem = problemOf(error);
             return nullptr;
         }
+        return std::move(card.adapter);
+    }
+    if (refused == OtherOrderRefused::Refuse) {
+        problem = {text::otherByteOrderRefused(file), false};
+        return nullptr;
     }
     return std::move(card.adapter);
 }
@@ -40,10 +55,10 @@ OtherOrderQuestion otherOrderQuestionOn(Screen& screen) {
     };
 }
 
-std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, std::string& error,
-                                             const OtherOrderQuestion& askOtherOrder) {
-    auto source = std::unique_ptr<CardSource>(new CardSource());
-    if (!source->switchTo(location, error, askOtherOrder)) {
+std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, CardProblem& problem,
+                                             const OpenOptions& options) {
+    auto source = std::unique_ptr<CardSource>(new CardSource(options));
+    if (!source->switchTo(location, problem, options.askOtherOrder)) {
         return nullptr;
     }
     if (!location.image) {
@@ -52,18 +67,50 @@ std::unique_ptr<CardSource> CardSource::open(const CardLocation& location, std::
     return source;
 }
 
-bool CardSource::switchTo(const CardLocation& location, std::string& error,
+std::unique_ptr<CardSource> CardSource::withoutCard(const CardLocation& location,
+                                                    const OpenOptions& options) {
+    auto source = std::unique_ptr<CardSource>(new CardSource(options));
+    source->m_port = std::make_unique<link::NoPort>();
+    source->m_forward.target = source->m_port.get();
+    source->m_location = location;
+    source->m_waiting = true;
+    if (!location.image) {
+        source->m_home = location;
+    }
+    return source;
+}
+
+bool CardSource::takeCard(CardProblem& problem) {
+    return switchTo(m_location, problem, m_options.askOtherOrder);
+}
+
+std::optional<formats::WriteBlocker> CardSource::notWritable(int pageIndex) const {
+    if (m_virtualAdapter == nullptr) {
+        return std::nullopt;
+    }
+    return m_virtualAdapter->notWritable(pageIndex);
+}
+
+bool CardSource::switchTo(const CardLocation& location, CardProblem& problem,
                           const OtherOrderQuestion& askOtherOrder) {
     std::unique_ptr<link::PortIo> port;
     link::SystemPorts* systemPorts = nullptr;
+    adapter::VirtualAdapter* virtualAdapter = nullptr;
     if (location.image) {
-        port = openImage(*location.image, error, askOtherOrder);
+        auto image =
+            openImage(*location.image, problem, askOtherOrder, m_options.otherOrderRefused);
+        virtualAdapter = image.get();
+        port = std::move(image);
     } else if (location.virtualCard) {
-        adapter::FolderError problem;
-        port = adapter::VirtualAdapter::openDirectory(*location.virtualCard, problem);
-        if (!port) {
-            error = text::virtualCardProblem(problem);
+        adapter::FolderError error;
+        auto folder =
+            adapter::VirtualAdapter::openDirectory(*location.virtualCard, error, m_options.newFolder);
+        if (!folder) {
+            problem = {text::virtualCardProblem(error),
+                       error.problem == adapter::FolderProblem::InUse};
         }
+        virtualAdapter = folder.get();
+        port = std::move(folder);
     } else {
         auto ports = std::make_unique<link::SystemPorts>();
         systemPorts = ports.get();
@@ -74,6 +121,8 @@ bool CardSource::switchTo(const CardLocation& location, std::string& error,
     }
     m_port = std::move(port);
     m_systemPorts = systemPorts;
+    m_virtualAdapter = virtualAdapter;
+    m_waiting = false;
     m_forward.target = m_port.get();
     m_location = location;
     return true;

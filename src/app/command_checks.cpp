@@ -2,6 +2,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/card_source.h"
 #include "app/organizer.h"
 #include "card/dir_entry.h"
 
@@ -16,6 +17,38 @@ bool Organizer::refuseWithoutPage(std::string_view caption) {
     }
     tell(text::NO_PAGE_STATUS, {text::NO_PAGE, caption, BoxButtons::Ok, BoxIcon::Warning});
     return true;
+}
+
+// A card this user may not write is open read-only: an edit is refused before it changes
+// anything, naming the file or folder in the way and the reason.
+bool Organizer::refuseReadOnly(std::string_view caption) {
+    if (m_cardSource == nullptr) {
+        return false;
+    }
+    const auto blocked = m_cardSource->notWritable(m_currentPageIndex);
+    if (!blocked) {
+        return false;
+    }
+    const std::string message = text::readOnlyCard(blocked->path, blocked->systemError);
+    tell(text::CANCELLED, {message, caption, BoxButtons::Ok, BoxIcon::Warning});
+    return true;
+}
+
+// Without a backup of the page, the first edit that removes files from it asks once.
+bool Organizer::confirmWithoutBackup(std::string_view caption) {
+    if (!m_noBackupReason) {
+        return true;
+    }
+    const std::string question = text::noBackupQuestion(*m_noBackupReason);
+    if (!confirmed({question, caption, BoxButtons::YesNo, BoxIcon::Warning})) {
+        return false;
+    }
+    m_noBackupReason.reset();
+    return true;
+}
+
+bool Organizer::mayRemoveFiles(std::string_view caption) {
+    return !refuseReadOnly(caption) && confirmWithoutBackup(caption);
 }
 
 bool Organizer::refuseWithoutSelection(std::string_view caption) {

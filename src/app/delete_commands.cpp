@@ -10,7 +10,7 @@ bool Organizer::deleteFileCommand() {
         tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));
         return false;
     }
-    if (refuseWithoutPage(text::DELETE_CAPTION)) {
+    if (refuseWithoutPage(text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {
@@ -33,7 +33,7 @@ bool Organizer::deleteFileCommand() {
 }
 
 bool Organizer::deleteAllCommand() {
-    if (refuseWithoutPage(text::DELETE_CAPTION)) {
+    if (refuseWithoutPage(text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {

@@ -83,6 +83,8 @@ public:
     bool saveFile();
     bool importPageFile();
     bool importPageFileFrom(const std::filesystem::path& dialogFolder);
+    // The import of a file the front end already has: the file is checked before the warning.
+    bool importPageFileAt(const std::filesystem::path& file);
     bool exportPageFile();
 
     // --- Backup ---
@@ -148,6 +150,17 @@ private:
 
     // --- Shared by the edit and file commands ---
     bool refuseWithoutPage(std::string_view caption);
+    bool refuseReadOnly(std::string_view caption);
+    bool confirmWithoutBackup(std::string_view caption);
+    // Both, before an edit that removes files (delete, import, freeing lost blocks).
+    bool mayRemoveFiles(std::string_view caption);
+    // An import's file, read and checked before the user is asked anything about it; none when
+    // it cannot be used (told).
+    struct ImportImage;
+    std::optional<ImportImage> readImportFile(const std::filesystem::path& chosen);
+    // The questions about what the file holds; false when one is answered No.
+    bool confirmImportImage(const std::filesystem::path& chosen, ImportImage& image);
+    bool writeImportedPage(const card::PageBytes& imported);
     bool refuseWithoutSelection(std::string_view caption);
     bool selectionIsCurrent() const;
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
@@ -170,6 +183,7 @@ private:
     std::optional<link::AdapterStatus> askAdapter();
     void reportConnectionFailed();  // status and box, with the port's story where known
     void keepBackupOfPage();        // after a read: a box when no backup could be taken
+    bool takeWaitingCard();         // before a read: the card another program held, if now free
     int timeOut();                  // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
     bool switchCard(const CardLocation& location);  // with the questions and the reports
@@ -194,6 +208,8 @@ private:
     std::filesystem::path m_currentPcDirectory;
     BoundTexts m_boundTexts;
     bool m_pageLoaded = false;  // a page has been read or imported
+    // Why the page read last has no backup (the system's words), until the user goes on anyway.
+    std::optional<std::string> m_noBackupReason;
 };
 
 }  // namespace quorvane::app

@@ -7,6 +7,7 @@
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/image_file.h"
+#include "formats/input_file.h"
 #include "formats/page_file.h"
 
 // Import and export of a whole page as a .dcm file (CardImage verbatim).
@@ -14,14 +15,15 @@ namespace quorvane::app {
 
 namespace {
 
-const text::Box& refusalOf(formats::ReadResult result) {
+// The words of a file that cannot be imported; the reason and the file go after them.
+std::string_view refusalOf(formats::ReadResult result) {
     switch (result) {
         case formats::ReadResult::CannotOpen:
-            return text::IMPORT_FILE_NOT_FOUND;
-        case formats::ReadResult::PageFileTooShort:
-            return text::NOT_A_PAGE_IMAGE;
+            return text::IMPORT_FILE_NOT_FOUND.text;
+        case formats::ReadResult::NotAFile:
+            return text::NOT_A_FILE;
         default:
-            return text::CANNOT_READ_IMPORTED;
+            return text::CANNOT_READ_IMPORTED.text;
     }
 }
 
@@ -39,12 +41,17 @@ std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
 
 }  // namespace
 
+struct Organizer::ImportImage {
+    std::unique_ptr<card::PageBytes> cardImage = std::make_unique<card::PageBytes>();
+    std::uint64_t length = 0;  // the whole file's, of which one page is taken
+};
+
 bool Organizer::importPageFile() {
     return importPageFileFrom({});
 }
 
 bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
-    if (refuseWithoutPage(text::IMPORT_CAPTION)) {
+    if (refuseWithoutPage(text::IMPORT_CAPTION) || !mayRemoveFiles(text::IMPORT_CAPTION)) {
         return false;
     }
     if (!confirmed(text::IMPORT_WARNING)) {
@@ -54,34 +61,83 @@ bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
     if (!chosen) {
         return false;
     }
-    // Read apart from the card image, so a file that cannot be used leaves the page as it was.
-    // A raw card image (.bin, .vmu) is in the page's own order; anything else is a .dcm.
-    const formats::ImageOrder order =
-        formats::imageOrderOf(*chosen).value_or(formats::ImageOrder::Card);
-    auto imported = std::make_unique<card::PageBytes>();
-    if (const auto result = formats::readCardImage(*chosen, order, *imported);
-        result != formats::ReadResult::Ok) {
-        tell(text::CANCELLED, refusalOf(result));
+    std::optional<ImportImage> image = readImportFile(*chosen);
+    if (!image || !confirmImportImage(*chosen, *image)) {
         return false;
     }
-    if (formats::checkImageOrder(*imported) == formats::OrderCheck::FormattedOnlyInOtherOrder) {
-        const std::string question = text::otherByteOrderQuestion(*chosen);
-        if (show({question, text::IMPORT_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
-            BoxAnswer::Yes) {
-            // The bytes already read, in the other order: the file is not read again.
-            card::reverseGroupsInPlace(*imported);
-        }
+    return writeImportedPage(*image->cardImage);
+}
+
+// What is wrong with the file is said before the warning, so that no answer is wasted on it.
+bool Organizer::importPageFileAt(const std::filesystem::path& file) {
+    if (refuseWithoutPage(text::IMPORT_CAPTION) || !mayRemoveFiles(text::IMPORT_CAPTION)) {
+        return false;
+    }
+    std::optional<ImportImage> image = readImportFile(file);
+    if (!image || !confirmImportImage(file, *image) || !confirmed(text::IMPORT_WARNING)) {
+        return false;
+    }
+    return writeImportedPage(*image->cardImage);
+}
+
+// Read apart from the card image, so a file that cannot be used leaves the page as it was.
+// A raw card image (.bin, .vmu) is in the page's own order; anything else is a .dcm.
+std::optional<Organizer::ImportImage> Organizer::readImportFile(
+    const std::filesystem::path& chosen) {
+    const std::optional<formats::ImageOrder> named = formats::imageOrderOf(chosen);
+    const formats::ImageOrder order = named.value_or(formats::ImageOrder::Card);
+    const formats::FileStart file = formats::readFileStartAndLength(chosen, card::PAGE_SIZE);
+    if (file.result != formats::ReadResult::Ok) {
+        const std::string message =
+            text::importRefusal(refusalOf(file.result), chosen, file.systemError);
+        tell(text::CANCELLED, {message, text::IMPORT_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+        return std::nullopt;
+    }
+    ImportImage image;
+    image.length = file.length;
+    if (formats::parseCardImage(file.bytes, order, *image.cardImage) != formats::ReadResult::Ok) {
+        tell(text::CANCELLED,
+             order == formats::ImageOrder::Card ? text::NOT_A_PAGE_IMAGE : text::NOT_A_RAW_IMAGE);
+        return std::nullopt;
+    }
+    return image;
+}
+
+bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportImage& image) {
+    const auto ask = [this](const std::string& question, BoxIcon icon) {
+        return confirmed({question, text::IMPORT_CAPTION, BoxButtons::YesNo, icon});
+    };
+    if (image.length > card::PAGE_SIZE &&
+        !ask(text::longerThanOneCard(chosen, image.length), BoxIcon::Warning)) {
+        return false;
+    }
+    switch (formats::checkImageOrder(*image.cardImage)) {
+        case formats::OrderCheck::FormattedOnlyInOtherOrder:
+            if (show({text::otherByteOrderQuestion(chosen), text::IMPORT_CAPTION,
+                      BoxButtons::YesNo, BoxIcon::Question}) == BoxAnswer::Yes) {
+                // The bytes already read, in the other order: the file is not read again.
+                card::reverseGroupsInPlace(*image.cardImage);
+            }
+            break;
+        case formats::OrderCheck::NotFormatted:
+            if (!ask(text::notFormattedQuestion(chosen), BoxIcon::Warning)) {
+                return false;
+            }
+            break;
+        case formats::OrderCheck::FormattedAsChosen:
+            break;
     }
     // Said before anything changes: the card cannot receive all that the image holds.
-    if (const std::string names = namesBeyondUserBlocks(*imported); !names.empty()) {
-        const std::string question = text::blocksBeyondUserArea(names);
-        if (!confirmed(
-                {question, text::BEYOND_USER_AREA_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
-            return false;
-        }
+    if (const std::string names = namesBeyondUserBlocks(*image.cardImage); !names.empty()) {
+        return confirmed({text::blocksBeyondUserArea(names), text::BEYOND_USER_AREA_CAPTION,
+                          BoxButtons::YesNo, BoxIcon::Warning});
     }
+    return true;
+}
+
+bool Organizer::writeImportedPage(const card::PageBytes& imported) {
     auto backup = std::make_unique<card::PageBytes>(m_cardImage);
-    m_cardImage = *imported;
+    m_cardImage = imported;
     card::cardToPage(m_cardImage, m_pageImage);
     setStatus(text::READ_SUCCESSFUL);
     relistAfterEdit();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/backups.h"
+#include "app/card_source.h"
 #include "app/organizer.h"
 #include "card/byte_order.h"
 #include "link/adapter_commands.h"
@@ -36,6 +37,9 @@ void Organizer::stepPage(int delta) {
 }
 
 bool Organizer::selectAndRefresh() {
+    if (!takeWaitingCard()) {
+        return false;
+    }
     if (connectAndRead() != 1) {
         return false;
     }
@@ -150,7 +154,22 @@ bool Organizer::readBlockForPage(int block, link::BlockDestination destination) 
 }
 
 // Said in a box of its own: the read stands, with its status texts, whatever became of it.
+// A card that another program held when the program started is tried again at each read.
+bool Organizer::takeWaitingCard() {
+    if (m_cardSource == nullptr || !m_cardSource->waitingForCard()) {
+        return true;
+    }
+    CardProblem problem;
+    if (m_cardSource->takeCard(problem)) {
+        return true;
+    }
+    tell(text::CONNECTION_FAILED_STATUS,
+         {problem.text, text::CONNECTION_CAPTION, BoxButtons::Ok, BoxIcon::Error});
+    return false;
+}
+
 void Organizer::keepBackupOfPage() {
+    m_noBackupReason.reset();
     if (!m_backupFolder) {
         return;
     }
@@ -159,9 +178,10 @@ void Organizer::keepBackupOfPage() {
     if (backup.outcome != BackupResult::Outcome::Failed) {
         return;
     }
-    const std::string message =
-        text::noBackup(m_currentPageIndex + 1, backup.path,
-                       backup.folderError != 0 ? backup.folderError : backup.status.systemError);
+    const int systemError =
+        backup.folderError != 0 ? backup.folderError : backup.status.systemError;
+    m_noBackupReason = text::systemReason(systemError);
+    const std::string message = text::noBackup(m_currentPageIndex + 1, backup.path, systemError);
     show({message, text::BACKUP_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
 }
 
@@ -185,6 +205,9 @@ int Organizer::timeOut() {
 }
 
 int Organizer::commitPage(bool confirm) {
+    if (refuseReadOnly(text::WRITE_CARD_CAPTION)) {
+        return 0;
+    }
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);

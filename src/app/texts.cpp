@@ -46,6 +46,39 @@ std::string withReason(std::string text, int systemError) {
 
 }  // namespace
 
+std::string importRefusal(std::string_view refusal, const std::filesystem::path& file,
+                          int systemError) {
+    return withReason(std::string(refusal) + "\n" + file.string() + (systemError != 0 ? ":" : ""),
+                      systemError);
+}
+
+std::string longerThanOneCard(const std::filesystem::path& file, std::uint64_t length) {
+    return file.string() + " holds " + std::to_string(length) +
+           " bytes, more than one card; only its first " + std::to_string(card::PAGE_SIZE) +
+           " would be written.\n\nImport it anyway?";
+}
+
+std::string notFormattedQuestion(const std::filesystem::path& file) {
+    return file.string() +
+           " is not a formatted card; the card would need formatting on the console.\n\n"
+           "Import it anyway?";
+}
+
+std::string readOnlyCard(const std::filesystem::path& path, int systemError) {
+    return "The card is read-only: " + path.string() + " cannot be written (" +
+           systemReason(systemError) +
+           "). Reading, listing, checking and saving files to the PC still work.";
+}
+
+std::string noBackupQuestion(std::string_view reason) {
+    return "No backup of this page could be taken (" + std::string(reason) +
+           "). Go on without one?";
+}
+
+std::string systemReason(int systemError) {
+    return std::strerror(systemError);
+}
+
 std::string writeFailure(const std::filesystem::path& target, int systemError) {
     return withReason("The file could not be written:\n" + target.string(), systemError);
 }
@@ -62,6 +95,19 @@ std::string otherByteOrderQuestion(const std::filesystem::path& file) {
            "or a .dcm named .bin or .vmu.\n\nTake it in that order?";
 }
 
+std::string inUse(const std::filesystem::path& card, std::optional<long> holder) {
+    return card.string() + " is in use by another program" +
+           (holder ? " (process " + std::to_string(*holder) + ")" : std::string()) +
+           ". Close the card there first: two programs writing one card would lose each other's "
+           "changes.";
+}
+
+std::string otherByteOrderRefused(const std::filesystem::path& file) {
+    return file.string() +
+           " reads as a formatted card only in the other byte order and was not taken in that "
+           "order: in its own order it holds no card.";
+}
+
 std::string imageProblem(const adapter::ImageError& error) {
     const std::string path = error.path.string();
     std::string text;
@@ -76,6 +122,11 @@ std::string imageProblem(const adapter::ImageError& error) {
         case adapter::ImageProblem::CannotRead:
             text = "Cannot read " + path + ".";
             break;
+        case adapter::ImageProblem::NotAFile:
+            text = path + " is not a card image: it is a folder, a device or a FIFO.";
+            break;
+        case adapter::ImageProblem::InUse:
+            return inUse(error.path, error.holder);
         case adapter::ImageProblem::None:
             break;
     }
@@ -131,6 +182,11 @@ std::string saveAllSummary(const std::filesystem::path& folder,
     return text;
 }
 
+std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
+    return "There is no virtual card folder " + folder.string() +
+           ".\n\nMake a new virtual card there?";
+}
+
 std::string virtualCardProblem(const adapter::FolderError& error) {
     const std::string path = error.path.string();
     std::string text;
@@ -154,6 +210,15 @@ std::string virtualCardProblem(const adapter::FolderError& error) {
         case adapter::FolderProblem::NoFirstPage:
             text = "The folder holds no " + error.path.filename().string() + ".";
             break;
+        case adapter::FolderProblem::Missing:
+            text = path + " does not exist or is empty. Make a card there with the create "
+                          "command: quorvane-cli --virtual-card " + path + " create";
+            break;
+        case adapter::FolderProblem::NotEmpty:
+            text = path + " holds files already; a new card is made only in an empty folder.";
+            break;
+        case adapter::FolderProblem::InUse:
+            return inUse(error.path, error.holder);
         case adapter::FolderProblem::None:
             break;
     }
@@ -526,6 +591,11 @@ std::string extraOperand(std::string_view command, std::string_view operand) {
 
 std::string needsTo(std::string_view command) {
     return std::string(command) + " needs --to DIR";
+}
+
+std::string cardCreated(const std::filesystem::path& folder) {
+    return "A virtual card of " + std::to_string(adapter::NEW_FOLDER_PAGES) +
+           " empty pages was made in " + folder.string() + ".";
 }
 
 std::string noCardFile(std::string_view name, int pageNumber) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -175,6 +176,26 @@ inline constexpr Box NOT_A_PAGE_IMAGE{
     BoxButtons::Ok, BoxIcon::Warning};
 inline constexpr Box CANNOT_READ_IMPORTED{"The file could not be read.", IMPORT_CAPTION,
                                           BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr Box NOT_A_RAW_IMAGE{
+    "This is not a card image: a .bin or .vmu file holds exactly 131072 bytes.", IMPORT_CAPTION,
+    BoxButtons::Ok, BoxIcon::Warning};
+inline constexpr std::string_view NOT_A_FILE =
+    "This is not a file but a folder, a device or a FIFO: it cannot be read.";
+inline constexpr Box NOT_A_FILE_ADDED{NOT_A_FILE, ADD_FILE_CAPTION, BoxButtons::Ok,
+                                      BoxIcon::Warning};
+// A refusal of the import's file: its words, the file and the system's reason.
+std::string importRefusal(std::string_view refusal, const std::filesystem::path& file,
+                          int systemError);
+// An import file longer than one card: only its first page would be written.
+std::string longerThanOneCard(const std::filesystem::path& file, std::uint64_t length);
+// An import file whose root block has no format mark in either byte order.
+std::string notFormattedQuestion(const std::filesystem::path& file);
+// The card is open read-only: `path` (the page's file or its folder) may not be written.
+std::string readOnlyCard(const std::filesystem::path& path, int systemError);
+// Before the first edit that removes files from a page of which no backup was taken.
+std::string noBackupQuestion(std::string_view reason);
+// The system's words for an errno.
+std::string systemReason(int systemError);
 // "The file could not be written:", the path and the system's reason; shown as an error.
 std::string writeFailure(const std::filesystem::path& target, int systemError);
 inline constexpr BoxIcon WRITE_FAILURE_ICON = BoxIcon::Error;
@@ -240,7 +261,11 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
 inline constexpr std::string_view IMAGE_CAPTION = "Card image";
 // The file read as a formatted card only in the other byte order: most likely renamed.
 std::string otherByteOrderQuestion(const std::filesystem::path& file);
+// The same, when it cannot be taken in that order: not asked, or answered No.
+std::string otherByteOrderRefused(const std::filesystem::path& file);
 std::string imageProblem(const adapter::ImageError& error);
+// Another program holds the card (the adapter's port, a virtual card or an image).
+std::string inUse(const std::filesystem::path& card, std::optional<long> holder);
 inline constexpr std::string_view SWITCH_CARD_QUESTION =
     "Changes not yet written to the card will be dropped.\n\nSwitch to the other card anyway?";
 // NAME of NAME.vms is the pair's resource name: A-Z, 0-9 and _ only, 1 to 8 of them.
@@ -261,6 +286,8 @@ std::string saveAllSummary(const std::filesystem::path& folder,
 
 // --- Starting the program ---
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";
+// A folder named on the command line for a virtual card does not exist.
+std::string makeVirtualCardQuestion(const std::filesystem::path& folder);
 // Why a virtual card folder cannot be used, for the box and standard error.
 std::string virtualCardProblem(const adapter::FolderError& error);
 
@@ -278,8 +305,8 @@ inline constexpr std::string_view HELP =
     "\n"
     "Where the card is:\n"
     "  --port ADDR          the adapter's parallel port, such as 0x378 (the default) or 888\n"
-    "  --virtual-card DIR   the virtual adapter, its pages in DIR/page-01.dcm upward (a\n"
-    "                       missing or empty DIR is made with 4 pages); it answers at 0x378\n"
+    "  --virtual-card DIR   the virtual adapter, its pages in DIR/page-01.dcm upward; it\n"
+    "                       answers at 0x378 (make a new card with the create command)\n"
     "  --image FILE         a card image as a one-page card: a raw .bin or .vmu image, or a\n"
     "                       .dcm; every change is saved back to the file\n"
     "\n"
@@ -299,6 +326,7 @@ inline constexpr std::string_view HELP =
     "  export FILE          writes a page to a .dcm file (a raw image for .bin or .vmu)\n"
     "  import FILE          replaces a page with a .dcm file or a raw .bin or .vmu image\n"
     "  backup --to DIR      writes every page to DIR/page-NN.dcm, a virtual card folder\n"
+    "  create               makes an empty virtual card in the folder of --virtual-card\n"
     "  help [COMMAND]       this text, or a command's (also: COMMAND --help)\n"
     "\n"
     "  --help               this text\n"
@@ -371,6 +399,13 @@ inline constexpr std::string_view BACKUP_HELP =
     "Reads every page of the card and writes it to DIR/page-01.dcm upward, making DIR if\n"
     "needed; --virtual-card DIR then opens the backup. Page files already in DIR are\n"
     "replaced after a question, those beyond the card's pages removed.\n";
+inline constexpr std::string_view CREATE_HELP =
+    "Usage: quorvane-cli --virtual-card DIR create\n"
+    "\n"
+    "Makes a virtual card in DIR (made if needed, or empty): 4 formatted pages without files,\n"
+    "page-01.dcm to page-04.dcm. A folder that holds anything is left as it is.\n";
+inline constexpr std::string_view CREATE_NEEDS_FOLDER = "create needs --virtual-card DIR";
+std::string cardCreated(const std::filesystem::path& folder);  // "A virtual card of 4 ..."
 inline constexpr std::string_view HELP_HELP =
     "Usage: quorvane-cli help [COMMAND]\n"
     "\n"

@@ -17,6 +17,9 @@ void Organizer::checkPageCommand() {
         PageCheckAnswer::FreeLostBlocks) {
         return;
     }
+    if (!mayRemoveFiles(text::CHECK_CAPTION)) {
+        return;
+    }
     const std::string question = text::freeLostBlocksQuestion(check.lostBlocks);
     if (!confirmed({question, text::CHECK_CAPTION, BoxButtons::YesNo, BoxIcon::Question})) {
         return;

@@ -32,7 +32,7 @@ struct CommandInfo {
 
 constexpr std::size_t ANY = static_cast<std::size_t>(-1);
 
-constexpr std::array<CommandInfo, 12> COMMANDS{{
+constexpr std::array<CommandInfo, 13> COMMANDS{{
     {Command::Pages, "pages", texts::PAGES_HELP, 0, 0, 0, {}, false},
     {Command::List, "list", texts::LIST_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
     {Command::Check, "check", texts::CHECK_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
@@ -52,6 +52,7 @@ constexpr std::array<CommandInfo, 12> COMMANDS{{
     {Command::Export, "export", texts::EXPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
     {Command::Import, "import", texts::IMPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
     {Command::Backup, "backup", texts::BACKUP_HELP, TO_OPTION, 0, 0, {}, true},
+    {Command::Create, "create", texts::CREATE_HELP, 0, 0, 0, {}, false},
     {Command::Help, "help", texts::HELP_HELP, 0, 0, 1, "COMMAND", false},
 }};
 
@@ -302,6 +303,9 @@ bool Parser::check() {
     }
     if (m_command->needsTo && !m_invocation.to) {
         return fail(texts::needsTo(m_command->name));
+    }
+    if (m_command->command == Command::Create && !m_invocation.virtualCard) {
+        return fail(std::string(texts::CREATE_NEEDS_FOLDER));
     }
     return true;
 }

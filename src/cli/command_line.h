@@ -24,6 +24,7 @@ enum class Command {
     Import,
     Backup,
     Help,
+    Create,
 };
 
 enum class SaveFormat { Ddc, Vms };

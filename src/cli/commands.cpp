@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "adapter/virtual_adapter.h"
 #include "app/backups.h"
 #include "app/card_source.h"
 #include "app/organizer.h"
@@ -104,6 +105,7 @@ bool Session::run() {
         case Command::SaveAll:
             return saveAll();
         case Command::Help:
+        case Command::Create:
             break;
     }
     return false;
@@ -275,12 +277,22 @@ bool Session::importPage() {
     if (!readPage()) {
         return false;
     }
-    m_screen.answerOpenDialog(m_invocation.operands.front());
-    return step(m_organizer.importPageFile());
+    return step(m_organizer.importPageFileAt(m_invocation.operands.front()));
 }
 
 bool Session::backup() {
     return step(m_organizer.backupCard(*m_invocation.to));
+}
+
+// An empty formatted card in the folder of --virtual-card.
+ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
+    adapter::FolderError error;
+    if (!adapter::VirtualAdapter::createEmptyCard(*invocation.virtualCard, error)) {
+        screen.printError(printable(oneLine(card::messageToUtf8(app::text::virtualCardProblem(error)))));
+        return ExitStatus::Failed;
+    }
+    screen.printError(app::text::cli::cardCreated(*invocation.virtualCard));
+    return ExitStatus::Done;
 }
 
 }  // namespace
@@ -299,20 +311,28 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
         return ExitStatus::Done;
     }
     TextScreen screen(console, questionPolicy(invocation, console));
-    std::string problem;
+    if (invocation.command == Command::Create) {
+        return createCard(invocation, screen);
+    }
+    app::CardProblem problem;
     app::CardLocation location;
     location.virtualCard = invocation.virtualCard;
     location.image = invocation.image;
-    const std::unique_ptr<app::CardSource> card =
-        app::CardSource::open(location, problem, app::otherOrderQuestionOn(screen));
+    app::OpenOptions options;
+    // A typo in a folder's name would otherwise become a new card full of sample saves.
+    options.newFolder = adapter::NewFolder::Refused;
+    options.askOtherOrder = app::otherOrderQuestionOn(screen);
+    options.otherOrderRefused = app::OtherOrderRefused::Refuse;
+    const std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
     if (!card) {
-        screen.printError(printable(oneLine(card::messageToUtf8(problem))));
+        screen.printError(printable(oneLine(card::messageToUtf8(problem.text))));
         return ExitStatus::Failed;
     }
     link::CardLink link(card->port());
     // On the heap: it holds the page images and the file buffer.
     const auto organizer = std::make_unique<app::Organizer>(screen, link);
     organizer->setPortReporter(card->portReporter());
+    organizer->setCardSource(card.get());
     // Every page read is kept, as the window keeps it.
     organizer->setBackupFolder(
         app::defaultBackupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));

@@ -1,6 +1,9 @@
 #include "formats/input_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +20,34 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 enum class Wanted { Bytes, BytesAndLength };
 
+// Opens a regular file for reading, or says why not. Opened without blocking and checked on the
+// open descriptor, so a FIFO never hangs the program and /dev/zero is never taken for a file.
+FileHandle openRegularFile(const std::filesystem::path& path, ReadResult& result, int& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        result = ReadResult::CannotOpen;
+        error = errno;
+        return nullptr;
+    }
+    struct stat opened {};
+    const bool measured = ::fstat(fd, &opened) == 0;
+    if (!measured || !S_ISREG(opened.st_mode)) {
+        result = measured ? ReadResult::NotAFile : ReadResult::CannotOpen;
+        // A folder has a reason of its own; a FIFO or a device has none.
+        error = !measured ? errno : S_ISDIR(opened.st_mode) ? EISDIR : 0;
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FileHandle file(::fdopen(fd, "rb"));
+    if (file == nullptr) {
+        result = ReadResult::CannotOpen;
+        error = errno;
+        ::close(fd);
+    }
+    return file;
+}
+
 // Leaves the file at its start again.
 bool measure(std::FILE* file, std::uint64_t& length) {
     if (::fseeko(file, 0, SEEK_END) != 0) {
@@ -32,10 +63,8 @@ bool measure(std::FILE* file, std::uint64_t& length) {
 
 FileStart readStart(const std::filesystem::path& path, std::size_t limit, Wanted wanted) {
     FileStart start;
-    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    const FileHandle file = openRegularFile(path, start.result, start.systemError);
     if (file == nullptr) {
-        start.result = ReadResult::CannotOpen;
-        start.systemError = errno;
         return start;
     }
     if (wanted == Wanted::BytesAndLength && !measure(file.get(), start.length)) {
@@ -68,14 +97,11 @@ FileStart readFileStartAndLength(const std::filesystem::path& path, std::size_t 
 
 FileStart readWholeFile(const std::filesystem::path& path) {
     FileStart whole;
-    const FileHandle file(std::fopen(path.c_str(), "rb"));
+    const FileHandle file = openRegularFile(path, whole.result, whole.systemError);
     if (file == nullptr) {
-        whole.result = ReadResult::CannotOpen;
-        whole.systemError = errno;
         return whole;
     }
-    // Read to the end rather than to a measured length, which a folder or a device may give as
-    // anything at all.
+    // Read to the end rather than to a measured length, which may change while it is read.
     constexpr std::size_t CHUNK = 4096;
     std::size_t got = CHUNK;
     while (got == CHUNK) {

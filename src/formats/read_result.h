@@ -15,6 +15,7 @@ enum class ReadResult {
     EmptyVms,           // .vms of 0 bytes: no data to store
     PageFileTooShort,   // .dcm shorter than 131072 bytes
     ReadFailed,         // an I/O error while reading
+    NotAFile,           // a folder, FIFO, device or socket (or a link to one): never read
 };
 
 }  // namespace quorvane::formats

@@ -44,22 +44,48 @@ OrganizerApp::~OrganizerApp() {
     m_card.reset();
 }
 
+namespace {
+
+// The virtual card the program keeps for itself is made on first start; any other folder that
+// does not exist may be a typo, and is made only when the user says so.
+bool mayMakeVirtualCard(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (std::filesystem::exists(folder, error) ||
+        folder == app::defaultVirtualCardFolder(std::getenv("XDG_DATA_HOME"),
+                                                std::getenv("HOME"))) {
+        return true;
+    }
+    return QMessageBox::question(nullptr, messageToText(app::text::PROGRAM_CAPTION),
+                                 messageToText(app::text::makeVirtualCardQuestion(folder))) ==
+           QMessageBox::Yes;
+}
+
+}  // namespace
+
 int OrganizerApp::run() {
-    std::string problem;
+    app::CardProblem problem;
     app::CardLocation location;
     location.virtualCard = m_options.virtualCard;
     location.image = m_options.image;
-    const app::OtherOrderQuestion askOtherOrder = [](const std::filesystem::path& image) {
+    if (location.virtualCard && !mayMakeVirtualCard(*location.virtualCard)) {
+        return 1;
+    }
+    app::OpenOptions options;
+    options.askOtherOrder = [](const std::filesystem::path& image) {
         return QMessageBox::question(nullptr, messageToText(app::text::IMAGE_CAPTION),
                                      messageToText(app::text::otherByteOrderQuestion(image))) ==
                QMessageBox::Yes;
     };
-    m_card = app::CardSource::open(location, problem, askOtherOrder);
+    m_card = app::CardSource::open(location, problem, options);
     if (!m_card) {
-        std::fprintf(stderr, "quorvane: %s\n", problem.c_str());
+        std::fprintf(stderr, "quorvane: %s\n", problem.text.c_str());
         QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION),
-                              messageToText(problem));
-        return 1;
+                              messageToText(problem.text));
+        if (!problem.inUse) {
+            return 1;
+        }
+        // The other program may let go of it: Select/Refresh tries again.
+        m_card = app::CardSource::withoutCard(location, options);
     }
     m_link = std::make_unique<link::CardLink>(m_card->port());
 

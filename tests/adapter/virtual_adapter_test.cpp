@@ -223,6 +223,10 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
     ASSERT_NE(adapter, nullptr) << error.path;
     EXPECT_EQ(adapter->pageCount(), 2);
     EXPECT_EQ(adapter->page(1)[0], 0x5C);
+    // While one program holds the card, a second is refused.
+    EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
+    EXPECT_EQ(error.problem, FolderProblem::InUse);
+    adapter.reset();
 
     std::ofstream(dir / "page-01.dcm") << "short";
     EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);

@@ -51,7 +51,10 @@ TEST_F(VirtualCardImage, RenamedImageIsTold) {
     ASSERT_NE(image.adapter, nullptr);
     EXPECT_EQ(image.order, formats::ImageOrder::Card);
     EXPECT_EQ(image.orderCheck, formats::OrderCheck::FormattedOnlyInOtherOrder);
+    EXPECT_EQ(VirtualAdapter::openImage(file, std::nullopt, error).adapter, nullptr);
+    EXPECT_EQ(error.problem, ImageProblem::InUse);
 
+    image.adapter.reset();
     image = VirtualAdapter::openImage(file, formats::ImageOrder::FileSystem, error);
     ASSERT_NE(image.adapter, nullptr);
     EXPECT_EQ(image.order, formats::ImageOrder::FileSystem);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "edit_fixture.h"
 
 namespace quorvane::app::testing {
@@ -163,7 +165,16 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         check(r.file, r.status, r.box);
     }
     std::filesystem::create_directory(pcDir / "folder.dci");
-    check("folder.dci", cancelled, "The file could not be read. | Add a file to DC Memory pack.");
+    const std::string notAFile =
+        "This is not a file but a folder, a device or a FIFO: it cannot be read. | Add a file to "
+        "DC Memory pack.";
+    check("folder.dci", cancelled, notAFile);
+    // Neither hangs on a FIFO nor takes a device's endless bytes for a file.
+    ASSERT_EQ(::mkfifo((pcDir / "fifo.ddc").c_str(), 0600), 0);
+    check("fifo.ddc", cancelled, notAFile);
+    std::filesystem::create_symlink("/dev/zero", pcDir / "zero.vms");
+    writeBytes(pcDir / "zero.vmi", Bytes(128, 0));
+    check("zero.vmi", cancelled, notAFile);
     check("empty.vmi", cancelled, "The VMS file is empty. | Copy file to DC Memory pack.");
 }
 

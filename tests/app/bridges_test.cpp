@@ -184,11 +184,11 @@ TEST_F(Bridges, CardImageIsWorkedOnAsTheCardAndSavedBackInItsOwnOrder) {
     writeBytes(pcDir / "short.vmu", Bytes(100, 0));
     writeBytes(pcDir / "add.ddc", ddcBytes("ADDED", 2));
 
-    std::string error;
+    CardProblem error;
     CardLocation home;
     home.virtualCard = cardDir;
     auto source = CardSource::open(home, error);
-    ASSERT_TRUE(source) << error;
+    ASSERT_TRUE(source) << error.text;
     link = std::make_unique<link::CardLink>(source->port());
     organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
     organizer->setCardSource(source.get());

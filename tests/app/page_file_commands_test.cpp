@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "edit_fixture.h"
 #include "support/organizer_probe.h"
 
@@ -65,28 +67,57 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     expectCardHoldsMemoryPage(1);
 }
 
+// Each file is checked and read before anything changes; a question about what it holds,
+// answered No, changes nothing either.
 TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged) {
     addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
     OrganizerProbe(*organizer).dirtyMap()[5] = 1;  // a pending edit survives a refused import
     writeBytes(pcDir / "short.dcm", Bytes(card::PAGE_SIZE - 1, 0));
+    writeBytes(pcDir / "short.bin", Bytes(card::PAGE_SIZE - 1, 0));
+    writeBytes(pcDir / "blank.dcm", Bytes(card::PAGE_SIZE, 0));
+    std::filesystem::create_directory(pcDir / "folder.dcm");
+    ASSERT_EQ(::mkfifo((pcDir / "fifo.dcm").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", pcDir / "zero.dcm");
+    writeBytes(pcDir / "huge.dcm", {});
+    std::filesystem::resize_file(pcDir / "huge.dcm", 2147483648ULL);  // sparse
+    const std::string notAFile =
+        "This is not a file but a folder, a device or a FIFO: it cannot be read.\n";
+    const struct {
+        std::filesystem::path file;
+        std::string box;  // the last box, up to the caption
+    } cases[] = {
+        {pcDir / "none.dcm",
+         "File Not Found.\n" + (pcDir / "none.dcm").string() + ":\nNo such file or directory"},
+        {pcDir / "short.dcm", "This is not a page image: a .dcm file holds exactly 131072 bytes."},
+        {pcDir / "short.bin", "This is not a card image: a .bin or .vmu file holds exactly 131072 "
+                              "bytes."},
+        {pcDir / "folder.dcm", notAFile + (pcDir / "folder.dcm").string() + ":\nIs a directory"},
+        {pcDir / "fifo.dcm", notAFile + (pcDir / "fifo.dcm").string()},
+        {"/dev/zero", notAFile + "/dev/zero"},
+        {pcDir / "zero.dcm", notAFile + (pcDir / "zero.dcm").string()},
+        {pcDir / "huge.dcm", (pcDir / "huge.dcm").string() +
+                                 " holds 2147483648 bytes, more than one card; only its first "
+                                 "131072 would be written.\n\nImport it anyway?"},
+        {pcDir / "blank.dcm", (pcDir / "blank.dcm").string() +
+                                  " is not a formatted card; the card would need formatting on "
+                                  "the console.\n\nImport it anyway?"},
+    };
     const auto page = organizer->pageImage();
     const auto cardImage = organizer->cardImage();
     const auto dirty = organizer->dirtyMap();
-    std::filesystem::create_directory(pcDir / "folder.dcm");
-    screen.openAnswers = {pcDir / "none.dcm", pcDir / "short.dcm", pcDir / "folder.dcm"};
-    organizer->importPageFile();
-    organizer->importPageFile();
-    organizer->importPageFile();
-    EXPECT_EQ(boxes()[1], "box: File Not Found. | Import .DCM file | Ok | Warning");
-    EXPECT_EQ(boxes()[3],
-              "box: This is not a page image: a .dcm file holds exactly 131072 bytes. | Import "
-              ".DCM file | Ok | Warning");
-    EXPECT_EQ(boxes()[5], "box: The file could not be read. | Import .DCM file | Ok | Warning");
-    EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage() == page);
-    EXPECT_TRUE(organizer->cardImage() == cardImage);
-    EXPECT_TRUE(organizer->dirtyMap() == dirty);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.file);
+        screen.events.clear();
+        screen.openAnswers = {row.file};
+        screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};  // the warning, then any question
+        EXPECT_FALSE(organizer->importPageFile());
+        EXPECT_EQ(boxes().back().substr(0, 5 + row.box.size()), "box: " + row.box);
+        EXPECT_EQ(screen.texts.status, "Action cancelled...");
+        EXPECT_TRUE(organizer->pageImage() == page);
+        EXPECT_TRUE(organizer->cardImage() == cardImage);
+        EXPECT_TRUE(organizer->dirtyMap() == dirty);
+    }
     EXPECT_FALSE(committed());
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/virtual_adapter.h"
 #include "app/version.h"
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
@@ -59,6 +60,13 @@ protected:
         ::setenv("XDG_DATA_HOME", (root.path() / "data").c_str(), 1);
         std::filesystem::create_directories(pc);
         std::filesystem::create_directories(scratch);
+        // The card the window makes on its first start, sample saves on page 1.
+        std::filesystem::create_directories(card);
+        const std::vector<card::PageBytes> pages = adapter::makeSamplePages();
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            writeBytes(card / adapter::pageFileName(static_cast<int>(i)),
+                       Bytes(pages[i].begin(), pages[i].end()));
+        }
     }
 
     ProgramRun run(const std::vector<std::string>& arguments,
@@ -393,7 +401,7 @@ TEST_F(CliProgram, HelpAndVersionNeedNoCard) {
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_EQ(help.out.rfind("Usage: quorvane-cli [OPTIONS] COMMAND [ARGUMENTS]\n", 0), 0U);
     for (const char* command : {"pages", "list", "check", "save", "save-all", "add", "delete",
-                                "delete-all", "export", "import", "backup", "help"}) {
+                                "delete-all", "export", "import", "backup", "create", "help"}) {
         EXPECT_NE(help.out.find("\n  " + std::string(command) + " "), std::string::npos) << command;
         const ProgramRun asHelp = run({"help", command});
         const ProgramRun asOption = run({command, "--help"});
@@ -405,7 +413,8 @@ TEST_F(CliProgram, HelpAndVersionNeedNoCard) {
         EXPECT_NE(usage.find(" " + std::string(command) + " "), std::string::npos) << usage;
     }
     EXPECT_EQ(run({"help", "nothing"}).exitStatus, 2);
-    EXPECT_FALSE(std::filesystem::exists(card));
+    EXPECT_EQ(run({"--virtual-card", (root.path() / "absent").string(), "--help"}).exitStatus, 0);
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "absent"));
 }
 
 TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {

@@ -187,7 +187,7 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
               ReadResult::PageFileTooShort);
     EXPECT_EQ(readPageFile(folder / "none.dcm", *cardImage), ReadResult::CannotOpen);
     std::filesystem::create_directory(folder / "folder.dcm");
-    EXPECT_EQ(readPageFile(folder / "folder.dcm", *cardImage), ReadResult::ReadFailed);
+    EXPECT_EQ(readPageFile(folder / "folder.dcm", *cardImage), ReadResult::NotAFile);
     EXPECT_EQ(*cardImage, *before);
 }
 
