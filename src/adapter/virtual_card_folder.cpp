@@ -1,6 +1,6 @@
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <algorithm>
 #include <string_view>
 #include <system_error>
 

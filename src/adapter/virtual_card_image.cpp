@@ -39,10 +39,10 @@ std::optional<pc::FileLock> lockImage(const std::filesystem::path& file, ImageEr
     pc::LockError problem;
     std::optional<pc::FileLock> lock = pc::FileLock::take(file, problem);
     if (!lock) {
-        error = ImageError{problem.problem == pc::LockProblem::HeldElsewhere
-                               ? ImageProblem::InUse
-                               : ImageProblem::CannotRead,
-                           file, problem.systemError, problem.holder};
+        error =
+            ImageError{problem.problem == pc::LockProblem::HeldElsewhere ? ImageProblem::InUse
+                                                                         : ImageProblem::CannotRead,
+                       file, problem.systemError, problem.holder};
     }
     return lock;
 }
@@ -84,8 +84,8 @@ ImageCard VirtualAdapter::openImage(const std::filesystem::path& file,
     formats::parseCardImage(start.bytes, *order, pages.front());
     card.order = *order;
     card.orderCheck = formats::checkImageOrder(pages.front());
-    card.adapter = std::make_unique<VirtualAdapter>(std::move(pages),
-                                                    std::make_unique<ImagePageStore>(file, *order, std::move(*lock)));
+    card.adapter = std::make_unique<VirtualAdapter>(
+        std::move(pages), std::make_unique<ImagePageStore>(file, *order, std::move(*lock)));
     return card;
 }
 

@@ -160,7 +160,8 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
 }  // namespace
 
 bool Organizer::addFile() {
-    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) || refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
+    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
+        refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
         return false;
     }
     const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS, {});

@@ -103,8 +103,8 @@ bool CardSource::switchTo(const CardLocation& location, CardProblem& problem,
         port = std::move(image);
     } else if (location.virtualCard) {
         adapter::FolderError error;
-        auto folder =
-            adapter::VirtualAdapter::openDirectory(*location.virtualCard, error, m_options.newFolder);
+        auto folder = adapter::VirtualAdapter::openDirectory(*location.virtualCard, error,
+                                                             m_options.newFolder);
         if (!folder) {
             problem = {text::virtualCardProblem(error),
                        error.problem == adapter::FolderProblem::InUse};

@@ -95,7 +95,7 @@ private:
     Forward m_forward;
     std::unique_ptr<link::PortIo> m_port;
     adapter::VirtualAdapter* m_virtualAdapter = nullptr;  // m_port, when it is a virtual card
-    link::SystemPorts* m_systemPorts = nullptr;  // m_port, when it is the machine's ports
+    link::SystemPorts* m_systemPorts = nullptr;           // m_port, when it is the machine's ports
     CardLocation m_location;
     CardLocation m_home;
 };

@@ -113,8 +113,8 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
     }
     switch (formats::checkImageOrder(*image.cardImage)) {
         case formats::OrderCheck::FormattedOnlyInOtherOrder:
-            if (show({text::otherByteOrderQuestion(chosen), text::IMPORT_CAPTION,
-                      BoxButtons::YesNo, BoxIcon::Question}) == BoxAnswer::Yes) {
+            if (show({text::otherByteOrderQuestion(chosen), text::IMPORT_CAPTION, BoxButtons::YesNo,
+                      BoxIcon::Question}) == BoxAnswer::Yes) {
                 // The bytes already read, in the other order: the file is not read again.
                 card::reverseGroupsInPlace(*image.cardImage);
             }

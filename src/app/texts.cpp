@@ -211,8 +211,10 @@ std::string virtualCardProblem(const adapter::FolderError& error) {
             text = "The folder holds no " + error.path.filename().string() + ".";
             break;
         case adapter::FolderProblem::Missing:
-            text = path + " does not exist or is empty. Make a card there with the create "
-                          "command: quorvane-cli --virtual-card " + path + " create";
+            text = path +
+                   " does not exist or is empty. Make a card there with the create "
+                   "command: quorvane-cli --virtual-card " +
+                   path + " create";
             break;
         case adapter::FolderProblem::NotEmpty:
             text = path + " holds files already; a new card is made only in an empty folder.";

@@ -288,7 +288,8 @@ bool Session::backup() {
 ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
     adapter::FolderError error;
     if (!adapter::VirtualAdapter::createEmptyCard(*invocation.virtualCard, error)) {
-        screen.printError(printable(oneLine(card::messageToUtf8(app::text::virtualCardProblem(error)))));
+        screen.printError(
+            printable(oneLine(card::messageToUtf8(app::text::virtualCardProblem(error)))));
         return ExitStatus::Failed;
     }
     screen.printError(app::text::cli::cardCreated(*invocation.virtualCard));

@@ -54,8 +54,8 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, LockEr
             if (lockError == EINTR) {
                 continue;
             }
-            error.problem = lockError == EWOULDBLOCK ? LockProblem::HeldElsewhere
-                                                     : LockProblem::CannotOpen;
+            error.problem =
+                lockError == EWOULDBLOCK ? LockProblem::HeldElsewhere : LockProblem::CannotOpen;
             error.systemError = lockError;
             if (error.problem == LockProblem::HeldElsewhere) {
                 error.holder = lockHolder(path);

@@ -17,8 +17,8 @@ enum class LockProblem {
 struct LockError {
     LockProblem problem = LockProblem::None;
     std::filesystem::path path;
-    int systemError = 0;          // errno of the failing call, where there was one
-    std::optional<long> holder;   // the process id holding the lock, where the kernel tells
+    int systemError = 0;         // errno of the failing call, where there was one
+    std::optional<long> holder;  // the process id holding the lock, where the kernel tells
 };
 
 class FileLock {

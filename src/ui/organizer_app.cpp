@@ -51,8 +51,8 @@ namespace {
 bool mayMakeVirtualCard(const std::filesystem::path& folder) {
     std::error_code error;
     if (std::filesystem::exists(folder, error) ||
-        folder == app::defaultVirtualCardFolder(std::getenv("XDG_DATA_HOME"),
-                                                std::getenv("HOME"))) {
+        folder ==
+            app::defaultVirtualCardFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))) {
         return true;
     }
     return QMessageBox::question(nullptr, messageToText(app::text::PROGRAM_CAPTION),

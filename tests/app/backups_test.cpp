@@ -91,6 +91,25 @@ TEST_F(BackupOnRead, EveryReadLeavesOneAndAFailedBackupIsToldWithoutSpoilingTheR
                                      (temp.path() / "blocked" / "backups").string()))
         << boxes[0];
     EXPECT_TRUE(boxes[0].ends_with(" | Backup | Ok | Warning")) << boxes[0];
+
+    // The first edit that removes a file asks once; No changes nothing, Yes goes on for good.
+    const std::string question =
+        "box: No backup of this page could be taken (Not a directory). Go on without one? | "
+        "Delete file | YesNo | Warning";
+    const auto page = organizer->pageImage();
+    organizer->selectFile("RACEDATA_001");
+    screen.events.clear();
+    screen.boxAnswers = {BoxAnswer::No};
+    EXPECT_FALSE(organizer->deleteFileCommand());
+    EXPECT_EQ(screen.eventsStartingWith("box: "), std::vector<std::string>{question});
+    EXPECT_TRUE(organizer->pageImage() == page);
+    screen.events.clear();
+    screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
+    EXPECT_FALSE(organizer->deleteFileCommand());  // the delete's own question answered No
+    EXPECT_EQ(screen.eventsStartingWith("box: ").front(), question);
+    screen.events.clear();
+    EXPECT_TRUE(organizer->deleteAllCommand());
+    EXPECT_NE(screen.eventsStartingWith("box: ").front(), question);
 }
 
 TEST_F(BackupOnRead, RestoreOpensTheImportDialogInTheBackupsFolder) {

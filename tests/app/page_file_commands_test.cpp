@@ -90,8 +90,9 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
         {pcDir / "none.dcm",
          "File Not Found.\n" + (pcDir / "none.dcm").string() + ":\nNo such file or directory"},
         {pcDir / "short.dcm", "This is not a page image: a .dcm file holds exactly 131072 bytes."},
-        {pcDir / "short.bin", "This is not a card image: a .bin or .vmu file holds exactly 131072 "
-                              "bytes."},
+        {pcDir / "short.bin",
+         "This is not a card image: a .bin or .vmu file holds exactly 131072 "
+         "bytes."},
         {pcDir / "folder.dcm", notAFile + (pcDir / "folder.dcm").string() + ":\nIs a directory"},
         {pcDir / "fifo.dcm", notAFile + (pcDir / "fifo.dcm").string()},
         {"/dev/zero", notAFile + "/dev/zero"},

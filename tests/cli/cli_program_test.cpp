@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +100,28 @@ protected:
     }
     static std::vector<std::string> folderNames(const std::filesystem::path& folder) {
         return quorvane::testing::fileNamesIn(folder);
+    }
+    // Every file under `folder` with its bytes (a file larger than a card by its size and time),
+    // and every link with its target: what a refused command must leave as it was.
+    static std::map<std::string, Bytes> snapshot(const std::filesystem::path& folder) {
+        std::map<std::string, Bytes> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            const std::string name = entry.path().lexically_relative(folder).string();
+            if (entry.is_symlink()) {
+                const std::string target = std::filesystem::read_symlink(entry.path()).string();
+                files[name] = Bytes(target.begin(), target.end());
+            } else if (entry.is_regular_file() && entry.file_size() > 131072) {
+                const std::string stamp =
+                    std::to_string(entry.file_size()) + "@" +
+                    std::to_string(entry.last_write_time().time_since_epoch().count());
+                files[name] = Bytes(stamp.begin(), stamp.end());
+            } else if (entry.is_regular_file()) {
+                files[name] = readBytes(entry.path());
+            } else {
+                files[name] = {};
+            }
+        }
+        return files;
     }
 };
 
@@ -513,6 +538,145 @@ TEST_F(CliProgram, EveryPageReadIsKeptOnceInTheBackupsFolder) {
     ASSERT_EQ(kept.size(), 1U);
     EXPECT_TRUE(kept[0].ends_with("_page-01.dcm")) << kept[0];
     EXPECT_TRUE(readBytes(backups / kept[0]) == pageFile(1));
+}
+
+// A refused command says why and leaves the card and every PC file as they were; a file that
+// cannot be used is told before any question about it.
+TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
+    const card::PageBytes blank{};
+    writeBytes(pc / "blank.dcm", Bytes(blank.begin(), blank.end()));
+    writeBytes(pc / "huge.dcm", {});
+    std::filesystem::resize_file(pc / "huge.dcm", 2147483648ULL);  // sparse
+    ASSERT_EQ(::mkfifo((pc / "fifo.dcm").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", pc / "zero.bin");
+    writeBytes(pc / "renamed.bin", pageFile(1));
+    const std::string absent = (root.path() / "absent").string();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string told;
+    } cases[] = {
+        {{"--virtual-card", card.string(), "import", (pc / "none.dcm").string()},
+         "File Not Found. " + (pc / "none.dcm").string() + ": No such file or directory"},
+        {{"--virtual-card", card.string(), "import", "/dev/zero"}, "not a file but a folder"},
+        {{"--virtual-card", card.string(), "import", (pc / "fifo.dcm").string()},
+         "not a file but a folder"},
+        {{"--virtual-card", card.string(), "import", (pc / "huge.dcm").string()},
+         "holds 2147483648 bytes, more than one card; only its first 131072 would be written."},
+        {{"--virtual-card", card.string(), "import", (pc / "blank.dcm").string()},
+         "is not a formatted card; the card would need formatting on the console."},
+        {{"--virtual-card", absent, "list"},
+         "does not exist or is empty. Make a card there with the create command"},
+        {{"--image", (pc / "fifo.dcm").string(), "list"}, "it is a folder, a device or a FIFO"},
+        {{"--image", (pc / "zero.bin").string(), "list"}, "it is a folder, a device or a FIFO"},
+        {{"--image", (pc / "renamed.bin").string(), "list"},
+         "reads as a formatted card only in the other byte order and was not taken"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.arguments.back());
+        const auto cardBefore = snapshot(card);
+        const auto pcBefore = snapshot(pc);
+        const ProgramRun refused = run(row.arguments);
+        EXPECT_EQ(refused.exitStatus, 1);
+        EXPECT_NE(refused.err.find(row.told), std::string::npos) << refused.err;
+        EXPECT_EQ(refused.err.find("WARNING!!"), std::string::npos) << refused.err;
+        EXPECT_TRUE(snapshot(card) == cardBefore);
+        EXPECT_TRUE(snapshot(pc) == pcBefore);
+    }
+    EXPECT_FALSE(std::filesystem::exists(absent));
+
+    // create makes an empty card, and only where nothing is.
+    EXPECT_EQ(run({"--virtual-card", absent, "create"}).exitStatus, 0);
+    EXPECT_EQ(run({"--virtual-card", absent, "pages"}).out, "4\n");
+    EXPECT_EQ(run({"--virtual-card", absent, "list"}).out,
+              "No files.\n\nBlocks Used: 0\n"
+              "Blocks Free: 200\n");
+    EXPECT_EQ(onCard({"create"}).exitStatus, 1);
+    EXPECT_EQ(run({"create"}).exitStatus, 2);
+}
+
+// Two programs on one card: the second is refused while the first holds it, so an add that
+// says it was done is on the card, whatever ran beside it.
+TEST_F(CliProgram, TwoProgramsAtOnceLoseNoFileThatWasSaidToBeAdded) {
+    std::string script;
+    for (const char* loop : {"A", "B"}) {
+        script +=
+            "(for n in 0 1 2 3 4 5 6 7 8 9 10 11; do \"$0\" --virtual-card \"$1\" add "
+            "\"$2/" +
+            std::string(loop) + "$n.ddc\" --page 2 && echo " + loop + "$n >>\"$2/added\"; done) & ";
+        for (int n = 0; n < 12; ++n) {
+            const std::string name = loop + std::to_string(n);
+            writeBytes(pc / (name + ".ddc"), quorvane::testing::ddcBytes(name, 1));
+        }
+    }
+    script += "wait";
+    const ProgramRun both = runProgram(
+        "/bin/sh", {"-c", script, PROGRAM.string(), card.string(), pc.string()}, scratch);
+    EXPECT_EQ(both.exitStatus, 0) << both.err;
+    const std::string added = readText(pc / "added");
+    const Pairs listing = listed(2);
+    int count = 0;
+    for (std::size_t at = 0; at < added.size(); at = added.find('\n', at) + 1) {
+        const std::string name = added.substr(at, added.find('\n', at) - at);
+        ++count;
+        EXPECT_NE(std::find(listing.begin(), listing.end(), std::pair(name, 1)), listing.end())
+            << name << " was said to be added";
+    }
+    EXPECT_EQ(static_cast<std::size_t>(count), listing.size());
+    EXPECT_GT(count, 0);
+}
+
+// A card this user may not write is read-only: it lists and saves to the PC, and every edit is
+// refused before it changes anything. Run as an unprivileged user where the test is root.
+TEST_F(CliProgram, ACardTheUserMayNotWriteIsReadOnly) {
+    std::vector<std::string> asUser;
+    if (::geteuid() == 0) {
+        asUser = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        ASSERT_TRUE(std::filesystem::exists(asUser.front()));
+    }
+    const std::filesystem::path image = pc / "card.bin";
+    ASSERT_EQ(onCard({"export", image.string()}).exitStatus, 0);
+    std::filesystem::create_directories(root.path() / "data");
+    std::filesystem::create_directories(pc / "saves");
+    for (const auto& open : {root.path(), pc, root.path() / "data", pc / "saves", scratch}) {
+        std::filesystem::permissions(open, std::filesystem::perms::all);
+    }
+    std::filesystem::permissions(card, std::filesystem::perms(0555));
+    std::filesystem::permissions(image, std::filesystem::perms(0444));
+    for (const auto& where : std::vector<std::vector<std::string>>{
+             {"--image", image.string()}, {"--virtual-card", card.string()}}) {
+        SCOPED_TRACE(where.front());
+        const auto runAsUser = [&](const std::vector<std::string>& arguments) {
+            std::vector<std::string> words(asUser.begin() + (asUser.empty() ? 0 : 1), asUser.end());
+            if (!asUser.empty()) {
+                words.push_back(PROGRAM.string());
+            }
+            words.insert(words.end(), where.begin(), where.end());
+            words.insert(words.end(), arguments.begin(), arguments.end());
+            return runProgram(asUser.empty() ? PROGRAM : std::filesystem::path(asUser.front()),
+                              words, scratch);
+        };
+        const auto before = snapshot(card);
+        const Bytes imageBefore = readBytes(image);
+        EXPECT_EQ(runAsUser({"list"}).out, SAMPLE_LISTING);
+        const ProgramRun saved =
+            runAsUser({"save", "RACEDATA_001", "--to", (pc / "saves").string()});
+        EXPECT_EQ(saved.exitStatus, 0) << saved.err;
+        for (const std::vector<std::string>& edit :
+             {std::vector<std::string>{"--yes", "delete", "RACEDATA_001"},
+              {"--yes", "delete-all"},
+              {"add", (pc / "saves" / "RACEDATA_001.ddc").string()},
+              {"--yes", "import", image.string()}}) {
+            const ProgramRun refused = runAsUser(edit);
+            EXPECT_EQ(refused.exitStatus, 1) << edit[1];
+            EXPECT_NE(refused.err.find("The card is read-only: "), std::string::npos)
+                << refused.err;
+        }
+        EXPECT_TRUE(snapshot(card) == before);
+        EXPECT_TRUE(readBytes(image) == imageBefore);
+        EXPECT_EQ(std::filesystem::status(image).permissions(), std::filesystem::perms(0444));
+        std::filesystem::remove(pc / "saves" / "RACEDATA_001.ddc");
+    }
+    std::filesystem::permissions(card, std::filesystem::perms::owner_all);
 }
 
 }  // namespace
