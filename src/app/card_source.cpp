@@ -65,7 +65,7 @@ bool CardSource::switchTo(const CardLocation& location, std::string& error,
             error = text::virtualCardProblem(problem);
         }
     } else {
-        auto ports = std::make_unique<link::SystemPorts>();
+        auto ports = std::make_unique<link::SystemPorts>(location.ports);
         systemPorts = ports.get();
         port = std::move(ports);
     }
@@ -77,6 +77,12 @@ bool CardSource::switchTo(const CardLocation& location, std::string& error,
     m_forward.target = m_port.get();
     m_location = location;
     return true;
+}
+
+void CardSource::retryHeldPorts() {
+    if (m_systemPorts != nullptr) {
+        m_systemPorts->retryHeldPorts();
+    }
 }
 
 Organizer::PortReporter CardSource::portReporter() {

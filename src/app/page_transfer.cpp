@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/backups.h"
+#include "app/card_source.h"
 #include "app/organizer.h"
 #include "card/byte_order.h"
 #include "link/adapter_commands.h"
@@ -47,8 +48,15 @@ bool Organizer::selectAndRefresh() {
 }
 
 void Organizer::selectPort(std::uint16_t address) {
+    retryHeldPorts();
     m_link.portBase = address;
     m_link.resetLink();
+}
+
+void Organizer::retryHeldPorts() {
+    if (m_cardSource != nullptr) {
+        m_cardSource->retryHeldPorts();
+    }
 }
 
 std::optional<link::AdapterStatus> Organizer::askAdapter() {
@@ -63,6 +71,7 @@ std::optional<link::AdapterStatus> Organizer::askAdapter() {
 }
 
 std::optional<int> Organizer::countPages() {
+    retryHeldPorts();
     setStatus(text::CONNECTING);
     const std::optional<link::AdapterStatus> status = askAdapter();
     if (!status) {
@@ -73,6 +82,7 @@ std::optional<int> Organizer::countPages() {
 }
 
 int Organizer::connectAndRead() {
+    retryHeldPorts();
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
@@ -185,6 +195,7 @@ int Organizer::timeOut() {
 }
 
 int Organizer::commitPage(bool confirm) {
+    retryHeldPorts();
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
