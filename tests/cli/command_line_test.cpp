@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "app/texts.h"
+#include "support/temp_folder.h"
 
 namespace quorvane::cli {
 namespace {
@@ -40,6 +44,61 @@ TEST(CommandLine, PortsAreWrittenInHexOrDecimal) {
     for (const char* wrong : {"", "0x", "0", "0xFFFF", "65536", "-1", "+888", "0x37g", " 888"}) {
         EXPECT_NE(parse({"--port", wrong, "pages"}).usageError, "") << wrong;
     }
+}
+
+// The kernel lists parport0 at 0x378 and parport1, a card's port, at 0xD010.
+class KernelPorts : public quorvane::testing::TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        for (const auto& [name, bases] :
+             {std::pair{"parport0", "888\t1912\n"}, std::pair{"parport1", "53264\t53248\n"}}) {
+            std::filesystem::create_directories(paths.procParport / name);
+            std::ofstream(paths.procParport / name / "base-addr") << bases;
+        }
+    }
+    ParsedCommandLine parsePort(const std::string& port) const {
+        const std::vector<std::string> arguments{"--port", port, "pages"};
+        return parseCommandLine(arguments, paths);
+    }
+    link::PortPaths paths{folder / "proc", folder / "dev", false};
+};
+
+TEST_F(KernelPorts, OnlyTheSixAddressesAndTheKernelsPortsAreTaken) {
+    const std::vector<std::pair<std::string, std::uint16_t>> taken{
+        {"0x268", 0x268},
+        {"620", 0x26C},
+        {"0x278", 0x278},
+        {"0x27c", 0x27C},
+        {"0x378", 0x378},
+        {"956", 0x3BC},
+        {"0xD010", 0xD010},
+        {"53264", 0xD010},
+        {(folder / "dev/parport1").string(), 0xD010},
+        {(folder / "dev/parport0").string(), 0x378},
+    };
+    for (const auto& [value, base] : taken) {
+        const ParsedCommandLine parsed = parsePort(value);
+        EXPECT_EQ(parsed.usageError, "") << value;
+        EXPECT_EQ(parsed.invocation.port, base) << value;
+    }
+    const std::string accepted =
+        "--port takes 0x268, 0x26C, 0x278, 0x27C, 0x378 or 0x3BC, or a "
+        "parallel port the kernel lists (0x378 or " +
+        (folder / "dev/parport0").string() + ", 0xD010 or " + (folder / "dev/parport1").string() +
+        "), not '";
+    // The clock, the interrupt controller, a serial port, the ECP register, beyond 16 bits,
+    // a port the kernel does not list.
+    for (const std::string& wrong :
+         std::vector<std::string>{"0x70", "0x20", "0x3f8", "1912", "65536", "0x10378",
+                                  "/dev/parport9", (folder / "dev/parport2").string()}) {
+        EXPECT_EQ(parsePort(wrong).usageError, accepted + wrong + "'") << wrong;
+    }
+    std::filesystem::remove_all(paths.procParport);
+    EXPECT_EQ(parsePort("0xD010").usageError,
+              "--port takes 0x268, 0x26C, 0x278, 0x27C, 0x378 or 0x3BC, or a parallel port the "
+              "kernel lists (none now), not '0xD010'");
+    EXPECT_EQ(parsePort("0x378").invocation.port, 0x378);
 }
 
 TEST(CommandLine, PagesRunFromOneToSixteen) {
