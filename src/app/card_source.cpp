@@ -112,7 +112,7 @@ bool CardSource::switchTo(const CardLocation& location, CardProblem& problem,
         virtualAdapter = folder.get();
         port = std::move(folder);
     } else {
-        auto ports = std::make_unique<link::SystemPorts>();
+        auto ports = std::make_unique<link::SystemPorts>(location.ports);
         systemPorts = ports.get();
         port = std::move(ports);
     }
@@ -126,6 +126,12 @@ bool CardSource::switchTo(const CardLocation& location, CardProblem& problem,
     m_forward.target = m_port.get();
     m_location = location;
     return true;
+}
+
+void CardSource::retryHeldPorts() {
+    if (m_systemPorts != nullptr) {
+        m_systemPorts->retryHeldPorts();
+    }
 }
 
 Organizer::PortReporter CardSource::portReporter() {

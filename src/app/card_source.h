@@ -10,6 +10,7 @@
 #include "app/organizer.h"
 #include "formats/write_access.h"
 #include "link/port_io.h"
+#include "link/system_port.h"
 
 // Where the card is, for both front ends: the machine's parallel ports, a virtual card kept in
 // a folder, or one card image as a one-page card. The link talks to one port that stays put
@@ -19,7 +20,8 @@ namespace quorvane::app {
 struct CardLocation {
     std::optional<std::filesystem::path> virtualCard;  // a folder of page-NN.dcm files
     std::optional<std::filesystem::path> image;        // a .bin, .vmu or .dcm card image
-    // Neither: the parallel ports.
+    // Neither: the parallel ports, found where `ports` says.
+    link::PortPaths ports;
 };
 
 // Asked when an image reads as a formatted card only in the other byte order: true takes it
@@ -76,6 +78,8 @@ public:
     const CardLocation& home() const { return m_home; }
     // Tells a failed connection's details where the ports are the machine's; empty otherwise.
     Organizer::PortReporter portReporter();
+    // A port that another program held is tried again at its next access.
+    void retryHeldPorts();
 
 private:
     // Every access goes to the card of the moment.

@@ -180,6 +180,9 @@ private:
     // One block's pass of a commit, repeated until it is written; false when it gives up.
     bool commitBlock(int block);
     // The adapter's status; none (told, and the link reset) when no adapter answers.
+    // At the start of each transfer the user asks for: a port that another program held
+    // then is tried again, and not at every byte.
+    void retryHeldPorts();
     std::optional<link::AdapterStatus> askAdapter();
     void reportConnectionFailed();  // status and box, with the port's story where known
     void keepBackupOfPage();        // after a read: a box when no backup could be taken

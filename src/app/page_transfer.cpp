@@ -51,8 +51,15 @@ bool Organizer::selectAndRefresh() {
 }
 
 void Organizer::selectPort(std::uint16_t address) {
+    retryHeldPorts();
     m_link.portBase = address;
     m_link.resetLink();
+}
+
+void Organizer::retryHeldPorts() {
+    if (m_cardSource != nullptr) {
+        m_cardSource->retryHeldPorts();
+    }
 }
 
 std::optional<link::AdapterStatus> Organizer::askAdapter() {
@@ -67,6 +74,7 @@ std::optional<link::AdapterStatus> Organizer::askAdapter() {
 }
 
 std::optional<int> Organizer::countPages() {
+    retryHeldPorts();
     setStatus(text::CONNECTING);
     const std::optional<link::AdapterStatus> status = askAdapter();
     if (!status) {
@@ -77,6 +85,7 @@ std::optional<int> Organizer::countPages() {
 }
 
 int Organizer::connectAndRead() {
+    retryHeldPorts();
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);
@@ -208,6 +217,7 @@ int Organizer::commitPage(bool confirm) {
     if (refuseReadOnly(text::WRITE_CARD_CAPTION)) {
         return 0;
     }
+    retryHeldPorts();
     m_screen.setProgressRange(0, PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
     m_screen.setProgressPos(0);

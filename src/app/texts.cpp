@@ -305,8 +305,9 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
 
 namespace {
 
+// 0x378, or 0xD010 for a port card's higher address.
 std::string hexAddress(std::uint16_t base) {
-    return hex(base, 3);
+    return hex(base, base > 0xFFF ? 4 : 3);
 }
 
 bool permissionError(int systemError) {
@@ -315,6 +316,11 @@ bool permissionError(int systemError) {
 
 std::string systemReason(int systemError) {
     return systemError != 0 ? std::strerror(systemError) : "";
+}
+
+// " (process 1234)" where the holder is known.
+std::string holderText(const std::optional<long>& holder) {
+    return holder ? " (process " + std::to_string(*holder) + ")" : "";
 }
 
 // What stood in a backend's way, in a few words.
@@ -343,6 +349,14 @@ std::string problemText(const link::PortAttempt& attempt, std::uint16_t base) {
             return "raw port I/O: not available on this machine";
         case link::PortProblem::DirectIoNotTried:
             return "raw port I/O: not tried";
+        case link::PortProblem::AddressRefused:
+            return hexAddress(base) +
+                   " is no parallel port's address: only the addresses of the Parallel Port "
+                   "buttons and the ports the kernel lists are used";
+        case link::PortProblem::HeldByOtherProgram:
+            return "ppdev: " + path + " is held by another program" + holderText(attempt.holder);
+        case link::PortProblem::NoPortFound:
+            return "raw port I/O: no parallel port answered at " + hexAddress(base);
         case link::PortProblem::None:
             break;
     }
@@ -355,8 +369,12 @@ std::string remedyText(const link::PortAttempt& attempt) {
         case link::PortProblem::NoParportSupport:
             return "Load the kernel's parallel-port modules: sudo modprobe parport_pc ppdev";
         case link::PortProblem::NoPortAtAddress:
+        case link::PortProblem::NoPortFound:
+        case link::PortProblem::AddressRefused:
             return "Choose the address the kernel lists (quorvane --list-ports), or set the "
                    "port's address in the machine's firmware setup.";
+        case link::PortProblem::HeldByOtherProgram:
+            return "Close the other program, then try again.";
         case link::PortProblem::DeviceMissing:
             return "Load the module ppdev: sudo modprobe ppdev";
         case link::PortProblem::CannotOpenDevice:
@@ -500,8 +518,11 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
                 (port.bases.empty() ? std::string("an unknown address")
                                     : hexAddress(port.bases.front())) +
                 ", " + port.device.string() + ": ";
-        link::PortAttempt attempt{link::Backend::Ppdev, link::PortProblem::None, port.device, 0};
-        if (!port.deviceExists) {
+        link::PortAttempt attempt{link::Backend::Ppdev, link::PortProblem::None, port.device, 0,
+                                  port.holder};
+        if (port.heldByOtherProgram) {
+            attempt.problem = link::PortProblem::HeldByOtherProgram;
+        } else if (!port.deviceExists) {
             attempt.problem = link::PortProblem::DeviceMissing;
         } else if (port.openError != 0) {
             attempt.problem = link::PortProblem::CannotOpenDevice;
@@ -577,6 +598,23 @@ std::string badPage(std::string_view value) {
 
 std::string badPort(std::string_view value) {
     return "--port takes a port address such as 0x378 or 888, not " + quoted(value);
+}
+
+std::string unusablePort(std::string_view value, const std::vector<link::KernelPort>& kernelPorts) {
+    std::string text = "--port takes ";
+    for (std::size_t i = 0; i < link::PORT_ADDRESSES.size(); ++i) {
+        const bool last = i + 1 == link::PORT_ADDRESSES.size();
+        text += (i == 0 ? "" : last ? " or " : ", ") + hexAddress(link::PORT_ADDRESSES[i]);
+    }
+    text += ", or a parallel port the kernel lists (";
+    std::string listed;
+    for (const link::KernelPort& port : kernelPorts) {
+        if (!port.bases.empty()) {
+            listed += (listed.empty() ? "" : ", ") + hexAddress(port.bases.front()) + " or " +
+                      port.device.string();
+        }
+    }
+    return text + (listed.empty() ? "none now" : listed) + "), not " + quoted(value);
 }
 
 std::string badFormat(std::string_view value) {

@@ -421,6 +421,9 @@ std::string optionGivenTwice(std::string_view option);
 std::string missingValue(std::string_view option);
 std::string badPage(std::string_view value);
 std::string badPort(std::string_view value);
+// An address or device that is no parallel port: the six addresses, and the ports that the
+// kernel lists, by address or device.
+std::string unusablePort(std::string_view value, const std::vector<link::KernelPort>& kernelPorts);
 std::string badFormat(std::string_view value);
 std::string missingOperand(std::string_view command, std::string_view operand);
 std::string extraOperand(std::string_view command, std::string_view operand);

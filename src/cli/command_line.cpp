@@ -117,13 +117,32 @@ std::optional<unsigned long> parseNumber(std::string_view text, int base) {
 }
 
 // 0x378 or 888; the status register sits at the address after it.
-std::optional<std::uint16_t> parsePort(std::string_view text) {
+std::optional<unsigned long> parseAddress(std::string_view text) {
     const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    const auto value = hex ? parseNumber(text.substr(2), 16) : parseNumber(text, 10);
-    if (!value || *value == 0 || *value >= 0xFFFF) {
+    return hex ? parseNumber(text.substr(2), 16) : parseNumber(text, 10);
+}
+
+// The base of the port that `device` names, where the kernel lists it.
+std::optional<std::uint16_t> deviceBase(std::string_view device, const link::PortPaths& ports) {
+    for (const link::KernelPort& port : link::readKernelPorts(ports)) {
+        if (port.device == std::filesystem::path(device) && !port.bases.empty()) {
+            return port.bases.front();
+        }
+    }
+    return std::nullopt;
+}
+
+// Only a parallel port's address is taken: another I/O address may be the clock's or the
+// interrupt controller's.
+std::optional<std::uint16_t> knownPort(std::string_view text, const link::PortPaths& ports) {
+    const auto address = parseAddress(text);
+    if (!address) {
+        return deviceBase(text, ports);
+    }
+    if (!link::isKnownPort(*address, ports)) {
         return std::nullopt;
     }
-    return static_cast<std::uint16_t>(*value);
+    return static_cast<std::uint16_t>(*address);
 }
 
 std::optional<int> parsePage(std::string_view text) {
@@ -136,6 +155,7 @@ std::optional<int> parsePage(std::string_view text) {
 
 class Parser {
 public:
+    explicit Parser(const link::PortPaths& ports) : m_ports(ports) {}
     ParsedCommandLine parse(std::span<const std::string> arguments);
 
 private:
@@ -148,6 +168,9 @@ private:
         return false;
     }
 
+    bool takePort(std::string_view value);
+
+    const link::PortPaths& m_ports;
     ParsedCommandLine m_result;
     Invocation& m_invocation = m_result.invocation;
     const CommandInfo* m_command = nullptr;
@@ -219,14 +242,8 @@ bool Parser::takeOption(const OptionInfo& option, std::string_view value) {
     m_given.push_back(option.option);
     m_commandOptions |= option.commandOption;
     switch (option.option) {
-        case Option::Port: {
-            const auto port = parsePort(value);
-            if (!port) {
-                return fail(texts::badPort(value));
-            }
-            m_invocation.port = *port;
-            return true;
-        }
+        case Option::Port:
+            return takePort(value);
         case Option::VirtualCard:
             m_invocation.virtualCard = std::filesystem::path(value);
             return true;
@@ -266,6 +283,19 @@ bool Parser::takeOption(const OptionInfo& option, std::string_view value) {
             }
             return true;
     }
+    return true;
+}
+
+bool Parser::takePort(std::string_view value) {
+    const bool looksLikeAPort = parseAddress(value) || value.starts_with("/");
+    if (!looksLikeAPort) {
+        return fail(texts::badPort(value));
+    }
+    const auto port = knownPort(value, m_ports);
+    if (!port) {
+        return fail(texts::unusablePort(value, link::readKernelPorts(m_ports)));
+    }
+    m_invocation.port = *port;
     return true;
 }
 
@@ -312,8 +342,9 @@ bool Parser::check() {
 
 }  // namespace
 
-ParsedCommandLine parseCommandLine(std::span<const std::string> arguments) {
-    return Parser().parse(arguments);
+ParsedCommandLine parseCommandLine(std::span<const std::string> arguments,
+                                   const link::PortPaths& ports) {
+    return Parser(ports).parse(arguments);
 }
 
 std::string_view commandName(Command command) {

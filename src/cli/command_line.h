@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/system_port.h"
+
 // The command line of quorvane-cli: where the card is, the command, its options and operands.
 namespace quorvane::cli {
 
@@ -36,7 +38,7 @@ struct Invocation {
     std::optional<Command> helpTopic;  // the COMMAND of "help COMMAND"
 
     // Where the card is.
-    std::uint16_t port = 0;  // 0: the organiser's own default
+    std::uint16_t port = 0;  // 0: the organiser's own default; else one link::isKnownPort takes
     std::optional<std::filesystem::path> virtualCard;
     std::optional<std::filesystem::path> image;
 
@@ -54,8 +56,10 @@ struct ParsedCommandLine {
     std::string usageError;  // empty: the invocation can be used
 };
 
-// `arguments` without the program's name.
-ParsedCommandLine parseCommandLine(std::span<const std::string> arguments);
+// `arguments` without the program's name; --port is checked against the kernel's ports as
+// `ports` finds them.
+ParsedCommandLine parseCommandLine(std::span<const std::string> arguments,
+                                   const link::PortPaths& ports = {});
 
 // The command's name, and its help text.
 std::string_view commandName(Command command);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <fstream>
@@ -76,7 +77,7 @@ std::vector<std::string> parportNames(const std::filesystem::path& procParport) 
 
 PortAttempt failed(Backend backend, PortProblem problem, int systemError = 0,
                    std::filesystem::path path = {}) {
-    return PortAttempt{backend, problem, std::move(path), systemError};
+    return PortAttempt{backend, problem, std::move(path), systemError, std::nullopt};
 }
 
 // Opens the device for the link's use; -1 with errno set when it cannot be.
@@ -84,64 +85,103 @@ int openDevice(const std::filesystem::path& device) {
     return ::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
 }
 
-}  // namespace
-
-std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths) {
-    for (const std::string& name : parportNames(paths.procParport)) {
-        const std::vector<std::uint16_t> bases =
-            readBaseAddresses(paths.procParport / name / "base-addr");
-        if (!bases.empty() && bases.front() == base) {
-            return paths.devDir / name;
-        }
+// Whether this user may open and claim the port, without waiting on another program's
+// claim: a port whose lock is held is neither opened nor claimed.
+void checkDevice(KernelPort& port) {
+    pc::LockError lockError;
+    const std::optional<pc::FileLock> lock = pc::FileLock::take(port.device, lockError);
+    if (lockError.problem == pc::LockProblem::HeldElsewhere) {
+        port.heldByOtherProgram = true;
+        port.holder = lockError.holder;
+        return;
     }
-    return {};
+    const int fd = openDevice(port.device);
+    port.openError = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        port.claimError = ::ioctl(fd, PPCLAIM) == 0 ? 0 : errno;
+        if (port.claimError == 0) {
+            ::ioctl(fd, PPRELEASE);
+        }
+        ::close(fd);
+    }
 }
 
-std::vector<KernelPort> listKernelPorts(const PortPaths& paths) {
+PortProblem openProblem(int systemError) {
+    return systemError == ENOENT ? PortProblem::DeviceMissing : PortProblem::CannotOpenDevice;
+}
+
+}  // namespace
+
+bool isPortAddress(std::uint32_t base) {
+    return std::find(PORT_ADDRESSES.begin(), PORT_ADDRESSES.end(), base) != PORT_ADDRESSES.end();
+}
+
+std::vector<KernelPort> readKernelPorts(const PortPaths& paths) {
     std::vector<KernelPort> ports;
     for (const std::string& name : parportNames(paths.procParport)) {
         KernelPort port;
         port.name = name;
         port.bases = readBaseAddresses(paths.procParport / name / "base-addr");
         port.device = paths.devDir / name;
+        ports.push_back(std::move(port));
+    }
+    return ports;
+}
+
+std::filesystem::path findPpdevDevice(std::uint16_t base, const PortPaths& paths) {
+    for (const KernelPort& port : readKernelPorts(paths)) {
+        if (!port.bases.empty() && port.bases.front() == base) {
+            return port.device;
+        }
+    }
+    return {};
+}
+
+bool isKnownPort(std::uint32_t base, const PortPaths& paths) {
+    return isPortAddress(base) ||
+           (base <= 0xFFFF && !findPpdevDevice(static_cast<std::uint16_t>(base), paths).empty());
+}
+
+std::vector<KernelPort> listKernelPorts(const PortPaths& paths) {
+    std::vector<KernelPort> ports = readKernelPorts(paths);
+    for (KernelPort& port : ports) {
         std::error_code error;
         port.deviceExists = std::filesystem::exists(port.device, error);
         if (port.deviceExists) {
-            const int fd = openDevice(port.device);
-            port.openError = fd < 0 ? errno : 0;
-            if (fd >= 0) {
-                port.claimError = ::ioctl(fd, PPCLAIM) == 0 ? 0 : errno;
-                if (port.claimError == 0) {
-                    ::ioctl(fd, PPRELEASE);
-                }
-                ::close(fd);
-            }
+            checkDevice(port);
         }
-        ports.push_back(std::move(port));
     }
     return ports;
 }
 
 std::unique_ptr<PpdevPort> PpdevPort::open(const std::filesystem::path& device,
                                            PortAttempt* attempt) {
+    const auto fail = [&](PortProblem problem, int systemError,
+                          std::optional<long> holder = {}) -> std::unique_ptr<PpdevPort> {
+        if (attempt != nullptr) {
+            *attempt = failed(Backend::Ppdev, problem, systemError, device);
+            attempt->holder = holder;
+        }
+        return nullptr;
+    };
+    pc::LockError lockError;
+    std::optional<pc::FileLock> lock = pc::FileLock::take(device, lockError);
+    if (!lock) {
+        return lockError.problem == pc::LockProblem::HeldElsewhere
+                   ? fail(PortProblem::HeldByOtherProgram, lockError.systemError, lockError.holder)
+                   : fail(openProblem(lockError.systemError), lockError.systemError);
+    }
     const int fd = openDevice(device);
     if (fd < 0) {
-        if (attempt != nullptr) {
-            *attempt =
-                failed(Backend::Ppdev,
-                       errno == ENOENT ? PortProblem::DeviceMissing : PortProblem::CannotOpenDevice,
-                       errno, device);
-        }
-        return nullptr;
+        const int openError = errno;
+        return fail(openProblem(openError), openError);
     }
     if (::ioctl(fd, PPCLAIM) != 0) {
-        if (attempt != nullptr) {
-            *attempt = failed(Backend::Ppdev, PortProblem::CannotClaim, errno, device);
-        }
+        const int claimError = errno;
         ::close(fd);
-        return nullptr;
+        return fail(PortProblem::CannotClaim, claimError);
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(fd));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(fd, std::move(*lock)));
 }
 
 PpdevPort::~PpdevPort() {
@@ -165,6 +205,12 @@ std::uint8_t PpdevPort::read(std::uint16_t) {
 
 std::unique_ptr<DirectPort> DirectPort::open([[maybe_unused]] std::uint16_t base,
                                              PortAttempt* attempt) {
+    if (!isPortAddress(base)) {
+        if (attempt != nullptr) {
+            *attempt = failed(Backend::DirectIo, PortProblem::AddressRefused);
+        }
+        return nullptr;
+    }
 #if QUORVANE_HAS_PORT_IO
     if (::ioperm(base, 2, 1) == 0) {
         return std::unique_ptr<DirectPort>(new DirectPort());
@@ -199,6 +245,18 @@ std::uint8_t DirectPort::read([[maybe_unused]] std::uint16_t address) {
 #endif
 }
 
+bool dataRegisterEchoes(PortIo& port, std::uint16_t base) {
+    // Alternate bits above the two link lines, which stay idle so the adapter sees no clock.
+    static constexpr std::array<std::uint8_t, 2> PATTERNS{0x54 | LINK_IDLE, 0xA8 | LINK_IDLE};
+    bool echoed = true;
+    for (std::uint8_t pattern : PATTERNS) {
+        port.write(base, pattern);
+        echoed = echoed && port.read(base) == pattern;
+    }
+    port.write(base, LINK_IDLE);
+    return echoed;
+}
+
 namespace {
 
 // Opens one backend; a failure is added to the report.
@@ -229,13 +287,26 @@ std::unique_ptr<PortIo> openPpdev(std::uint16_t base, const PortPaths& paths, Po
                       [&](PortAttempt* attempt) { return PpdevPort::open(device, attempt); });
 }
 
+// Raw port I/O never bypasses another program's claim, and never writes where no parallel
+// port was found: a port the kernel lists is one; elsewhere the data register must echo.
 std::unique_ptr<PortIo> openDirect(std::uint16_t base, const PortPaths& paths, PortReport& report) {
     if (!paths.allowDirectIo) {
         report.attempts.push_back(failed(Backend::DirectIo, PortProblem::DirectIoNotTried));
         return nullptr;
     }
-    return tryBackend(report,
-                      [&](PortAttempt* attempt) { return DirectPort::open(base, attempt); });
+    std::unique_ptr<PortIo> port =
+        tryBackend(report, [&](PortAttempt* attempt) { return DirectPort::open(base, attempt); });
+    if (port && findPpdevDevice(base, paths).empty() && !dataRegisterEchoes(*port, base)) {
+        report.attempts.push_back(failed(Backend::DirectIo, PortProblem::NoPortFound));
+        return nullptr;
+    }
+    return port;
+}
+
+bool heldByOtherProgram(const PortReport& report) {
+    return std::any_of(report.attempts.begin(), report.attempts.end(), [](const PortAttempt& a) {
+        return a.problem == PortProblem::HeldByOtherProgram;
+    });
 }
 
 }  // namespace
@@ -243,11 +314,16 @@ std::unique_ptr<PortIo> openDirect(std::uint16_t base, const PortPaths& paths, P
 std::unique_ptr<PortIo> openPort(std::uint16_t base, const PortPaths& paths, PortReport* report) {
     PortReport made;
     made.base = base;
-    std::unique_ptr<PortIo> port = openPpdev(base, paths, made);
-    made.chosen = Backend::Ppdev;
-    if (!port) {
-        port = openDirect(base, paths, made);
-        made.chosen = Backend::DirectIo;
+    std::unique_ptr<PortIo> port;
+    if (!isKnownPort(base, paths)) {
+        made.attempts.push_back(failed(Backend::None, PortProblem::AddressRefused));
+    } else {
+        port = openPpdev(base, paths, made);
+        made.chosen = Backend::Ppdev;
+        if (!port && isPortAddress(base) && !heldByOtherProgram(made)) {
+            port = openDirect(base, paths, made);
+            made.chosen = Backend::DirectIo;
+        }
     }
     if (!port) {
         port = std::make_unique<NoPort>();
@@ -280,6 +356,11 @@ std::uint8_t SystemPorts::read(std::uint16_t address) {
 
 const PortReport& SystemPorts::report(std::uint16_t base) {
     return backendFor(base).report;
+}
+
+void SystemPorts::retryHeldPorts() {
+    std::erase_if(m_backends,
+                  [](const auto& entry) { return heldByOtherProgram(entry.second.report); });
 }
 
 SystemPorts::Opened& SystemPorts::backendFor(std::uint16_t base) {

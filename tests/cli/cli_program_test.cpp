@@ -324,6 +324,7 @@ TEST_F(CliProgram, ExitStatusSaysDoneFailedOrCannotBeUsed) {
         EXPECT_EQ(wrong.err, "quorvane-cli: " + error + "\nTry 'quorvane-cli --help'.\n");
         EXPECT_EQ(wrong.out, "");
     }
+    EXPECT_EQ(onCard({"--port", "0x70", "pages"}).exitStatus, 2);  // the clock's register
     EXPECT_FALSE(std::filesystem::exists(card));
 }
 

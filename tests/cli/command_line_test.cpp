@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace quorvane::cli {
 namespace {
@@ -39,6 +42,43 @@ TEST(CommandLine, PortsAreWrittenInHexOrDecimal) {
     EXPECT_EQ(parse({"--port", "888", "pages"}).invocation.port, 0x378);
     for (const char* wrong : {"", "0x", "0", "0xFFFF", "65536", "-1", "+888", "0x37g", " 888"}) {
         EXPECT_NE(parse({"--port", wrong, "pages"}).usageError, "") << wrong;
+    }
+}
+
+// The kernel lists parport0 at 0x378 and parport1, a card's port, at 0xD010.
+class KernelPorts : public quorvane::testing::TempFolder {
+protected:
+    ParsedCommandLine parsePort(const std::string& port) const {
+        for (const auto& [name, bases] :
+             {std::pair{"parport0", "888\t1912\n"}, std::pair{"parport1", "53264\t53248\n"}}) {
+            std::filesystem::create_directories(paths.procParport / name);
+            std::ofstream(paths.procParport / name / "base-addr") << bases;
+        }
+        return parseCommandLine(std::vector<std::string>{"--port", port, "pages"}, paths);
+    }
+    link::PortPaths paths{folder / "proc", folder / "dev", false};
+    std::string dev = (folder / "dev").string();
+};
+
+TEST_F(KernelPorts, OnlyTheSixAddressesAndTheKernelsPortsAreTaken) {
+    for (const auto& [value, base] :
+         std::vector<std::pair<std::string, std::uint16_t>>{{"0x268", 0x268},
+                                                            {"620", 0x26C},
+                                                            {"0x278", 0x278},
+                                                            {"0x27c", 0x27C},
+                                                            {"0x378", 0x378},
+                                                            {"956", 0x3BC},
+                                                            {"53264", 0xD010},
+                                                            {dev + "/parport1", 0xD010}}) {
+        EXPECT_EQ(parsePort(value).invocation.port, base) << value;
+    }
+    // The clock, the interrupt controller, a serial port, the ECP registers, beyond 16 bits.
+    for (const std::string& wrong : std::vector<std::string>{
+             "0x70", "0x20", "0x3f8", "1912", "65536", "/dev/parport9", dev + "/parport2"}) {
+        EXPECT_EQ(parsePort(wrong).usageError,
+                  "--port takes 0x268, 0x26C, 0x278, 0x27C, 0x378 or 0x3BC, or a parallel port "
+                  "the kernel lists (0x378 or " +
+                      dev + "/parport0, 0xD010 or " + dev + "/parport1), not '" + wrong + "'");
     }
 }
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "pc/file_lock.h"
+#include "scripted_port.h"
 #include "support/temp_folder.h"
 
 namespace quorvane::link {
@@ -95,12 +97,68 @@ TEST_F(FakePortTree, EachReasonThePortCannotBeUsedIsReported) {
     ASSERT_EQ(report.attempts.size(), 2u);
     EXPECT_EQ(report.attempts[1].problem, PortProblem::DirectIoNotTried);
 
+    // Raw port I/O is never tried away from the six addresses, even at a port the kernel lists.
+    addPort("parport1", "53264\n");
+    openPort(0xD010, paths, &report);
+    EXPECT_EQ(report.attempts.size(), 1u);
+
     // Root opens a file whatever its permissions; a user not allowed on the device cannot.
     fs::permissions(paths.devDir / "parport0", fs::perms::none);
     if (::geteuid() != 0) {
         attempt = firstAttempt(0x378, paths);
         EXPECT_EQ(attempt.problem, PortProblem::CannotOpenDevice);
         EXPECT_EQ(attempt.systemError, EACCES);
+    }
+}
+
+TEST_F(FakePortTree, AnAddressThatIsNoParallelPortIsNeverOpened) {
+    addPort("parport0", "888\n");
+    // The clock, the interrupt controller, a serial port, the port's status register.
+    for (std::uint16_t base : {0x70, 0x20, 0x3F8, 0x379}) {
+        EXPECT_EQ(firstAttempt(base, paths).problem, PortProblem::AddressRefused) << base;
+        EXPECT_EQ(DirectPort::open(base), nullptr) << base;
+    }
+}
+
+TEST_F(FakePortTree, APortHeldByAnotherProgramIsLeftAloneUntilTriedAgain) {
+    addPort("parport0", "888\n");
+    pc::LockError lockError;
+    std::optional<pc::FileLock> other = pc::FileLock::take(paths.devDir / "parport0", lockError);
+    ASSERT_TRUE(other.has_value());
+    SystemPorts ports(paths);
+    EXPECT_EQ(ports.read(0x379), 0xFF);
+    // Told who holds it, and no raw port I/O behind its back.
+    const std::vector<PortAttempt> held = ports.report(0x378).attempts;
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].problem, PortProblem::HeldByOtherProgram);
+    EXPECT_EQ(held[0].holder, std::optional<long>(::getpid()));
+    EXPECT_TRUE(listKernelPorts(paths)[0].heldByOtherProgram);
+
+    // Let go: tried again when the user starts again, not at the next byte.
+    other.reset();
+    ports.read(0x379);
+    EXPECT_EQ(ports.report(0x378).attempts[0].problem, PortProblem::HeldByOtherProgram);
+    ports.retryHeldPorts();
+    EXPECT_EQ(ports.report(0x378).attempts[0].problem, PortProblem::CannotClaim);
+}
+
+TEST(DataRegisterEcho, FindsAPortOnlyWhereTheDataRegisterKeepsWhatIsWritten) {
+    using testing::ScriptedPort;
+    const std::vector<std::pair<ScriptedPort::Script, bool>> cases{
+        {[](std::uint64_t, std::uint8_t data) { return data; }, true},
+        {[](std::uint64_t, std::uint8_t) -> std::uint8_t { return 0xFF; }, false},  // nothing
+        {[](std::uint64_t read, std::uint8_t data) { return read == 0 ? data : std::uint8_t{0}; },
+         false},
+    };
+    for (const auto& [script, found] : cases) {
+        ScriptedPort port(script);
+        EXPECT_EQ(dataRegisterEchoes(port, 0x278), found);
+        // The data register alone, the link's lines idle throughout and at the end.
+        for (const ScriptedPort::Access& access : port.accesses) {
+            EXPECT_EQ(access.address, 0x278);
+            EXPECT_TRUE(!access.isWrite || (access.value & LINK_IDLE) == LINK_IDLE);
+        }
+        EXPECT_EQ(port.writtenValues().back(), LINK_IDLE);
     }
 }
 
