@@ -92,7 +92,7 @@ TEST_F(PageCheckTest, CrossedChainsNamesDuplicatesTypesAndBlocksBeyond199) {
     EXPECT_EQ(findingsOf(205), (std::vector{finding(205, FileProblem::OddFileType, -1, -1, 0, 1)}));
     EXPECT_EQ(findingsOf(204), (std::vector{finding(204, FileProblem::DataBeyondUserBlocks, 230)}));
     // A name Save File refuses: the file is sound, so only a warning.
-    EXPECT_EQ(findingsOf(203), (std::vector{finding(203, FileProblem::NameUnusableOnPc)}));
+    ASSERT_EQ(findingsOf(203), (std::vector{finding(203, FileProblem::NameUnusableOnPc)}));
     EXPECT_TRUE(findingsOf(203).front().warningOnly());
 }
 
