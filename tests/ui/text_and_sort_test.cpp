@@ -19,6 +19,9 @@ TEST(TextCodec, EveryNameByteMapsToOneCharacterAndBack) {
     EXPECT_EQ(text.size(), 255);
     EXPECT_EQ(text.at(0xE9 - 1), QChar(0xE9));
     EXPECT_EQ(textToName(text), bytes);
+    // Drawn, a control (0x9B a terminal's CSI) or soft hyphen shows as the placeholder.
+    EXPECT_EQ(printableText(nameToText("A\x9B\x1B\xAD\xA0")),
+              QString("A") + QString(3, QChar(0xFFFD)) + QChar(0xA0));
 }
 
 TEST(TextCodec, InformationLineInShiftJisShowsAsJapanese) {
