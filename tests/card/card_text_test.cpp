@@ -63,15 +63,5 @@ TEST(CardText, ControlBytesBecomeOnePlaceholderEachInEitherReading) {
               PLACEHOLDER + PLACEHOLDER + "2J" + PLACEHOLDER + "\xC2\xA0\xC3\xBF");
 }
 
-TEST(CardText, NonPrintingCharactersOfAnyTextBecomePlaceholders) {
-    EXPECT_EQ(printableUtf8("A\x1B[2J\xC2\x9B"
-                            "1m\xC2\xA0"),
-              "A" + PLACEHOLDER + "[2J" + PLACEHOLDER + "1m\xC2\xA0");
-    // Zero-width space, right-to-left override, line separator, a tag character; not UTF-8.
-    EXPECT_EQ(printableUtf8("\xE2\x80\x8B\xE2\x80\xAE\xE2\x80\xA8\xF3\xA0\x80\x81\xFF"),
-              PLACEHOLDER + PLACEHOLDER + PLACEHOLDER + PLACEHOLDER + PLACEHOLDER);
-    EXPECT_EQ(printableUtf8("ソニック \xEF\xBF\xBD"), "ソニック " + PLACEHOLDER);
-}
-
 }  // namespace
 }  // namespace quorvane::card
