@@ -66,11 +66,11 @@ public:
 
     bool usable() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
 
-    // Decoded whole; none when it is not Shift-JIS (a lead byte cut off at the end counts as an
-    // error).
-    std::optional<std::string> decode(std::string_view run) {
+    // The bytes decoded whole; none when they are not Shift-JIS (a lead byte cut off at the end
+    // counts as an error).
+    std::optional<std::string> decode(std::string_view bytes) {
         iconv(m_converter, nullptr, nullptr, nullptr, nullptr);
-        std::string input(run);
+        std::string input(bytes);
         // UTF-8 takes at most 3 bytes for a character that Shift-JIS writes in 1 or 2.
         std::string output(input.size() * 3, '\0');
         char* in = input.data();
