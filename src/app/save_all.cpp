@@ -54,7 +54,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
     for (const int slot : slots) {
         const std::string cardName = card::entryName(card::readSlot(m_pageImage, slot));
         text::SavedFile& file = files.emplace_back();
-        file.cardName = card::nameToUtf8(cardName);
+        file.cardName = card::printableUtf8(card::nameToUtf8(cardName));
         if (showProgress) {
             m_screen.progressStepIt();
         }

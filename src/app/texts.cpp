@@ -253,9 +253,10 @@ std::string blockRanges(const std::vector<int>& blocks) {
     return text;
 }
 
+// The name as the list shows it: a line break or a terminal's control in it is not obeyed.
 std::string fileLabel(const card::PageBytes& pageImage, int slot) {
-    return card::nameToUtf8(card::entryName(card::readSlot(pageImage, slot))) + " (slot " +
-           std::to_string(slot) + ")";
+    return card::printableUtf8(card::nameToUtf8(card::entryName(card::readSlot(pageImage, slot)))) +
+           " (slot " + std::to_string(slot) + ")";
 }
 
 }  // namespace
@@ -299,6 +300,9 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
             return "its save header's check value is " + hex(finding.found, 4) +
                    ", its bytes give " + hex(finding.expected, 4) +
                    " (a warning: some commercial saves never match)";
+        case card::FileProblem::NameUnusableOnPc:
+            return "its name cannot be used as a PC file name (a warning: the file is sound, but "
+                   "no .ddc can be saved under its name)";
     }
     return {};
 }

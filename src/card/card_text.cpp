@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace quorvane::card {
@@ -13,8 +14,29 @@ namespace {
 // desktops the saves are looked at on, ASCII range included.
 constexpr const char* SHIFT_JIS = "CP932";
 
-bool isControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F;
+struct CharacterRange {
+    char32_t first;
+    char32_t last;
+};
+
+// Unicode's controls (Cc), format characters (Cf) and line and paragraph separators (Zl, Zp).
+constexpr CharacterRange NON_PRINTING[] = {
+    {0x0000, 0x001F},   {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x0600, 0x0605},
+    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},
+    {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x2028, 0x202E},
+    {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},
+    {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+    {0x1D173, 0x1D17A}, {0xE0001, 0xE0001}, {0xE0020, 0xE007F},
+};
+
+// The character of a well-formed UTF-8 sequence of `length` bytes.
+char32_t characterAt(std::string_view text, std::size_t at, std::size_t length) {
+    static constexpr unsigned char LEAD_BITS[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t value = static_cast<unsigned char>(text[at]) & LEAD_BITS[length];
+    for (std::size_t i = 1; i < length; ++i) {
+        value = (value << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    }
+    return value;
 }
 
 bool isAscii(std::string_view bytes) {
@@ -44,11 +66,11 @@ public:
 
     bool usable() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
 
-    // A run without control bytes, decoded whole; none when it is not Shift-JIS (a lead byte
-    // cut off at the end counts as an error).
-    std::optional<std::string> decode(std::string_view run) {
+    // The bytes decoded whole; none when they are not Shift-JIS (a lead byte cut off at the end
+    // counts as an error).
+    std::optional<std::string> decode(std::string_view bytes) {
         iconv(m_converter, nullptr, nullptr, nullptr, nullptr);
-        std::string input(run);
+        std::string input(bytes);
         // UTF-8 takes at most 3 bytes for a character that Shift-JIS writes in 1 or 2.
         std::string output(input.size() * 3, '\0');
         char* in = input.data();
@@ -67,45 +89,14 @@ private:
     iconv_t m_converter;
 };
 
-// The line in Shift-JIS with its control bytes as placeholders; none when a run between them
-// is not Shift-JIS.
+// The line in Shift-JIS; none when it is not Shift-JIS. Control bytes decode as themselves: none
+// can be the second byte of a Shift-JIS character.
 std::optional<std::string> shiftJisText(std::string_view line) {
     ShiftJisDecoder decoder;
     if (!decoder.usable()) {
         return std::nullopt;
     }
-    std::string text;
-    std::size_t start = 0;
-    while (start <= line.size()) {
-        const auto control =
-            std::find_if(line.begin() + static_cast<long>(start), line.end(),
-                         [](char c) { return isControl(static_cast<unsigned char>(c)); });
-        const auto end = static_cast<std::size_t>(control - line.begin());
-        const std::optional<std::string> run = decoder.decode(line.substr(start, end - start));
-        if (!run) {
-            return std::nullopt;
-        }
-        text += *run;
-        if (control == line.end()) {
-            break;
-        }
-        text += CONTROL_PLACEHOLDER;
-        start = end + 1;
-    }
-    return text;
-}
-
-std::string latin1Text(std::string_view line) {
-    std::string text;
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (isControl(byte)) {
-            text += CONTROL_PLACEHOLDER;
-        } else {
-            appendLatin1(text, byte);
-        }
-    }
-    return text;
+    return decoder.decode(line);
 }
 
 }  // namespace
@@ -191,13 +182,44 @@ std::string messageToUtf8(std::string_view bytes) {
     return isUtf8(bytes) ? std::string(bytes) : nameToUtf8(bytes);
 }
 
-std::string infoLineToUtf8(std::string_view lineBytes) {
-    if (!isAscii(lineBytes)) {
-        if (std::optional<std::string> text = shiftJisText(lineBytes)) {
-            return *text;
+bool isNonPrinting(char32_t character) {
+    return std::any_of(std::begin(NON_PRINTING), std::end(NON_PRINTING),
+                       [character](const CharacterRange& range) {
+                           return character >= range.first && character <= range.last;
+                       });
+}
+
+std::string printableUtf8(std::string_view utf8) {
+    std::string text;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = utf8Length(utf8, at);
+        if (length == 0 || isNonPrinting(characterAt(utf8, at, length))) {
+            text += CONTROL_PLACEHOLDER;
+        } else {
+            text += utf8.substr(at, length);
         }
+        at += length == 0 ? 1 : length;
     }
-    return latin1Text(lineBytes);
+    return text;
+}
+
+std::string infoLineToUtf8(std::string_view lineBytes) {
+    std::optional<std::string> text;
+    if (!isAscii(lineBytes)) {
+        text = shiftJisText(lineBytes);
+    }
+    return printableUtf8(text ? *text : nameToUtf8(lineBytes));
+}
+
+bool usableAsPcFileName(std::string_view cardName) {
+    if (cardName.empty() || cardName == "." || cardName == "..") {
+        return false;
+    }
+    // Names are Latin-1: each byte is the character of the same number.
+    return std::none_of(cardName.begin(), cardName.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == '/' || isNonPrinting(byte);
+    });
 }
 
 }  // namespace quorvane::card

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "card/root_block.h"
@@ -200,10 +201,14 @@ PageCheck checkPage(const PageBytes& pageImage) {
             findings.push_back(FileFinding{
                 .slot = slot, .problem = FileProblem::OddFileType, .found = entry.fileType});
         }
-        const auto [named, isFirst] = firstWithName.emplace(entryName(entry), slot);
+        const std::string name = entryName(entry);
+        const auto [named, isFirst] = firstWithName.emplace(name, slot);
         if (!isFirst) {
             findings.push_back(FileFinding{
                 .slot = slot, .problem = FileProblem::DuplicateName, .otherSlot = named->second});
+        }
+        if (!usableAsPcFileName(name)) {
+            findings.push_back(FileFinding{.slot = slot, .problem = FileProblem::NameUnusableOnPc});
         }
         if (const auto walk = walks.find(slot); walk != walks.end()) {
             checkChain(walk->second, entry, slot, findings);

@@ -23,6 +23,7 @@ enum class FileProblem {
     GameNotAtBlockZero,     // the card's own menu starts a game at block 0 only
     GameNotContiguous,      // a game's blocks must follow each other upward; `block` breaks it
     HeaderCrcMismatch,      // the save header's check value is `found`, its bytes give `expected`
+    NameUnusableOnPc,       // the name cannot become a PC file name (usableAsPcFileName)
 };
 
 struct FileFinding {
@@ -32,8 +33,12 @@ struct FileFinding {
     int otherSlot = -1;
     std::uint32_t expected = 0;
     std::uint32_t found = 0;
-    // Only a warning: some commercial saves never match their check value.
-    bool warningOnly() const { return problem == FileProblem::HeaderCrcMismatch; }
+    // Only a warning: some commercial saves never match their check value, and a name that
+    // cannot become a PC file name harms nothing on the card.
+    bool warningOnly() const {
+        return problem == FileProblem::HeaderCrcMismatch ||
+               problem == FileProblem::NameUnusableOnPc;
+    }
     bool operator==(const FileFinding&) const = default;
 };
 

@@ -9,8 +9,14 @@ namespace {
 constexpr std::string_view REPLACEMENT = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::size_t INDENT = 2;
 
-void appendEscaped(std::string& json, char c) {
+void appendUnicodeEscape(std::string& json, unsigned char character) {
     static constexpr char HEX[] = "0123456789abcdef";
+    json += "\\u00";
+    json += HEX[character >> 4];
+    json += HEX[character & 0xF];
+}
+
+void appendEscaped(std::string& json, char c) {
     switch (c) {
         case '"':
             json += "\\\"";
@@ -38,12 +44,16 @@ void appendEscaped(std::string& json, char c) {
     }
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20) {
-        json += "\\u00";
-        json += HEX[byte >> 4];
-        json += HEX[byte & 0xF];
+        appendUnicodeEscape(json, byte);
         return;
     }
     json += c;
+}
+
+// U+0080..U+009F, the C1 controls: a terminal may obey them even in UTF-8 (0x9B as ESC [).
+bool isC1(std::string_view text, std::size_t at, std::size_t length) {
+    return length == 2 && static_cast<unsigned char>(text[at]) == 0xC2 &&
+           static_cast<unsigned char>(text[at + 1]) < 0xA0;
 }
 
 }  // namespace
@@ -58,6 +68,9 @@ std::string jsonString(std::string_view text) {
         } else if (length == 1) {
             appendEscaped(json, text[at]);
             ++at;
+        } else if (isC1(text, at, length)) {
+            appendUnicodeEscape(json, static_cast<unsigned char>(0x80 | (text[at + 1] & 0x3F)));
+            at += length;
         } else {
             json += text.substr(at, length);
             at += length;

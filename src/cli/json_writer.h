@@ -9,8 +9,8 @@
 // or element a line, indented.
 namespace quorvane::cli {
 
-// `text` as a JSON string: quoted, with quotes, backslashes and control characters escaped;
-// bytes that are not UTF-8 become U+FFFD, so the output is always well-formed.
+// `text` as a JSON string: quoted, with quotes, backslashes and control characters (C0 and C1)
+// escaped; bytes that are not UTF-8 become U+FFFD, so the output is always well-formed.
 std::string jsonString(std::string_view text);
 
 class JsonWriter {

@@ -44,6 +44,8 @@ std::string_view problemName(card::FileProblem problem) {
             return "gameNotContiguous";
         case card::FileProblem::HeaderCrcMismatch:
             return "headerCrcMismatch";
+        case card::FileProblem::NameUnusableOnPc:
+            return "nameUnusableOnPc";
     }
     return "unknown";
 }

@@ -13,22 +13,7 @@ bool isContinuation(unsigned char byte) {
 }  // namespace
 
 std::string printable(std::string_view utf8) {
-    std::string text;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = card::utf8Length(utf8, at);
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const bool c0OrDelete = length == 1 && (lead < 0x20 || lead == 0x7F);
-        const bool c1 =
-            length == 2 && lead == 0xC2 && static_cast<unsigned char>(utf8[at + 1]) < 0xA0;
-        if (length == 0 || c0OrDelete || c1) {
-            text += card::CONTROL_PLACEHOLDER;
-            at += length == 0 ? 1 : length;
-        } else {
-            text += utf8.substr(at, length);
-            at += length;
-        }
-    }
-    return text;
+    return card::printableUtf8(utf8);
 }
 
 std::string printableLines(std::string_view utf8) {

@@ -7,8 +7,8 @@
 // cannot move the cursor or break a line.
 namespace quorvane::cli {
 
-// UTF-8 with every control character (C0, DEL and C1) as card::CONTROL_PLACEHOLDER, so that
-// outside bytes cannot drive the terminal.
+// UTF-8 with every non-printing character (C0, DEL, C1 and the others of card::isNonPrinting)
+// as card::CONTROL_PLACEHOLDER, so that outside bytes cannot drive the terminal.
 std::string printable(std::string_view utf8);
 
 // The same line by line, keeping the line breaks.

@@ -1,16 +1,11 @@
 #include "formats/pc_file_names.h"
 
-#include <algorithm>
-
 #include "card/card_text.h"
 #include "formats/vmi_vms.h"
 
 namespace quorvane::formats {
 
 namespace {
-
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char DELETE_BYTE = 0x7F;
 
 char pairNameCharacter(unsigned char c) {
     if (c >= 'a' && c <= 'z') {
@@ -27,15 +22,6 @@ bool pairTaken(const std::string& name, const NameTaken& taken) {
 }
 
 }  // namespace
-
-bool usableAsPcFileName(std::string_view cardName) {
-    if (cardName.empty() || cardName == "." || cardName == "..") {
-        return false;
-    }
-    return std::none_of(cardName.begin(), cardName.end(), [](unsigned char c) {
-        return c == '/' || c < FIRST_PRINTABLE || c == DELETE_BYTE;
-    });
-}
 
 std::optional<std::string> ddcFileName(std::string_view cardName) {
     if (!usableAsPcFileName(cardName)) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "card/card_text.h"
+
 // The names that card files take as PC files: a .ddc under the card name, or a .vmi/.vms pair
 // under a NAME of its own; and, where a name is taken, the first numbered one that is free.
 // Card names are the entry's name bytes up to the first zero byte (card::entryName).
@@ -14,9 +16,9 @@ inline constexpr std::string_view DDC_EXTENSION = ".ddc";
 // Numbered names go no further: a folder never holds that many saves of one name.
 inline constexpr int MAX_NAME_NUMBER = 9999;
 
-// A card name is outside data: it may become a file name only when it cannot leave the folder
-// or hide control characters in it. Refused: empty, ".", "..", a '/', a NUL or a control byte.
-bool usableAsPcFileName(std::string_view cardName);
+// Whether a card name may become a PC file name: the card's own rule, which the page check
+// reports by too.
+using card::usableAsPcFileName;
 
 // The card name as UTF-8 and ".ddc"; none when the name is not usable.
 std::optional<std::string> ddcFileName(std::string_view cardName);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include "ui/text_codec.h"
+
 namespace quorvane::ui {
 
 namespace {
@@ -42,8 +44,11 @@ void CardNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setPen(
         item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(item.font);
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
-                      item.fontMetrics.elidedText(item.text, Qt::ElideRight, textRect.width()));
+    // The row keeps the name's own text, which selects its file; only the drawing shows
+    // characters that print nothing as the placeholder.
+    painter->drawText(
+        textRect, Qt::AlignLeft | Qt::AlignVCenter,
+        item.fontMetrics.elidedText(printableText(item.text), Qt::ElideRight, textRect.width()));
     painter->restore();
 }
 

@@ -5,8 +5,8 @@
 namespace quorvane::ui {
 
 // Draws the card list's name column: the save's icon in a narrow slot at the left, then the
-// name. The column keeps its width, so the slot and the gap are as small as can be read: a
-// twelve-character name still fits beside its icon.
+// name, characters that print nothing as the placeholder. The column keeps its width, so the slot
+// and the gap are as small as can be read: a twelve-character name still fits beside its icon.
 class CardNameDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;

@@ -15,6 +15,10 @@ std::string textToName(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+QString printableText(const QString& text) {
+    return QString::fromStdString(card::printableUtf8(text.toStdString()));
+}
+
 QString infoLineToText(std::string_view bytes) {
     return QString::fromStdString(card::infoLineToUtf8(bytes));
 }

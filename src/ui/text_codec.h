@@ -12,6 +12,9 @@ namespace quorvane::ui {
 // name bytes with textToName.
 QString nameToText(std::string_view bytes);
 std::string textToName(const QString& text);
+// A name's text as it is drawn: each non-printing character as card::CONTROL_PLACEHOLDER. For
+// display only: it no longer maps back to the name.
+QString printableText(const QString& text);
 
 // An information line, for display only, as card::infoLineToUtf8 reads it: Shift-JIS where it
 // is, otherwise byte for character, control bytes as a placeholder, always on one line.

@@ -133,10 +133,17 @@ TEST_F(Bridges, PageSavedFileByFileAndAddedBackToAnEmptyPageGivesTheSameFiles) {
     addFileToCardPage(pages[0], "RACEDATA_001", 3, 0x21);
     addFileToCardPage(pages[0], "PUZZLE___SYS", 5, 0x41);
     addFileToCardPage(pages[0], "race/../x", 1, 0x51);  // no PC file may take this name
+    addFileToCardPage(pages[0],
+                      "CSI\x9B"
+                      "2J",
+                      1, 0x61);  // nor this: 0x9B drives a terminal
     startOnFolderAndRead();
     writeBytes(pcDir / "RACEDATA_001.ddc", {1});  // taken: the next number is used
     auto saved = filesOfPage();
     saved.erase("race/../x");
+    saved.erase(
+        "CSI\x9B"
+        "2J");
 
     screen.saveAllAnswers = {SaveAllChoice{pcDir, 0}};
     organizer->saveAllFilesCommand();
@@ -147,8 +154,9 @@ TEST_F(Bridges, PageSavedFileByFileAndAddedBackToAnEmptyPageGivesTheSameFiles) {
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: 2 files saved in " + pcDir.string() +
                            ":\nPUZZLE___SYS as PUZZLE___SYS.ddc\nRACEDATA_001 as RACEDATA_001 "
-                           "(2).ddc\n\n1 file skipped:\nrace/../x: its name cannot be used as a PC "
-                           "file name | Save All Files | Ok | Warning"}));
+                           "(2).ddc\n\n2 files skipped:\nCSI\xEF\xBF\xBD"
+                           "2J: its name cannot be used as a PC file name\nrace/../x: its name "
+                           "cannot be used as a PC file name | Save All Files | Ok | Warning"}));
     EXPECT_EQ(readBytes(pcDir / "RACEDATA_001.ddc"), Bytes{1}) << "an existing file is kept";
 
     // Added back, one by one, to the empty second page: the same files.

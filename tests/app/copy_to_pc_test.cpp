@@ -70,18 +70,18 @@ TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
 }
 
 TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
-    for (int i = 0; i < 4; ++i) {
+    const std::vector<std::string> names = {"../../x", "a/b", "..", "TAB\tNAME",
+                                            "CSI\x9B"
+                                            "2J"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
         addFileToCardPage(pages[0], "NAME", 1, static_cast<std::uint8_t>(i));
+        renameOnPage(207 - static_cast<int>(i), names[i]);
     }
-    renameOnPage(207, "../../x");
-    renameOnPage(206, "a/b");
-    renameOnPage(205, "..");
-    renameOnPage(204, "TAB\tNAME");
     const std::filesystem::path deep = pcDir / "one" / "two";
     std::filesystem::create_directories(deep);
     startAndRead();
     organizer->pcDirectorySelected(deep);
-    for (const char* name : {"../../x", "a/b", "..", "TAB\tNAME"}) {
+    for (const std::string& name : names) {
         select(name);
         screen.texts.status.clear();  // so that a repeated status text is recorded again
         organizer->copyFileToPc();

@@ -42,9 +42,10 @@ TEST(CardText, InformationLinesDecodeShiftJisWhereTheyCan) {
     // "ソニック", and "PSO ゲーム" with an ASCII backslash-looking trail byte 0x5C.
     EXPECT_EQ(infoLineToUtf8("\x83\x5c\x83\x6a\x83\x62\x83\x4e"), "ソニック");
     EXPECT_EQ(infoLineToUtf8("PSO \x83\x51\x81\x5b\x83\x80"), "PSO ゲーム");
-    // Unassigned, or a lead byte cut off at the end: the whole line byte for character.
-    EXPECT_EQ(infoLineToUtf8("A\x85\x40"), "A\xC2\x85@");
-    EXPECT_EQ(infoLineToUtf8("AB\x83"), "AB\xC2\x83");
+    // Unassigned, or a lead byte cut off at the end: the whole line byte for character, where
+    // 0x85 and 0x83 are C1 controls.
+    EXPECT_EQ(infoLineToUtf8("A\x85\x40"), "A" + PLACEHOLDER + "@");
+    EXPECT_EQ(infoLineToUtf8("AB\x83"), "AB" + PLACEHOLDER);
     EXPECT_EQ(infoLineToUtf8("Caf\xe9"), "Caf\xC3\xA9");
 }
 
@@ -56,6 +57,10 @@ TEST(CardText, ControlBytesBecomeOnePlaceholderEachInEitherReading) {
     EXPECT_EQ(infoLineToUtf8("\x83\x5c\x0a\x83\x6a"), "ソ" + PLACEHOLDER + "ニ");
     EXPECT_EQ(infoLineToUtf8("Caf\xe9\t!"), "Caf\xC3\xA9" + PLACEHOLDER + "!");
     EXPECT_EQ(infoLineToUtf8(""), "");
+    // Read as Latin-1, 0x80..0x9F are C1 controls (0x9B a terminal's CSI) and 0xAD a soft hyphen.
+    EXPECT_EQ(infoLineToUtf8("\x80\x9B"
+                             "2J\xAD\xA0\xFF"),
+              PLACEHOLDER + PLACEHOLDER + "2J" + PLACEHOLDER + "\xC2\xA0\xC3\xBF");
 }
 
 }  // namespace

@@ -78,6 +78,10 @@ TEST_F(PageCheckTest, CrossedChainsNamesDuplicatesTypesAndBlocksBeyond199) {
     putFile(206, "SECOND", 2, 196, {{196, 198}});  // 196 -> 198 -> 197: two shared blocks
     putFile(205, "FIRST", 1, 120, {{120, FAT_END}}, 0x01);
     putFile(204, "HIGH", 2, 230, {{230, 120 + 1}, {121, FAT_END}});
+    putFile(203,
+            "CSI\x9B"
+            "2J",
+            1, 110, {{110, FAT_END}});
 
     // Files are checked in slot order: the later slot is the one that crosses or repeats.
     EXPECT_EQ(findingsOf(206),
@@ -87,6 +91,9 @@ TEST_F(PageCheckTest, CrossedChainsNamesDuplicatesTypesAndBlocksBeyond199) {
                            finding(207, FileProblem::ChainCrossesFile, 198, 206)}));
     EXPECT_EQ(findingsOf(205), (std::vector{finding(205, FileProblem::OddFileType, -1, -1, 0, 1)}));
     EXPECT_EQ(findingsOf(204), (std::vector{finding(204, FileProblem::DataBeyondUserBlocks, 230)}));
+    // A name Save File refuses: the file is sound, so only a warning.
+    ASSERT_EQ(findingsOf(203), (std::vector{finding(203, FileProblem::NameUnusableOnPc)}));
+    EXPECT_TRUE(findingsOf(203).front().warningOnly());
 }
 
 TEST_F(PageCheckTest, GamesMustStartAtBlockZeroAndRunUpward) {

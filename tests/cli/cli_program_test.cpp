@@ -183,6 +183,14 @@ TEST_F(CliProgram, NamesAndInformationLinesAreEscapedInJsonAndHarmlessOnATermina
     const ProgramRun saved = onCard({"save", "Q\"B\\\xC3\x89", "--to", pc.string(), "--page", "2"});
     EXPECT_EQ(saved.exitStatus, 0) << saved.err;
     EXPECT_TRUE(std::filesystem::exists(pc / "Q\"B\\\xC3\x89.ddc"));
+
+    // The check lists the name no .ddc can take, as harmlessly.
+    const ProgramRun check = onCard({"check", "--page", "2"});
+    EXPECT_NE(check.out.find("- ESC\xEF\xBF\xBD[2J (slot 206): its name cannot be used as a PC"),
+              std::string::npos)
+        << check.out;
+    const ProgramRun checkJson = onCard({"check", "--json", "--page", "2"});
+    EXPECT_NE(checkJson.out.find(R"("problem": "nameUnusableOnPc")"), std::string::npos);
 }
 
 TEST_F(CliProgram, PagesCountsThePagesOfANewVirtualCard) {

@@ -15,6 +15,7 @@ TEST(JsonWriter, StringsAreQuotedAndEscaped) {
     EXPECT_EQ(jsonString("a\nb\tc\rd\be\ff"), R"("a\nb\tc\rd\be\ff")");
     EXPECT_EQ(jsonString(std::string("\x01\x1B\x1F\0", 4)), R"("\u0001\u001b\u001f\u0000")");
     EXPECT_EQ(jsonString("\x7F"), "\"\x7F\"");  // DEL needs no escape
+    EXPECT_EQ(jsonString("\xC2\x80\xC2\x9B\xC2\xA0"), "\"\\u0080\\u009b\xC2\xA0\"");  // C1 does
     EXPECT_EQ(jsonString(""), "\"\"");
 }
 

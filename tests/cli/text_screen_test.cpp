@@ -148,6 +148,9 @@ TEST(TerminalText, OutsideBytesCannotDriveTheTerminal) {
               placeholder + "1m");  // C1 CSI
     EXPECT_EQ(printable("CAF\xC3\x89 \xC2\xA0"), "CAF\xC3\x89 \xC2\xA0");
     EXPECT_EQ(printable("\xFF"), placeholder);
+    // Zero-width space, right-to-left override, line separator, a tag: they print nothing either.
+    EXPECT_EQ(printable("\xE2\x80\x8B\xE2\x80\xAE\xE2\x80\xA8\xF3\xA0\x80\x81"),
+              placeholder + placeholder + placeholder + placeholder);
     EXPECT_EQ(printableLines("a\x1B\nb"), "a" + placeholder + "\nb");
     EXPECT_EQ(card::messageToUtf8("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
     EXPECT_EQ(card::messageToUtf8("CAF\xC3\x89"), "CAF\xC3\x89");

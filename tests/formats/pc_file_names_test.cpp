@@ -23,11 +23,16 @@ NameTaken allBut(const std::string& name) {
 }
 
 TEST(PcFileName, CardNameMustStayInItsFolderAndHoldNoControlByte) {
-    for (const std::string& name : {"RACEDATA_001"s, "..."s, ".hidden"s, "A B"s, "\xC9T\xC9"s}) {
+    for (const std::string& name :
+         {"RACEDATA_001"s, "..."s, ".hidden"s, "A B"s, "\xC9T\xC9"s, "A\xA0\xFF"s}) {
         EXPECT_TRUE(usableAsPcFileName(name)) << name;
     }
+    // C1 controls (0x9B a terminal's CSI) and the soft hyphen print nothing, as C0 bytes.
     for (const std::string& name :
-         {""s, "."s, ".."s, "A/B"s, "/"s, "A\x01"s, "TAB\tNAME"s, "A\x7F"s, "A\0B"s}) {
+         {""s, "."s, ".."s, "A/B"s, "/"s, "A\x01"s, "TAB\tNAME"s, "A\x7F"s, "A\0B"s, "A\x80"s,
+          "\x9B"
+          "2J"s,
+          "A\x9F"s, "SOFT\xAD"s}) {
         EXPECT_FALSE(usableAsPcFileName(name)) << name;
     }
 }
@@ -37,6 +42,9 @@ TEST(PcFileName, DdcIsTheCardNameAsUtf8WithItsExtension) {
     EXPECT_EQ(ddcFileName("\xC9T\xC9"), "\xC3\x89T\xC3\x89.ddc");  // Latin-1 E acute
     EXPECT_EQ(ddcFileName(".."), std::nullopt);
     EXPECT_EQ(ddcFileName("A/B"), std::nullopt);
+    EXPECT_EQ(ddcFileName("\x9B"
+                          "2J"),
+              std::nullopt);
 }
 
 TEST(PcFileName, PairNameIsTheCardNameInCapitalsDigitsAndUnderscoresCutToEight) {

@@ -19,6 +19,9 @@ TEST(TextCodec, EveryNameByteMapsToOneCharacterAndBack) {
     EXPECT_EQ(text.size(), 255);
     EXPECT_EQ(text.at(0xE9 - 1), QChar(0xE9));
     EXPECT_EQ(textToName(text), bytes);
+    // Drawn, a control (0x9B a terminal's CSI) or soft hyphen shows as the placeholder.
+    EXPECT_EQ(printableText(nameToText("A\x9B\x1B\xAD\xA0")),
+              QString("A") + QString(3, QChar(0xFFFD)) + QChar(0xA0));
 }
 
 TEST(TextCodec, InformationLineInShiftJisShowsAsJapanese) {
@@ -29,10 +32,12 @@ TEST(TextCodec, InformationLineInShiftJisShowsAsJapanese) {
 
 TEST(TextCodec, InformationLineThatIsNotShiftJisShowsByteForCharacter) {
     EXPECT_EQ(infoLineToText("CHAO GARDEN"), "CHAO GARDEN");
-    // 0x85 0x40 is unassigned, and a lead byte may not end the line.
-    EXPECT_EQ(infoLineToText("A\x85\x40"), QString::fromLatin1("A\x85\x40"));
+    // 0x85 0x40 is unassigned, and a lead byte may not end the line; 0x85 and 0x83 read as
+    // Latin-1 are C1 controls, which show as the placeholder.
+    const QChar placeholder(0xFFFD);
+    EXPECT_EQ(infoLineToText("A\x85\x40"), QString("A") + placeholder + "@");
     EXPECT_EQ(infoLineToText("Caf\xe9"), QString::fromLatin1("Caf\xe9"));
-    EXPECT_EQ(infoLineToText("AB\x83"), QString::fromLatin1("AB\x83"));
+    EXPECT_EQ(infoLineToText("AB\x83"), QString("AB") + placeholder);
 }
 
 TEST(TextCodec, MessagesShowPcPathsAsUtf8AndOtherBytesOneToOne) {
