@@ -10,7 +10,7 @@ namespace quorvane::app {
 
 std::string writeFailureMessage(const std::filesystem::path& target,
                                 const formats::WriteStatus& status) {
-    // A refusal of the writer's own has no errno: what stood in the way is said instead.
+    // The writer refused a folder, FIFO or the like: what stands there is named.
     if (status.result == formats::WriteResult::NotAFile) {
         return text::notAFile(target, formats::resolveWriteTarget(target));
     }
