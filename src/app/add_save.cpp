@@ -218,8 +218,7 @@ bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
     }
     const formats::WriteStatus status = formats::writeDdcFile(target, m_fileBuffer);
     if (!status.ok()) {
-        reportWriteFailure(target, status.systemError, text::FILE_NOT_SAVED,
-                           text::COPY_TO_PC_CAPTION);
+        reportWriteFailure(target, status, text::FILE_NOT_SAVED, text::COPY_TO_PC_CAPTION);
         return false;
     }
     return true;
@@ -242,7 +241,7 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
     }
     const formats::PairWriteStatus status = formats::writePairFiles(folder, name, m_fileBuffer);
     if (!status.ok()) {
-        reportWriteFailure(status.path, status.systemError, text::FILE_NOT_SAVED,
+        reportWriteFailure(status.path, {status.write, status.systemError}, text::FILE_NOT_SAVED,
                            text::COPY_TO_PC_CAPTION);
         return false;
     }

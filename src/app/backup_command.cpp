@@ -1,7 +1,12 @@
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "adapter/virtual_adapter.h"
 #include "app/organizer.h"
@@ -12,14 +17,43 @@ namespace quorvane::app {
 
 namespace {
 
-bool holdsPageFiles(const std::filesystem::path& folder) {
-    std::error_code error;
+// Something already under a page file's name in the backup folder.
+struct PageFileThere {
+    std::filesystem::path path;
+    formats::WriteTarget resolved;
+    bool written = false;  // a page of this backup goes there; else it is removed
+};
+
+std::vector<PageFileThere> pageFilesThere(const std::filesystem::path& folder, int pages) {
+    std::vector<PageFileThere> there;
     for (int page = 0; page < adapter::MAX_VIRTUAL_PAGES; ++page) {
-        if (std::filesystem::exists(folder / adapter::pageFileName(page), error)) {
-            return true;
+        const std::filesystem::path file = folder / adapter::pageFileName(page);
+        std::error_code error;
+        if (std::filesystem::symlink_status(file, error).type() ==
+            std::filesystem::file_type::not_found) {
+            continue;
         }
+        there.push_back({file, formats::resolveWriteTarget(file), page < pages});
     }
-    return false;
+    return there;
+}
+
+// A page is written through a link to a file; a file or link that is no page of this backup
+// is removed. Anything else (a folder, a FIFO) is left alone, and the backup with it.
+bool backupCanTake(const PageFileThere& file) {
+    if (file.written) {
+        return file.resolved.writable();
+    }
+    return file.resolved.isLink || file.resolved.kind == formats::TargetKind::File;
+}
+
+std::vector<std::string> changesTo(const std::vector<PageFileThere>& there) {
+    std::vector<std::string> changes;
+    for (const PageFileThere& file : there) {
+        changes.push_back(file.written ? text::pageFileReplaced(file.path, file.resolved)
+                                       : text::pageFileRemoved(file.path, file.resolved));
+    }
+    return changes;
 }
 
 }  // namespace
@@ -36,13 +70,40 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
         show({onlyPages, text::BACKUP_CARD_CAPTION, BoxButtons::Ok, text::PAGE_RANGE_ICON});
         return false;
     }
-    if (holdsPageFiles(folder)) {
-        const std::string question = text::replaceBackupQuestion(folder);
-        if (!confirmed(
-                {question, text::BACKUP_CARD_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
+    if (!confirmBackupFolder(folder, pages)) {
+        return false;
+    }
+    // Every page read before the first is written: a read that fails leaves the folder alone.
+    std::vector<card::PageBytes> cardImages(static_cast<std::size_t>(pages));
+    for (int page = 0; page < pages; ++page) {
+        stepPage(page - m_currentPageIndex);
+        if (!selectAndRefresh()) {
             return false;
         }
+        cardImages[static_cast<std::size_t>(page)] = m_cardImage;
     }
+    return writeBackup(folder, cardImages);
+}
+
+bool Organizer::confirmBackupFolder(const std::filesystem::path& folder, int pages) {
+    const std::vector<PageFileThere> there = pageFilesThere(folder, pages);
+    if (const auto blocked = std::find_if_not(there.begin(), there.end(), backupCanTake);
+        blocked != there.end()) {
+        const std::string message = text::backupBlockedBy(blocked->path, blocked->resolved);
+        tell(text::BACKUP_NOT_WRITTEN,
+             {message, text::BACKUP_CARD_CAPTION, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
+        return false;
+    }
+    if (there.empty()) {
+        return true;
+    }
+    const std::string question = text::replaceBackupQuestion(folder, changesTo(there));
+    return confirmed({question, text::BACKUP_CARD_CAPTION, BoxButtons::YesNo, BoxIcon::Warning});
+}
+
+bool Organizer::writeBackup(const std::filesystem::path& folder,
+                            const std::vector<card::PageBytes>& cardImages) {
+    const int pages = static_cast<int>(cardImages.size());
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
@@ -52,30 +113,31 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
         return false;
     }
     for (int page = 0; page < pages; ++page) {
-        stepPage(page - m_currentPageIndex);
-        if (!selectAndRefresh()) {
-            return false;
-        }
         const std::filesystem::path target = folder / adapter::pageFileName(page);
-        const formats::WriteStatus status = formats::writePageFile(target, m_cardImage);
+        const formats::WriteStatus status =
+            formats::writePageFile(target, cardImages[static_cast<std::size_t>(page)]);
         if (!status.ok()) {
-            reportWriteFailure(target, status.systemError, text::BACKUP_NOT_WRITTEN,
-                               text::BACKUP_CARD_CAPTION);
+            reportBackupFailure(writeFailureMessage(target, status), page, pages);
             return false;
         }
     }
-    // Pages of an older, longer backup would open as pages of this one.
+    // Pages of an older, longer backup would open as pages of this one. unlink() never takes a
+    // folder, whatever came under those names since the question listed them.
     for (int page = pages; page < adapter::MAX_VIRTUAL_PAGES; ++page) {
         const std::filesystem::path stale = folder / adapter::pageFileName(page);
-        if (std::filesystem::remove(stale, error); error) {
-            const std::string message = text::removeFailure(stale, error.value());
-            tell(text::BACKUP_NOT_WRITTEN,
-                 {message, text::BACKUP_CARD_CAPTION, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
+        if (::unlink(stale.c_str()) != 0 && errno != ENOENT) {
+            reportBackupFailure(text::removeFailure(stale, errno), pages, pages);
             return false;
         }
     }
     setStatus(text::cardBackedUp(pages));
     return true;
+}
+
+void Organizer::reportBackupFailure(const std::string& failure, int pagesWritten, int pages) {
+    const std::string message = failure + "\n\n" + text::backupWrittenSoFar(pagesWritten, pages);
+    tell(text::BACKUP_NOT_WRITTEN,
+         {message, text::BACKUP_CARD_CAPTION, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
 }
 
 }  // namespace quorvane::app

@@ -9,6 +9,15 @@
 // Checks and reports shared by the commands that edit the page or write PC files.
 namespace quorvane::app {
 
+std::string writeFailureMessage(const std::filesystem::path& target,
+                                const formats::WriteStatus& status) {
+    // The writer refused a folder, FIFO or the like: what stands there is named.
+    if (status.result == formats::WriteResult::NotAFile) {
+        return text::notAFile(target, formats::resolveWriteTarget(target));
+    }
+    return text::writeFailure(target, status.systemError);
+}
+
 // Before the first read or import the images hold no page: an edit would build a directory
 // and FAT on nothing and commit them over the card's own.
 bool Organizer::refuseWithoutPage(std::string_view caption) {
@@ -78,10 +87,30 @@ bool Organizer::confirmOverwrite(std::initializer_list<std::filesystem::path> ta
     return !anyThere || confirmed(text::OVERWRITE_QUESTION);
 }
 
-void Organizer::reportWriteFailure(const std::filesystem::path& target, int systemError,
-                                   std::string_view statusText, std::string_view caption) {
-    const std::string message = text::writeFailure(target, systemError);
+void Organizer::reportWriteFailure(const std::filesystem::path& target,
+                                   const formats::WriteStatus& status, std::string_view statusText,
+                                   std::string_view caption) {
+    const std::string message = writeFailureMessage(target, status);
     tell(statusText, {message, caption, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
+}
+
+bool Organizer::acceptWriteTarget(const std::filesystem::path& target, std::string_view notWritten,
+                                  std::string_view cancelled, std::string_view caption) {
+    const formats::WriteTarget resolved = formats::resolveWriteTarget(target);
+    if (!resolved.writable()) {
+        const std::string message = text::notAFile(target, resolved);
+        tell(notWritten, {message, caption, BoxButtons::Ok, text::WRITE_FAILURE_ICON});
+        return false;
+    }
+    if (!resolved.isLink) {
+        return true;
+    }
+    const std::string question = text::writeThroughLinkQuestion(target, resolved);
+    if (show({question, caption, BoxButtons::YesNo, BoxIcon::Warning}) == BoxAnswer::Yes) {
+        return true;
+    }
+    setStatus(cancelled);
+    return false;
 }
 
 void Organizer::relistAfterEdit() {

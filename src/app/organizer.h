@@ -27,6 +27,11 @@ struct CardLocation;
 
 inline constexpr int MAX_PAGES = 16;
 
+// "The file could not be written:", the path and why: the system's reason, or what the path
+// leads to where the writer refused it.
+std::string writeFailureMessage(const std::filesystem::path& target,
+                                const formats::WriteStatus& status);
+
 // Bounds on work that would otherwise repeat for ever on a dead or failing adapter.
 inline constexpr int MAX_BLOCK_READ_ATTEMPTS = 16;
 inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 8;
@@ -164,8 +169,13 @@ private:
     bool refuseWithoutSelection(std::string_view caption);
     bool selectionIsCurrent() const;
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
-    void reportWriteFailure(const std::filesystem::path& target, int systemError,
+    void reportWriteFailure(const std::filesystem::path& target, const formats::WriteStatus& status,
                             std::string_view statusText, std::string_view caption);
+    // A target that is no file (a folder, FIFO, ...) is refused with `notWritten` and its box;
+    // one reached through a symbolic link is written only after a question that names where the
+    // link leads (`cancelled` on any answer but Yes). True when the write may go ahead.
+    bool acceptWriteTarget(const std::filesystem::path& target, std::string_view notWritten,
+                           std::string_view cancelled, std::string_view caption);
     // showFileInfo and extractFile of `slot` into the file buffer; says when it is damaged.
     bool extractForSave(int slot);
     // The same and the .ddc write of `slot`; reports its own failures.
@@ -190,6 +200,12 @@ private:
     int timeOut();                  // the read's give-up path: status, link reset, result 0
     int commitTimedOut();  // the same for a commit, which also takes its progress window down
     bool switchCard(const CardLocation& location);  // with the questions and the reports
+    // The backup's steps: what the folder holds under the page files' names, refused or asked
+    // about before anything is read; then the pages read written; a failure says how far it got.
+    bool confirmBackupFolder(const std::filesystem::path& folder, int pages);
+    bool writeBackup(const std::filesystem::path& folder,
+                     const std::vector<card::PageBytes>& cardImages);
+    void reportBackupFailure(const std::string& failure, int pagesWritten, int pages);
 
     Screen& m_screen;
     link::CardLink& m_link;

@@ -161,12 +161,15 @@ bool Organizer::exportPageFile() {
         setStatus(text::EXPORT_CANCELLED);
         return false;
     }
+    if (!acceptWriteTarget(*target, text::DCM_NOT_WRITTEN, text::EXPORT_CANCELLED,
+                           text::EXPORT_CAPTION)) {
+        return false;
+    }
     // The name's extension chooses the order: a raw image for .bin and .vmu, else a .dcm.
     const formats::WriteStatus status = formats::writeCardImage(
         *target, formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card), m_cardImage);
     if (!status.ok()) {
-        reportWriteFailure(*target, status.systemError, text::DCM_NOT_WRITTEN,
-                           text::EXPORT_CAPTION);
+        reportWriteFailure(*target, status, text::DCM_NOT_WRITTEN, text::EXPORT_CAPTION);
         return false;
     }
     setStatus(text::DCM_WRITTEN);

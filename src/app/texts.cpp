@@ -9,6 +9,7 @@
 #include "app/version.h"
 #include "card/card_text.h"
 #include "card/dir_entry.h"
+#include "formats/safe_write.h"
 #include "link/system_port.h"
 
 namespace quorvane::app::text {
@@ -81,6 +82,51 @@ std::string systemReason(int systemError) {
 
 std::string writeFailure(const std::filesystem::path& target, int systemError) {
     return withReason("The file could not be written:\n" + target.string(), systemError);
+}
+
+namespace {
+
+std::string_view kindName(formats::TargetKind kind) {
+    switch (kind) {
+        case formats::TargetKind::Folder:
+            return "folder";
+        case formats::TargetKind::Fifo:
+            return "FIFO";
+        case formats::TargetKind::Device:
+            return "device";
+        case formats::TargetKind::Socket:
+            return "socket";
+        default:
+            return "file";
+    }
+}
+
+}  // namespace
+
+std::string notAFileReason(const formats::WriteTarget& resolved) {
+    if (resolved.kind == formats::TargetKind::Unresolved) {
+        return withReason("Its links cannot be followed:", resolved.systemError);
+    }
+    const std::string kind = "a " + std::string(kindName(resolved.kind));
+    if (!resolved.isLink) {
+        return "It is " + kind + ", not a file.";
+    }
+    return "It is a link to " + kind + ", not a file: " + resolved.path.string();
+}
+
+std::string notAFile(const std::filesystem::path& target, const formats::WriteTarget& resolved) {
+    return "The file could not be written:\n" + target.string() + "\n" + notAFileReason(resolved);
+}
+
+std::string writeThroughLinkQuestion(const std::filesystem::path& link,
+                                     const formats::WriteTarget& resolved) {
+    const std::string end = resolved.path.string();
+    if (resolved.kind == formats::TargetKind::Missing) {
+        return link.string() + " is a symbolic link to " + end +
+               ", which does not exist yet.\n\nWrite " + end + "? The link stays.";
+    }
+    return link.string() + " is a symbolic link to " + end + ".\n\nReplace " + end +
+           "? The link stays.";
 }
 
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError) {
@@ -474,9 +520,56 @@ std::string cardBackedUp(int pageCount) {
            (pageCount == 1 ? " page." : " pages.");
 }
 
-std::string replaceBackupQuestion(const std::filesystem::path& folder) {
-    return folder.string() +
-           " already holds page files.\n\nReplace them with the pages of this Memory card?";
+std::string replaceBackupQuestion(const std::filesystem::path& folder,
+                                  const std::vector<std::string>& changes) {
+    std::string list;
+    for (const std::string& change : changes) {
+        list += "\n" + change;
+    }
+    return folder.string() + " already holds page files." + list +
+           "\n\nReplace them with the pages of this Memory card?";
+}
+
+std::string pageFileReplaced(const std::filesystem::path& file,
+                             const formats::WriteTarget& resolved) {
+    const std::string name = file.filename().string();
+    if (!resolved.isLink) {
+        return name + ": replaced.";
+    }
+    return name + ": a link to " + resolved.path.string() + ", which is " +
+           (resolved.kind == formats::TargetKind::Missing ? "written" : "replaced") +
+           "; the link stays.";
+}
+
+std::string pageFileRemoved(const std::filesystem::path& file,
+                            const formats::WriteTarget& resolved) {
+    const std::string name = file.filename().string();
+    if (!resolved.isLink) {
+        return name + ": removed.";
+    }
+    return name + ": a link to " + resolved.path.string() + "; the link is removed, not " +
+           resolved.path.filename().string() + ".";
+}
+
+std::string backupBlockedBy(const std::filesystem::path& file,
+                            const formats::WriteTarget& resolved) {
+    return "A backup neither replaces nor removes " + file.string() + "\n" +
+           notAFileReason(resolved) + "\n\nNothing was written.";
+}
+
+std::string backupWrittenSoFar(int pagesWritten, int pageCount) {
+    const std::string of = " of " + std::to_string(pageCount);
+    if (pagesWritten == 0) {
+        return "No page was written.";
+    }
+    if (pagesWritten == pageCount) {
+        return pageCount == 1 ? "Page 1 was written."
+                              : "All " + std::to_string(pageCount) + " pages were written.";
+    }
+    if (pagesWritten == 1) {
+        return "Page 1" + of + " was written; the rest were not.";
+    }
+    return "Pages 1 to " + std::to_string(pagesWritten) + of + " were written; the rest were not.";
 }
 
 std::string folderFailure(const std::filesystem::path& folder, int systemError) {

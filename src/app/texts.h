@@ -11,6 +11,9 @@
 #include "card/page_check.h"
 #include "card/page_layout.h"
 
+namespace quorvane::formats {
+struct WriteTarget;
+}  // namespace quorvane::formats
 namespace quorvane::adapter {
 struct FolderError;
 struct ImageError;
@@ -199,6 +202,14 @@ std::string systemReason(int systemError);
 // "The file could not be written:", the path and the system's reason; shown as an error.
 std::string writeFailure(const std::filesystem::path& target, int systemError);
 inline constexpr BoxIcon WRITE_FAILURE_ICON = BoxIcon::Error;
+// Ours: why a file cannot be written where `resolved` leads: "It is a folder.", "It is a link to
+// the FIFO /tmp/x." and the like (the system's words where the links could not be followed).
+std::string notAFileReason(const formats::WriteTarget& resolved);
+// "The file could not be written:", the path and that reason; shown as an error.
+std::string notAFile(const std::filesystem::path& target, const formats::WriteTarget& resolved);
+// Ours: the question before a file is written through the symbolic link `link`.
+std::string writeThroughLinkQuestion(const std::filesystem::path& link,
+                                     const formats::WriteTarget& resolved);
 
 // --- File dialogs ---
 inline constexpr FileFilter ADD_FILTERS[] = {
@@ -241,8 +252,22 @@ std::string pagesOnCard(int pageCount);  // "4 pages on this Memory card."
 inline constexpr std::string_view BACKUP_CARD_CAPTION = "Back up the Memory card";
 inline constexpr std::string_view BACKUP_NOT_WRITTEN = "Backup not written...";
 std::string cardBackedUp(int pageCount);  // "Memory card backed up: 4 pages."
-// The question before a backup replaces the page files that a folder holds.
-std::string replaceBackupQuestion(const std::filesystem::path& folder);
+// The question before a backup replaces the page files that a folder holds; `changes` says
+// what becomes of each, one a line.
+std::string replaceBackupQuestion(const std::filesystem::path& folder,
+                                  const std::vector<std::string>& changes);
+// The lines of that question: "page-01.dcm: replaced.", "page-07.dcm: removed.", and for a
+// symbolic link where it leads and that the link stays or goes.
+std::string pageFileReplaced(const std::filesystem::path& file,
+                             const formats::WriteTarget& resolved);
+std::string pageFileRemoved(const std::filesystem::path& file,
+                            const formats::WriteTarget& resolved);
+// A page file's name taken by what a backup neither replaces nor removes; nothing was written.
+std::string backupBlockedBy(const std::filesystem::path& file,
+                            const formats::WriteTarget& resolved);
+// After a backup that failed part way: which pages it had written ("Pages 1 to 3 of 4 were
+// written; the rest were not.").
+std::string backupWrittenSoFar(int pagesWritten, int pageCount);
 // "The folder could not be made:" or "The file could not be removed:", the path and the
 // system's reason; shown as errors.
 std::string folderFailure(const std::filesystem::path& folder, int systemError);

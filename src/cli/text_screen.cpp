@@ -150,8 +150,10 @@ std::optional<std::filesystem::path> TextScreen::saveFileDialog(std::span<const 
     if (!target.has_extension() && !defaultSuffix.empty()) {
         target += "." + std::string(defaultSuffix);
     }
+    // A link, folder or FIFO is left to the command, which names what it is and where it leads.
     std::error_code error;
-    if (m_askBeforeReplacing && std::filesystem::exists(target, error)) {
+    if (m_askBeforeReplacing &&
+        std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
         const std::string question = app::text::cli::replaceFileQuestion(target);
         if (messageBox({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,
                         app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {

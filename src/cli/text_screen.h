@@ -39,7 +39,8 @@ public:
     // started in, which the dialogs never change.
     void answerOpenDialog(const std::filesystem::path& path);
     // `askBeforeReplacing`: ask before an existing file is replaced, as the window's save dialog
-    // does; off for a command that asks that itself.
+    // does; off for a command that asks that itself. A symbolic link or anything but a file is
+    // not asked about here: the command asks or refuses, naming it.
     void answerSaveDialog(const std::filesystem::path& path, bool askBeforeReplacing);
     // What the next Save All Files dialog returns: the folder and the index of the format.
     void answerSaveAllDialog(const std::filesystem::path& folder, std::size_t format);

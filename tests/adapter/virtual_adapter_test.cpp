@@ -235,6 +235,11 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
 }
 
 TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
+    ASSERT_NE(VirtualAdapter::openDirectory(dir, error), nullptr) << error.path;
+    // Page 3 is a link to a file kept elsewhere, as an emulator's card might be.
+    const fs::path real = dir.parent_path() / "emulator-card.dcm";
+    fs::rename(dir / "page-03.dcm", real);
+    fs::create_symlink(real, dir / "page-03.dcm");
     {
         auto adapter = VirtualAdapter::openDirectory(dir, error);
         ASSERT_NE(adapter, nullptr) << error.path;
@@ -246,7 +251,8 @@ TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
         EXPECT_EQ(readFile(dir / "page-03.dcm")[40 * 512], 0x00);
         link::endTransaction(link);
     }
-    EXPECT_EQ(readFile(dir / "page-03.dcm")[40 * 512], 0xA7);
+    EXPECT_EQ(readFile(real)[40 * 512], 0xA7);
+    EXPECT_EQ(fs::read_symlink(dir / "page-03.dcm"), real) << "the link stays";
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4)
         << "no temporary file is left behind";
     auto reopened = VirtualAdapter::openDirectory(dir, error);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <tuple>
 
 #include "adapter/virtual_adapter.h"
 #include "link/adapter_commands.h"
@@ -91,10 +92,15 @@ TEST_F(VirtualCardImage, PageWrittenInATransactionIsSavedInTheFilesOwnOrder) {
     data[2] = 0xA3;
     data[3] = 0xA4;
     const Bytes original = rawFormattedImage();
-    for (const auto& [name, expected] : {std::pair{"card.bin", Bytes{0xA4, 0xA3, 0xA2, 0xA1}},
-                                         std::pair{"card.dcm", Bytes{0xA1, 0xA2, 0xA3, 0xA4}}}) {
-        const auto file = write(name, original);
-        const ImageCard image = VirtualAdapter::openImage(file, std::nullopt, error);
+    std::filesystem::create_directories(folder / "emu");
+    std::filesystem::create_symlink("emu/real.bin", folder / "link.bin");
+    // name, the file written (through a link for link.bin), the bytes at block 40
+    for (const auto& [name, real, expected] :
+         {std::tuple{"card.bin", "card.bin", Bytes{0xA4, 0xA3, 0xA2, 0xA1}},
+          std::tuple{"card.dcm", "card.dcm", Bytes{0xA1, 0xA2, 0xA3, 0xA4}},
+          std::tuple{"link.bin", "emu/real.bin", Bytes{0xA4, 0xA3, 0xA2, 0xA1}}}) {
+        const auto file = write(real, original);
+        const ImageCard image = VirtualAdapter::openImage(folder / name, std::nullopt, error);
         ASSERT_NE(image.adapter, nullptr) << name;
         link::CardLink link(*image.adapter);
         ASSERT_EQ(link::writeBlock(link, 40, data), 512);
@@ -108,8 +114,10 @@ TEST_F(VirtualCardImage, PageWrittenInATransactionIsSavedInTheFilesOwnOrder) {
         EXPECT_TRUE(std::equal(saved.begin(), saved.begin() + 40 * 512, original.begin()))
             << name << ": the rest of the page is as it was";
     }
-    EXPECT_EQ(names(), (std::vector<std::string>{"card.bin", "card.dcm"}))
+    EXPECT_EQ(std::filesystem::read_symlink(folder / "link.bin"), "emu/real.bin");
+    EXPECT_EQ(names(), (std::vector<std::string>{"card.bin", "card.dcm", "emu", "link.bin"}))
         << "no temporary file is left behind";
+    EXPECT_EQ(fileNamesIn(folder / "emu"), std::vector<std::string>{"real.bin"});
 }
 
 }  // namespace

@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <functional>
+#include <tuple>
 
 #include "edit_fixture.h"
 
@@ -54,26 +58,46 @@ TEST_F(Backup, EveryPageIsWrittenInTheVirtualCardLayoutAndOpensAsOne) {
 TEST_F(Backup, PageFilesAlreadyThereAreReplacedOnlyAfterAYes) {
     std::filesystem::create_directories(backupDir);
     const Bytes old(card::PAGE_SIZE, 0xA5);
-    for (int page = 0; page < 6; ++page) {
+    for (int page = 1; page < 5; ++page) {
         writeBytes(backupDir / pageFileName(page), old);
     }
+    // Pages 1 and 6 are links to files kept elsewhere: each is named with where it leads.
+    const std::filesystem::path elsewhere = root.path() / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    writeBytes(elsewhere / "one.dcm", old);
+    writeBytes(elsewhere / "six.dcm", old);
+    std::filesystem::create_symlink("../elsewhere/one.dcm", backupDir / pageFileName(0));
+    std::filesystem::create_symlink(elsewhere / "six.dcm", backupDir / pageFileName(5));
     writeBytes(backupDir / "notes.txt", Bytes{'h', 'i'});
+    const std::string before = folderSnapshot(root.path());
     start();
     screen.events.clear();
     screen.boxAnswers = {BoxAnswer::No};
     EXPECT_FALSE(organizer->backupCard(backupDir));
-    EXPECT_EQ(boxes(), (std::vector<std::string>{
-                           "box: " + backupDir.string() +
-                           " already holds page files.\n\nReplace them with the pages of this "
-                           "Memory card? | Back up the Memory card | YesNo | Warning"}));
+    EXPECT_EQ(boxes(),
+              (std::vector<std::string>{
+                  "box: " + backupDir.string() +
+                  " already holds page files.\npage-01.dcm: a link "
+                  "to " +
+                  backupDir.string() +
+                  "/../elsewhere/one.dcm, which is replaced; the link "
+                  "stays.\npage-02.dcm: replaced.\npage-03.dcm: replaced.\npage-04.dcm: "
+                  "replaced.\npage-05.dcm: removed.\npage-06.dcm: a link to " +
+                  elsewhere.string() +
+                  "/six.dcm; the link is removed, not six.dcm.\n\nReplace "
+                  "them with the pages of this Memory card? | Back up the Memory card | YesNo | "
+                  "Warning"}));
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_EQ(backupFiles().size(), 7U);
-    EXPECT_TRUE(readBytes(backupDir / pageFileName(5)) == old);
+    EXPECT_EQ(folderSnapshot(root.path()), before);
 
-    // Pages 5 and 6 of the older backup would open as pages of this one: they go.
+    // Pages 5 and 6 of the older backup would open as pages of this one: they go, the file a
+    // link led to stays.
     EXPECT_TRUE(organizer->backupCard(backupDir));
     ASSERT_TRUE(std::filesystem::remove(backupDir / "notes.txt"));
     expectBackupHoldsEveryPage();
+    EXPECT_TRUE(readBytes(elsewhere / "one.dcm") == Bytes(pages[0].begin(), pages[0].end()));
+    EXPECT_TRUE(std::filesystem::is_symlink(backupDir / pageFileName(0)));
+    EXPECT_TRUE(readBytes(elsewhere / "six.dcm") == old);
 }
 
 TEST_F(Backup, AFolderThatCannotBeMadeOrAReadThatFailsEndsIt) {
@@ -86,10 +110,60 @@ TEST_F(Backup, AFolderThatCannotBeMadeOrAReadThatFailsEndsIt) {
     EXPECT_EQ(boxes()[0].rfind("box: The folder could not be made:\n" + backupDir.string(), 0), 0U)
         << boxes()[0];
 
+    // Every page is read before the first is written: a read that fails writes nothing.
     std::filesystem::remove(backupDir);
-    adapter->faults().unplugAfterAccesses = adapter->accessCount() + 20'000'000;  // mid-backup
+    const auto accessesBefore = adapter->accessCount();
+    adapter->faults().unplugAfterAccesses = accessesBefore + 20'000'000;  // mid-backup
     EXPECT_FALSE(organizer->backupCard(backupDir));
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
+    EXPECT_FALSE(std::filesystem::exists(backupDir));
+}
+
+TEST_F(Backup, AWriteThatFailsPartWaySaysWhichPagesWereWritten) {
+    // A link whose end lies in a missing folder: page 3 cannot be made.
+    std::filesystem::create_directories(backupDir);
+    std::filesystem::create_symlink("gone/page.dcm", backupDir / pageFileName(2));
+    start();
+    screen.events.clear();
+    EXPECT_FALSE(organizer->backupCard(backupDir));
+    EXPECT_EQ(screen.texts.status, "Backup not written...");
+    EXPECT_EQ(boxes().back(), "box: The file could not be written:\n" +
+                                  (backupDir / pageFileName(2)).string() +
+                                  "\nNo such file or directory\n\nPages 1 to 2 of 4 were written; "
+                                  "the rest were not. | Back up the Memory card | Ok | Error");
+    EXPECT_EQ(backupFiles(),
+              (std::vector<std::string>{"page-01.dcm", "page-02.dcm", "page-03.dcm"}));
+    EXPECT_TRUE(readBytes(backupDir / pageFileName(1)) == Bytes(pages[1].begin(), pages[1].end()));
+}
+
+TEST_F(Backup, AFolderOrFifoUnderAPageFileNameIsNeitherReplacedNorRemoved) {
+    const std::filesystem::path elsewhere = root.path() / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    using Make = std::function<void(const std::filesystem::path&)>;
+    // The page file's index, what takes its name, the reason given.
+    const std::tuple<int, Make, std::string> cases[] = {
+        {8, [](const auto& file) { std::filesystem::create_directories(file); },
+         "It is a folder, not a file."},
+        {1, [](const auto& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+         "It is a FIFO, not a file."},
+        {2, [&](const auto& file) { std::filesystem::create_symlink(elsewhere, file); },
+         "It is a link to a folder, not a file: " + elsewhere.string()},
+    };
+    start();
+    for (const auto& [page, make, why] : cases) {
+        std::filesystem::remove_all(backupDir);
+        std::filesystem::create_directories(backupDir);
+        make(backupDir / pageFileName(page));
+        const std::string before = folderSnapshot(root.path());
+        screen.events.clear();
+        EXPECT_FALSE(organizer->backupCard(backupDir));
+        EXPECT_EQ(screen.texts.status, "Backup not written...");
+        EXPECT_EQ(boxes(), std::vector<std::string>{
+                               "box: A backup neither replaces nor removes " +
+                               (backupDir / pageFileName(page)).string() + "\n" + why +
+                               "\n\nNothing was written. | Back up the Memory card | Ok | Error"});
+        EXPECT_EQ(folderSnapshot(root.path()), before);
+    }
 }
 
 }  // namespace

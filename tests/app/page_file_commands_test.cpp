@@ -188,13 +188,56 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
 }
 
 TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {
-    startAndRead();
     std::filesystem::create_directories(pcDir / "page.dcm" / "keep");
-    screen.saveAnswers = {pcDir / "page.dcm"};
-    organizer->exportPageFile();
-    EXPECT_EQ(screen.texts.status, "DCM file not written...");
-    EXPECT_TRUE(boxes().at(0).ends_with(" | Export to .DCM file | Ok | Error"));
-    EXPECT_TRUE(std::filesystem::exists(pcDir / "page.dcm" / "keep"));
+    ASSERT_EQ(::mkfifo((pcDir / "pipe.dcm").c_str(), 0600), 0);
+    std::filesystem::create_symlink("page.dcm", pcDir / "card.bin");
+    std::filesystem::create_symlink("loop.dcm", pcDir / "loop.dcm");
+    const std::pair<const char*, std::string> cases[] = {
+        {"page.dcm", "It is a folder, not a file."},
+        {"pipe.dcm", "It is a FIFO, not a file."},
+        {"card.bin", "It is a link to a folder, not a file: " + (pcDir / "page.dcm").string()},
+        {"loop.dcm", "Its links cannot be followed: Too many levels of symbolic links"},
+    };
+    startAndRead();
+    const std::string before = folderSnapshot(pcDir);
+    for (const auto& [target, why] : cases) {
+        screen.events.clear();
+        screen.saveAnswers = {pcDir / target};
+        EXPECT_FALSE(organizer->exportPageFile());
+        EXPECT_EQ(screen.texts.status, "DCM file not written...");
+        EXPECT_EQ(boxes(), std::vector<std::string>{"box: The file could not be written:\n" +
+                                                    (pcDir / target).string() + "\n" + why +
+                                                    " | Export to .DCM file | Ok | Error"});
+        EXPECT_EQ(folderSnapshot(pcDir), before);
+    }
+}
+
+TEST_F(PageFileCommands, ExportThroughALinkAsksNamingWhereItLeadsAndKeepsTheLink) {
+    addFileToCardPage(pages[0], "RACE", 3);
+    startAndRead();
+    const std::filesystem::path real = pcDir / "emu" / "card.bin";
+    std::filesystem::create_directories(real.parent_path());
+    writeBytes(real, Bytes(card::PAGE_SIZE, 0x5A));
+    std::filesystem::create_symlink("emu/card.bin", pcDir / "vmu.bin");
+    const std::string before = folderSnapshot(pcDir);
+    for (const BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Yes}) {
+        screen.events.clear();
+        screen.saveAnswers = {pcDir / "vmu.bin"};
+        screen.boxAnswers = {answer};
+        EXPECT_EQ(organizer->exportPageFile(), answer == BoxAnswer::Yes);
+        EXPECT_EQ(boxes(), std::vector<std::string>{
+                               "box: " + (pcDir / "vmu.bin").string() + " is a symbolic link to " +
+                               real.string() + ".\n\nReplace " + real.string() +
+                               "? The link stays. | Export to .DCM file | YesNo | Warning"});
+        if (answer == BoxAnswer::No) {
+            EXPECT_EQ(screen.texts.status, "Action Cancelled...");
+            EXPECT_EQ(folderSnapshot(pcDir), before);
+        }
+    }
+    EXPECT_EQ(screen.texts.status, "DCM file written...");
+    EXPECT_EQ(std::filesystem::read_symlink(pcDir / "vmu.bin"), "emu/card.bin");
+    const card::PageBytes& inFileSystemOrder = organizer->pageImage();
+    EXPECT_TRUE(readBytes(real) == Bytes(inFileSystemOrder.begin(), inFileSystemOrder.end()));
 }
 
 }  // namespace

@@ -363,8 +363,9 @@ TEST_F(CliProgram, BackupHoldsEveryPageAndOpensAsAVirtualCard) {
     const ProgramRun asked = onCard({"backup", "--to", backup.string()});
     EXPECT_EQ(asked.exitStatus, 1);
     EXPECT_NE(asked.err.find("[Back up the Memory card] " + backup.string() +
-                             " already holds page files. Replace them with the pages of this "
-                             "Memory card? [y/n]\n"),
+                             " already holds page files. page-01.dcm: replaced. page-02.dcm: "
+                             "replaced. page-03.dcm: replaced. page-04.dcm: replaced. Replace "
+                             "them with the pages of this Memory card? [y/n]\n"),
               std::string::npos)
         << asked.err;
     EXPECT_EQ(onCard({"backup", "--to", backup.string(), "--yes"}).exitStatus, 0);
@@ -383,6 +384,21 @@ TEST_F(CliProgram, ExportAndImportMoveAWholePage) {
                              "Not asked: standard input is not a terminal. Answer Yes with "
                              "--yes.\nAction Cancelled...\n");
     EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
+
+    // A link is named with where it leads, once; --yes writes through it and the link stays.
+    std::filesystem::create_symlink("first.dcm", pc / "link.dcm");
+    const ProgramRun throughLink = onCard({"export", (pc / "link.dcm").string(), "--page", "2"});
+    EXPECT_EQ(throughLink.exitStatus, 1);
+    EXPECT_EQ(throughLink.err, READ_OK + "[Export to .DCM file] " + (pc / "link.dcm").string() +
+                                   " is a symbolic link to " + (pc / "first.dcm").string() +
+                                   ". Replace " + (pc / "first.dcm").string() +
+                                   "? The link stays. [y/n]\nNot asked: standard input is not a "
+                                   "terminal. Answer Yes with --yes.\nAction Cancelled...\n");
+    EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
+    EXPECT_EQ(onCard({"export", (pc / "link.dcm").string(), "--page", "2", "--yes"}).exitStatus, 0);
+    EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(2));
+    EXPECT_TRUE(std::filesystem::is_symlink(pc / "link.dcm"));
+    writeBytes(pc / "first.dcm", pageFile(1));
 
     const ProgramRun import =
         onCard({"import", (pc / "first.dcm").string(), "--page", "2", "--yes"});

@@ -1,8 +1,10 @@
 #include "formats/safe_write.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <tuple>
 
 #include "support/small_file_system.h"
 #include "support/temp_folder.h"
@@ -18,6 +20,82 @@ mode_t modeOf(const std::filesystem::path& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0);
     return info.st_mode & 07777;
+}
+
+gid_t groupOf(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_gid;
+}
+
+using Links = std::vector<std::pair<std::string, std::string>>;  // a link's name, its text
+
+// Empties the folder, then makes sub/keep, the FIFO pipe.dcm, the folder vmu and `links`.
+void remake(const std::filesystem::path& folder, const Links& links) {
+    for (const auto& name : fileNamesIn(folder)) {
+        std::filesystem::remove_all(folder / name);
+    }
+    std::filesystem::create_directories(folder / "sub" / "keep");
+    std::filesystem::create_directories(folder / "vmu");
+    ASSERT_EQ(::mkfifo((folder / "pipe.dcm").c_str(), 0600), 0);
+    for (const auto& [name, text] : links) {
+        std::filesystem::create_symlink(text, folder / name);
+    }
+}
+
+TEST_F(SafeWrite, ALinkStaysAndTheFileAtItsEndIsReplacedKeepingItsModeAndGroup) {
+    const std::string abs = folder.string();
+    // The links, the path written, the file that must change (made 0640 where it is there).
+    const std::tuple<Links, const char*, const char*, bool> cases[] = {
+        {{{"card.bin", abs + "/vmu/real.bin"}}, "card.bin", "vmu/real.bin", true},
+        {{{"sub/page-01.dcm", "../vmu/real.bin"}}, "sub/page-01.dcm", "vmu/real.bin", true},
+        {{{"card.bin", "sub/b"}, {"sub/b", abs + "/vmu/c"}, {"vmu/c", "real.bin"}},
+         "card.bin",
+         "vmu/real.bin",
+         true},
+        {{{"card.bin", "vmu/new.bin"}}, "card.bin", "vmu/new.bin", false},  // made
+    };
+    for (const auto& [links, path, real, there] : cases) {
+        SCOPED_TRACE(path + std::string(" to ") + real);
+        remake(folder, links);
+        gid_t group = 0;
+        if (there) {
+            write(real, Bytes(64, 0x11));
+            ASSERT_EQ(::chmod((folder / real).c_str(), 0640), 0);
+            // Root may give it any group; a user keeps their own.
+            ::chown((folder / real).c_str(), static_cast<uid_t>(-1), 4242);
+            group = groupOf(folder / real);
+        }
+        ASSERT_TRUE(writeFileAtomically(folder / path, Bytes{0x44, 0x43}).ok());
+        EXPECT_EQ(read(folder / real), (Bytes{0x44, 0x43}));
+        for (const auto& [name, text] : links) {
+            EXPECT_EQ(std::filesystem::read_symlink(folder / name), text) << "the link stays";
+        }
+        EXPECT_EQ(fileNamesIn(folder / "vmu").size(), links.size() == 3 ? 2U : 1U) << "temporary";
+        if (there) {
+            EXPECT_EQ(modeOf(folder / real), 0640U);
+            EXPECT_EQ(groupOf(folder / real), group);
+        }
+    }
+}
+
+TEST_F(SafeWrite, AFolderAFifoOrALinkThatLeadsNowhereIsRefusedAndLeftAsItWas) {
+    const std::tuple<Links, const char*, WriteResult, int> cases[] = {
+        {{}, "sub", WriteResult::NotAFile, EISDIR},
+        {{}, "pipe.dcm", WriteResult::NotAFile, 0},  // never opened: nothing waits for a reader
+        {{{"card.bin", "sub"}}, "card.bin", WriteResult::NotAFile, EISDIR},
+        {{{"a.bin", "b.bin"}, {"b.bin", "a.bin"}}, "a.bin", WriteResult::CannotFollowLink, ELOOP},
+        {{{"card.bin", "gone/real.bin"}}, "card.bin", WriteResult::CannotCreate, ENOENT},
+    };
+    for (const auto& [links, path, result, systemError] : cases) {
+        SCOPED_TRACE(path);
+        remake(folder, links);
+        const std::string before = folderSnapshot(folder);
+        const WriteStatus status = writeFileAtomically(folder / path, Bytes(10, 0x62));
+        EXPECT_EQ(status.result, result);
+        EXPECT_EQ(status.systemError, systemError);
+        EXPECT_EQ(folderSnapshot(folder), before);
+    }
 }
 
 TEST_F(SafeWrite, ReplacesTheFileKeepingItsPermissionsAndLeavesNothingElse) {

@@ -201,7 +201,7 @@ TEST_F(PairWriting, FailedVmsTakesTheNewVmiAwayAgain) {
     std::filesystem::create_directory(folder / "RACE.vms");
     const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
     EXPECT_EQ(status.result, PairWriteResult::NotWritten);
-    EXPECT_EQ(status.write, WriteResult::CannotReplace);
+    EXPECT_EQ(status.write, WriteResult::NotAFile);
     EXPECT_EQ(status.systemError, EISDIR);
     EXPECT_EQ(status.path, folder / "RACE.vms");
     EXPECT_EQ(names(), std::vector<std::string>{"RACE.vms"});

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <system_error>
@@ -36,6 +37,34 @@ inline std::vector<std::string> fileNamesIn(const std::filesystem::path& folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Everything under `folder`, links not followed: each entry's relative path and type, a file's
+// bytes (hashed), a link's text. Equal snapshots: nothing under the folder changed.
+inline std::string folderSnapshot(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> entries;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        entries.push_back(it->path());
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string snapshot;
+    for (const auto& entry : entries) {
+        const auto type = std::filesystem::symlink_status(entry, error).type();
+        snapshot += entry.lexically_relative(folder).string() + " " +
+                    std::to_string(static_cast<int>(type));
+        if (type == std::filesystem::file_type::symlink) {
+            snapshot += " -> " + std::filesystem::read_symlink(entry, error).string();
+        } else if (type == std::filesystem::file_type::regular) {
+            const Bytes bytes = readBytes(entry);
+            snapshot +=
+                " " +
+                std::to_string(std::hash<std::string>{}(std::string(bytes.begin(), bytes.end())));
+        }
+        snapshot += "\n";
+    }
+    return snapshot;
 }
 
 // A new folder under the test's temporary directory, removed with everything in it, also when
