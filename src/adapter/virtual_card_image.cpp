@@ -19,7 +19,19 @@ public:
         if (const auto blocked = notWritable(0)) {
             return formats::WriteStatus{formats::WriteResult::CannotCreate, blocked->systemError};
         }
-        return formats::writeCardImage(m_file, m_order, cardImage);
+        // The new file is locked before it takes the name: no second program slips in.
+        auto fileBytes = std::make_unique<card::PageBytes>();
+        formats::imageFileBytes(cardImage, m_order, *fileBytes);
+        std::optional<pc::FileLock> next;
+        const formats::WriteStatus status =
+            formats::writeFileAtomically(m_file, *fileBytes, [&next](int fd) {
+                next = pc::FileLock::onDescriptor(fd);
+                return next.has_value();
+            });
+        if (status.ok()) {
+            m_lock = std::move(*next);
+        }
+        return status;
     }
     std::optional<formats::WriteBlocker> notWritable(int /*pageIndex*/) const override {
         return formats::replacementBlocker(m_file);

@@ -118,8 +118,8 @@ WriteStatus refusal(const WriteTarget& target) {
     return failure(WriteResult::NotAFile, target.kind == TargetKind::Folder ? EISDIR : 0);
 }
 
-WriteStatus writeResolved(const std::filesystem::path& target,
-                          std::span<const std::uint8_t> bytes) {
+WriteStatus writeResolved(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                          const BeforeReplace& beforeReplace) {
     const std::string pattern = temporaryTemplate(target);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -137,6 +137,9 @@ WriteStatus writeResolved(const std::filesystem::path& target,
 
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0 || !applyOwnership(fd, ownershipFor(target))) {
         return discard(WriteResult::CannotWrite, errno, true);
+    }
+    if (beforeReplace && !beforeReplace(fd)) {
+        return discard(WriteResult::CannotReplace, errno, true);
     }
     if (::close(fd) != 0) {
         return discard(WriteResult::CannotWrite, errno, false);
@@ -180,12 +183,13 @@ WriteTarget resolveWriteTarget(const std::filesystem::path& target) {
 }
 
 WriteStatus writeFileAtomically(const std::filesystem::path& target,
-                                std::span<const std::uint8_t> bytes) {
+                                std::span<const std::uint8_t> bytes,
+                                const BeforeReplace& beforeReplace) {
     const WriteTarget resolved = resolveWriteTarget(target);
     if (!resolved.writable()) {
         return refusal(resolved);
     }
-    return writeResolved(resolved.path, bytes);
+    return writeResolved(resolved.path, bytes, beforeReplace);
 }
 
 }  // namespace quorvane::formats

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 
 namespace quorvane::formats {
@@ -40,7 +41,11 @@ WriteTarget resolveWriteTarget(const std::filesystem::path& target);
 // write leaves an existing target byte for byte as it was. A symbolic link stays: the file at
 // the end of its links is the one replaced. The replaced file's mode and group are kept. A
 // folder, FIFO, device or socket is refused before anything is written.
+// `beforeReplace` is given the new file, written and flushed, just before it takes the target's
+// name (a card's lock goes with it); false gives up the write and leaves the target as it was.
+using BeforeReplace = std::function<bool(int fd)>;
 WriteStatus writeFileAtomically(const std::filesystem::path& target,
-                                std::span<const std::uint8_t> bytes);
+                                std::span<const std::uint8_t> bytes,
+                                const BeforeReplace& beforeReplace = {});
 
 }  // namespace quorvane::formats

@@ -1,5 +1,7 @@
 #include "formats/write_access.h"
 
+#include "formats/safe_write.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,9 +23,8 @@ std::optional<WriteBlocker> blockerOf(const std::filesystem::path& path, int mod
 }  // namespace
 
 std::optional<WriteBlocker> replacementBlocker(const std::filesystem::path& target) {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    const std::filesystem::path file = error ? target : resolved;
+    // The file a write through `target`'s links replaces, as the safe writer finds it.
+    const std::filesystem::path file = resolveWriteTarget(target).path;
     // A file the user made read-only is one not to be replaced, though its folder would allow it.
     if (auto blocked = blockerOf(file, W_OK)) {
         return blocked;

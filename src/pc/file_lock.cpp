@@ -90,20 +90,16 @@ FileLock::~FileLock() {
     }
 }
 
-bool FileLock::moveTo(int fd) {
+std::optional<FileLock> FileLock::onDescriptor(int fd) {
     const int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (kept < 0) {
-        return false;
+        return std::nullopt;
     }
     if (::flock(kept, LOCK_EX | LOCK_NB) != 0) {
         ::close(kept);
-        return false;
+        return std::nullopt;
     }
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-    m_fd = kept;
-    return true;
+    return FileLock(kept);
 }
 
 std::optional<long> lockHolder(const std::filesystem::path& path,

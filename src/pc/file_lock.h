@@ -33,10 +33,9 @@ public:
     FileLock& operator=(const FileLock&) = delete;
     ~FileLock();
 
-    // Moves the lock to the file open on `fd`, which is about to be renamed over the locked
-    // one, so that the name is locked at every moment of a replacement. The old file stays
-    // locked when the new one cannot be.
-    bool moveTo(int fd);
+    // Locks the file open on `fd`: one about to be renamed over a locked file, so that the
+    // name is locked at every moment of the replacement. None when it cannot be locked.
+    static std::optional<FileLock> onDescriptor(int fd);
 
 private:
     explicit FileLock(int fd) : m_fd(fd) {}

@@ -113,6 +113,9 @@ TEST_F(VirtualCardImage, PageWrittenInATransactionIsSavedInTheFilesOwnOrder) {
         EXPECT_EQ(Bytes(saved.begin() + 40 * 512, saved.begin() + 40 * 512 + 4), expected) << name;
         EXPECT_TRUE(std::equal(saved.begin(), saved.begin() + 40 * 512, original.begin()))
             << name << ": the rest of the page is as it was";
+        // The file that took the name was locked before it did.
+        EXPECT_EQ(VirtualAdapter::openImage(folder / real, std::nullopt, error).adapter, nullptr);
+        EXPECT_EQ(error.problem, ImageProblem::InUse) << name;
     }
     EXPECT_EQ(std::filesystem::read_symlink(folder / "link.bin"), "emu/real.bin");
     EXPECT_EQ(names(), (std::vector<std::string>{"card.bin", "card.dcm", "emu", "link.bin"}))

@@ -50,9 +50,11 @@ TEST_F(FileLockTest, AFileRenamedOverTheLockedOneIsLockedBeforeItTakesTheName) {
     const auto replacement = write(".card.bin.new", Bytes(16, 1));
     const int fd = ::open(replacement.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
-    ASSERT_TRUE(lock->moveTo(fd));
+    std::optional<FileLock> next = FileLock::onDescriptor(fd);
+    ASSERT_TRUE(next.has_value());
     ::close(fd);
     std::filesystem::rename(replacement, image);
+    lock = std::move(next);
     EXPECT_EQ(secondTake(image).problem, LockProblem::HeldElsewhere);
 }
 
