@@ -1,12 +1,12 @@
 #include "formats/write_access.h"
 
-#include "formats/safe_write.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
+
+#include "formats/safe_write.h"
 
 namespace quorvane::formats {
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,28 +99,6 @@ protected:
     }
     static std::vector<std::string> folderNames(const std::filesystem::path& folder) {
         return quorvane::testing::fileNamesIn(folder);
-    }
-    // Every file under `folder` with its bytes (a file larger than a card by its size and time),
-    // and every link with its target: what a refused command must leave as it was.
-    static std::map<std::string, Bytes> snapshot(const std::filesystem::path& folder) {
-        std::map<std::string, Bytes> files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-            const std::string name = entry.path().lexically_relative(folder).string();
-            if (entry.is_symlink()) {
-                const std::string target = std::filesystem::read_symlink(entry.path()).string();
-                files[name] = Bytes(target.begin(), target.end());
-            } else if (entry.is_regular_file() && entry.file_size() > 131072) {
-                const std::string stamp =
-                    std::to_string(entry.file_size()) + "@" +
-                    std::to_string(entry.last_write_time().time_since_epoch().count());
-                files[name] = Bytes(stamp.begin(), stamp.end());
-            } else if (entry.is_regular_file()) {
-                files[name] = readBytes(entry.path());
-            } else {
-                files[name] = {};
-            }
-        }
-        return files;
     }
 };
 
@@ -598,14 +575,14 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.arguments.back());
-        const auto cardBefore = snapshot(card);
-        const auto pcBefore = snapshot(pc);
+        const auto cardBefore = quorvane::testing::folderSnapshot(card);
+        const auto pcBefore = quorvane::testing::folderSnapshot(pc);
         const ProgramRun refused = run(row.arguments);
         EXPECT_EQ(refused.exitStatus, 1);
         EXPECT_NE(refused.err.find(row.told), std::string::npos) << refused.err;
         EXPECT_EQ(refused.err.find("WARNING!!"), std::string::npos) << refused.err;
-        EXPECT_TRUE(snapshot(card) == cardBefore);
-        EXPECT_TRUE(snapshot(pc) == pcBefore);
+        EXPECT_TRUE(quorvane::testing::folderSnapshot(card) == cardBefore);
+        EXPECT_TRUE(quorvane::testing::folderSnapshot(pc) == pcBefore);
     }
     EXPECT_FALSE(std::filesystem::exists(absent));
 
@@ -680,7 +657,7 @@ TEST_F(CliProgram, ACardTheUserMayNotWriteIsReadOnly) {
             return runProgram(asUser.empty() ? PROGRAM : std::filesystem::path(asUser.front()),
                               words, scratch);
         };
-        const auto before = snapshot(card);
+        const auto before = quorvane::testing::folderSnapshot(card);
         const Bytes imageBefore = readBytes(image);
         EXPECT_EQ(runAsUser({"list"}).out, SAMPLE_LISTING);
         const ProgramRun saved =
@@ -696,7 +673,7 @@ TEST_F(CliProgram, ACardTheUserMayNotWriteIsReadOnly) {
             EXPECT_NE(refused.err.find("The card is read-only: "), std::string::npos)
                 << refused.err;
         }
-        EXPECT_TRUE(snapshot(card) == before);
+        EXPECT_TRUE(quorvane::testing::folderSnapshot(card) == before);
         EXPECT_TRUE(readBytes(image) == imageBefore);
         EXPECT_EQ(std::filesystem::status(image).permissions(), std::filesystem::perms(0444));
         std::filesystem::remove(pc / "saves" / "RACEDATA_001.ddc");

@@ -1,7 +1,6 @@
 #include "pc/file_lock.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/temp_folder.h"
@@ -56,14 +55,6 @@ TEST_F(FileLockTest, AFileRenamedOverTheLockedOneIsLockedBeforeItTakesTheName) {
     std::filesystem::rename(replacement, image);
     lock = std::move(next);
     EXPECT_EQ(secondTake(image).problem, LockProblem::HeldElsewhere);
-}
-
-TEST_F(FileLockTest, AFifoOrAMissingFileIsRefusedWithoutWaiting) {
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
-    EXPECT_EQ(secondTake(folder / "fifo").problem, LockProblem::None);
-    const LockError missing = secondTake(folder / "absent.bin");
-    EXPECT_EQ(missing.problem, LockProblem::CannotOpen);
-    EXPECT_EQ(missing.systemError, ENOENT);
 }
 
 }  // namespace

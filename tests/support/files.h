@@ -40,8 +40,10 @@ inline std::vector<std::string> fileNamesIn(const std::filesystem::path& folder)
 }
 
 // Everything under `folder`, links not followed: each entry's relative path and type, a file's
-// bytes (hashed), a link's text. Equal snapshots: nothing under the folder changed.
+// bytes (hashed; a file larger than a card by its size and time, so that a sparse file of
+// gigabytes is not read), a link's text. Equal snapshots: nothing under the folder changed.
 inline std::string folderSnapshot(const std::filesystem::path& folder) {
+    constexpr std::uintmax_t LARGEST_HASHED = 131072;
     std::vector<std::filesystem::path> entries;
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
@@ -56,6 +58,12 @@ inline std::string folderSnapshot(const std::filesystem::path& folder) {
                     std::to_string(static_cast<int>(type));
         if (type == std::filesystem::file_type::symlink) {
             snapshot += " -> " + std::filesystem::read_symlink(entry, error).string();
+        } else if (type == std::filesystem::file_type::regular &&
+                   std::filesystem::file_size(entry, error) > LARGEST_HASHED) {
+            snapshot +=
+                " " + std::to_string(std::filesystem::file_size(entry, error)) + "@" +
+                std::to_string(
+                    std::filesystem::last_write_time(entry, error).time_since_epoch().count());
         } else if (type == std::filesystem::file_type::regular) {
             const Bytes bytes = readBytes(entry);
             snapshot +=
