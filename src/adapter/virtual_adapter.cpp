@@ -386,8 +386,8 @@ struct VirtualAdapter::State {
 
 VirtualAdapter::VirtualAdapter(std::vector<card::PageBytes> pages, std::unique_ptr<PageStore> store)
     : m_state(std::make_unique<State>()) {
-    if (pages.size() > static_cast<std::size_t>(MAX_VIRTUAL_PAGES)) {
-        pages.resize(MAX_VIRTUAL_PAGES);
+    if (pages.size() > static_cast<std::size_t>(link::MAX_PAGES)) {
+        pages.resize(link::MAX_PAGES);
     }
     if (pages.empty()) {
         pages.emplace_back();
@@ -403,17 +403,17 @@ VirtualAdapter::VirtualAdapter(std::vector<card::PageBytes> pages, std::unique_p
 VirtualAdapter::~VirtualAdapter() = default;
 
 void VirtualAdapter::write(std::uint16_t address, std::uint8_t value) {
-    if (address != VIRTUAL_ADAPTER_BASE || m_state->countAccessAndCheckGone()) {
+    if (address != link::DEFAULT_PORT_BASE || m_state->countAccessAndCheckGone()) {
         return;
     }
     m_state->writeData(value);
 }
 
 std::uint8_t VirtualAdapter::read(std::uint16_t address) {
-    if (address == VIRTUAL_ADAPTER_BASE + 1) {
+    if (address == link::DEFAULT_PORT_BASE + 1) {
         return m_state->countAccessAndCheckGone() ? OPEN_PORT_STATUS : m_state->readStatus();
     }
-    if (address == VIRTUAL_ADAPTER_BASE) {
+    if (address == link::DEFAULT_PORT_BASE) {
         return m_state->countAccessAndCheckGone() ? OPEN_PORT_STATUS : m_state->dataLatch;
     }
     return OPEN_PORT_STATUS;

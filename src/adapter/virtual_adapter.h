@@ -18,9 +18,8 @@
 // as a deterministic state machine driven by the port accesses themselves.
 namespace quorvane::adapter {
 
-// The adapter answers at the usual first parallel port only, so other port choices find none.
-inline constexpr std::uint16_t VIRTUAL_ADAPTER_BASE = 0x378;
-inline constexpr int MAX_VIRTUAL_PAGES = 16;
+// The adapter answers at the first parallel port only (link::DEFAULT_PORT_BASE), so other port
+// choices find none; it holds at most link::MAX_PAGES pages.
 // The pages of a new virtual card folder.
 inline constexpr int NEW_FOLDER_PAGES = 4;
 

@@ -139,7 +139,7 @@ std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesys
         }
     }
     std::vector<card::PageBytes> pages;
-    for (int index = 0; index < MAX_VIRTUAL_PAGES; ++index) {
+    for (int index = 0; index < link::MAX_PAGES; ++index) {
         const auto file = dir / pageFileName(index);
         if (!std::filesystem::exists(file, code)) {
             break;

@@ -26,7 +26,7 @@ struct PageFileThere {
 
 std::vector<PageFileThere> pageFilesThere(const std::filesystem::path& folder, int pages) {
     std::vector<PageFileThere> there;
-    for (int page = 0; page < adapter::MAX_VIRTUAL_PAGES; ++page) {
+    for (int page = 0; page < link::MAX_PAGES; ++page) {
         const std::filesystem::path file = folder / adapter::pageFileName(page);
         std::error_code error;
         if (std::filesystem::symlink_status(file, error).type() ==
@@ -64,7 +64,7 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
         return false;
     }
     // A folder holds no more pages than a virtual card opens.
-    const int pages = std::min(*reported, adapter::MAX_VIRTUAL_PAGES);
+    const int pages = std::min(*reported, link::MAX_PAGES);
     if (pages < 1) {
         const std::string onlyPages = text::onlyPages(pages);
         show({onlyPages, text::BACKUP_CARD_CAPTION, BoxButtons::Ok, text::PAGE_RANGE_ICON});
@@ -123,7 +123,7 @@ bool Organizer::writeBackup(const std::filesystem::path& folder,
     }
     // Pages of an older, longer backup would open as pages of this one. unlink() never takes a
     // folder, whatever came under those names since the question listed them.
-    for (int page = pages; page < adapter::MAX_VIRTUAL_PAGES; ++page) {
+    for (int page = pages; page < link::MAX_PAGES; ++page) {
         const std::filesystem::path stale = folder / adapter::pageFileName(page);
         if (::unlink(stale.c_str()) != 0 && errno != ENOENT) {
             reportBackupFailure(text::removeFailure(stale, errno), pages, pages);

@@ -25,8 +25,6 @@ namespace quorvane::app {
 class CardSource;
 struct CardLocation;
 
-inline constexpr int MAX_PAGES = 16;
-
 // "The file could not be written:", the path and why: the system's reason, or what the path
 // leads to where the writer refused it.
 std::string writeFailureMessage(const std::filesystem::path& target,

@@ -32,7 +32,7 @@ int indicatorLevelFor(int block) {
 void Organizer::stepPage(int delta) {
     // Widened so that no delta can overflow before the clamp.
     const long long wanted = static_cast<long long>(m_currentPageIndex) + delta;
-    m_currentPageIndex = static_cast<int>(std::clamp<long long>(wanted, 0, MAX_PAGES - 1));
+    m_currentPageIndex = static_cast<int>(std::clamp<long long>(wanted, 0, link::MAX_PAGES - 1));
     m_screen.showPageNumber(m_currentPageIndex + 1);
 }
 

@@ -689,7 +689,7 @@ std::string missingValue(std::string_view option) {
 }
 
 std::string badPage(std::string_view value) {
-    return "--page takes a page number from 1 to " + std::to_string(MAX_PAGES) + ", not " +
+    return "--page takes a page number from 1 to " + std::to_string(link::MAX_PAGES) + ", not " +
            quoted(value);
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <charconv>
 
-#include "app/organizer.h"
+#include "link/wire.h"
 #include "app/texts.h"
 
 namespace quorvane::cli {
@@ -147,7 +147,7 @@ std::optional<std::uint16_t> knownPort(std::string_view text, const link::PortPa
 
 std::optional<int> parsePage(std::string_view text) {
     const auto value = parseNumber(text, 10);
-    if (!value || *value < 1 || *value > static_cast<unsigned long>(app::MAX_PAGES)) {
+    if (!value || *value < 1 || *value > static_cast<unsigned long>(link::MAX_PAGES)) {
         return std::nullopt;
     }
     return static_cast<int>(*value);

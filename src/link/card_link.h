@@ -8,8 +8,6 @@
 // The bit-serial, four-phase handshake byte link to the card adapter.
 namespace quorvane::link {
 
-inline constexpr std::uint16_t DEFAULT_PORT_BASE = 0x378;
-
 // Re-polls after which a wait inside sendByte gives up.
 inline constexpr std::uint32_t SEND_WAIT_LIMIT = 600000;
 // Bounds on the waits that the handshake leaves open, in status reads. (Set and explained by

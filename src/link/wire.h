@@ -10,6 +10,11 @@
 // commands) and the adapter's side (the virtual adapter) both include this header.
 namespace quorvane::link {
 
+// The first parallel port, where the program starts and where the virtual adapter answers.
+inline constexpr std::uint16_t DEFAULT_PORT_BASE = 0x378;
+// The pages the PC addresses, 1 to 16; an adapter (or virtual card) holds at most as many.
+inline constexpr int MAX_PAGES = 16;
+
 // --- Lines of the data register, driven by the PC ---
 inline constexpr std::uint8_t LINE_VALUE = 0x01;  // D0: bit value to the adapter
 inline constexpr std::uint8_t LINE_CLOCK = 0x02;  // D1: clock from the PC
