@@ -84,24 +84,6 @@ inline constexpr std::string_view NO_FOLDER_STATUS = "No folder selected...";
 // --- The PC pane ---
 inline constexpr std::string_view REFRESHING_FILE_SYSTEM = "Refreshing file system.......";
 inline constexpr std::string_view FILE_SYSTEM_REFRESHED = "File system refreshed.......";
-// What the drive tree last failed at; the window never shows it.
-enum class BrowserProblem { None, NoIconList, IconAttach, NoDrives, FileInfo };
-// The words the tree's users know, kept as they were written (three t's in "Gettting").
-constexpr std::string_view browserProblem(BrowserProblem problem) {
-    switch (problem) {
-        case BrowserProblem::NoIconList:
-            return "Cannot retrieve the Handle of SystemImageList!";
-        case BrowserProblem::IconAttach:
-            return "Cannot Attach SystemImageList-Handle";
-        case BrowserProblem::NoDrives:
-            return "Error Getting Logical DriveStrings!";
-        case BrowserProblem::FileInfo:
-            return "Error Gettting SystemFileInfo!";
-        case BrowserProblem::None:
-            break;
-    }
-    return {};
-}
 
 // --- Message boxes: reading and committing a page ---
 inline constexpr Box CONNECTION_FAILED{"Connection FAILED.", CONNECTION_CAPTION, BoxButtons::Ok,

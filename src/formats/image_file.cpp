@@ -77,10 +77,6 @@ WriteStatus writeCardImage(const std::filesystem::path& path, ImageOrder order,
     return writeFileAtomically(path, *fileBytes);
 }
 
-WriteStatus writeRawImage(const std::filesystem::path& path, const card::PageBytes& cardImage) {
-    return writeCardImage(path, ImageOrder::FileSystem, cardImage);
-}
-
 OrderCheck checkImageOrder(const card::PageBytes& cardImage) {
     const std::span<const std::uint8_t, card::BLOCK_SIZE> cardRoot(
         cardImage.data() + card::ROOT_OFFSET, card::BLOCK_SIZE);

@@ -36,8 +36,6 @@ ReadResult readCardImage(const std::filesystem::path& path, ImageOrder order,
 void imageFileBytes(const card::PageBytes& cardImage, ImageOrder order, card::PageBytes& fileBytes);
 WriteStatus writeCardImage(const std::filesystem::path& path, ImageOrder order,
                            const card::PageBytes& cardImage);
-// The raw image of the emulators, in file-system order, beside writePageFile's .dcm.
-WriteStatus writeRawImage(const std::filesystem::path& path, const card::PageBytes& cardImage);
 
 // Whether a CardImage, read in the order chosen for its file, has the root block of a formatted
 // card. A file that only reads as formatted in the other order was most likely renamed.

@@ -98,8 +98,8 @@ public:
 
 QStringList DriveTree::defaultDrives() {
     QStringList drives;
-    for (const std::filesystem::path& folder :
-         pc::topFolders(textToPath(QDir::homePath()), pc::currentUserName(), pc::readMountTable())) {
+    for (const std::filesystem::path& folder : pc::topFolders(
+             textToPath(QDir::homePath()), pc::currentUserName(), pc::readMountTable())) {
         drives.append(pathToText(folder));
     }
     return drives;
@@ -155,7 +155,6 @@ bool DriveTree::loadIcons() {
     const QIcon drive = QIcon::fromTheme(QStringLiteral("drive-harddisk"),
                                          provider.icon(QAbstractFileIconProvider::Drive));
     if (folder.isNull() || drive.isNull()) {
-        lastError = app::text::BrowserProblem::NoIconList;
         return false;
     }
     const int extent = m_tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_tree);
@@ -164,7 +163,6 @@ bool DriveTree::loadIcons() {
     const QPixmap openFolderPixmap = openFolder.pixmap(size);
     const QPixmap drivePixmap = drive.pixmap(size);
     if (folderPixmap.isNull() || openFolderPixmap.isNull() || drivePixmap.isNull()) {
-        lastError = app::text::BrowserProblem::IconAttach;
         return false;
     }
     // The view draws an item's icon in the Selected mode while it is selected: the open folder.
@@ -179,7 +177,6 @@ bool DriveTree::listDrives() {
     m_tree->clear();
     const QStringList drives = m_listDrives ? m_listDrives() : QStringList{};
     if (drives.isEmpty()) {
-        lastError = app::text::BrowserProblem::NoDrives;
         return false;
     }
     for (const QString& drive : drives) {
@@ -233,7 +230,6 @@ QTreeWidgetItem* DriveTree::insertPathItem(QTreeWidgetItem* parent, const QStrin
 QTreeWidgetItem* DriveTree::makePathItem(bool isDrive, const QString& path) {
     // The path vanished since it was listed (or a drive was never there): nothing to show.
     if (!QFileInfo::exists(path)) {
-        lastError = app::text::BrowserProblem::FileInfo;
         return nullptr;
     }
     const QString cleaned = withoutTrailingSlash(path);

@@ -30,8 +30,6 @@ public:
     explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = defaultDrives,
                        QObject* parent = nullptr);
 
-    app::text::BrowserProblem lastError = app::text::BrowserProblem::None;
-
     void refreshDrives();  // fillTree, between the two status texts of the refresh
     bool fillTree();
     bool listDrives();

@@ -72,7 +72,7 @@ TEST_F(ImageFiles, CardImageIsWrittenAsARawImageInFileSystemOrder) {
     std::copy(start.begin(), start.end(), cardImage->begin());
     (*cardImage)[PAGE - 4] = 0x9A;
 
-    ASSERT_TRUE(writeRawImage(folder / "card.vmu", *cardImage).ok());
+    ASSERT_TRUE(writeCardImage(folder / "card.vmu", ImageOrder::FileSystem, *cardImage).ok());
     const Bytes raw = read(folder / "card.vmu");
     ASSERT_EQ(raw.size(), PAGE);
     EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 8),
