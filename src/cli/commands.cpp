@@ -10,6 +10,7 @@
 #include "app/backups.h"
 #include "app/card_source.h"
 #include "app/organizer.h"
+#include "app/program.h"
 #include "app/texts.h"
 #include "card/card_text.h"
 #include "card/listing.h"
@@ -324,25 +325,18 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     options.newFolder = adapter::NewFolder::Refused;
     options.askOtherOrder = app::otherOrderQuestionOn(screen);
     options.otherOrderRefused = app::OtherOrderRefused::Refuse;
-    const std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
     if (!card) {
         screen.printError(printable(oneLine(card::messageToUtf8(problem.text))));
         return ExitStatus::Failed;
     }
-    link::CardLink link(card->port());
-    // On the heap: it holds the page images and the file buffer.
-    const auto organizer = std::make_unique<app::Organizer>(screen, link);
-    organizer->setPortReporter(card->portReporter());
-    organizer->setCardSource(card.get());
-    // Every page read is kept, as the window keeps it.
-    organizer->setBackupFolder(
-        app::defaultBackupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
-    organizer->openWindow();
+    const app::Program program = app::wireProgram(std::move(card), screen);
+    program.organizer->openWindow();
     // As the window's port buttons do, only when another port than the first is chosen.
-    if (invocation.port != 0 && invocation.port != link.portBase) {
-        organizer->selectPort(invocation.port);
+    if (invocation.port != 0 && invocation.port != program.link->portBase) {
+        program.organizer->selectPort(invocation.port);
     }
-    Session session(*organizer, screen, invocation, console.out);
+    Session session(*program.organizer, screen, invocation, console.out);
     return session.run() ? ExitStatus::Done : ExitStatus::Failed;
 }
 

@@ -36,13 +36,7 @@ Layout chooseLayout(std::optional<Layout> requested, const QString& localeName) 
 
 OrganizerApp::OrganizerApp(AppOptions options) : m_options(std::move(options)) {}
 
-// The organiser goes before the window it shows on; the link before its port.
-OrganizerApp::~OrganizerApp() {
-    m_organizer.reset();
-    m_window.reset();
-    m_link.reset();
-    m_card.reset();
-}
+OrganizerApp::~OrganizerApp() = default;
 
 namespace {
 
@@ -76,8 +70,8 @@ int OrganizerApp::run() {
                                      messageToText(app::text::otherByteOrderQuestion(image))) ==
                QMessageBox::Yes;
     };
-    m_card = app::CardSource::open(location, problem, options);
-    if (!m_card) {
+    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    if (!card) {
         std::fprintf(stderr, "quorvane: %s\n", problem.text.c_str());
         QMessageBox::critical(nullptr, messageToText(app::text::PROGRAM_CAPTION),
                               messageToText(problem.text));
@@ -85,20 +79,14 @@ int OrganizerApp::run() {
             return 1;
         }
         // The other program may let go of it: Select/Refresh tries again.
-        m_card = app::CardSource::withoutCard(location, options);
+        card = app::CardSource::withoutCard(location, options);
     }
-    m_link = std::make_unique<link::CardLink>(m_card->port());
 
     MainWindowOptions windowOptions;
     windowOptions.layout = chooseLayout(m_options.layout, QLocale::system().name());
     m_window = std::make_unique<MainWindow>(windowOptions);
-    // On the heap: it holds the page images and the file buffer.
-    m_organizer = std::make_unique<app::Organizer>(*m_window, *m_link);
-    m_organizer->setPortReporter(m_card->portReporter());
-    m_organizer->setBackupFolder(
-        app::defaultBackupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
-    m_organizer->setCardSource(m_card.get());
-    m_window->attach(*m_organizer);
+    m_program = app::wireProgram(std::move(card), *m_window);
+    m_window->attach(*m_program.organizer);
     if (m_options.image) {
         m_window->showCardName(m_options.image->filename().string());
     }

@@ -5,15 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/program.h"
 #include "ui/main_window.h"
-
-namespace quorvane::link {
-class CardLink;
-}  // namespace quorvane::link
-namespace quorvane::app {
-class CardSource;
-class Organizer;
-}  // namespace quorvane::app
 
 namespace quorvane::ui {
 
@@ -45,10 +38,8 @@ public:
 
 private:
     AppOptions m_options;
-    std::unique_ptr<app::CardSource> m_card;
-    std::unique_ptr<link::CardLink> m_link;
     std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<app::Organizer> m_organizer;
+    app::Program m_program;  // goes before the window it shows on
 };
 
 }  // namespace quorvane::ui
