@@ -1,13 +1,11 @@
 #include "cli/commands.h"
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <system_error>
 #include <vector>
 
 #include "adapter/virtual_adapter.h"
-#include "app/backups.h"
 #include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/program.h"

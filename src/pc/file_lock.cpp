@@ -51,9 +51,6 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, LockEr
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int lockError = errno;
             ::close(fd);
-            if (lockError == EINTR) {
-                continue;
-            }
             error.problem =
                 lockError == EWOULDBLOCK ? LockProblem::HeldElsewhere : LockProblem::CannotOpen;
             error.systemError = lockError;

@@ -12,7 +12,6 @@
 #include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/texts.h"
-#include "link/card_link.h"
 #include "ui/text_codec.h"
 
 namespace quorvane::ui {
