@@ -12,7 +12,6 @@
 #include "card/byte_order.h"
 #include "card/file_system.h"
 #include "link/card_link.h"
-#include "support/organizer_probe.h"
 
 // The organiser's two long operations over the virtual adapter, answering at once: a whole
 // page read (256 blocks) and a whole-page commit (215 blocks written and read back), with
@@ -21,44 +20,25 @@ namespace {
 
 using namespace quorvane;
 
+class SilentProgress final : public app::Progress {
+public:
+    void begin(int) override {}
+    void advance(int) override {}
+    void end() override {}
+};
+
 class SilentScreen final : public app::Screen {
 public:
-    void showBoundTexts(const app::BoundTexts&) override {}
-    app::BoxAnswer messageBox(const app::MessageBox& box) override {
+    void showTexts(const app::BoundTexts&) override {}
+    void showListing(const app::Listing&) override {}
+    void showPage(const app::PageShown&) override {}
+    app::BoxAnswer ask(const app::MessageBox& box) override {
         return box.buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
     }
-    std::optional<std::filesystem::path> openFileDialog(std::span<const app::FileFilter>,
-                                                        const std::filesystem::path&) override {
-        return std::nullopt;
-    }
-    std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter>,
-                                                        std::string_view) override {
-        return std::nullopt;
-    }
-    void setProgressRange(int, int) override {}
-    void setProgressPos(int) override {}
-    bool progressCreate() override { return true; }
-    void progressSetRange(int, int) override {}
-    void progressSetStep(int) override {}
-    void progressStepIt() override {}
-    void progressSetPos(int) override {}
-    void progressDestroy() override {}
-    void clearCardList() override {}
-    void appendCardRow(const app::CardRow&) override {}
-    void showFileIcon(const card::SaveIcon*) override {}
-    void showCardName(std::string_view) override {}
-    std::optional<app::SaveAllChoice> saveAllDialog(std::span<const app::FileFilter>) override {
-        return std::nullopt;
-    }
-    app::PageCheckAnswer showPageCheck(std::string_view, bool) override {
-        return app::PageCheckAnswer::Close;
-    }
-    void showPageNumber(int) override {}
-    void showPageCaption(std::string_view) override {}
-    void enableEditCommands() override {}
-    void repaintNow() override {}
-    bool selectPcPath(const std::filesystem::path&) override { return true; }
-    void listPcFiles(const std::filesystem::path&) override {}
+    app::Progress& progress(app::ProgressKind) override { return m_progress; }
+
+private:
+    SilentProgress m_progress;
 };
 
 std::vector<card::PageBytes> formattedPages() {
@@ -78,7 +58,7 @@ struct Bench {
     SilentScreen screen;
     app::Organizer organizer{screen, link};
 
-    Bench() { organizer.openWindow(); }
+    Bench() { organizer.start(); }
 };
 
 void reportAccesses(benchmark::State& state, std::uint64_t accesses) {
@@ -91,7 +71,7 @@ void fullPageRead(benchmark::State& state) {
     int failures = 0;
     const std::uint64_t before = bench->adapter.accessCount();
     for (auto _ : state) {
-        failures += bench->organizer.connectAndRead() == 1 ? 0 : 1;
+        failures += bench->organizer.readChosenPage() ? 0 : 1;
     }
     reportAccesses(state, bench->adapter.accessCount() - before);
     state.counters["failed"] = failures;
@@ -100,15 +80,19 @@ BENCHMARK(fullPageRead)->Unit(benchmark::kMillisecond);
 
 void fullCommit(benchmark::State& state) {
     auto bench = std::make_unique<Bench>();
-    if (bench->organizer.connectAndRead() != 1) {
+    if (!bench->organizer.readChosenPage()) {
         state.SkipWithError("the page read failed");
         return;
     }
     int failures = 0;
     const std::uint64_t before = bench->adapter.accessCount();
     for (auto _ : state) {
-        app::OrganizerProbe(bench->organizer).dirtyMap().fill(1);
-        failures += bench->organizer.commitPage(false) == 1 ? 0 : 1;
+        state.PauseTiming();
+        auto everyBlock = std::make_unique<app::LoadedPage>(*bench->organizer.loadedPage());
+        everyBlock->dirty.fill(1);
+        bench->organizer.startWith(*everyBlock);
+        state.ResumeTiming();
+        failures += bench->organizer.commitPage(false) ? 0 : 1;
     }
     reportAccesses(state, bench->adapter.accessCount() - before);
     state.counters["failed"] = failures;
@@ -135,9 +119,11 @@ std::unique_ptr<card::PageBytes> pageOf200Files() {
     return cardImage;
 }
 
-void saveAllFiles(benchmark::State& state, app::Organizer::CopyFormat format) {
+void saveAllFiles(benchmark::State& state, app::CopyFormat format) {
     auto bench = std::make_unique<Bench>();
-    app::OrganizerProbe(bench->organizer).loadPage(*pageOf200Files(), 0);
+    auto loaded = std::make_unique<app::LoadedPage>();
+    card::cardToPage(*pageOf200Files(), loaded->page);
+    bench->organizer.startWith(*loaded);
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("quorvane-save-all-" + std::to_string(::getpid()));
     std::size_t skipped = 0;
@@ -153,9 +139,9 @@ void saveAllFiles(benchmark::State& state, app::Organizer::CopyFormat format) {
     std::filesystem::remove_all(folder);
     state.counters["skipped"] = static_cast<double>(skipped);
 }
-BENCHMARK_CAPTURE(saveAllFiles, ddc, app::Organizer::CopyFormat::Ddc)
+BENCHMARK_CAPTURE(saveAllFiles, ddc, app::CopyFormat::Ddc)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(saveAllFiles, pairs, app::Organizer::CopyFormat::VmiVmsPair)
+BENCHMARK_CAPTURE(saveAllFiles, pairs, app::CopyFormat::VmiVmsPair)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

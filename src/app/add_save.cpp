@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -159,24 +160,21 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
 
 }  // namespace
 
-bool Organizer::addFile() {
+bool Organizer::addFile(const std::filesystem::path& file) {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
         refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
         return false;
     }
-    const auto chosen = m_screen.openFileDialog(text::ADD_FILTERS, {});
-    if (!chosen) {
-        return false;
-    }
     card::DirEntry entry;
-    std::optional<Refusal> refused = readAddSource(*chosen, m_clock, m_fileBuffer, entry);
+    auto fileBuffer = std::make_unique<card::FileBuffer>();
+    std::optional<Refusal> refused = readAddSource(file, m_clock, *fileBuffer, entry);
     if (!refused && !card::fitsOnPage(entry.sizeInBlocks, m_freeBlockCount)) {
         refused = WONT_FIT;
     }
     // The free count trusts the directory; after an add whose commit failed the FAT can hold
     // fewer free blocks than it claims, and the store then refuses without changing anything.
     if (!refused) {
-        switch (card::storeNewFile(m_pageImage, m_dirtyMap, entry, m_fileBuffer)) {
+        switch (card::storeNewFile(loaded().page, loaded().dirty, entry, *fileBuffer)) {
             case card::StoreResult::Stored:
                 break;
             case card::StoreResult::FreeEntryType:
@@ -195,7 +193,6 @@ bool Organizer::addFile() {
         show(refused->box);
         return false;
     }
-    m_screen.repaintNow();
     if (!commitEdit()) {
         return false;
     }
@@ -203,20 +200,22 @@ bool Organizer::addFile() {
     return true;
 }
 
-bool Organizer::extractForSave(int slot) {
-    showFileInfo(slot);
-    if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+std::unique_ptr<card::FileBuffer> Organizer::extractForSave(int slot) {
+    assignInfoLines(slot);
+    auto fileBuffer = std::make_unique<card::FileBuffer>();
+    if (card::extractFile(loaded().page, slot, *fileBuffer) != card::ExtractResult::Extracted) {
         tell(text::CANCELLED, text::DAMAGED_ON_CARD);
-        return false;
+        return nullptr;
     }
-    return true;
+    return fileBuffer;
 }
 
 bool Organizer::writeDdcFile(const std::filesystem::path& target, int slot) {
-    if (!extractForSave(slot)) {
+    const auto fileBuffer = extractForSave(slot);
+    if (!fileBuffer) {
         return false;
     }
-    const formats::WriteStatus status = formats::writeDdcFile(target, m_fileBuffer);
+    const formats::WriteStatus status = formats::writeDdcFile(target, *fileBuffer);
     if (!status.ok()) {
         reportWriteFailure(target, status, text::FILE_NOT_SAVED, text::COPY_TO_PC_CAPTION);
         return false;
@@ -236,10 +235,11 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
                            folder / (name + std::string(formats::VMI_EXTENSION))})) {
         return false;
     }
-    if (!extractForSave(slot)) {
+    const auto fileBuffer = extractForSave(slot);
+    if (!fileBuffer) {
         return false;
     }
-    const formats::PairWriteStatus status = formats::writePairFiles(folder, name, m_fileBuffer);
+    const formats::PairWriteStatus status = formats::writePairFiles(folder, name, *fileBuffer);
     if (!status.ok()) {
         reportWriteFailure(status.path, {status.write, status.systemError}, text::FILE_NOT_SAVED,
                            text::COPY_TO_PC_CAPTION);
@@ -248,24 +248,23 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
     return true;
 }
 
-bool Organizer::saveFile() {
-    if (refuseWithoutSelection(text::COPY_TO_PC_CAPTION)) {
+bool Organizer::writeFileToPc(const FileOnPage& file, const PcTarget& target) {
+    if (refuseWithoutFile(file, text::COPY_TO_PC_CAPTION)) {
         return false;
     }
-    const auto target = m_screen.saveFileDialog(text::SAVE_FILTERS, "ddc");
-    if (!target) {
-        setStatus(text::CANCELLED);
+    if (target.format == CopyFormat::VmiVmsPair) {
+        return writePair(target.folder, target.name, file.slot);
+    }
+    const std::filesystem::path path = target.folder / target.name;
+    return confirmOverwrite({path}) && writeDdcFile(path, file.slot);
+}
+
+bool Organizer::saveFile(const FileOnPage& file, const PcTarget& target) {
+    if (!writeFileToPc(file, target)) {
         return false;
     }
-    // The name's extension chooses the format, whichever filter the dialog showed.
-    const bool pair = pc::lowerAscii(target->extension().string()) == formats::VMS_EXTENSION;
-    const bool written =
-        pair ? writePair(target->parent_path(), target->stem().string(), m_selectedEntry)
-             : confirmOverwrite({*target}) && writeDdcFile(*target, m_selectedEntry);
-    if (written) {
-        setStatus(text::FILE_SAVED);
-    }
-    return written;
+    setStatus(text::FILE_SAVED);
+    return true;
 }
 
 }  // namespace quorvane::app

@@ -10,6 +10,7 @@
 
 #include "adapter/virtual_adapter.h"
 #include "app/organizer.h"
+#include "card/byte_order.h"
 #include "formats/page_file.h"
 
 // Backup: every page of the card read and written to a folder in the virtual card's layout.
@@ -76,11 +77,10 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
     // Every page read before the first is written: a read that fails leaves the folder alone.
     std::vector<card::PageBytes> cardImages(static_cast<std::size_t>(pages));
     for (int page = 0; page < pages; ++page) {
-        stepPage(page - m_currentPageIndex);
-        if (!selectAndRefresh()) {
+        if (!readPage(page + 1)) {
             return false;
         }
-        cardImages[static_cast<std::size_t>(page)] = m_cardImage;
+        card::pageToCard(loaded().page, cardImages[static_cast<std::size_t>(page)]);
     }
     return writeBackup(folder, cardImages);
 }

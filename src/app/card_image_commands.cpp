@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <string>
 
 #include "app/card_source.h"
@@ -13,8 +12,7 @@ bool Organizer::onCardImage() const {
 }
 
 bool Organizer::switchCard(const CardLocation& location) {
-    const bool pending = std::any_of(m_dirtyMap.begin(), m_dirtyMap.end(),
-                                     [](std::uint8_t flag) { return flag != 0; });
+    const bool pending = m_loaded && m_loaded->hasPendingEdits();
     if (pending && !confirmed({text::SWITCH_CARD_QUESTION, text::IMAGE_CAPTION, BoxButtons::YesNo,
                                BoxIcon::Warning})) {
         return false;
@@ -25,29 +23,38 @@ bool Organizer::switchCard(const CardLocation& location) {
              {problem.text, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
+    m_pageShown.cardName = location.image ? location.image->filename().string() : std::string();
     cardChanged();
-    m_screen.showCardName(location.image ? location.image->filename().string() : std::string());
     return true;
 }
 
-void Organizer::openCardImageCommand() {
-    if (m_cardSource == nullptr) {
-        return;
-    }
-    const auto chosen = m_screen.openFileDialog(text::IMAGE_FILTERS, {});
-    if (!chosen) {
-        return;
-    }
-    CardLocation location;
-    location.image = *chosen;
-    switchCard(location);
+void Organizer::cardChanged() {
+    m_loaded.reset();
+    m_selection.reset();
+    m_freeBlockCount = -1;
+    m_counts.reset();
+    m_chosenPageIndex = 0;
+    clearListing();
+    showPageState();
+    m_boundTexts = BoundTexts{};
+    refreshTexts();
+    m_link.resetLink();
 }
 
-void Organizer::closeCardImageCommand() {
-    if (!onCardImage()) {
-        return;
+bool Organizer::openCardImage(const std::filesystem::path& image) {
+    if (m_cardSource == nullptr) {
+        return false;
     }
-    switchCard(m_cardSource->home());
+    CardLocation location;
+    location.image = image;
+    return switchCard(location);
+}
+
+bool Organizer::closeCardImage() {
+    if (!onCardImage()) {
+        return false;
+    }
+    return switchCard(m_cardSource->home());
 }
 
 }  // namespace quorvane::app

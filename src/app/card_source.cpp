@@ -50,7 +50,7 @@ std::unique_ptr<adapter::VirtualAdapter> openImage(const std::filesystem::path& 
 OtherOrderQuestion otherOrderQuestionOn(Screen& screen) {
     return [&screen](const std::filesystem::path& image) {
         const std::string question = text::otherByteOrderQuestion(image);
-        return screen.messageBox({question, text::IMAGE_CAPTION, BoxButtons::YesNo,
+        return screen.ask({question, text::IMAGE_CAPTION, BoxButtons::YesNo,
                                   BoxIcon::Question}) == BoxAnswer::Yes;
     };
 }

@@ -21,7 +21,7 @@ std::string writeFailureMessage(const std::filesystem::path& target,
 // Before the first read or import the images hold no page: an edit would build a directory
 // and FAT on nothing and commit them over the card's own.
 bool Organizer::refuseWithoutPage(std::string_view caption) {
-    if (m_pageLoaded) {
+    if (m_loaded) {
         return false;
     }
     tell(text::NO_PAGE_STATUS, {text::NO_PAGE, caption, BoxButtons::Ok, BoxIcon::Warning});
@@ -34,7 +34,7 @@ bool Organizer::refuseReadOnly(std::string_view caption) {
     if (m_cardSource == nullptr) {
         return false;
     }
-    const auto blocked = m_cardSource->notWritable(m_currentPageIndex);
+    const auto blocked = m_cardSource->notWritable(m_chosenPageIndex);
     if (!blocked) {
         return false;
     }
@@ -60,22 +60,13 @@ bool Organizer::mayRemoveFiles(std::string_view caption) {
     return !refuseReadOnly(caption) && confirmWithoutBackup(caption);
 }
 
-bool Organizer::refuseWithoutSelection(std::string_view caption) {
-    if (selectionIsCurrent()) {
+bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file,
+                                  std::string_view caption) {
+    if (file && holds(*file)) {
         return false;
     }
     tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(caption));
     return true;
-}
-
-// The row still names the file in its slot. After a delete whose commit failed the slot is
-// free (and an add may since have taken it): it then no longer holds the selected file.
-bool Organizer::selectionIsCurrent() const {
-    if (m_selectedEntry < 0 || m_selectedEntry >= card::DIR_SLOT_COUNT) {
-        return false;
-    }
-    const card::DirEntry entry = card::readSlot(m_pageImage, m_selectedEntry);
-    return entry.inUse() && card::entryName(entry) == m_selectedName;
 }
 
 // True when no target exists yet or the user agrees to replace them.
@@ -111,12 +102,6 @@ bool Organizer::acceptWriteTarget(const std::filesystem::path& target, std::stri
     }
     setStatus(cancelled);
     return false;
-}
-
-void Organizer::relistAfterEdit() {
-    m_screen.clearCardList();
-    listFiles();
-    m_selectedEntry = -1;
 }
 
 }  // namespace quorvane::app

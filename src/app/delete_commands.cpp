@@ -5,24 +5,19 @@
 // Delete File and Delete ALL: remove files from the page and commit it at once.
 namespace quorvane::app {
 
-bool Organizer::deleteFileCommand() {
-    if (m_selectedEntry == -1) {
-        tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));
-        return false;
-    }
+bool Organizer::deleteFile(const FileOnPage& file) {
     if (refuseWithoutPage(text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {
         return false;
     }
-    // A slot that no longer holds the selected file was freed by a delete whose commit failed:
-    // walking its freed chain again could free blocks another file owns now, so only the
-    // commit is retried.
-    if (selectionIsCurrent()) {
-        card::deleteFile(m_pageImage, m_dirtyMap, m_selectedEntry);
+    // A slot that no longer holds the file was freed by a delete whose commit failed: walking
+    // its freed chain again could free blocks another file owns now, so only the commit is
+    // retried.
+    if (holds(file)) {
+        card::deleteFile(loaded().page, loaded().dirty, file.slot);
     }
-    m_screen.repaintNow();
     if (!commitEdit()) {
         return false;
     }
@@ -32,14 +27,14 @@ bool Organizer::deleteFileCommand() {
     return true;
 }
 
-bool Organizer::deleteAllCommand() {
+bool Organizer::deleteAll() {
     if (refuseWithoutPage(text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
     if (!confirmed(text::DELETE_QUESTION)) {
         return false;
     }
-    card::deleteAllFiles(m_pageImage, m_dirtyMap);
+    card::deleteAllFiles(loaded().page, loaded().dirty);
     if (!commitEdit()) {
         return false;
     }

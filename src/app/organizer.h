@@ -4,22 +4,26 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/loaded_page.h"
 #include "app/screen.h"
 #include "app/texts.h"
 #include "card/ddc_image.h"
 #include "card/page_layout.h"
+#include "formats/image_file.h"
 #include "formats/vmi_vms.h"
 #include "link/adapter_commands.h"
 #include "link/card_link.h"
 #include "link/system_port.h"
 
-// The organiser without a toolkit: the state of the run and every command handler.
+// The organiser without a toolkit: the state of the run and the operations on the card. Each
+// operation takes what it needs and says whether it did it; what it must ask on the way goes
+// through the front end's Screen::ask, and what it did shows in the texts and the listing.
 namespace quorvane::app {
 
 class CardSource;
@@ -34,6 +38,31 @@ std::string writeFailureMessage(const std::filesystem::path& target,
 inline constexpr int MAX_BLOCK_READ_ATTEMPTS = 16;
 inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 8;
 
+// The page in card byte order, as the adapter and .dcm files hold it.
+std::unique_ptr<card::PageBytes> cardImageOf(const card::PageBytes& pageImage);
+
+// A file of the page: its slot and the name bytes it had when it was picked. An operation on it
+// checks that the slot still holds that name.
+struct FileOnPage {
+    int slot = -1;
+    std::string name;
+};
+
+// How a card file goes to the PC: a .ddc (as it always did), or a .vmi/.vms pair.
+enum class CopyFormat { Ddc, VmiVmsPair };
+
+// Where a card file goes on the PC: `name` is the .ddc file's name, or the pair's name without
+// its extensions.
+struct PcTarget {
+    std::filesystem::path folder;
+    std::string name;
+    CopyFormat format = CopyFormat::Ddc;
+};
+
+// When the import asks its warning about replacing the page: the window asks it before its
+// dialog, the command line once the file has been checked.
+enum class ImportWarning { AlreadyAsked, AfterChecks };
+
 class Organizer {
 public:
     using Clock = std::function<formats::LocalTime()>;
@@ -45,102 +74,81 @@ public:
     Organizer(const Organizer&) = delete;
     Organizer& operator=(const Organizer&) = delete;
 
-    // How a card file goes to the PC: a .ddc (as it always did), or a .vmi/.vms pair.
-    enum class CopyFormat { Ddc, VmiVmsPair };
-
     void setPortReporter(PortReporter reporter) { m_portReporter = std::move(reporter); }
     // Where every page read is kept (app/backups.h); none keeps no backups.
     void setBackupFolder(std::optional<std::filesystem::path> folder) {
         m_backupFolder = std::move(folder);
     }
     const std::optional<std::filesystem::path>& backupFolder() const { return m_backupFolder; }
+    // Card images as the card: the link must run over `source`'s port.
+    void setCardSource(CardSource* source) { m_cardSource = source; }
 
-    // --- The window ---
-    void openWindow();  // the window's opening steps (texts, page 1, caption, link reset)
+    // The run's opening steps: the texts, page 1 chosen, the link reset.
+    void start();
+    // As after a read that brought `page`, without the transfer.
+    void startWith(LoadedPage page);
+    const std::optional<LoadedPage>& loadedPage() const { return m_loaded; }
+
     void setStatus(std::string_view text);
-    void refreshBoundTexts();
-    void enableEditCommands();
 
-    // --- Card file list ---
-    void listFiles();
-    void selectFile(std::string_view rowName);  // a row became selected
-    void showFileInfo(int slot);
+    // --- Checks a front end runs before it asks the user for more; each tells its refusal ---
+    bool refuseWithoutPage(std::string_view caption);
+    bool refuseReadOnly(std::string_view caption);
+    // The read-only check, then the question before removing files from a page with no backup.
+    bool mayRemoveFiles(std::string_view caption);
+    // `file` is no longer on the page (or none was picked).
+    bool refuseWithoutFile(const std::optional<FileOnPage>& file, std::string_view caption);
 
-    // Each command below that returns a bool says whether it did what it was asked: the
-    // window reads the outcome from the screen, the command line from the result.
-
-    // --- Page transfer ---
-    void stepPage(int delta);
-    bool selectAndRefresh();
-    int connectAndRead();
-    int commitPage(bool confirm);
+    // --- The page ---
+    // The page number field (1-based, kept within the adapter's pages).
+    void choosePage(int pageNumber);
+    int chosenPage() const { return m_chosenPageIndex + 1; }
+    // Select/Refresh: the chosen page read from the adapter.
+    bool readChosenPage();
+    bool readPage(int pageNumber);
+    // Writes the page's changed blocks, each verified; `confirm` asks first.
+    bool commitPage(bool confirm);
     void selectPort(std::uint16_t address);
-    // Asks the adapter how many pages it holds, for a front end that needs the number before a
-    // read; none when no adapter answered.
+    // How many pages the adapter holds; none when no adapter answered.
     std::optional<int> countPages();
 
-    // --- Edits and files ---
-    bool deleteFileCommand();
-    bool deleteAllCommand();
-    bool addFile();
-    bool saveFile();
-    bool importPageFile();
-    bool importPageFileFrom(const std::filesystem::path& dialogFolder);
-    // The import of a file the front end already has: the file is checked before the warning.
-    bool importPageFileAt(const std::filesystem::path& file);
-    bool exportPageFile();
+    // --- The selection (the window's list) ---
+    // The file in `slot` became selected: its information lines and icon are shown.
+    void selectFile(int slot);
+    const std::optional<FileOnPage>& selection() const { return m_selection; }
 
-    // --- Backup ---
+    // --- Edits, committed at once ---
+    bool addFile(const std::filesystem::path& file);
+    bool deleteFile(const FileOnPage& file);
+    bool deleteAll();
+    bool importPage(const std::filesystem::path& file, ImportWarning warning);
+    // Frees the blocks no chain reaches, after the question.
+    bool freeLostBlocks();
+
+    // --- Files to the PC ---
+    // Save File: `file` written as `target`, then "File Saved".
+    bool saveFile(const FileOnPage& file, const PcTarget& target);
+    // The same without the status: "<--".
+    bool writeFileToPc(const FileOnPage& file, const PcTarget& target);
+    bool exportPage(const std::filesystem::path& file, formats::ImageOrder order);
+    // Every file of the page into `folder`; a summary says what was written and what was
+    // skipped. False when any file was skipped.
+    bool saveAll(const std::filesystem::path& folder, CopyFormat format);
+    // The same without the summary: what became of each file, in listing order.
+    std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
+                                              CopyFormat format);
+
     // Reads every page of the card and writes it to `folder` as page-01.dcm upward, the
     // virtual card's layout, so that the folder opens as a virtual card.
     bool backupCard(const std::filesystem::path& folder);
 
-    // --- Tools ---
-    // Checks the page in memory and shows the report; offers to free lost blocks, which is an
-    // edit committed at once like any other.
-    void checkPageCommand();
-    // The import, its dialog opened in the backups folder.
-    void restoreFromBackupCommand();
-    // Every file of the page into a folder the user chooses, in the format chosen; a summary
-    // says what was written and what was skipped. False when any file was skipped.
-    bool saveAllFilesCommand();
-    // The same without questions: what became of each file, in listing order.
-    std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
-                                              CopyFormat format);
-    // Card images as the card: the link must run over `source`'s port.
-    void setCardSource(CardSource* source) { m_cardSource = source; }
-    void openCardImageCommand();
-    void closeCardImageCommand();
+    // --- The card ---
+    bool openCardImage(const std::filesystem::path& image);
+    bool closeCardImage();
     bool onCardImage() const;
     bool canSwitchCards() const { return m_cardSource != nullptr; }
-    // The card behind the link is another one now (a card image was opened or closed): the
-    // page in memory belongs to the old card and is forgotten.
-    void cardChanged();
-
-    // --- PC pane ---
-    void pcDirectorySelected(const std::filesystem::path& directory);
-    void copyFileToPc();
-    // How "<--" writes a card file: under the card name, or as a pair named after it.
-    void setCopyFormat(CopyFormat format) { m_copyFormat = format; }
-
-    // --- The state of the run, for the window and for tests to read ---
-    const card::PageBytes& cardImage() const { return m_cardImage; }
-    const card::PageBytes& pageImage() const { return m_pageImage; }
-    const card::FileBuffer& fileBuffer() const { return m_fileBuffer; }
-    const card::DirtyMap& dirtyMap() const { return m_dirtyMap; }
-    int selectedEntry() const { return m_selectedEntry; }
-    const std::string& selectedName() const { return m_selectedName; }
-    int freeBlockCount() const { return m_freeBlockCount; }
-    int currentPageIndex() const { return m_currentPageIndex; }
-    const std::filesystem::path& currentPcDirectory() const { return m_currentPcDirectory; }
-    const BoundTexts& boundTexts() const { return m_boundTexts; }
-    bool pageLoaded() const { return m_pageLoaded; }
 
 private:
-    // Tests reach the state through this seam (tests/support/organizer_probe.h) to set up a
-    // page without the transfers that would cost each case its time.
-    friend class OrganizerProbe;
-
     BoxAnswer show(const text::Box& box);
     // The status line, then the box: the order every refusal keeps.
     void tell(std::string_view status, const text::Box& box);
@@ -149,23 +157,26 @@ private:
     // The commit that follows every edit; one that fails leaves the edit pending and ends the
     // command with "Action cancelled...".
     bool commitEdit();
+    void refreshTexts();
     void blankInfoLines();
+    // The information lines of `slot`, shown with the next refresh.
+    void assignInfoLines(int slot);
+    void showPageState();
+    void listFiles();
+    void clearListing();
+    void relistAfterEdit();
+    // The page in memory; only called where a page is loaded.
+    LoadedPage& loaded() { return *m_loaded; }
+    bool holds(const FileOnPage& file) const;
 
-    // --- Shared by the edit and file commands ---
-    bool refuseWithoutPage(std::string_view caption);
-    bool refuseReadOnly(std::string_view caption);
     bool confirmWithoutBackup(std::string_view caption);
-    // Both, before an edit that removes files (delete, import, freeing lost blocks).
-    bool mayRemoveFiles(std::string_view caption);
     // An import's file, read and checked before the user is asked anything about it; none when
     // it cannot be used (told).
     struct ImportImage;
     std::optional<ImportImage> readImportFile(const std::filesystem::path& chosen);
     // The questions about what the file holds; false when one is answered No.
     bool confirmImportImage(const std::filesystem::path& chosen, ImportImage& image);
-    bool writeImportedPage(const card::PageBytes& imported);
-    bool refuseWithoutSelection(std::string_view caption);
-    bool selectionIsCurrent() const;
+    bool writeImportedPage(const card::PageBytes& cardImage);
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, const formats::WriteStatus& status,
                             std::string_view statusText, std::string_view caption);
@@ -174,29 +185,31 @@ private:
     // link leads (`cancelled` on any answer but Yes). True when the write may go ahead.
     bool acceptWriteTarget(const std::filesystem::path& target, std::string_view notWritten,
                            std::string_view cancelled, std::string_view caption);
-    // showFileInfo and extractFile of `slot` into the file buffer; says when it is damaged.
-    bool extractForSave(int slot);
-    // The same and the .ddc write of `slot`; reports its own failures.
+    // The information lines of `slot` shown and its file extracted; says when it is damaged.
+    std::unique_ptr<card::FileBuffer> extractForSave(int slot);
     bool writeDdcFile(const std::filesystem::path& target, int slot);
-    // The same as a .vmi/.vms pair NAME in `folder`, after checking NAME and asking before
-    // either member is replaced.
+    // The pair NAME in `folder`, after checking NAME and asking before either member is
+    // replaced.
     bool writePair(const std::filesystem::path& folder, const std::string& name, int slot);
-    void relistAfterEdit();
 
+    // Select/Refresh's transfer: 1 when the page was read.
+    int connectAndRead();
     // One block of a page read, repeated until it reads; false when it gives up.
     bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
-    bool commitBlock(int block);
-    // The adapter's status; none (told, and the link reset) when no adapter answers.
+    bool commitBlock(int block, card::PageBytes& cardImage, card::DirtyMap& dirty);
     // At the start of each transfer the user asks for: a port that another program held
     // then is tried again, and not at every byte.
     void retryHeldPorts();
+    // The adapter's status; none (told, and the link reset) when no adapter answers.
     std::optional<link::AdapterStatus> askAdapter();
     void reportConnectionFailed();  // status and box, with the port's story where known
-    void keepBackupOfPage();        // after a read: a box when no backup could be taken
-    bool takeWaitingCard();         // before a read: the card another program held, if now free
-    int timeOut();                  // the read's give-up path: status, link reset, result 0
-    int commitTimedOut();  // the same for a commit, which also takes its progress window down
+    void keepBackupOfPage(const card::PageBytes& cardImage);  // a box when none could be taken
+    bool takeWaitingCard();  // before a read: the card another program held, if now free
+    int timeOut();           // the read's give-up path: status, link reset, result 0
+    int commitTimedOut();    // the same for a commit, which also takes its progress window down
+    // The card behind the link is another one now: the page in memory is forgotten.
+    void cardChanged();
     bool switchCard(const CardLocation& location);  // with the questions and the reports
     // The backup's steps: what the folder holds under the page files' names, refused or asked
     // about before anything is read; then the pages read written; a failure says how far it got.
@@ -210,21 +223,16 @@ private:
     Clock m_clock;
     PortReporter m_portReporter;
     std::optional<std::filesystem::path> m_backupFolder;
-    CopyFormat m_copyFormat = CopyFormat::Ddc;
     CardSource* m_cardSource = nullptr;
 
-    card::PageBytes m_cardImage{};
-    card::PageBytes m_pageImage{};
-    card::FileBuffer m_fileBuffer{};
-    card::DirtyMap m_dirtyMap{};
-    card::BlockBytes m_verifyBuffer{};
-    int m_selectedEntry = -1;
-    std::string m_selectedName;  // name bytes of the selected row, at most 12
+    std::optional<LoadedPage> m_loaded;
+    int m_chosenPageIndex = 0;
+    std::optional<FileOnPage> m_selection;
     int m_freeBlockCount = -1;
-    int m_currentPageIndex = 0;
-    std::filesystem::path m_currentPcDirectory;
+    std::optional<card::BlockCounts> m_counts;  // of the page listed
+    int m_commitSteps = 0;                      // passes of the commit under way
     BoundTexts m_boundTexts;
-    bool m_pageLoaded = false;  // a page has been read or imported
+    PageShown m_pageShown;
     // Why the page read last has no backup (the system's words), until the user goes on anyway.
     std::optional<std::string> m_noBackupReason;
 };

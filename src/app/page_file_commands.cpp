@@ -46,35 +46,17 @@ struct Organizer::ImportImage {
     std::uint64_t length = 0;  // the whole file's, of which one page is taken
 };
 
-bool Organizer::importPageFile() {
-    return importPageFileFrom({});
-}
-
-bool Organizer::importPageFileFrom(const std::filesystem::path& dialogFolder) {
-    if (refuseWithoutPage(text::IMPORT_CAPTION) || !mayRemoveFiles(text::IMPORT_CAPTION)) {
-        return false;
-    }
-    if (!confirmed(text::IMPORT_WARNING)) {
-        return false;
-    }
-    const auto chosen = m_screen.openFileDialog(text::IMPORT_FILTERS, dialogFolder);
-    if (!chosen) {
-        return false;
-    }
-    std::optional<ImportImage> image = readImportFile(*chosen);
-    if (!image || !confirmImportImage(*chosen, *image)) {
-        return false;
-    }
-    return writeImportedPage(*image->cardImage);
-}
-
-// What is wrong with the file is said before the warning, so that no answer is wasted on it.
-bool Organizer::importPageFileAt(const std::filesystem::path& file) {
+// The window asks its warning before its dialog; the command line has the file already and
+// says what is wrong with it before the warning, so that no answer is wasted on it.
+bool Organizer::importPage(const std::filesystem::path& file, ImportWarning warning) {
     if (refuseWithoutPage(text::IMPORT_CAPTION) || !mayRemoveFiles(text::IMPORT_CAPTION)) {
         return false;
     }
     std::optional<ImportImage> image = readImportFile(file);
-    if (!image || !confirmImportImage(file, *image) || !confirmed(text::IMPORT_WARNING)) {
+    if (!image || !confirmImportImage(file, *image)) {
+        return false;
+    }
+    if (warning == ImportWarning::AfterChecks && !confirmed(text::IMPORT_WARNING)) {
         return false;
     }
     return writeImportedPage(*image->cardImage);
@@ -135,41 +117,34 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
     return true;
 }
 
-bool Organizer::writeImportedPage(const card::PageBytes& imported) {
-    auto backup = std::make_unique<card::PageBytes>(m_cardImage);
-    m_cardImage = imported;
-    card::cardToPage(m_cardImage, m_pageImage);
+// A commit that fails puts the page read back, as if the import had not happened.
+bool Organizer::writeImportedPage(const card::PageBytes& cardImage) {
+    auto before = std::make_unique<LoadedPage>(loaded());
+    card::cardToPage(cardImage, loaded().page);
     setStatus(text::READ_SUCCESSFUL);
     relistAfterEdit();
-    m_dirtyMap.fill(1);
+    loaded().dirty.fill(1);
     if (!commitEdit()) {
-        m_cardImage = *backup;
-        card::cardToPage(m_cardImage, m_pageImage);
+        loaded().page = before->page;
         relistAfterEdit();
-        m_dirtyMap.fill(0);
+        loaded().dirty.fill(0);
         return false;
     }
     return true;
 }
 
-bool Organizer::exportPageFile() {
+bool Organizer::exportPage(const std::filesystem::path& file, formats::ImageOrder order) {
     if (refuseWithoutPage(text::EXPORT_CAPTION)) {
         return false;
     }
-    const auto target = m_screen.saveFileDialog(text::EXPORT_FILTERS, "dcm");
-    if (!target) {
-        setStatus(text::EXPORT_CANCELLED);
-        return false;
-    }
-    if (!acceptWriteTarget(*target, text::DCM_NOT_WRITTEN, text::EXPORT_CANCELLED,
+    if (!acceptWriteTarget(file, text::DCM_NOT_WRITTEN, text::EXPORT_CANCELLED,
                            text::EXPORT_CAPTION)) {
         return false;
     }
-    // The name's extension chooses the order: a raw image for .bin and .vmu, else a .dcm.
-    const formats::WriteStatus status = formats::writeCardImage(
-        *target, formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card), m_cardImage);
+    const formats::WriteStatus status =
+        formats::writeCardImage(file, order, *cardImageOf(loaded().page));
     if (!status.ok()) {
-        reportWriteFailure(*target, status, text::DCM_NOT_WRITTEN, text::EXPORT_CAPTION);
+        reportWriteFailure(file, status, text::DCM_NOT_WRITTEN, text::EXPORT_CAPTION);
         return false;
     }
     setStatus(text::DCM_WRITTEN);

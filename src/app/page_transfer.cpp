@@ -29,22 +29,35 @@ int indicatorLevelFor(int block) {
 
 }  // namespace
 
-void Organizer::stepPage(int delta) {
-    // Widened so that no delta can overflow before the clamp.
-    const long long wanted = static_cast<long long>(m_currentPageIndex) + delta;
-    m_currentPageIndex = static_cast<int>(std::clamp<long long>(wanted, 0, link::MAX_PAGES - 1));
-    m_screen.showPageNumber(m_currentPageIndex + 1);
+std::unique_ptr<card::PageBytes> cardImageOf(const card::PageBytes& pageImage) {
+    auto cardImage = std::make_unique<card::PageBytes>();
+    card::pageToCard(pageImage, *cardImage);
+    return cardImage;
 }
 
-bool Organizer::selectAndRefresh() {
+namespace {
+
+}  // namespace
+
+void Organizer::choosePage(int pageNumber) {
+    m_chosenPageIndex = std::clamp(pageNumber, 1, link::MAX_PAGES) - 1;
+    showPageState();
+}
+
+bool Organizer::readPage(int pageNumber) {
+    choosePage(pageNumber);
+    return readChosenPage();
+}
+
+bool Organizer::readChosenPage() {
     if (!takeWaitingCard()) {
         return false;
     }
     if (connectAndRead() != 1) {
         return false;
     }
-    keepBackupOfPage();
-    m_screen.showPageCaption(text::currentPage(m_currentPageIndex + 1));
+    keepBackupOfPage(*cardImageOf(loaded().page));
+    showPageState();
     // Shown with the next refresh, as the other bound texts are.
     blankInfoLines();
     return true;
@@ -86,29 +99,29 @@ std::optional<int> Organizer::countPages() {
 
 int Organizer::connectAndRead() {
     retryHeldPorts();
-    m_screen.setProgressRange(0, PROGRESS_BLOCKS);
+    Progress& progress = m_screen.progress(ProgressKind::Transfer);
+    progress.begin(PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
-    m_screen.setProgressPos(0);
 
     const std::optional<link::AdapterStatus> status = askAdapter();
     if (!status) {
         return 0;
     }
-    if (status->pageCount < m_currentPageIndex + 1) {
+    if (status->pageCount < m_chosenPageIndex + 1) {
         const std::string onlyPages = text::onlyPages(status->pageCount);
         show({onlyPages, text::PAGE_RANGE_CAPTION, BoxButtons::Ok, text::PAGE_RANGE_ICON});
         return 0;
     }
 
     setStatus(text::CONNECTED);
-    m_screen.clearCardList();
+    clearListing();
     setStatus(text::READING);
     link::AdapterStatus reading;
     link::queryStatus(m_link, reading);
     if (reading.state == link::STATE_NO_ADAPTER) {
         return timeOut();
     }
-    if (link::selectPage(m_link, m_currentPageIndex) != 0) {
+    if (link::selectPage(m_link, m_chosenPageIndex) != 0) {
         return timeOut();
     }
     setStatus(text::CHANGING_PAGES);
@@ -122,28 +135,29 @@ int Organizer::connectAndRead() {
     auto scratch = std::make_unique<card::PageBytes>();
     link::setIndicator(m_link, 0);
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
+        progress.advance(block);
         if (!readBlockForPage(block, blockOf(*scratch, block))) {
             return timeOut();
         }
     }
     link::setIndicator(m_link, 0);
     link::endTransaction(m_link);
-    m_dirtyMap.fill(0);
-    m_screen.setProgressPos(0);
+    progress.end();
 
-    m_cardImage = *scratch;
-    card::cardToPage(m_cardImage, m_pageImage);
-    m_pageLoaded = true;
+    if (!m_loaded) {
+        m_loaded.emplace();
+    }
+    loaded().pageIndex = m_chosenPageIndex;
+    card::cardToPage(*scratch, loaded().page);
+    loaded().dirty.fill(0);
     setStatus(text::READ_SUCCESSFUL);
-    m_selectedEntry = -1;
+    m_selection.reset();
     listFiles();
-    enableEditCommands();
     return 1;
 }
 
 bool Organizer::readBlockForPage(int block, link::BlockDestination destination) {
     for (int attempt = 1;; ++attempt) {
-        m_screen.setProgressPos(block);
         const bool read = link::readBlock(m_link, block, destination);
         if (read) {
             setStatus(text::BLOCK_READ_OK);
@@ -177,20 +191,20 @@ bool Organizer::takeWaitingCard() {
     return false;
 }
 
-void Organizer::keepBackupOfPage() {
+void Organizer::keepBackupOfPage(const card::PageBytes& cardImage) {
     m_noBackupReason.reset();
     if (!m_backupFolder) {
         return;
     }
-    const BackupResult backup =
-        keepBackup(*m_backupFolder, m_currentPageIndex + 1, m_cardImage, m_clock());
+    const int pageNumber = loaded().pageIndex + 1;
+    const BackupResult backup = keepBackup(*m_backupFolder, pageNumber, cardImage, m_clock());
     if (backup.outcome != BackupResult::Outcome::Failed) {
         return;
     }
     const int systemError =
         backup.folderError != 0 ? backup.folderError : backup.status.systemError;
     m_noBackupReason = text::systemReason(systemError);
-    const std::string message = text::noBackup(m_currentPageIndex + 1, backup.path, systemError);
+    const std::string message = text::noBackup(pageNumber, backup.path, systemError);
     show({message, text::BACKUP_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
 }
 
@@ -213,64 +227,68 @@ int Organizer::timeOut() {
     return 0;
 }
 
-int Organizer::commitPage(bool confirm) {
+bool Organizer::commitPage(bool confirm) {
     if (refuseReadOnly(text::WRITE_CARD_CAPTION)) {
-        return 0;
+        return false;
     }
     retryHeldPorts();
-    m_screen.setProgressRange(0, PROGRESS_BLOCKS);
+    Progress& bar = m_screen.progress(ProgressKind::Transfer);
+    bar.begin(PROGRESS_BLOCKS);
     setStatus(text::CONNECTING);
-    m_screen.setProgressPos(0);
 
     if (!m_link.resetLink()) {
         reportConnectionFailed();
-        return 0;
+        return false;
     }
-    if (link::querySelectedPage(m_link) != m_currentPageIndex) {
+    // The adapter's page is the one last chosen and read: a commit while the page number
+    // field shows another page is refused.
+    if (link::querySelectedPage(m_link) != m_chosenPageIndex) {
         show(text::PAGE_MISMATCH);
         setStatus(text::CANCELLED);
-        return 0;
+        return false;
     }
     if (confirm && show(text::COMMIT_QUESTION) != BoxAnswer::Yes) {
         setStatus(text::CANCELLED);
-        return 0;
+        return false;
     }
-
-    card::pageToCard(m_pageImage, m_cardImage);
+    // Before the first read nothing is marked to be written: the passes write no block.
+    const auto nothingRead = std::make_unique<LoadedPage>();
+    LoadedPage& page = m_loaded ? loaded() : *nothingRead;
+    const auto cardImage = cardImageOf(page.page);
     setStatus(text::WRITING);
-    m_screen.progressCreate();
-    m_screen.progressSetRange(0, COMMIT_PROGRESS_RANGE);
-    m_screen.progressSetStep(1);
+    Progress& window = m_screen.progress(ProgressKind::Window);
+    window.begin(COMMIT_PROGRESS_RANGE);
+    m_commitSteps = 0;
     link::setIndicator(m_link, 0);
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
-        if (!commitBlock(block)) {
-            return commitTimedOut();
+        if (!commitBlock(block, *cardImage, page.dirty)) {
+            return commitTimedOut() != 0;
         }
     }
-    m_screen.progressSetPos(COMMIT_PROGRESS_RANGE);
+    window.advance(COMMIT_PROGRESS_RANGE);
     link::setIndicator(m_link, 0);
     link::endTransaction(m_link);
     // Every block is verified by now, but an adapter that missed the end of the transaction
     // may not have kept the page.
     if (m_link.linkLost()) {
-        return commitTimedOut();
+        return commitTimedOut() != 0;
     }
-    m_screen.setProgressPos(0);
-    m_dirtyMap.fill(0);
+    bar.end();
+    page.dirty.fill(0);
     setStatus(text::WRITTEN_SUCCESSFULLY);
-    m_screen.progressDestroy();
-    return 1;
+    window.end();
+    return true;
 }
 
-bool Organizer::commitBlock(int block) {
+bool Organizer::commitBlock(int block, card::PageBytes& cardImage, card::DirtyMap& dirty) {
     for (int attempt = 1;; ++attempt) {
         if (!m_link.waitUntilReady()) {
             return false;
         }
         bool writeAgain = false;
-        if (m_dirtyMap[block] == 1 && !link::isNeverWritten(block)) {
+        if (dirty[block] == 1 && !link::isNeverWritten(block)) {
             setStatus(text::writingBlock(block));
-            const int written = link::writeBlock(m_link, block, blockOf(m_cardImage, block));
+            const int written = link::writeBlock(m_link, block, blockOf(cardImage, block));
             if (m_link.linkLost()) {
                 return false;
             }
@@ -280,12 +298,13 @@ bool Organizer::commitBlock(int block) {
                 writeAgain = true;
             } else {
                 // The read-back's own check is not needed: the bytes are compared in full.
-                link::readBlock(m_link, block, m_verifyBuffer);
+                card::BlockBytes readBack{};
+                link::readBlock(m_link, block, readBack);
                 if (m_link.linkLost()) {
                     return false;
                 }
-                writeAgain = !std::equal(m_verifyBuffer.begin(), m_verifyBuffer.end(),
-                                         blockOf(m_cardImage, block).begin());
+                writeAgain = !std::equal(readBack.begin(), readBack.end(),
+                                         blockOf(cardImage, block).begin());
             }
             if (writeAgain && attempt >= MAX_BLOCK_WRITE_ATTEMPTS) {
                 return false;
@@ -293,7 +312,7 @@ bool Organizer::commitBlock(int block) {
             // A repeat shows the level of the block before it, so a repeat of block 0 shows 1.
             link::setIndicator(m_link, indicatorLevelFor(writeAgain ? block - 1 : block));
         }
-        m_screen.progressStepIt();
+        m_screen.progress(ProgressKind::Window).advance(++m_commitSteps);
         if (!writeAgain) {
             return true;
         }
@@ -303,8 +322,8 @@ bool Organizer::commitBlock(int block) {
 int Organizer::commitTimedOut() {
     setStatus(text::TIMEOUT);
     m_link.resetLink();
-    m_screen.progressDestroy();
-    m_screen.setProgressPos(0);
+    m_screen.progress(ProgressKind::Window).end();
+    m_screen.progress(ProgressKind::Transfer).end();
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <system_error>
@@ -24,12 +25,12 @@ constexpr std::size_t FILES_WITHOUT_PROGRESS = 8;
 
 std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path& folder,
                                                      CopyFormat format) {
-    const std::vector<int> slots = card::enumerateFiles(m_pageImage);
+    const card::PageBytes& page = loaded().page;
+    const std::vector<int> slots = card::enumerateFiles(page);
     const bool showProgress = slots.size() > FILES_WITHOUT_PROGRESS;
+    Progress& progress = m_screen.progress(ProgressKind::Window);
     if (showProgress) {
-        m_screen.progressCreate();
-        m_screen.progressSetRange(0, static_cast<int>(slots.size()));
-        m_screen.progressSetStep(1);
+        progress.begin(static_cast<int>(slots.size()));
     }
     // The folder is read once; every file written joins the names taken. A name taken in
     // another case is taken for a pair: its partner is found whatever its case.
@@ -51,19 +52,20 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         return lowerNames.count(pc::lowerAscii(name)) != 0;
     };
     std::vector<text::SavedFile> files;
+    const auto fileBuffer = std::make_unique<card::FileBuffer>();
     for (const int slot : slots) {
-        const std::string cardName = card::entryName(card::readSlot(m_pageImage, slot));
+        const std::string cardName = card::entryName(card::readSlot(page, slot));
         text::SavedFile& file = files.emplace_back();
         file.cardName = card::printableUtf8(card::nameToUtf8(cardName));
         if (showProgress) {
-            m_screen.progressStepIt();
+            progress.advance(static_cast<int>(files.size()));
         }
-        if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+        if (card::extractFile(page, slot, *fileBuffer) != card::ExtractResult::Extracted) {
             file.skipped = text::SkipReason::Damaged;
             continue;
         }
         if (format == CopyFormat::VmiVmsPair) {
-            if (formats::vmsData(m_fileBuffer).empty()) {
+            if (formats::vmsData(*fileBuffer).empty()) {
                 file.skipped = text::SkipReason::NoData;
                 continue;
             }
@@ -76,7 +78,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
             take(*name + std::string(formats::VMI_EXTENSION));
             take(file.fileName);
             const formats::PairWriteStatus status =
-                formats::writePairFiles(folder, *name, m_fileBuffer);
+                formats::writePairFiles(folder, *name, *fileBuffer);
             if (!status.ok()) {
                 file.skipped = text::SkipReason::NotWritten;
                 file.systemError = status.systemError;
@@ -94,34 +96,28 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         }
         file.fileName = *name;
         take(*name);
-        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, m_fileBuffer);
+        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, *fileBuffer);
         if (!status.ok()) {
             file.skipped = text::SkipReason::NotWritten;
             file.systemError = status.systemError;
         }
     }
     if (showProgress) {
-        m_screen.progressDestroy();
+        progress.end();
     }
     return files;
 }
 
-bool Organizer::saveAllFilesCommand() {
+bool Organizer::saveAll(const std::filesystem::path& folder, CopyFormat format) {
     if (refuseWithoutPage(text::SAVE_ALL_CAPTION)) {
         return false;
     }
-    const auto choice = m_screen.saveAllDialog(text::SAVE_ALL_FORMATS);
-    if (!choice) {
-        setStatus(text::CANCELLED);
-        return false;
-    }
-    const std::vector<text::SavedFile> files = saveAllFiles(
-        choice->folder, choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
+    const std::vector<text::SavedFile> files = saveAllFiles(folder, format);
     const bool anySkipped = std::any_of(files.begin(), files.end(),
                                         [](const text::SavedFile& file) { return file.skipped; });
     const bool anySaved = std::any_of(files.begin(), files.end(),
                                       [](const text::SavedFile& file) { return !file.skipped; });
-    const std::string summary = text::saveAllSummary(choice->folder, files);
+    const std::string summary = text::saveAllSummary(folder, files);
     tell(anySaved || files.empty() ? text::FILES_SAVED : text::FILES_NOT_SAVED,
          {summary, text::SAVE_ALL_CAPTION, BoxButtons::Ok,
           anySkipped ? BoxIcon::Warning : BoxIcon::Information});

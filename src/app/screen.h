@@ -1,32 +1,102 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "card/file_system.h"
+#include "card/listing.h"
 #include "card/save_header.h"
 
-// What the organiser's handlers ask of the main window. The Qt window implements it; tests
-// use a recording screen with scripted answers.
+// What the organiser's operations ask of a front end (Screen), and what the window's commands
+// ask of the window besides (WindowScreen). The Qt window implements both, the command line
+// Screen; tests use a recording screen with scripted answers.
 namespace quorvane::app {
 
-// The six texts pushed to the window together. Strings hold bytes as the card has them
-// (names and information lines are not decoded here); the window turns them into text.
+// The texts pushed to the window together: the status line and what is shown of the selected
+// file. Information lines hold bytes as the card has them; the front end decodes them.
 struct BoundTexts {
     std::string status;
     std::string info1;
     std::string info2;
     std::string info3;
-    std::string blocksUsed;
-    std::string blocksFree;
+    // The selected file's icon beside its information lines; null: none.
+    std::shared_ptr<const card::SaveIcon> icon;
     bool operator==(const BoundTexts&) const = default;
+};
+
+// One row of the card file list. `name` holds the entry's name bytes.
+struct CardRow {
+    int slot = -1;
+    std::string name;
+    unsigned sizeInBlocks = 0;
+    card::FileInfoLines info;  // the file's information lines, as bytes
+    std::shared_ptr<const card::SaveIcon> icon;  // null: none
+};
+
+// The files of the page in memory, as one value: it replaces whatever list was shown.
+struct Listing {
+    std::vector<CardRow> rows;
+    std::optional<card::BlockCounts> counts;  // none: no page (the counts show empty)
+};
+
+// Which page the window points at and which one its list shows.
+struct PageShown {
+    int chosenPage = 1;  // the page number field, 1-based
+    int listedPage = 0;  // the page last read or imported, 1-based; 0: none yet
+    // The card image the window works on (UTF-8); empty: the card it started with.
+    std::string cardName;
+    bool operator==(const PageShown&) const = default;
 };
 
 enum class BoxButtons { Ok, YesNo };
 enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
 enum class BoxAnswer { Ok, Yes, No };
+
+// A message box as the user sees it: a question when its buttons are Yes and No.
+struct MessageBox {
+    std::string_view text;
+    std::string_view caption;
+    BoxButtons buttons = BoxButtons::Ok;
+    BoxIcon icon = BoxIcon::Warning;
+    std::string_view details = {};  // shown on request; empty = none
+};
+
+// Work the user waits for: a page read or written (the main window's bar), or a commit or a
+// long save (the progress window, which holds the main window disabled while it is shown).
+enum class ProgressKind { Transfer, Window };
+
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Starts at 0 of `steps`.
+    virtual void begin(int steps) = 0;
+    // `done` of the steps: the window lets waiting events run first.
+    virtual void advance(int done) = 0;
+    virtual void end() = 0;
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+
+    virtual void showTexts(const BoundTexts& texts) = 0;
+    virtual void showListing(const Listing& listing) = 0;
+    virtual void showPage(const PageShown& page) = 0;
+    // A box the user acknowledges (Ok) or a question (Yes or No).
+    virtual BoxAnswer ask(const MessageBox& box) = 0;
+    virtual Progress& progress(ProgressKind kind) = 0;
+};
+
+struct FileFilter {
+    std::string_view description;  // "DC Memory Card File (*.ddc)"
+    std::string_view patterns;     // "*.ddc" or "*.vmi;*.vms"
+};
+
 // Where Save All Files writes, and in which of the formats it offered.
 struct SaveAllChoice {
     std::filesystem::path folder;
@@ -36,81 +106,26 @@ struct SaveAllChoice {
 // How the user left the page check's report.
 enum class PageCheckAnswer { Close, FreeLostBlocks };
 
-// A message box as the user sees it.
-struct MessageBox {
-    std::string_view text;
-    std::string_view caption;
-    BoxButtons buttons = BoxButtons::Ok;
-    BoxIcon icon = BoxIcon::Warning;
-    std::string_view details = {};  // shown on request; empty = none
-};
-
-// One row of the card file list. `name` holds the entry's name bytes; `icon` the file's icon
-// (null: none), which the screen keeps for as long as it shows the row.
-struct CardRow {
-    std::string_view name;
-    unsigned sizeInBlocks = 0;
-    const card::SaveIcon* icon = nullptr;
-};
-
-struct FileFilter {
-    std::string_view description;  // "DC Memory Card File (*.ddc)"
-    std::string_view patterns;     // "*.ddc" or "*.vmi;*.vms"
-};
-
-class Screen {
+// What only the window does: the dialogs where the user chooses files, the page check's report
+// and the PC pane.
+class WindowScreen : public Screen {
 public:
-    virtual ~Screen() = default;
-
-    virtual void showBoundTexts(const BoundTexts& texts) = 0;
-    virtual BoxAnswer messageBox(const MessageBox& box) = 0;
-
     // File dialogs open in the process's current directory with an empty name (the open dialog
     // in `startFolder` where one is given); confirming one makes the chosen file's folder
     // current. They return the chosen path or nothing (Cancel). The save dialog asks itself
     // before it replaces an existing file, and appends `defaultSuffix` (without dot) to a name
     // typed without one.
-    virtual std::optional<std::filesystem::path> openFileDialog(
+    virtual std::optional<std::filesystem::path> chooseFileToOpen(
         std::span<const FileFilter> filters, const std::filesystem::path& startFolder) = 0;
-    virtual std::optional<std::filesystem::path> saveFileDialog(std::span<const FileFilter> filters,
-                                                                std::string_view defaultSuffix) = 0;
-
-    // The main window's progress bar.
-    virtual void setProgressRange(int lower, int upper) = 0;
-    virtual void setProgressPos(int position) = 0;
-
-    // The progress window of a commit. While it is shown the main window is disabled;
-    // progressStepIt and progressSetPos first let the window process waiting events.
-    virtual bool progressCreate() = 0;
-    virtual void progressSetRange(int lower, int upper) = 0;
-    virtual void progressSetStep(int step) = 0;
-    virtual void progressStepIt() = 0;
-    virtual void progressSetPos(int position) = 0;
-    virtual void progressDestroy() = 0;
-
-    // The card file list.
-    virtual void clearCardList() = 0;
-    virtual void appendCardRow(const CardRow& row) = 0;
-    // The selected file's icon beside its information lines (null: none).
-    virtual void showFileIcon(const card::SaveIcon* icon) = 0;
-
-    virtual void showPageNumber(int pageNumber) = 0;  // 1-based
-    // The name of the card image the window works on (UTF-8); empty: the card it started with.
-    virtual void showCardName(std::string_view name) = 0;
-    virtual void showPageCaption(std::string_view caption) = 0;
-    virtual void enableEditCommands() = 0;
-    // Repaint the whole window at once, without taking user input.
-    virtual void repaintNow() = 0;
-
+    virtual std::optional<std::filesystem::path> chooseFileToSave(
+        std::span<const FileFilter> filters, std::string_view defaultSuffix) = 0;
     // A folder to save every file of the page in, and one of `formats`; nothing = cancelled.
-    virtual std::optional<SaveAllChoice> saveAllDialog(std::span<const FileFilter> formats) = 0;
-
+    virtual std::optional<SaveAllChoice> chooseSaveAll(std::span<const FileFilter> formats) = 0;
     // The page check's report, which the user can copy; `canFreeLostBlocks` offers the repair.
     virtual PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) = 0;
-
-    // The PC pane of the two-pane layout (no-ops where the layout has none).
-    virtual bool selectPcPath(const std::filesystem::path& path) = 0;
-    virtual void listPcFiles(const std::filesystem::path& directory) = 0;
+    // The PC pane shows `folder` again (selected in the tree, its files listed), after a
+    // command wrote into it.
+    virtual void showPcFolder(const std::filesystem::path& folder) = 0;
 };
 
 }  // namespace quorvane::app

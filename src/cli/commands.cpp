@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -15,6 +16,7 @@
 #include "card/page_check.h"
 #include "cli/page_reports.h"
 #include "cli/terminal_text.h"
+#include "formats/image_file.h"
 #include "formats/pc_file_names.h"
 #include "formats/vmi_vms.h"
 #include "link/card_link.h"
@@ -24,6 +26,13 @@ namespace quorvane::cli {
 namespace {
 
 namespace texts = app::text::cli;
+
+// Paths are taken relative to the folder the program started in, which nothing changes.
+std::filesystem::path absoluteOrAsGiven(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute;
+}
 
 QuestionPolicy questionPolicy(const Invocation& invocation, const Console& console) {
     if (invocation.yes) {
@@ -39,9 +48,8 @@ void printUsageError(const Console& console, std::string_view error) {
 // One run of a command: the organiser on the card, as the window would drive it.
 class Session {
 public:
-    Session(app::Organizer& organizer, TextScreen& screen, const Invocation& invocation,
-            std::ostream& out)
-        : m_organizer(organizer), m_screen(screen), m_invocation(invocation), m_out(out) {}
+    Session(app::Organizer& organizer, TextScreen& screen, const Invocation& invocation)
+        : m_organizer(organizer), m_screen(screen), m_invocation(invocation) {}
 
     bool run();
 
@@ -53,13 +61,16 @@ private:
     }
     // The page of --page, read as Select/Refresh reads it.
     bool readPage();
-    // The name bytes of each NAME on the page, or none (said why) when one names no file.
-    std::optional<std::vector<std::string>> namesOnPage();
+    // The file each NAME names on the page, or none (said why) when one names no file.
+    std::optional<std::vector<app::FileOnPage>> filesOnPage();
     // The folder of --to, made when it is missing (said why when it cannot be).
     bool makeTargetFolder();
     // Where `name` goes in the folder of --to, in the format of --format; none when the name
     // cannot name a PC file.
-    std::optional<std::filesystem::path> savedFileOf(const std::string& name) const;
+    std::optional<app::PcTarget> savedFileOf(const std::string& name) const;
+    // The file of `export`: a name without an extension gets .dcm; a file already there is
+    // replaced only after a question.
+    std::optional<std::filesystem::path> exportTarget();
 
     bool pages();
     bool list();
@@ -76,7 +87,6 @@ private:
     app::Organizer& m_organizer;
     TextScreen& m_screen;
     const Invocation& m_invocation;
-    std::ostream& m_out;
 };
 
 bool Session::run() {
@@ -111,28 +121,32 @@ bool Session::run() {
 }
 
 bool Session::readPage() {
-    m_organizer.stepPage(m_invocation.page - 1 - m_organizer.currentPageIndex());
-    return step(m_organizer.selectAndRefresh());
+    return step(m_organizer.readPage(m_invocation.page));
 }
 
-std::optional<std::vector<std::string>> Session::namesOnPage() {
-    std::vector<std::string> names;
+std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
+    const std::vector<app::CardRow>& rows = m_screen.listing().rows;
+    std::vector<app::FileOnPage> files;
     for (const std::string& typed : m_invocation.operands) {
         const std::optional<std::string> name = card::utf8ToName(typed);
-        if (!name || card::findSlotByName(m_organizer.pageImage(), *name) < 0) {
+        // Of two files of one name, the first listed.
+        const auto row = std::find_if(rows.begin(), rows.end(), [&name](const app::CardRow& r) {
+            return name && r.name == *name;
+        });
+        if (row == rows.end()) {
             m_screen.printError(texts::noCardFile(printable(typed), m_invocation.page));
             return std::nullopt;
         }
-        names.push_back(*name);
+        files.push_back({row->slot, row->name});
     }
-    return names;
+    return files;
 }
 
 bool Session::pages() {
     const std::optional<int> count = m_organizer.countPages();
     step(count.has_value());
     if (count) {
-        m_out << *count << '\n' << std::flush;
+        m_screen.print(std::to_string(*count) + "\n");
     }
     return count.has_value();
 }
@@ -141,9 +155,9 @@ bool Session::list() {
     if (!readPage()) {
         return false;
     }
-    const card::PageBytes& page = m_organizer.pageImage();
-    m_out << (m_invocation.json ? listingJson(page, m_invocation.page) : listingText(page))
-          << std::flush;
+    const app::Listing& listing = m_screen.listing();
+    m_screen.print(m_invocation.json ? listingJson(listing, m_invocation.page)
+                                     : listingText(listing));
     return true;
 }
 
@@ -151,12 +165,11 @@ bool Session::check() {
     if (!readPage()) {
         return false;
     }
-    const card::PageBytes& page = m_organizer.pageImage();
+    const card::PageBytes& page = m_organizer.loadedPage()->page;
     const card::PageCheck found = card::checkPage(page);
-    m_out << (m_invocation.json
-                  ? pageCheckJson(found, page, m_invocation.page)
-                  : printableLines(app::text::pageCheckReport(found, page, m_invocation.page)))
-          << std::flush;
+    m_screen.print(m_invocation.json
+                       ? pageCheckJson(found, page, m_invocation.page)
+                       : printableLines(app::text::pageCheckReport(found, page, m_invocation.page)));
     return true;
 }
 
@@ -171,7 +184,8 @@ bool Session::makeTargetFolder() {
     return true;
 }
 
-std::optional<std::filesystem::path> Session::savedFileOf(const std::string& name) const {
+std::optional<app::PcTarget> Session::savedFileOf(const std::string& name) const {
+    const std::filesystem::path folder = absoluteOrAsGiven(*m_invocation.to);
     if (m_invocation.format == SaveFormat::Vms) {
         // A pair is named after the card name as Save All Files names it, without a number:
         // a pair of that name already there is replaced after the question.
@@ -179,29 +193,29 @@ std::optional<std::filesystem::path> Session::savedFileOf(const std::string& nam
         if (!pairName) {
             return std::nullopt;
         }
-        return *m_invocation.to / (*pairName + std::string(formats::VMS_EXTENSION));
+        return app::PcTarget{folder, *pairName, app::CopyFormat::VmiVmsPair};
     }
     const std::optional<std::string> fileName = formats::ddcFileName(name);
     if (!fileName) {
         return std::nullopt;
     }
-    return *m_invocation.to / *fileName;
+    return app::PcTarget{folder, *fileName, app::CopyFormat::Ddc};
 }
 
 bool Session::save() {
     if (!readPage()) {
         return false;
     }
-    const auto names = namesOnPage();
-    if (!names) {
+    const auto files = filesOnPage();
+    if (!files) {
         return false;
     }
     // Every name checked before the first file is written, as the window checks before it writes.
-    std::vector<std::filesystem::path> targets;
-    for (const std::string& name : *names) {
-        const std::optional<std::filesystem::path> target = savedFileOf(name);
+    std::vector<app::PcTarget> targets;
+    for (const app::FileOnPage& file : *files) {
+        const std::optional<app::PcTarget> target = savedFileOf(file.name);
         if (!target) {
-            m_screen.messageBox(app::text::UNUSABLE_PC_NAME);
+            m_screen.ask(app::text::UNUSABLE_PC_NAME);
             return false;
         }
         targets.push_back(*target);
@@ -209,11 +223,8 @@ bool Session::save() {
     if (!makeTargetFolder()) {
         return false;
     }
-    for (std::size_t i = 0; i < names->size(); ++i) {
-        m_organizer.selectFile((*names)[i]);
-        // Save File asks before it overwrites; its dialog need not ask as well.
-        m_screen.answerSaveDialog(targets[i], false);
-        if (!step(m_organizer.saveFile())) {
+    for (std::size_t i = 0; i < files->size(); ++i) {
+        if (!step(m_organizer.saveFile((*files)[i], targets[i]))) {
             return false;
         }
     }
@@ -224,10 +235,9 @@ bool Session::saveAll() {
     if (!readPage() || !makeTargetFolder()) {
         return false;
     }
-    // The formats in the order the window's Save All Files dialog offers them.
-    const std::size_t format = m_invocation.format == SaveFormat::Vms ? 1 : 0;
-    m_screen.answerSaveAllDialog(*m_invocation.to, format);
-    return step(m_organizer.saveAllFilesCommand());
+    const app::CopyFormat format =
+        m_invocation.format == SaveFormat::Vms ? app::CopyFormat::VmiVmsPair : app::CopyFormat::Ddc;
+    return step(m_organizer.saveAll(*m_invocation.to, format));
 }
 
 bool Session::add() {
@@ -235,8 +245,7 @@ bool Session::add() {
         return false;
     }
     for (const std::string& file : m_invocation.operands) {
-        m_screen.answerOpenDialog(file);
-        if (!step(m_organizer.addFile())) {
+        if (!step(m_organizer.addFile(absoluteOrAsGiven(file)))) {
             return false;
         }
     }
@@ -247,13 +256,12 @@ bool Session::deleteFiles() {
     if (!readPage()) {
         return false;
     }
-    const auto names = namesOnPage();
-    if (!names) {
+    const auto files = filesOnPage();
+    if (!files) {
         return false;
     }
-    for (const std::string& name : *names) {
-        m_organizer.selectFile(name);
-        if (!step(m_organizer.deleteFileCommand())) {
+    for (const app::FileOnPage& file : *files) {
+        if (!step(m_organizer.deleteFile(file))) {
             return false;
         }
     }
@@ -261,22 +269,46 @@ bool Session::deleteFiles() {
 }
 
 bool Session::deleteAll() {
-    return readPage() && step(m_organizer.deleteAllCommand());
+    return readPage() && step(m_organizer.deleteAll());
+}
+
+std::optional<std::filesystem::path> Session::exportTarget() {
+    std::filesystem::path target = absoluteOrAsGiven(m_invocation.operands.front());
+    if (!target.has_extension()) {
+        target += ".dcm";
+    }
+    // A link, folder or FIFO is left to the export, which names what it is and where it leads.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
+        const std::string question = texts::replaceFileQuestion(target);
+        if (m_screen.ask({question, texts::REPLACE_CAPTION, app::BoxButtons::YesNo,
+                          app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {
+            m_organizer.setStatus(app::text::EXPORT_CANCELLED);
+            return std::nullopt;
+        }
+    }
+    return target;
 }
 
 bool Session::exportPage() {
     if (!readPage()) {
         return false;
     }
-    m_screen.answerSaveDialog(m_invocation.operands.front(), true);
-    return step(m_organizer.exportPageFile());
+    const std::optional<std::filesystem::path> target = exportTarget();
+    if (!target) {
+        return step(false);
+    }
+    const formats::ImageOrder order =
+        formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card);
+    return step(m_organizer.exportPage(*target, order));
 }
 
 bool Session::importPage() {
     if (!readPage()) {
         return false;
     }
-    return step(m_organizer.importPageFileAt(m_invocation.operands.front()));
+    return step(m_organizer.importPage(m_invocation.operands.front(),
+                                       app::ImportWarning::AfterChecks));
 }
 
 bool Session::backup() {
@@ -329,12 +361,12 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
         return ExitStatus::Failed;
     }
     const app::Program program = app::wireProgram(std::move(card), screen);
-    program.organizer->openWindow();
+    program.organizer->start();
     // As the window's port buttons do, only when another port than the first is chosen.
     if (invocation.port != 0 && invocation.port != program.link->portBase) {
         program.organizer->selectPort(invocation.port);
     }
-    Session session(*program.organizer, screen, invocation, console.out);
+    Session session(*program.organizer, screen, invocation);
     return session.run() ? ExitStatus::Done : ExitStatus::Failed;
 }
 

@@ -73,14 +73,14 @@ void numberOrNull(JsonWriter& json, int value) {
 
 }  // namespace
 
-std::string listingText(const card::PageBytes& pageImage) {
+std::string listingText(const app::Listing& listing) {
     std::string text;
-    for (const card::FileRow& row : card::listFileRows(pageImage)) {
+    for (const app::CardRow& row : listing.rows) {
         const std::string name = printable(card::nameToUtf8(row.name));
         const std::size_t width = characterCount(name);
         text += name + std::string(width < NAME_COLUMN ? NAME_COLUMN - width : 0, ' ') + "  " +
                 texts::blockCount(row.sizeInBlocks) + "\n";
-        for (const std::string& line : card::readFileInfo(pageImage, row.slot)) {
+        for (const std::string& line : row.info) {
             const std::string shown = trimmedEnd(printable(card::infoLineToUtf8(line)));
             if (!shown.empty()) {
                 text += "  " + shown + "\n";
@@ -90,25 +90,25 @@ std::string listingText(const card::PageBytes& pageImage) {
     if (text.empty()) {
         text = std::string(texts::NO_FILES) + "\n";
     }
-    const card::BlockCounts counts = card::countBlocks(pageImage);
+    const card::BlockCounts counts = listing.counts.value_or(card::BlockCounts{});
     return text + "\n" + std::string(texts::BLOCKS_USED) + " " + std::to_string(counts.used) +
            "\n" + std::string(texts::BLOCKS_FREE) + " " + std::to_string(counts.free) + "\n";
 }
 
-std::string listingJson(const card::PageBytes& pageImage, int pageNumber) {
-    const card::BlockCounts counts = card::countBlocks(pageImage);
+std::string listingJson(const app::Listing& listing, int pageNumber) {
+    const card::BlockCounts counts = listing.counts.value_or(card::BlockCounts{});
     JsonWriter json;
     json.beginObject();
     json.key("page").numberValue(pageNumber);
     json.key("blocksUsed").numberValue(counts.used);
     json.key("blocksFree").numberValue(counts.free);
     json.key("files").beginArray();
-    for (const card::FileRow& row : card::listFileRows(pageImage)) {
+    for (const app::CardRow& row : listing.rows) {
         json.beginObject();
         json.key("name").stringValue(card::nameToUtf8(row.name));
         json.key("blocks").numberValue(row.sizeInBlocks);
         json.key("info").beginArray();
-        for (const std::string& line : card::readFileInfo(pageImage, row.slot)) {
+        for (const std::string& line : row.info) {
             json.stringValue(card::infoLineToUtf8(line));
         }
         json.endArray();

@@ -24,21 +24,6 @@ bool saysYes(std::string answer) {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
-// A dialog's answer is given once: the next dialog is cancelled unless answered again.
-template <typename Answer>
-std::optional<Answer> take(std::optional<Answer>& answer) {
-    std::optional<Answer> taken = std::move(answer);
-    answer.reset();
-    return taken;
-}
-
-// Paths are taken relative to the folder the program started in, which nothing changes.
-std::filesystem::path absoluteOrAsGiven(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute;
-}
-
 }  // namespace
 
 TextScreen::TextScreen(const Console& console, QuestionPolicy questions)
@@ -47,27 +32,11 @@ TextScreen::TextScreen(const Console& console, QuestionPolicy questions)
       m_in(console.in),
       m_questions(questions),
       m_errorIsTerminal(console.errorIsTerminal),
-      m_progress(console.err, console.errorIsTerminal) {}
-
-void TextScreen::answerOpenDialog(const std::filesystem::path& path) {
-    m_openAnswer = path;
-}
-
-void TextScreen::answerSaveDialog(const std::filesystem::path& path, bool askBeforeReplacing) {
-    m_saveAnswer = path;
-    m_askBeforeReplacing = askBeforeReplacing;
-}
-
-void TextScreen::answerSaveAllDialog(const std::filesystem::path& folder, std::size_t format) {
-    m_saveAllAnswer = app::SaveAllChoice{folder, format};
-}
-
-std::optional<app::SaveAllChoice> TextScreen::saveAllDialog(std::span<const app::FileFilter>) {
-    return take(m_saveAllAnswer);
-}
+      m_progressBar(console.err, console.errorIsTerminal),
+      m_progress(m_progressBar) {}
 
 std::ostream& TextScreen::errorLine() {
-    m_progress.clear();
+    m_progressBar.clear();
     return m_err;
 }
 
@@ -81,14 +50,27 @@ void TextScreen::printError(std::string_view line) {
     errorLine() << app::text::cli::PROGRAM << ": " << line << '\n' << std::flush;
 }
 
-void TextScreen::showBoundTexts(const app::BoundTexts& texts) {
+void TextScreen::print(std::string_view text) {
+    m_progressBar.clear();
+    m_out << text << std::flush;
+}
+
+void TextScreen::showTexts(const app::BoundTexts& texts) {
     m_texts = texts;
 }
 
-app::BoxAnswer TextScreen::messageBox(const app::MessageBox& box) {
+void TextScreen::showListing(const app::Listing& listing) {
+    m_listing = listing;
+}
+
+void TextScreen::showPage(const app::PageShown& page) {
+    m_page = page;
+}
+
+app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
     const std::string line = boxLine(box);
     if (box.buttons == app::BoxButtons::YesNo) {
-        return ask(line) ? app::BoxAnswer::Yes : app::BoxAnswer::No;
+        return askLine(line) ? app::BoxAnswer::Yes : app::BoxAnswer::No;
     }
     std::ostream& err = errorLine();
     err << line << '\n';
@@ -103,7 +85,7 @@ app::BoxAnswer TextScreen::messageBox(const app::MessageBox& box) {
     return app::BoxAnswer::Ok;
 }
 
-bool TextScreen::ask(const std::string& line) {
+bool TextScreen::askLine(const std::string& line) {
     std::ostream& err = errorLine();
     err << line << ' ' << app::text::cli::ANSWER_PROMPT;
     switch (m_questions) {
@@ -130,80 +112,17 @@ bool TextScreen::ask(const std::string& line) {
     return false;
 }
 
-// The file was named on the command line; the folder a dialog would start in does not matter.
-std::optional<std::filesystem::path> TextScreen::openFileDialog(std::span<const app::FileFilter>,
-                                                                const std::filesystem::path&) {
-    std::optional<std::filesystem::path> chosen = take(m_openAnswer);
-    if (!chosen) {
-        return std::nullopt;
-    }
-    return absoluteOrAsGiven(*chosen);
-}
-
-std::optional<std::filesystem::path> TextScreen::saveFileDialog(std::span<const app::FileFilter>,
-                                                                std::string_view defaultSuffix) {
-    std::optional<std::filesystem::path> chosen = take(m_saveAnswer);
-    if (!chosen) {
-        return std::nullopt;
-    }
-    std::filesystem::path target = absoluteOrAsGiven(*chosen);
-    if (!target.has_extension() && !defaultSuffix.empty()) {
-        target += "." + std::string(defaultSuffix);
-    }
-    // A link, folder or FIFO is left to the command, which names what it is and where it leads.
-    std::error_code error;
-    if (m_askBeforeReplacing &&
-        std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
-        const std::string question = app::text::cli::replaceFileQuestion(target);
-        if (messageBox({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,
-                        app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {
-            return std::nullopt;
-        }
-    }
-    return target;
-}
-
-void TextScreen::setProgressRange(int lower, int upper) {
-    m_progress.setRange(lower, upper);
+app::Progress& TextScreen::progress(app::ProgressKind) {
+    return m_progress;
 }
 
 // A read starts and ends its bar at position 0: then the bar goes.
-void TextScreen::setProgressPos(int position) {
-    if (position == 0) {
-        m_progress.clear();
+void TextScreen::BarProgress::advance(int done) {
+    if (done == 0) {
+        m_bar.clear();
         return;
     }
-    m_progress.setPosition(position);
-}
-
-bool TextScreen::progressCreate() {
-    return true;
-}
-
-void TextScreen::progressSetRange(int lower, int upper) {
-    m_progress.setRange(lower, upper);
-}
-
-void TextScreen::progressSetStep(int step) {
-    m_progressStep = step;
-}
-
-void TextScreen::progressStepIt() {
-    m_progress.setPosition(m_progress.position() + m_progressStep);
-}
-
-void TextScreen::progressSetPos(int position) {
-    m_progress.setPosition(position);
-}
-
-void TextScreen::progressDestroy() {
-    m_progress.clear();
-}
-
-app::PageCheckAnswer TextScreen::showPageCheck(std::string_view report, bool) {
-    m_progress.clear();
-    m_out << printableLines(card::messageToUtf8(report)) << std::flush;
-    return app::PageCheckAnswer::Close;
+    m_bar.setPosition(done);
 }
 
 }  // namespace quorvane::cli

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -34,57 +33,39 @@ class TextScreen final : public app::Screen {
 public:
     TextScreen(const Console& console, QuestionPolicy questions);
 
-    // What the next open or save dialog returns, as the window's user would have chosen it;
-    // a dialog with no answer is cancelled. Paths are taken relative to the folder the program
-    // started in, which the dialogs never change.
-    void answerOpenDialog(const std::filesystem::path& path);
-    // `askBeforeReplacing`: ask before an existing file is replaced, as the window's save dialog
-    // does; off for a command that asks that itself. A symbolic link or anything but a file is
-    // not asked about here: the command asks or refuses, naming it.
-    void answerSaveDialog(const std::filesystem::path& path, bool askBeforeReplacing);
-    // What the next Save All Files dialog returns: the folder and the index of the format.
-    void answerSaveAllDialog(const std::filesystem::path& folder, std::size_t format);
-
     // The status line as it stands now, on standard error (nothing while it is empty).
     void printStatus();
     // A line of the program's own on standard error.
     void printError(std::string_view line);
+    // Text for standard output, after the progress bar is taken off its line.
+    void print(std::string_view text);
     const app::BoundTexts& texts() const { return m_texts; }
+    // The files of the page last listed and which page that is.
+    const app::Listing& listing() const { return m_listing; }
+    const app::PageShown& page() const { return m_page; }
 
     // --- app::Screen ---
-    void showBoundTexts(const app::BoundTexts& texts) override;
-    app::BoxAnswer messageBox(const app::MessageBox& box) override;
-    std::optional<std::filesystem::path> openFileDialog(
-        std::span<const app::FileFilter> filters,
-        const std::filesystem::path& startFolder) override;
-    std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,
-                                                        std::string_view defaultSuffix) override;
-    void setProgressRange(int lower, int upper) override;
-    void setProgressPos(int position) override;
-    bool progressCreate() override;
-    void progressSetRange(int lower, int upper) override;
-    void progressSetStep(int step) override;
-    void progressStepIt() override;
-    void progressSetPos(int position) override;
-    void progressDestroy() override;
-    // The list command prints the page it read itself; the rows and the icons are not needed.
-    void clearCardList() override {}
-    void appendCardRow(const app::CardRow&) override {}
-    void showFileIcon(const card::SaveIcon*) override {}
-    void showPageNumber(int) override {}
-    void showCardName(std::string_view) override {}
-    void showPageCaption(std::string_view) override {}
-    void enableEditCommands() override {}
-    void repaintNow() override {}
-    std::optional<app::SaveAllChoice> saveAllDialog(
-        std::span<const app::FileFilter> formats) override;
-    app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
-    bool selectPcPath(const std::filesystem::path&) override { return false; }
-    void listPcFiles(const std::filesystem::path&) override {}
+    void showTexts(const app::BoundTexts& texts) override;
+    void showListing(const app::Listing& listing) override;
+    void showPage(const app::PageShown& page) override;
+    app::BoxAnswer ask(const app::MessageBox& box) override;
+    app::Progress& progress(app::ProgressKind kind) override;
 
 private:
+    // One bar on standard error for both kinds of work; a position of 0 takes it off.
+    class BarProgress final : public app::Progress {
+    public:
+        explicit BarProgress(ProgressBar& bar) : m_bar(bar) {}
+        void begin(int steps) override { m_bar.setRange(0, steps); }
+        void advance(int done) override;
+        void end() override { m_bar.clear(); }
+
+    private:
+        ProgressBar& m_bar;
+    };
+
     // Asks `line` (a question box as one line); true for Yes.
-    bool ask(const std::string& line);
+    bool askLine(const std::string& line);
     // Starts a line on standard error, taking the progress bar off it first.
     std::ostream& errorLine();
 
@@ -93,13 +74,11 @@ private:
     std::istream& m_in;
     QuestionPolicy m_questions;
     bool m_errorIsTerminal;
-    ProgressBar m_progress;
-    int m_progressStep = 1;
+    ProgressBar m_progressBar;
+    BarProgress m_progress;
     app::BoundTexts m_texts;
-    std::optional<std::filesystem::path> m_openAnswer;
-    std::optional<std::filesystem::path> m_saveAnswer;
-    std::optional<app::SaveAllChoice> m_saveAllAnswer;
-    bool m_askBeforeReplacing = true;
+    app::Listing m_listing;
+    app::PageShown m_page;
 };
 
 }  // namespace quorvane::cli

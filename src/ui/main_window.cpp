@@ -13,8 +13,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
+#include <climits>
 
 #include "app/organizer.h"
+#include "app/window_commands.h"
 #include "link/system_port.h"
 #include "ui/about_dialog.h"
 #include "ui/card_name_delegate.h"
@@ -39,6 +42,8 @@ constexpr int NAME_COLUMN_WIDTH = 118;
 constexpr int SIZE_COLUMN_WIDTH = 100;
 constexpr int PC_SIZE_COLUMN_WIDTH = 72;
 constexpr int LIST_ICON_SIDE = CardNameDelegate::ICON_SIDE;
+// Where a card row keeps the directory slot of its file.
+constexpr int SLOT_ROLE = Qt::UserRole + 1;
 
 // The form names each port button after its address: port268 .. port3BC.
 QString portButtonName(std::uint16_t address) {
@@ -79,6 +84,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_ownDialogs(options.dialogs == nullptr ? std::make_unique<QtDialogProvider>() : nullptr),
       m_dialogs(options.dialogs != nullptr ? options.dialogs : m_ownDialogs.get()),
       m_progress(this),
+      m_windowProgress(m_progress, *this),
       m_icons(new IconAnimator(this)) {
     initQuorvaneResources();
     QWidget* form = loadForm(m_layout, this);
@@ -87,6 +93,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     setWindowTitle(m_title);
     setWindowIcon(QIcon(QStringLiteral(":/quorvane/quorvane.png")));
     findControls(form);
+    m_barProgress = BarProgress(m_progressBar);
     setUpCardList();
     setUpAccessibility();
     buildMenu();
@@ -260,8 +267,9 @@ void MainWindow::fitAndCentre(QSize formSize) {
 
 void MainWindow::attach(app::Organizer& organizer) {
     m_organizer = &organizer;
+    m_commands = std::make_unique<app::WindowCommands>(organizer, *this);
     connectCommands();
-    organizer.openWindow();
+    organizer.start();
     if (m_driveTree != nullptr) {
         m_driveTree->refreshDrives();
     }
@@ -269,56 +277,56 @@ void MainWindow::attach(app::Organizer& organizer) {
 
 void MainWindow::connectCommands() {
     app::Organizer& organizer = *m_organizer;
+    app::WindowCommands& commands = *m_commands;
     auto onClick = [this](QPushButton* button, auto handler) {
         if (button != nullptr) {
             connect(button, &QPushButton::clicked, this, handler);
         }
     };
-    onClick(m_selectRefresh, [&organizer] { organizer.selectAndRefresh(); });
-    onClick(m_addFile, [&organizer] { organizer.addFile(); });
-    onClick(m_saveFile, [&organizer] { organizer.saveFile(); });
-    onClick(m_deleteFile, [&organizer] { organizer.deleteFileCommand(); });
-    onClick(m_deleteAll, [&organizer] { organizer.deleteAllCommand(); });
-    onClick(m_copyToPc, [&organizer] { organizer.copyFileToPc(); });
+    onClick(m_selectRefresh, [&organizer] { organizer.readChosenPage(); });
+    onClick(m_addFile, [&commands] { commands.addFile(); });
+    onClick(m_saveFile, [&commands] { commands.saveFile(); });
+    onClick(m_deleteFile, [&commands] { commands.deleteFile(); });
+    onClick(m_deleteAll, [&organizer] { organizer.deleteAll(); });
+    onClick(m_copyToPc, [this, &commands] { commands.copyFileToPc(m_pcFolder); });
     onClick(m_commit, [&organizer] { organizer.commitPage(true); });
 
-    connect(m_addFileAction, &QAction::triggered, this, [&organizer] { organizer.addFile(); });
-    connect(m_saveFileAction, &QAction::triggered, this, [&organizer] { organizer.saveFile(); });
+    connect(m_addFileAction, &QAction::triggered, this, [&commands] { commands.addFile(); });
+    connect(m_saveFileAction, &QAction::triggered, this, [&commands] { commands.saveFile(); });
     connect(m_importAction, &QAction::triggered, this,
-            [&organizer] { organizer.importPageFile(); });
+            [&commands] { commands.importPageFile(); });
     connect(m_exportAction, &QAction::triggered, this,
-            [&organizer] { organizer.exportPageFile(); });
+            [&commands] { commands.exportPageFile(); });
     connect(m_deleteFileAction, &QAction::triggered, this,
-            [&organizer] { organizer.deleteFileCommand(); });
-    connect(m_deleteAllAction, &QAction::triggered, this,
-            [&organizer] { organizer.deleteAllCommand(); });
-    connect(m_checkPageAction, &QAction::triggered, this,
-            [&organizer] { organizer.checkPageCommand(); });
+            [&commands] { commands.deleteFile(); });
+    connect(m_deleteAllAction, &QAction::triggered, this, [&organizer] { organizer.deleteAll(); });
+    connect(m_checkPageAction, &QAction::triggered, this, [&commands] { commands.checkPage(); });
     connect(m_restoreAction, &QAction::triggered, this,
-            [&organizer] { organizer.restoreFromBackupCommand(); });
-    connect(m_saveAllAction, &QAction::triggered, this,
-            [&organizer] { organizer.saveAllFilesCommand(); });
-    connect(m_openImageAction, &QAction::triggered, this, [this, &organizer] {
-        organizer.openCardImageCommand();
+            [&commands] { commands.restoreFromBackup(); });
+    connect(m_saveAllAction, &QAction::triggered, this, [&commands] { commands.saveAllFiles(); });
+    connect(m_openImageAction, &QAction::triggered, this, [this, &organizer, &commands] {
+        commands.openCardImage();
         m_closeImageAction->setEnabled(organizer.onCardImage());
     });
     connect(m_closeImageAction, &QAction::triggered, this, [this, &organizer] {
-        organizer.closeCardImageCommand();
+        organizer.closeCardImage();
         m_closeImageAction->setEnabled(organizer.onCardImage());
     });
     m_openImageAction->setEnabled(organizer.canSwitchCards());
     m_closeImageAction->setEnabled(organizer.onCardImage());
     if (m_copyAsPairAction != nullptr) {
-        connect(m_copyAsPairAction, &QAction::toggled, this, [&organizer](bool pair) {
-            organizer.setCopyFormat(pair ? app::Organizer::CopyFormat::VmiVmsPair
-                                         : app::Organizer::CopyFormat::Ddc);
+        connect(m_copyAsPairAction, &QAction::toggled, this, [&commands](bool pair) {
+            commands.setCopyFormat(pair ? app::CopyFormat::VmiVmsPair : app::CopyFormat::Ddc);
         });
     }
     m_openBackupsAction->setEnabled(organizer.backupFolder().has_value());
 
     if (m_pageNumber != nullptr) {
-        connect(m_pageNumber, &PageSpinner::stepRequested, this,
-                [&organizer](int delta) { organizer.stepPage(delta); });
+        connect(m_pageNumber, &PageSpinner::stepRequested, this, [&organizer](int delta) {
+            // Widened so that no delta can overflow before the page is kept in range.
+            const long long wanted = static_cast<long long>(organizer.chosenPage()) + delta;
+            organizer.choosePage(static_cast<int>(std::clamp<long long>(wanted, 0, INT_MAX)));
+        });
     }
     for (const PortButton& port : m_portButtons) {
         const std::uint16_t address = port.address;
@@ -334,16 +342,23 @@ void MainWindow::connectCommands() {
                 [&organizer](const QItemSelection& selected, const QItemSelection&) {
                     for (const QModelIndex& index : selected.indexes()) {
                         if (index.column() == 0) {
-                            organizer.selectFile(textToName(index.data().toString()));
+                            organizer.selectFile(index.data(SLOT_ROLE).toInt());
                         }
                     }
                 });
     }
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
-                [&organizer](const QString& path) { organizer.pcDirectorySelected(textToPath(path)); });
+                [this](const QString& path) { pcFolderSelected(textToPath(path)); });
         connect(m_driveTree, &DriveTree::statusText, this,
                 [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
+    }
+}
+
+void MainWindow::pcFolderSelected(const std::filesystem::path& folder) {
+    m_pcFolder = folder;
+    if (m_pcFileList != nullptr) {
+        m_pcFileList->listPcFiles(pathToText(folder));
     }
 }
 
@@ -376,9 +391,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-// --- app::Screen ---
+// --- app::WindowScreen ---
 
-void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
+void MainWindow::showTexts(const app::BoundTexts& texts) {
     auto show = [](QLabel* label, const QString& text) {
         if (label != nullptr) {
             label->setText(text);
@@ -388,17 +403,74 @@ void MainWindow::showBoundTexts(const app::BoundTexts& texts) {
     show(m_fileInfo[0], infoLineToText(texts.info1));
     show(m_fileInfo[1], infoLineToText(texts.info2));
     show(m_fileInfo[2], infoLineToText(texts.info3));
-    show(m_blocksUsed, nameToText(texts.blocksUsed));
-    show(m_blocksFree, nameToText(texts.blocksFree));
+    if (texts.icon != m_shownIcon) {
+        showFileIcon(texts.icon);
+    }
     // A page read takes no events while it runs: paint its progress now.
     if (m_statusLine != nullptr) {
         m_statusLine->repaint();
     }
 }
 
-app::BoxAnswer MainWindow::messageBox(const app::MessageBox& box) {
+void MainWindow::showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon) {
+    m_shownIcon = icon;
+    m_icons->setLabelIcon(m_fileIcon, icon != nullptr
+                                          ? iconPictures(*icon, card::ICON_SIDE * 2)
+                                          : IconPictures{});
+}
+
+void MainWindow::showListing(const app::Listing& listing) {
+    auto show = [](QLabel* label, const QString& text) {
+        if (label != nullptr) {
+            label->setText(text);
+        }
+    };
+    show(m_blocksUsed, listing.counts ? QString::number(listing.counts->used) : QString());
+    show(m_blocksFree, listing.counts ? QString::number(listing.counts->free) : QString());
+    m_icons->clearRows();
+    if (m_cardList == nullptr) {
+        return;
+    }
+    m_cardList->clear();
+    for (const app::CardRow& row : listing.rows) {
+        auto* item = new QTreeWidgetItem({nameToText(row.name), QString::number(row.sizeInBlocks)});
+        item->setData(0, SLOT_ROLE, row.slot);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        m_cardList->addTopLevelItem(item);
+        if (row.icon != nullptr) {
+            m_icons->setRowIcon(item, iconPictures(*row.icon, LIST_ICON_SIDE));
+        }
+    }
+}
+
+void MainWindow::showPage(const app::PageShown& page) {
+    if (m_pageNumber != nullptr) {
+        m_pageNumber->setNumberText(QString::number(page.chosenPage));
+    }
+    if (m_pageCaption != nullptr) {
+        m_pageCaption->setText(messageToText(page.listedPage > 0
+                                                 ? app::text::currentPage(page.listedPage)
+                                                 : std::string(app::text::CURRENT_PAGE_NONE)));
+    }
+    setWindowTitle(page.cardName.empty()
+                       ? m_title
+                       : m_title + QStringLiteral(" - ") + messageToText(page.cardName));
+    // Once a page is in memory the edit commands stay enabled, whichever card follows.
+    if (page.listedPage > 0) {
+        enableEditCommands();
+    }
+}
+
+app::BoxAnswer MainWindow::ask(const app::MessageBox& box) {
     return m_dialogs->messageBox(this, {messageToText(box.text), messageToText(box.caption),
                                         box.buttons, box.icon, messageToText(box.details)});
+}
+
+app::Progress& MainWindow::progress(app::ProgressKind kind) {
+    if (kind == app::ProgressKind::Window) {
+        return m_windowProgress;
+    }
+    return m_barProgress;
 }
 
 namespace {
@@ -423,88 +495,16 @@ std::optional<std::filesystem::path> MainWindow::acceptChosenFile(
     return textToPath(file.absoluteFilePath());
 }
 
-std::optional<std::filesystem::path> MainWindow::openFileDialog(
+std::optional<std::filesystem::path> MainWindow::chooseFileToOpen(
     std::span<const app::FileFilter> filters, const std::filesystem::path& startFolder) {
     return acceptChosenFile(m_dialogs->openFile(
         this, qtNameFilters(filters), startFolder.empty() ? QString() : pathToText(startFolder)));
 }
 
-std::optional<std::filesystem::path> MainWindow::saveFileDialog(
+std::optional<std::filesystem::path> MainWindow::chooseFileToSave(
     std::span<const app::FileFilter> filters, std::string_view defaultSuffix) {
     return acceptChosenFile(
         m_dialogs->saveFile(this, qtNameFilters(filters), nameToText(defaultSuffix)));
-}
-
-void MainWindow::setProgressRange(int lower, int upper) {
-    if (m_progressBar != nullptr) {
-        m_progressBar->setRange(lower, upper);
-    }
-}
-
-void MainWindow::setProgressPos(int position) {
-    if (m_progressBar != nullptr) {
-        m_progressBar->setValue(position);
-        m_progressBar->repaint();
-    }
-}
-
-bool MainWindow::progressCreate() {
-    return m_progress.create();
-}
-void MainWindow::progressSetRange(int lower, int upper) {
-    m_progress.setRange(lower, upper);
-}
-void MainWindow::progressSetStep(int step) {
-    m_progress.setStep(step);
-}
-void MainWindow::progressStepIt() {
-    m_progress.stepIt();
-}
-void MainWindow::progressSetPos(int position) {
-    m_progress.setPos(position);
-}
-void MainWindow::progressDestroy() {
-    m_progress.destroy();
-}
-
-void MainWindow::clearCardList() {
-    m_icons->clearRows();
-    if (m_cardList != nullptr) {
-        m_cardList->clear();
-    }
-}
-
-void MainWindow::appendCardRow(const app::CardRow& row) {
-    if (m_cardList == nullptr) {
-        return;
-    }
-    auto* item = new QTreeWidgetItem({nameToText(row.name), QString::number(row.sizeInBlocks)});
-    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    m_cardList->addTopLevelItem(item);
-    if (row.icon != nullptr) {
-        m_icons->setRowIcon(item, iconPictures(*row.icon, LIST_ICON_SIDE));
-    }
-}
-
-void MainWindow::showFileIcon(const card::SaveIcon* icon) {
-    m_icons->setLabelIcon(
-        m_fileIcon, icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
-}
-
-void MainWindow::showPageNumber(int pageNumber) {
-    if (m_pageNumber != nullptr) {
-        m_pageNumber->setNumberText(QString::number(pageNumber));
-    }
-}
-
-void MainWindow::showCardName(std::string_view name) {
-    setWindowTitle(name.empty() ? m_title : m_title + QStringLiteral(" - ") + messageToText(name));
-}
-
-void MainWindow::showPageCaption(std::string_view caption) {
-    if (m_pageCaption != nullptr) {
-        m_pageCaption->setText(nameToText(caption));
-    }
 }
 
 void MainWindow::enableEditCommands() {
@@ -520,31 +520,26 @@ void MainWindow::enableEditCommands() {
     }
 }
 
-void MainWindow::repaintNow() {
-    repaint();
-}
-
-bool MainWindow::selectPcPath(const std::filesystem::path& path) {
-    return m_driveTree != nullptr && m_driveTree->selectPath(pathToText(path));
+void MainWindow::showPcFolder(const std::filesystem::path& folder) {
+    if (m_driveTree != nullptr) {
+        m_driveTree->selectPath(pathToText(folder));
+    }
+    if (m_pcFileList != nullptr) {
+        m_pcFileList->listPcFiles(pathToText(folder));
+    }
 }
 
 app::PageCheckAnswer MainWindow::showPageCheck(std::string_view report, bool canFreeLostBlocks) {
     return m_dialogs->pageCheck(this, messageToText(report), canFreeLostBlocks);
 }
 
-std::optional<app::SaveAllChoice> MainWindow::saveAllDialog(
+std::optional<app::SaveAllChoice> MainWindow::chooseSaveAll(
     std::span<const app::FileFilter> formats) {
     const auto chosen = m_dialogs->chooseFolderAndFormat(this, qtNameFilters(formats));
     if (!chosen || chosen->first.isEmpty() || chosen->second < 0) {
         return std::nullopt;
     }
     return app::SaveAllChoice{textToPath(chosen->first), static_cast<std::size_t>(chosen->second)};
-}
-
-void MainWindow::listPcFiles(const std::filesystem::path& directory) {
-    if (m_pcFileList != nullptr) {
-        m_pcFileList->listPcFiles(pathToText(directory));
-    }
 }
 
 }  // namespace quorvane::ui

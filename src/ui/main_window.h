@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "ui/drive_tree.h"
 #include "ui/icon_animator.h"
 #include "ui/progress_dialog.h"
+#include "ui/window_progress.h"
 
 class QAction;
 class QLabel;
@@ -20,6 +22,7 @@ class QTreeWidget;
 
 namespace quorvane::app {
 class Organizer;
+class WindowCommands;
 }
 
 namespace quorvane::ui {
@@ -40,7 +43,7 @@ struct MainWindowOptions {
 
 // The organiser's one window, in either layout. Both layouts are Designer forms with the same
 // object names; a control that the chosen form lacks is simply absent and skipped.
-class MainWindow : public QMainWindow, public app::Screen {
+class MainWindow : public QMainWindow, public app::WindowScreen {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowOptions options = {}, QWidget* parent = nullptr);
@@ -55,35 +58,21 @@ public:
     DriveTree* driveTree() const { return m_driveTree; }
     PcFileList* pcFileList() const { return m_pcFileList.get(); }
 
-    // app::Screen
-    void showBoundTexts(const app::BoundTexts& texts) override;
-    app::BoxAnswer messageBox(const app::MessageBox& box) override;
-    std::optional<std::filesystem::path> openFileDialog(
+    // app::WindowScreen
+    void showTexts(const app::BoundTexts& texts) override;
+    void showListing(const app::Listing& listing) override;
+    void showPage(const app::PageShown& page) override;
+    app::BoxAnswer ask(const app::MessageBox& box) override;
+    app::Progress& progress(app::ProgressKind kind) override;
+    std::optional<std::filesystem::path> chooseFileToOpen(
         std::span<const app::FileFilter> filters,
         const std::filesystem::path& startFolder) override;
-    std::optional<std::filesystem::path> saveFileDialog(std::span<const app::FileFilter> filters,
-                                                        std::string_view defaultSuffix) override;
-    void setProgressRange(int lower, int upper) override;
-    void setProgressPos(int position) override;
-    bool progressCreate() override;
-    void progressSetRange(int lower, int upper) override;
-    void progressSetStep(int step) override;
-    void progressStepIt() override;
-    void progressSetPos(int position) override;
-    void progressDestroy() override;
-    void clearCardList() override;
-    void appendCardRow(const app::CardRow& row) override;
-    void showFileIcon(const card::SaveIcon* icon) override;
-    void showPageNumber(int pageNumber) override;
-    void showCardName(std::string_view name) override;
-    void showPageCaption(std::string_view caption) override;
-    void enableEditCommands() override;
-    void repaintNow() override;
-    bool selectPcPath(const std::filesystem::path& path) override;
-    void listPcFiles(const std::filesystem::path& directory) override;
-    app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
-    std::optional<app::SaveAllChoice> saveAllDialog(
+    std::optional<std::filesystem::path> chooseFileToSave(std::span<const app::FileFilter> filters,
+                                                          std::string_view defaultSuffix) override;
+    std::optional<app::SaveAllChoice> chooseSaveAll(
         std::span<const app::FileFilter> formats) override;
+    app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
+    void showPcFolder(const std::filesystem::path& folder) override;
 
 public slots:
     void showAbout();
@@ -104,6 +93,10 @@ private:
     void buildMenu();
     void setUpPcPane(const DriveTree::DriveLister& drives);
     void connectCommands();
+    void enableEditCommands();
+    void showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon);
+    // The PC pane's folder chosen in the tree: its files listed.
+    void pcFolderSelected(const std::filesystem::path& folder);
     void fitAndCentre(QSize formSize);
     std::optional<std::filesystem::path> acceptChosenFile(const std::optional<QString>& chosen);
 
@@ -111,10 +104,15 @@ private:
     std::unique_ptr<DialogProvider> m_ownDialogs;
     DialogProvider* m_dialogs;
     ProgressDialog m_progress;
+    BarProgress m_barProgress{nullptr};
+    WindowProgress m_windowProgress;
     IconAnimator* m_icons;
     DriveTree* m_driveTree = nullptr;
     std::unique_ptr<PcFileList> m_pcFileList;
     app::Organizer* m_organizer = nullptr;
+    std::unique_ptr<app::WindowCommands> m_commands;
+    std::shared_ptr<const card::SaveIcon> m_shownIcon;
+    std::filesystem::path m_pcFolder;  // the PC pane's folder; empty: none chosen yet
 
     // Controls of the form; null where the layout has none.
     QTreeWidget* m_cardList = nullptr;

@@ -86,9 +86,6 @@ int OrganizerApp::run() {
     m_window = std::make_unique<MainWindow>(windowOptions);
     m_program = app::wireProgram(std::move(card), *m_window);
     m_window->attach(*m_program.organizer);
-    if (m_options.image) {
-        m_window->showCardName(m_options.image->filename().string());
-    }
     m_window->show();
     return QApplication::exec();
 }

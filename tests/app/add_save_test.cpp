@@ -20,20 +20,20 @@ protected:
     // Adds `file` through the open dialog.
     void add(const std::filesystem::path& file) {
         screen.openAnswers = {file};
-        organizer->addFile();
+        commands->addFile();
     }
 };
 
 TEST_F(AddSave, AddBeforeAnyPageAndACancelledDialogChangeNothing) {
     start();
     screen.events.clear();
-    organizer->addFile();
+    commands->addFile();
     EXPECT_EQ(screen.eventsStartingWith("status: "),
               (std::vector<std::string>{"status: No page read..."}));
     EXPECT_TRUE(screen.eventsStartingWith("open dialog").empty());
 
     startAndRead();
-    organizer->addFile();
+    commands->addFile();
     EXPECT_EQ(screen.events, (std::vector<std::string>{ADD_FILTERS}));
 }
 
@@ -42,19 +42,19 @@ TEST_F(AddSave, FileOfExactlyTheFreeBlocksFitsAndOneMoreIsRefused) {
     startOnFolderAndRead();
     writeBytes(pcDir / "ELEVEN.DDC", ddcBytes("ELEVEN", 11));
     writeBytes(pcDir / "SAVE.DDC", ddcBytes("TEN", 10));
-    const auto page = organizer->pageImage();
+    const auto page = loaded().page;
 
     add(pcDir / "ELEVEN.DDC");
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
                                         WONT_FIT_BOX}));
-    EXPECT_TRUE(organizer->pageImage() == page);
-    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
+    EXPECT_TRUE(loaded().page == page);
+    EXPECT_TRUE(loaded().dirty == card::DirtyMap{});
 
     add(pcDir / "SAVE.DDC");  // upper-case extension, still a .ddc
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     EXPECT_EQ(screen.texts.blocksFree, "0");
-    EXPECT_EQ(organizer->selectedEntry(), -1);
+    EXPECT_EQ(selectedEntry(), -1);
     EXPECT_EQ(screen.cardRows.front(), (std::pair<std::string, unsigned>{"TEN", 10}));
     expectCardHoldsMemoryPage();
 }
@@ -64,7 +64,7 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
     startOnFolderAndRead();
     select("RACE");
     screen.saveAnswers = {pcDir / "race.ddc"};
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.events, (std::vector<std::string>{SAVE_FILE_DIALOG, "status: File saved..."}));
     const Bytes saved = readBytes(pcDir / "race.ddc");
     ASSERT_EQ(saved.size(), 36u + 3 * 512);
@@ -72,8 +72,8 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
               (Bytes{'C', 'F', 'U', 0, 0x33, 199, 0x10}));
 
     add(pcDir / "race.ddc");
-    const card::DirEntry first = card::readSlot(organizer->pageImage(), 207);
-    card::DirEntry second = card::readSlot(organizer->pageImage(), 206);
+    const card::DirEntry first = card::readSlot(loaded().page, 207);
+    card::DirEntry second = card::readSlot(loaded().page, 206);
     EXPECT_EQ(second.firstBlock, 196);
     second.firstBlock = first.firstBlock;
     EXPECT_EQ(second, first);
@@ -87,7 +87,7 @@ TEST_F(AddSave, UpperCaseVmsFindsItsLowerCaseVmiAndGetsTheClockOfASunday) {
     writeBytes(pcDir / "game.vmi", vmi);
     writeBytes(pcDir / "Game.VMS", Bytes(1024, 0xAB));
     add(pcDir / "Game.VMS");
-    const card::DirEntry entry = card::readSlot(organizer->pageImage(), 207);
+    const card::DirEntry entry = card::readSlot(loaded().page, 207);
     EXPECT_EQ(card::entryName(entry), "GAMESAVE");
     EXPECT_EQ(entry.fileType, 0x33);
     EXPECT_EQ(entry.sizeInBlocks, 2);
@@ -142,7 +142,7 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
     writeBytes(pcDir / "short.vms", Bytes(512, 0));
     writeBytes(pcDir / "empty.vmi", Bytes(128, 0));
     writeBytes(pcDir / "empty.vms", {});
-    const auto page = organizer->pageImage();
+    const auto page = loaded().page;
     auto check = [&](const std::string& file, const std::string& status, const std::string& box) {
         SCOPED_TRACE(file);
         screen.events.clear();
@@ -154,8 +154,8 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
         }
         expected.push_back("box: " + box + " | Ok | Warning");
         EXPECT_EQ(screen.events, expected);
-        EXPECT_TRUE(organizer->pageImage() == page);
-        EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
+        EXPECT_TRUE(loaded().page == page);
+        EXPECT_TRUE(loaded().dirty == card::DirtyMap{});
         EXPECT_EQ(screen.cardRows.size(), 0u);
     };
     for (const Refusal& r : refusals) {
@@ -182,36 +182,36 @@ TEST_F(AddSave, RefusedCommitKeepsTheAddPendingAndTheFatDecidesTheNextFit) {
     startOnFolderAndRead();
     writeBytes(pcDir / "a.ddc", ddcBytes("FIRST", 150));
     writeBytes(pcDir / "b.ddc", ddcBytes("SECOND", 100));
-    organizer->stepPage(+1);
+    stepPage(+1);
     add(pcDir / "a.ddc");
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_TRUE(screen.cardRows.empty());  // the list and counts are not rebuilt
-    EXPECT_EQ(organizer->freeBlockCount(), 200);
-    const auto page = organizer->pageImage();
+    EXPECT_EQ(screen.texts.blocksFree, "200");
+    const auto page = loaded().page;
 
     screen.events.clear();
     add(pcDir / "b.ddc");  // fits the 200 still counted, not the 50 left in the FAT
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{ADD_FILTERS, "status: This file won't fit on this page...",
                                         WONT_FIT_BOX}));
-    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(loaded().page == page);
 
-    organizer->stepPage(-1);
-    ASSERT_EQ(organizer->commitPage(true), 1);
+    stepPage(-1);
+    ASSERT_TRUE(organizer->commitPage(true));
     expectCardHoldsMemoryPage();
-    EXPECT_EQ(card::enumerateFiles(organizer->pageImage()), (std::vector<int>{207}));
+    EXPECT_EQ(card::enumerateFiles(loaded().page), (std::vector<int>{207}));
 }
 
 TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     addFileToCardPage(pages[0], "RACE", 2);
     startAndRead();
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{"status: No file selected...",
                                         "box: No File Selected | Copy file to PC | Ok | Warning"}));
 
     select("RACE");
-    organizer->saveFile();  // dialog cancelled
+    commands->saveFile();  // dialog cancelled
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
 
     writeBytes(pcDir / "old.ddc", Bytes{1, 2, 3});
@@ -219,7 +219,7 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     screen.boxAnswers = {BoxAnswer::No};
     screen.events.clear();
     screen.texts.status.clear();
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{
                   SAVE_FILE_DIALOG,
@@ -230,7 +230,7 @@ TEST_F(AddSave, SaveRefusalsWriteNothingAndKeepAnExistingTarget) {
     // A target that cannot be replaced (a folder of that name) is reported, not "saved".
     std::filesystem::create_directories(pcDir / "dir.ddc" / "keep");
     screen.saveAnswers = {pcDir / "dir.ddc"};
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.texts.status, "File not saved...");
     const auto box = boxes().back();
     EXPECT_EQ(
@@ -249,7 +249,7 @@ TEST_F(AddSave, SaveOfADamagedChainIsRefused) {
     startAndRead();
     select("BROKEN");
     screen.saveAnswers = {pcDir / "broken.ddc"};
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: This file is damaged on the card and cannot be saved. | Copy "

@@ -8,6 +8,8 @@
 
 #include "adapter/virtual_adapter.h"
 #include "app/organizer.h"
+#include "app/window_commands.h"
+#include "card/listing.h"
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
@@ -97,23 +99,60 @@ protected:
     std::unique_ptr<link::CardLink> link;
     RecordingScreen screen;
     std::unique_ptr<Organizer> organizer;
+    std::unique_ptr<WindowCommands> commands;  // the window's commands on the organiser
+    std::filesystem::path pcFolder;            // the PC pane's folder, for "<--"
 
     void start() {
         adapter = std::make_unique<adapter::VirtualAdapter>(pages);
         traffic = std::make_unique<TrafficPort>(*adapter);
         link = std::make_unique<link::CardLink>(*traffic);
+        wireOrganizer();
+    }
+
+    // An organiser and the window's commands on `link`, started.
+    void wireOrganizer() {
         organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
-        organizer->openWindow();
+        commands = std::make_unique<WindowCommands>(*organizer, screen);
+        organizer->start();
     }
 
     // start() and a successful read of page `pageIndex`.
     void startAndRead(int pageIndex = 0) {
         start();
-        organizer->stepPage(pageIndex);
-        organizer->selectAndRefresh();
-        ASSERT_TRUE(organizer->pageLoaded());
+        organizer->readPage(pageIndex + 1);
+        ASSERT_TRUE(organizer->loadedPage());
         screen.events.clear();
         traffic->clear();
+    }
+
+    // The page in memory (one must be loaded).
+    const LoadedPage& loaded() const { return *organizer->loadedPage(); }
+    // The same in card byte order, as a commit writes it.
+    card::PageBytes cardImage() const { return *cardImageOf(loaded().page); }
+    // The slot of the file selected, -1 when none.
+    int selectedEntry() const {
+        return organizer->selection() ? organizer->selection()->slot : -1;
+    }
+    // As the window's row of that name became selected (the first of two of one name).
+    void selectFile(std::string_view name) {
+        const int slot = card::findSlotByName(loaded().page, std::string(name));
+        organizer->selectFile(slot);
+    }
+    // The page number field stepped by `delta`, as its arrows step it.
+    void stepPage(int delta) { organizer->choosePage(organizer->chosenPage() + delta); }
+    // The page in memory changed by `edit` (a pending edit, bytes the card never had).
+    template <typename Edit>
+    void editLoaded(Edit edit) {
+        auto page = std::make_unique<LoadedPage>(loaded());
+        edit(*page);
+        organizer->startWith(*page);
+    }
+    // As a page was read that brought `cardImage`, without the transfer.
+    void loadPage(const card::PageBytes& cardImage, int pageIndex = 0) {
+        auto loaded = std::make_unique<LoadedPage>();
+        loaded->pageIndex = pageIndex;
+        card::cardToPage(cardImage, loaded->page);
+        organizer->startWith(*loaded);
     }
 };
 

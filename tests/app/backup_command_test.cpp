@@ -44,7 +44,7 @@ TEST_F(Backup, EveryPageIsWrittenInTheVirtualCardLayoutAndOpensAsOne) {
     EXPECT_EQ(screen.texts.status, "Memory card backed up: 4 pages.");
     EXPECT_TRUE(boxes().empty());
     expectBackupHoldsEveryPage();
-    EXPECT_EQ(organizer->currentPageIndex(), 3);
+    EXPECT_EQ((organizer->chosenPage() - 1), 3);
 
     adapter::FolderError error;
     const auto reopened = adapter::VirtualAdapter::openDirectory(backupDir, error);

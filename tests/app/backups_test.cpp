@@ -66,9 +66,9 @@ TEST_F(BackupOnRead, EveryReadLeavesOneAndAFailedBackupIsToldWithoutSpoilingTheR
     addFileToCardPage(pages[2], "RACEDATA_001", 3);
     start();
     organizer->setBackupFolder(temp.path() / "backups");
-    organizer->stepPage(2);
-    organizer->selectAndRefresh();
-    organizer->selectAndRefresh();
+    stepPage(2);
+    organizer->readChosenPage();
+    organizer->readChosenPage();
     std::vector<std::filesystem::path> backups;
     for (const auto& file : std::filesystem::directory_iterator(temp.path() / "backups")) {
         backups.push_back(file.path());
@@ -82,8 +82,8 @@ TEST_F(BackupOnRead, EveryReadLeavesOneAndAFailedBackupIsToldWithoutSpoilingTheR
     writeBytes(temp.path() / "blocked", {1});
     organizer->setBackupFolder(temp.path() / "blocked" / "backups");
     screen.events.clear();
-    organizer->selectAndRefresh();
-    EXPECT_TRUE(organizer->pageLoaded());
+    organizer->readChosenPage();
+    EXPECT_TRUE(organizer->loadedPage().has_value());
     EXPECT_EQ(screen.texts.status, "Memory card read successful.");
     const auto boxes = screen.eventsStartingWith("box: ");
     ASSERT_EQ(boxes.size(), 1u);
@@ -96,26 +96,26 @@ TEST_F(BackupOnRead, EveryReadLeavesOneAndAFailedBackupIsToldWithoutSpoilingTheR
     const std::string question =
         "box: No backup of this page could be taken (Not a directory). Go on without one? | "
         "Delete file | YesNo | Warning";
-    const auto page = organizer->pageImage();
-    organizer->selectFile("RACEDATA_001");
+    const auto page = loaded().page;
+    selectFile("RACEDATA_001");
     screen.events.clear();
     screen.boxAnswers = {BoxAnswer::No};
-    EXPECT_FALSE(organizer->deleteFileCommand());
+    EXPECT_FALSE(commands->deleteFile());
     EXPECT_EQ(screen.eventsStartingWith("box: "), std::vector<std::string>{question});
-    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(loaded().page == page);
     screen.events.clear();
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
-    EXPECT_FALSE(organizer->deleteFileCommand());  // the delete's own question answered No
+    EXPECT_FALSE(commands->deleteFile());  // the delete's own question answered No
     EXPECT_EQ(screen.eventsStartingWith("box: ").front(), question);
     screen.events.clear();
-    EXPECT_TRUE(organizer->deleteAllCommand());
+    EXPECT_TRUE(organizer->deleteAll());
     EXPECT_NE(screen.eventsStartingWith("box: ").front(), question);
 }
 
 TEST_F(BackupOnRead, RestoreOpensTheImportDialogInTheBackupsFolder) {
     startAndRead();
     organizer->setBackupFolder(temp.path() / "kept");
-    organizer->restoreFromBackupCommand();
+    commands->restoreFromBackup();
     EXPECT_EQ(screen.events.back(),
               "open dialog [DCM Memory Card File (*.dcm) *.dcm] [Card image (*.bin *.vmu) "
               "*.bin;*.vmu] in " +

@@ -14,13 +14,13 @@ class Bridges : public EditFixture {
 protected:
     void add(const std::filesystem::path& file) {
         screen.openAnswers = {file};
-        organizer->addFile();
+        commands->addFile();
     }
     std::vector<std::string> pcNames() const { return quorvane::testing::fileNamesIn(pcDir); }
     // The page's files: name, then the bytes of its blocks along the chain.
     std::map<std::string, Bytes> filesOfPage() const {
         std::map<std::string, Bytes> files;
-        const card::PageBytes& page = organizer->pageImage();
+        const card::PageBytes& page = loaded().page;
         for (int slot : card::enumerateFiles(page)) {
             files[card::entryName(card::readSlot(page, slot))] =
                 card::chainData(page, card::followChain(page, slot).blocks);
@@ -34,19 +34,19 @@ TEST_F(Bridges, RawImageExportedAndImportedGivesTheSamePageWhateverItsName) {
     addFileToCardPage(pages[0], "SCORES", 2);
     startOnFolderAndRead();
     screen.saveAnswers = {pcDir / "card.VMU"};
-    organizer->exportPageFile();
+    commands->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
     // A raw image holds the page in its own order: block n at byte 512 x n.
     EXPECT_TRUE(readBytes(pcDir / "card.VMU") ==
-                Bytes(organizer->pageImage().begin(), organizer->pageImage().end()));
+                Bytes(loaded().page.begin(), loaded().page.end()));
 
-    organizer->stepPage(+1);
-    organizer->selectAndRefresh();
+    stepPage(+1);
+    organizer->readChosenPage();
     screen.events.clear();
     screen.openAnswers = {pcDir / "card.VMU"};
-    organizer->importPageFile();
+    commands->importPageFile();
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
-    EXPECT_TRUE(organizer->cardImage() == pages[0]);
+    EXPECT_TRUE(cardImage() == pages[0]);
     expectCardHoldsMemoryPage(1);
 }
 
@@ -62,16 +62,16 @@ TEST_F(Bridges, ImageReadableOnlyInTheOtherOrderIsOfferedInThatOrder) {
 
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};  // the warning, then the order
     screen.openAnswers = {pcDir / "renamed.bin"};
-    organizer->importPageFile();
+    commands->importPageFile();
     EXPECT_EQ(boxes().at(1), question);
     EXPECT_EQ(screen.cardRows.size(), 0u) << "taken as named, the image lists no file";
 
     screen.events.clear();
     screen.openAnswers = {pcDir / "renamed.bin"};
-    organizer->importPageFile();  // Yes to both
+    commands->importPageFile();  // Yes to both
     EXPECT_EQ(boxes().at(1), question);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
-    EXPECT_TRUE(organizer->cardImage() == pages[2]);
+    EXPECT_TRUE(cardImage() == pages[2]);
 }
 
 TEST_F(Bridges, ImageTakenInTheOtherOrderIsTheOneCheckedEvenIfTheFileGoesMeanwhile) {
@@ -85,9 +85,9 @@ TEST_F(Bridges, ImageTakenInTheOtherOrderIsTheOneCheckedEvenIfTheFileGoesMeanwhi
         }
     };
     screen.openAnswers = {pcDir / "renamed.bin"};
-    organizer->importPageFile();  // Yes to both
+    commands->importPageFile();  // Yes to both
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
-    EXPECT_TRUE(organizer->cardImage() == pages[2]);
+    EXPECT_TRUE(cardImage() == pages[2]);
 }
 
 TEST_F(Bridges, PairSavedAndAddedBackGivesTheSameNameAndBlocks) {
@@ -95,14 +95,14 @@ TEST_F(Bridges, PairSavedAndAddedBackGivesTheSameNameAndBlocks) {
     startOnFolderAndRead();
     select("RACEDATA_001");
     screen.saveAnswers = {pcDir / "race.vms", pcDir / "RACE.vms"};
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: \"race\" cannot name a .vmi/.vms pair: the name of a .vms file is "
                            "1 to 8 capital letters A-Z, digits 0-9 and underscores. | Copy file to "
                            "PC | Ok | Warning"}));
     EXPECT_TRUE(pcNames().empty()) << "nothing is written for a refused name";
 
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(screen.texts.status, "File saved...");
     EXPECT_EQ(pcNames(), (std::vector<std::string>{"RACE.vmi", "RACE.vms"}));
     EXPECT_EQ(readBytes(pcDir / "RACE.vmi").size(), 108u);
@@ -112,7 +112,7 @@ TEST_F(Bridges, PairSavedAndAddedBackGivesTheSameNameAndBlocks) {
     screen.events.clear();
     screen.saveAnswers = {pcDir / "RACE.vms"};
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->saveFile();
+    commands->saveFile();
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: File Already exists, Overwrite? | Copy file to PC | YesNo | "
                            "Question"}));
@@ -146,7 +146,7 @@ TEST_F(Bridges, PageSavedFileByFileAndAddedBackToAnEmptyPageGivesTheSameFiles) {
         "2J");
 
     screen.saveAllAnswers = {SaveAllChoice{pcDir, 0}};
-    organizer->saveAllFilesCommand();
+    commands->saveAllFiles();
     EXPECT_EQ(screen.eventsStartingWith("save all dialog").front(),
               "save all dialog [DC Memory Card File (*.ddc) *.ddc] [VMS file with its VMI (*.vms) "
               "*.vms]");
@@ -160,8 +160,8 @@ TEST_F(Bridges, PageSavedFileByFileAndAddedBackToAnEmptyPageGivesTheSameFiles) {
     EXPECT_EQ(readBytes(pcDir / "RACEDATA_001.ddc"), Bytes{1}) << "an existing file is kept";
 
     // Added back, one by one, to the empty second page: the same files.
-    organizer->stepPage(+1);
-    organizer->selectAndRefresh();
+    stepPage(+1);
+    organizer->readChosenPage();
     add(pcDir / "PUZZLE___SYS.ddc");
     add(pcDir / "RACEDATA_001 (2).ddc");
     EXPECT_EQ(filesOfPage(), saved);
@@ -173,12 +173,12 @@ TEST_F(Bridges, PageSavedAsPairsAndAddedBackGivesTheSameFiles) {
     startOnFolderAndRead();
     const auto saved = filesOfPage();
     screen.saveAllAnswers = {SaveAllChoice{pcDir, 1}};
-    organizer->saveAllFilesCommand();
+    commands->saveAllFiles();
     EXPECT_EQ(screen.texts.status, "Files saved...");
     EXPECT_EQ(pcNames(), (std::vector<std::string>{"RACEDATA.vmi", "RACEDATA.vms", "RACEDA_2.vmi",
                                                    "RACEDA_2.vms"}));
-    organizer->stepPage(+1);
-    organizer->selectAndRefresh();
+    stepPage(+1);
+    organizer->readChosenPage();
     add(pcDir / "RACEDATA.vmi");
     add(pcDir / "RACEDA_2.vms");
     EXPECT_EQ(filesOfPage(), saved);
@@ -199,38 +199,39 @@ TEST_F(Bridges, CardImageIsWorkedOnAsTheCardAndSavedBackInItsOwnOrder) {
     ASSERT_TRUE(source) << error.text;
     link = std::make_unique<link::CardLink>(source->port());
     organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
+    commands = std::make_unique<WindowCommands>(*organizer, screen);
     organizer->setCardSource(source.get());
-    organizer->openWindow();
+    organizer->start();
 
     // A file that is not one page is refused; the card stays as it was.
     screen.openAnswers = {pcDir / "short.vmu"};
-    organizer->openCardImageCommand();
+    commands->openCardImage();
     EXPECT_EQ(boxes().back(), "box: " + (pcDir / "short.vmu").string() +
                                   " is not a card image: a card image holds exactly 131072 "
                                   "bytes. | Card image | Ok | Warning");
     EXPECT_FALSE(organizer->onCardImage());
 
     screen.openAnswers = {pcDir / "emulator.bin"};
-    organizer->openCardImageCommand();
+    commands->openCardImage();
     EXPECT_TRUE(organizer->onCardImage());
     EXPECT_EQ(screen.cardName, "emulator.bin");
-    organizer->selectAndRefresh();
+    organizer->readChosenPage();
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
     add(pcDir / "add.ddc");
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     // Saved back raw: the file holds the page in memory, in the page's own order.
     EXPECT_TRUE(readBytes(pcDir / "emulator.bin") ==
-                Bytes(organizer->pageImage().begin(), organizer->pageImage().end()));
+                Bytes(loaded().page.begin(), loaded().page.end()));
     select("RACE");
-    organizer->deleteFileCommand();
+    commands->deleteFile();
     EXPECT_EQ(screen.texts.status, "File Deleted.");
     EXPECT_TRUE(readBytes(pcDir / "emulator.bin") ==
-                Bytes(organizer->pageImage().begin(), organizer->pageImage().end()));
+                Bytes(loaded().page.begin(), loaded().page.end()));
 
-    organizer->closeCardImageCommand();
+    organizer->closeCardImage();
     EXPECT_FALSE(organizer->onCardImage());
     EXPECT_EQ(screen.cardName, "");
-    EXPECT_FALSE(organizer->pageLoaded());
+    EXPECT_FALSE(organizer->loadedPage().has_value());
 }
 
 }  // namespace

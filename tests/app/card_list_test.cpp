@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -20,75 +19,61 @@ protected:
     // with `info`.
     void putFile(int slot, std::string_view name, std::uint16_t blocks, int block,
                  std::string_view info = "") {
-        card::PageBytes& page = OrganizerProbe(*organizer).pageImage();
-        card::DirEntry entry = makeEntry(name, blocks);
-        entry.firstBlock = static_cast<std::uint16_t>(block);
-        card::writeSlot(page, slot, entry);
-        card::setFatEntry(page, block, card::FAT_END);
-        std::copy(info.begin(), info.end(), page.begin() + block * card::BLOCK_SIZE);
-    }
-
-    void relist() {
-        screen.clearCardList();
-        organizer->listFiles();
+        editLoaded([&](LoadedPage& loaded) {
+            card::PageBytes& page = loaded.page;
+            card::DirEntry entry = makeEntry(name, blocks);
+            entry.firstBlock = static_cast<std::uint16_t>(block);
+            card::writeSlot(page, slot, entry);
+            card::setFatEntry(page, block, card::FAT_END);
+            std::copy(info.begin(), info.end(), page.begin() + block * card::BLOCK_SIZE);
+        });
     }
 };
 
 TEST_F(CardListTest, RowsFollowSlotOrderWithTheBlockCounts) {
     putFile(10, "TENTH", 12, 20);
     putFile(3, "THIRD", 5, 21);
-    relist();
 
     EXPECT_EQ(screen.cardRows, (Rows{{"THIRD", 5}, {"TENTH", 12}}));
     EXPECT_EQ(screen.texts.blocksUsed, "17");
     EXPECT_EQ(screen.texts.blocksFree, "183");
-    EXPECT_EQ(organizer->freeBlockCount(), 183);
 }
 
 TEST_F(CardListTest, EmptyPageListsNothingAndAllBlocksFree) {
     EXPECT_TRUE(screen.cardRows.empty());
     EXPECT_EQ(screen.texts.blocksUsed, "0");
     EXPECT_EQ(screen.texts.blocksFree, "200");
-    EXPECT_EQ(organizer->freeBlockCount(), 200);
 }
 
 TEST_F(CardListTest, OvercommittedDirectoryShowsNegativeFreeCount) {
     putFile(0, "HUGE", 250, 30);
-    relist();
     EXPECT_EQ(screen.texts.blocksFree, "-50");
-    EXPECT_EQ(organizer->freeBlockCount(), -50);
 }
 
-TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
+TEST_F(CardListTest, SelectingARowTakesItsOwnFileEvenOfTwoOfOneName) {
     putFile(10, "SAME", 1, 40, "upper slot");
     putFile(3, "SAME", 1, 41, "lower slot");
-    relist();
-    organizer->selectFile("SAME");
-
-    EXPECT_EQ(organizer->selectedEntry(), 3);
-    EXPECT_EQ(organizer->selectedName(), "SAME");
-    EXPECT_EQ(screen.texts.info1, "lower slot");
-    // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
-    const std::string tag(organizer->fileBuffer().begin(), organizer->fileBuffer().begin() + 4);
-    EXPECT_EQ(tag, std::string("CFU\0", 4));
-    const std::string data(organizer->fileBuffer().begin() + 36,
-                           organizer->fileBuffer().begin() + 46);
-    EXPECT_EQ(data, "lower slot");
+    EXPECT_EQ(screen.rowSlots, (std::vector<int>{3, 10}));
+    for (const auto& [slot, info] : {std::pair{10, "upper slot"}, std::pair{3, "lower slot"}}) {
+        organizer->selectFile(slot);
+        EXPECT_EQ(selectedEntry(), slot);
+        EXPECT_EQ(organizer->selection()->name, "SAME");
+        EXPECT_EQ(screen.texts.info1, info);
+    }
 }
 
-TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
+TEST_F(CardListTest, ASlotHoldingNoFileKeepsTheSelectionAndRefreshes) {
     putFile(3, "KEPT", 1, 41, "kept info");
-    relist();
-    organizer->selectFile("KEPT");
-    const card::FileBuffer extracted = organizer->fileBuffer();
+    organizer->selectFile(3);
     organizer->setStatus("pending");
 
-    organizer->selectFile("kept");  // names compare case-sensitively
-    EXPECT_EQ(organizer->selectedName(), "kept");
-    EXPECT_EQ(organizer->selectedEntry(), 3);
-    EXPECT_EQ(screen.texts.info1, "kept info");
-    EXPECT_EQ(screen.texts.status, "pending");
-    EXPECT_EQ(organizer->fileBuffer(), extracted);
+    for (const int slot : {7, -1, card::DIR_SLOT_COUNT}) {
+        organizer->selectFile(slot);
+        EXPECT_EQ(organizer->selection()->name, "KEPT");
+        EXPECT_EQ(selectedEntry(), 3);
+        EXPECT_EQ(screen.texts.info1, "kept info");
+        EXPECT_EQ(screen.texts.status, "pending");
+    }
 }
 
 TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
@@ -96,12 +81,11 @@ TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {
     block += "second line of thirty-two bytes.";
     block += std::string("three\0tail456789", 16);
     putFile(5, "INFO", 1, 50, block);
-    organizer->showFileInfo(5);
+    organizer->selectFile(5);
 
-    EXPECT_EQ(organizer->boundTexts().info1, "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(organizer->boundTexts().info2, "second line of thirty-two bytes.");
-    EXPECT_EQ(organizer->boundTexts().info3, "three");
-    EXPECT_EQ(screen.texts.info1, "");  // assigned, not yet shown
+    EXPECT_EQ(screen.texts.info1, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(screen.texts.info2, "second line of thirty-two bytes.");
+    EXPECT_EQ(screen.texts.info3, "three");
 }
 
 }  // namespace

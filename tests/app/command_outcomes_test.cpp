@@ -13,47 +13,47 @@ TEST_F(CommandOutcomes, EachCommandSaysWhetherItDidWhatWasAsked) {
 
     screen.saveAnswers = {std::nullopt, pcDir / "race.ddc"};
     select("RACE");
-    EXPECT_FALSE(organizer->saveFile());  // dialog cancelled
+    EXPECT_FALSE(commands->saveFile());  // dialog cancelled
     select("RACE");
-    EXPECT_TRUE(organizer->saveFile());
+    EXPECT_TRUE(commands->saveFile());
 
     screen.openAnswers = {pcDir / "none.ddc", pcDir / "new.ddc"};
-    EXPECT_FALSE(organizer->addFile());  // "File Not Found." leaves the status as it was
-    EXPECT_TRUE(organizer->addFile());
+    EXPECT_FALSE(commands->addFile());  // "File Not Found." leaves the status as it was
+    EXPECT_TRUE(commands->addFile());
 
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::Yes};
     select("RACE");
-    EXPECT_FALSE(organizer->deleteFileCommand());
-    EXPECT_TRUE(organizer->deleteFileCommand());
-    EXPECT_FALSE(organizer->deleteFileCommand());  // nothing selected any more
+    EXPECT_FALSE(commands->deleteFile());
+    EXPECT_TRUE(commands->deleteFile());
+    EXPECT_FALSE(commands->deleteFile());  // nothing selected any more
 
     screen.saveAnswers = {pcDir / "page.dcm"};
-    EXPECT_TRUE(organizer->exportPageFile());
-    EXPECT_FALSE(organizer->exportPageFile());  // dialog cancelled
+    EXPECT_TRUE(commands->exportPageFile());
+    EXPECT_FALSE(commands->exportPageFile());  // dialog cancelled
 
     screen.boxAnswers = {BoxAnswer::No};
-    EXPECT_FALSE(organizer->importPageFile());
+    EXPECT_FALSE(commands->importPageFile());
     screen.openAnswers = {pcDir / "page.dcm"};
-    EXPECT_TRUE(organizer->importPageFile());
+    EXPECT_TRUE(commands->importPageFile());
 
     screen.boxAnswers = {BoxAnswer::No, BoxAnswer::Yes};
-    EXPECT_FALSE(organizer->deleteAllCommand());
-    EXPECT_TRUE(organizer->deleteAllCommand());
+    EXPECT_FALSE(organizer->deleteAll());
+    EXPECT_TRUE(organizer->deleteAll());
 }
 
 TEST_F(CommandOutcomes, ReadsAndCommitsThatFailSayNo) {
     startAndRead(0);
-    organizer->stepPage(+5);  // page 6 of 4
-    EXPECT_FALSE(organizer->selectAndRefresh());
-    organizer->stepPage(-5);
-    EXPECT_TRUE(organizer->selectAndRefresh());
+    stepPage(+5);  // page 6 of 4
+    EXPECT_FALSE(organizer->readChosenPage());
+    stepPage(-5);
+    EXPECT_TRUE(organizer->readChosenPage());
 
     // The page is read; the adapter goes away before the delete's commit.
     addFileToCardPage(pages[0], "RACE", 3);
     startAndRead(0);
     select("RACE");
     adapter->faults().unplugAfterAccesses = adapter->accessCount();
-    EXPECT_FALSE(organizer->deleteFileCommand());
+    EXPECT_FALSE(commands->deleteFile());
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
 }
 

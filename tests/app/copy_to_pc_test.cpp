@@ -29,10 +29,9 @@ protected:
 TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
     addFileToCardPage(pages[0], "RACEDATA_001", 4);
     startAndRead();
-    organizer->pcDirectorySelected(pcDir);
-    EXPECT_EQ(organizer->currentPcDirectory(), pcDir);
+    pcFolder = pcDir;
     select("RACEDATA_001");
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     EXPECT_EQ(screen.events,
               (std::vector<std::string>{COPY_QUESTION, "select pc path " + pcDir.string(),
                                         "list pc files " + pcDir.string()}));
@@ -46,12 +45,12 @@ TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
 TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
     addFileToCardPage(pages[0], "RACE", 1);
     startAndRead();
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     select("RACE");
-    organizer->copyFileToPc();
-    organizer->pcDirectorySelected(pcDir);
+    commands->copyFileToPc(pcFolder);
+    pcFolder = pcDir;
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     EXPECT_EQ(
         screen.eventsStartingWith("status: "),
         (std::vector<std::string>{"status: No folder selected...", "status: Action cancelled..."}));
@@ -63,7 +62,7 @@ TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
 
     writeBytes(pcDir / "RACE", Bytes{7});
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     EXPECT_EQ(boxes().back(),
               "box: File Already exists, Overwrite? | Copy file to PC | YesNo | Question");
     EXPECT_EQ(readBytes(pcDir / "RACE"), (Bytes{7}));
@@ -80,11 +79,11 @@ TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
     const std::filesystem::path deep = pcDir / "one" / "two";
     std::filesystem::create_directories(deep);
     startAndRead();
-    organizer->pcDirectorySelected(deep);
+    pcFolder = deep;
     for (const std::string& name : names) {
         select(name);
         screen.texts.status.clear();  // so that a repeated status text is recorded again
-        organizer->copyFileToPc();
+        commands->copyFileToPc(pcFolder);
         EXPECT_EQ(screen.events,
                   (std::vector<std::string>{"status: Action cancelled...",
                                             "box: This file's name cannot be used as a PC file "
@@ -98,14 +97,14 @@ TEST_F(CopyToPc, Latin1NameBecomesUtf8AndAFailedWriteIsReported) {
     addFileToCardPage(pages[0], "CAF\xE9", 1);
     addFileToCardPage(pages[0], "TAKEN", 1);
     startAndRead();
-    organizer->pcDirectorySelected(pcDir);
+    pcFolder = pcDir;
     select("CAF\xE9");
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     EXPECT_EQ(readBytes(pcDir / "CAF\xC3\xA9").size(), 36u + 512);
 
     std::filesystem::create_directories(pcDir / "TAKEN" / "keep");
     select("TAKEN");
-    organizer->copyFileToPc();
+    commands->copyFileToPc(pcFolder);
     EXPECT_EQ(screen.texts.status, "File not saved...");
     EXPECT_TRUE(boxes().back().ends_with(" | Copy file to PC | Ok | Error"));
     EXPECT_TRUE(screen.eventsStartingWith("list pc files").empty());

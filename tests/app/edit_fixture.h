@@ -39,11 +39,9 @@ protected:
         adapter = adapter::VirtualAdapter::openDirectory(cardDir, error);
         ASSERT_TRUE(adapter) << error.path;
         link = std::make_unique<link::CardLink>(*adapter);
-        organizer = std::make_unique<Organizer>(screen, *link, fixedTime);
-        organizer->openWindow();
-        organizer->stepPage(pageIndex);
-        organizer->selectAndRefresh();
-        ASSERT_TRUE(organizer->pageLoaded());
+        wireOrganizer();
+        organizer->readPage(pageIndex + 1);
+        ASSERT_TRUE(organizer->loadedPage());
         screen.events.clear();
     }
 
@@ -51,13 +49,12 @@ protected:
     void expectCardHoldsMemoryPage(int pageIndex = 0) {
         const Bytes onDisk = readBytes(cardDir / pageFileName(pageIndex));
         auto fromMemory = std::make_unique<card::PageBytes>();
-        card::pageToCard(organizer->pageImage(), *fromMemory);
+        card::pageToCard(loaded().page, *fromMemory);
         EXPECT_TRUE(onDisk == Bytes(fromMemory->begin(), fromMemory->end()));
-        EXPECT_TRUE(*fromMemory == organizer->cardImage());
     }
 
     void select(std::string_view name) {
-        organizer->selectFile(name);
+        selectFile(name);
         screen.events.clear();
     }
 

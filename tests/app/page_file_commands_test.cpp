@@ -1,7 +1,6 @@
 #include <sys/stat.h>
 
 #include "edit_fixture.h"
-#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -19,8 +18,8 @@ class PageFileCommands : public EditFixture {};
 TEST_F(PageFileCommands, ImportAndExportBeforeAnyPageAreRefused) {
     start();
     screen.events.clear();
-    organizer->importPageFile();
-    organizer->exportPageFile();
+    commands->importPageFile();
+    commands->exportPageFile();
     EXPECT_EQ(boxes(), (std::vector<std::string>{
                            "box: Read a page from the Memory card first (Select/Refresh). | "
                            "Import .DCM file | Ok | Warning",
@@ -34,9 +33,9 @@ TEST_F(PageFileCommands, ImportAndExportBeforeAnyPageAreRefused) {
 TEST_F(PageFileCommands, DecliningOrCancellingChangesNothing) {
     startAndRead();
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->importPageFile();
-    organizer->importPageFile();  // warning answered Yes, dialog cancelled: no status text
-    organizer->exportPageFile();  // dialog cancelled
+    commands->importPageFile();
+    commands->importPageFile();  // warning answered Yes, dialog cancelled: no status text
+    commands->exportPageFile();  // dialog cancelled
     EXPECT_EQ(screen.events, (std::vector<std::string>{WARNING_BOX, "status: Action cancelled...",
                                                        WARNING_BOX, IMPORT_DIALOG, EXPORT_DIALOG,
                                                        "status: Action Cancelled..."}));
@@ -47,22 +46,22 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     addFileToCardPage(pages[0], "SCORES", 2);
     startOnFolderAndRead(0);
     screen.saveAnswers = {pcDir / "page.dcm"};
-    organizer->exportPageFile();
+    commands->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
     EXPECT_TRUE(readBytes(pcDir / "page.dcm") == Bytes(pages[0].begin(), pages[0].end()));
 
-    organizer->stepPage(+1);
-    organizer->selectAndRefresh();
+    stepPage(+1);
+    organizer->readChosenPage();
     screen.events.clear();
     screen.texts.status.clear();
     screen.openAnswers = {pcDir / "page.dcm"};
-    organizer->importPageFile();
+    commands->importPageFile();
     const auto statuses = screen.eventsStartingWith("status: ");
     EXPECT_EQ(statuses.front(), "status: Memory card read successful.");
     EXPECT_EQ(statuses.back(), "status: Memory card written successfully....");
-    EXPECT_TRUE(organizer->cardImage() == pages[0]);
-    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
-    EXPECT_EQ(organizer->selectedEntry(), -1);
+    EXPECT_TRUE(cardImage() == pages[0]);
+    EXPECT_TRUE(loaded().dirty == card::DirtyMap{});
+    EXPECT_EQ(selectedEntry(), -1);
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"SCORES", 2}, {"RACE", 3}}));
     expectCardHoldsMemoryPage(1);
 }
@@ -72,7 +71,7 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
 TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged) {
     addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    OrganizerProbe(*organizer).dirtyMap()[5] = 1;  // a pending edit survives a refused import
+    editLoaded([](LoadedPage& page) { page.dirty[5] = 1; });  // survives a refused import
     writeBytes(pcDir / "short.dcm", Bytes(card::PAGE_SIZE - 1, 0));
     writeBytes(pcDir / "short.bin", Bytes(card::PAGE_SIZE - 1, 0));
     writeBytes(pcDir / "blank.dcm", Bytes(card::PAGE_SIZE, 0));
@@ -104,20 +103,20 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
                                   " is not a formatted card; the card would need formatting on "
                                   "the console.\n\nImport it anyway?"},
     };
-    const auto page = organizer->pageImage();
-    const auto cardImage = organizer->cardImage();
-    const auto dirty = organizer->dirtyMap();
+    const auto page = loaded().page;
+    const auto cardBefore = cardImage();
+    const auto dirty = loaded().dirty;
     for (const auto& row : cases) {
         SCOPED_TRACE(row.file);
         screen.events.clear();
         screen.openAnswers = {row.file};
         screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};  // the warning, then any question
-        EXPECT_FALSE(organizer->importPageFile());
+        EXPECT_FALSE(commands->importPageFile());
         EXPECT_EQ(boxes().back().substr(0, 5 + row.box.size()), "box: " + row.box);
         EXPECT_EQ(screen.texts.status, "Action cancelled...");
-        EXPECT_TRUE(organizer->pageImage() == page);
-        EXPECT_TRUE(organizer->cardImage() == cardImage);
-        EXPECT_TRUE(organizer->dirtyMap() == dirty);
+        EXPECT_TRUE(loaded().page == page);
+        EXPECT_TRUE(cardImage() == cardBefore);
+        EXPECT_TRUE(loaded().dirty == dirty);
     }
     EXPECT_FALSE(committed());
     EXPECT_TRUE(adapter->page(0) == pages[0]);
@@ -128,14 +127,14 @@ TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     startAndRead();
     const card::PageBytes formatted = formattedCardPage();
     writeBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
-    const auto page = organizer->pageImage();
-    organizer->stepPage(+1);
+    const auto page = loaded().page;
+    stepPage(+1);
     screen.openAnswers = {pcDir / "empty.dcm"};
-    organizer->importPageFile();
+    commands->importPageFile();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage() == page);
-    EXPECT_TRUE(organizer->cardImage() == pages[0]);
-    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
+    EXPECT_TRUE(loaded().page == page);
+    EXPECT_TRUE(cardImage() == pages[0]);
+    EXPECT_TRUE(loaded().dirty == card::DirtyMap{});
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"RACE", 3}}));
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
@@ -162,7 +161,7 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
     startAndRead();
     const card::PageBytes image = pageWithAFileBeyondBlock199();
     writeBytes(pcDir / "extended.dcm", Bytes(image.begin(), image.end()));
-    const auto page = organizer->pageImage();
+    const auto page = loaded().page;
     const std::string question =
         "box: These files keep data in blocks 200 to 240 of the image:\n\nHIGH_FILE\n\nThose "
         "blocks cannot be written to the card: the card will list the files, but their blocks "
@@ -171,15 +170,15 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
 
     screen.boxAnswers = {BoxAnswer::Yes, BoxAnswer::No};
     screen.openAnswers = {pcDir / "extended.dcm"};
-    organizer->importPageFile();
+    commands->importPageFile();
     EXPECT_EQ(boxes(), (std::vector<std::string>{WARNING_BOX, question}));
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(loaded().page == page);
     EXPECT_FALSE(committed());
 
     screen.events.clear();
     screen.openAnswers = {pcDir / "extended.dcm"};
-    organizer->importPageFile();  // Yes to both
+    commands->importPageFile();  // Yes to both
     EXPECT_EQ(boxes(), (std::vector<std::string>{WARNING_BOX, question}));
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"HIGH_FILE", 8}}));
@@ -203,7 +202,7 @@ TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {
     for (const auto& [target, why] : cases) {
         screen.events.clear();
         screen.saveAnswers = {pcDir / target};
-        EXPECT_FALSE(organizer->exportPageFile());
+        EXPECT_FALSE(commands->exportPageFile());
         EXPECT_EQ(screen.texts.status, "DCM file not written...");
         EXPECT_EQ(boxes(), std::vector<std::string>{"box: The file could not be written:\n" +
                                                     (pcDir / target).string() + "\n" + why +
@@ -224,7 +223,7 @@ TEST_F(PageFileCommands, ExportThroughALinkAsksNamingWhereItLeadsAndKeepsTheLink
         screen.events.clear();
         screen.saveAnswers = {pcDir / "vmu.bin"};
         screen.boxAnswers = {answer};
-        EXPECT_EQ(organizer->exportPageFile(), answer == BoxAnswer::Yes);
+        EXPECT_EQ(commands->exportPageFile(), answer == BoxAnswer::Yes);
         EXPECT_EQ(boxes(), std::vector<std::string>{
                                "box: " + (pcDir / "vmu.bin").string() + " is a symbolic link to " +
                                real.string() + ".\n\nReplace " + real.string() +
@@ -236,7 +235,7 @@ TEST_F(PageFileCommands, ExportThroughALinkAsksNamingWhereItLeadsAndKeepsTheLink
     }
     EXPECT_EQ(screen.texts.status, "DCM file written...");
     EXPECT_EQ(std::filesystem::read_symlink(pcDir / "vmu.bin"), "emu/card.bin");
-    const card::PageBytes& inFileSystemOrder = organizer->pageImage();
+    const card::PageBytes& inFileSystemOrder = loaded().page;
     EXPECT_TRUE(readBytes(real) == Bytes(inFileSystemOrder.begin(), inFileSystemOrder.end()));
 }
 

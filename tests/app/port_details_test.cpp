@@ -73,7 +73,7 @@ TEST(PortDetails, FailedConnectionShowsThemBehindTheUnchangedBox) {
     link::NoPort port;
     link::CardLink cardLink(port);
     Organizer organizer(screen, cardLink, fixedTime);
-    organizer.openWindow();
+    organizer.start();
     const PortReport report =
         unreachable({{Backend::Ppdev, PortProblem::DeviceMissing, "/dev/parport0", ENOENT, {}}});
     organizer.setPortReporter([&](std::uint16_t base) -> std::optional<PortReport> {
@@ -81,7 +81,7 @@ TEST(PortDetails, FailedConnectionShowsThemBehindTheUnchangedBox) {
         return report;
     });
 
-    EXPECT_EQ(organizer.connectAndRead(), 0);
+    EXPECT_FALSE(organizer.readChosenPage());
     EXPECT_EQ(screen.texts.status, "Connection FAILED!!!");
     EXPECT_EQ(screen.events.back(),
               "box: Connection FAILED. | Connection Error | Ok | Error | "
@@ -108,13 +108,13 @@ TEST_F(HeldPort, IsToldWithItsHolderAndTriedAgainWhenTheUserSelectsAgain) {
     Organizer organizer(screen, cardLink, fixedTime);
     organizer.setPortReporter(card->portReporter());
     organizer.setCardSource(card.get());
-    organizer.openWindow();
+    organizer.start();
 
-    EXPECT_FALSE(organizer.selectAndRefresh());
+    EXPECT_FALSE(organizer.readChosenPage());
     const std::string holder = "held by another program (process " + std::to_string(::getpid());
     EXPECT_TRUE(has(screen.events.back(), holder)) << screen.events.back();
     other.reset();
-    EXPECT_FALSE(organizer.selectAndRefresh());
+    EXPECT_FALSE(organizer.readChosenPage());
     EXPECT_TRUE(has(screen.events.back(), "could not be claimed")) << screen.events.back();
 }
 

@@ -8,18 +8,31 @@
 #include <vector>
 
 #include "app/screen.h"
+#include "app/texts.h"
 
 namespace quorvane::app::testing {
 
-// A Screen that records what the handlers show and answers their questions from scripts.
-// Every event is one line in `events`, in order, e.g.
+// What the window shows in its labels: the bound texts and the listing's counts.
+struct ShownTexts {
+    std::string status;
+    std::string info1;
+    std::string info2;
+    std::string info3;
+    std::string blocksUsed;
+    std::string blocksFree;
+    bool operator==(const ShownTexts&) const = default;
+};
+
+// A window screen that records what the operations show and answers their questions from
+// scripts. Every event is one line in `events`, in order, e.g.
 //   "status: Connecting to Memory card......."
 //   "box: Connection FAILED. | Connection Error | Ok | Error"
-class RecordingScreen final : public Screen {
+class RecordingScreen final : public WindowScreen {
 public:
     std::vector<std::string> events;
-    BoundTexts texts;  // the last texts pushed
+    ShownTexts texts;  // as last shown
     std::vector<std::pair<std::string, unsigned>> cardRows;
+    std::vector<int> rowSlots;
     std::vector<std::size_t> rowIconFrames;  // frames of each row's icon, 0 = none
     std::size_t fileIconFrames = 0;          // of the icon beside the information lines
     std::deque<BoxAnswer> boxAnswers;        // answers to YesNo boxes; empty = Yes
@@ -28,8 +41,8 @@ public:
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty = Cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty = Cancel
     std::deque<std::optional<SaveAllChoice>> saveAllAnswers;       // empty = Cancel
-    int progressSteps = 0;
-    int progressPosition = 0;
+    int progressSteps = 0;     // of the progress window, before its last jump to the end
+    int progressPosition = 0;  // of the progress window
     int mainProgressPosition = 0;
     bool progressShown = false;
     bool editCommandsEnabled = false;
@@ -39,13 +52,36 @@ public:
     std::string pageCaption;
     std::string cardName;
 
-    void showBoundTexts(const BoundTexts& t) override {
+    void showTexts(const BoundTexts& t) override {
         if (t.status != texts.status) {
             events.push_back("status: " + t.status);
         }
-        texts = t;
+        texts.status = t.status;
+        texts.info1 = t.info1;
+        texts.info2 = t.info2;
+        texts.info3 = t.info3;
+        fileIconFrames = t.icon != nullptr ? t.icon->frames.size() : 0;
     }
-    BoxAnswer messageBox(const MessageBox& box) override {
+    void showListing(const Listing& listing) override {
+        cardRows.clear();
+        rowSlots.clear();
+        rowIconFrames.clear();
+        for (const CardRow& row : listing.rows) {
+            cardRows.emplace_back(row.name, row.sizeInBlocks);
+            rowSlots.push_back(row.slot);
+            rowIconFrames.push_back(row.icon != nullptr ? row.icon->frames.size() : 0);
+        }
+        texts.blocksUsed = listing.counts ? std::to_string(listing.counts->used) : "";
+        texts.blocksFree = listing.counts ? std::to_string(listing.counts->free) : "";
+    }
+    void showPage(const PageShown& page) override {
+        pageNumber = page.chosenPage;
+        pageCaption = page.listedPage > 0 ? text::currentPage(page.listedPage)
+                                          : std::string(text::CURRENT_PAGE_NONE);
+        cardName = page.cardName;
+        editCommandsEnabled = editCommandsEnabled || page.listedPage > 0;
+    }
+    BoxAnswer ask(const MessageBox& box) override {
         std::string event = "box: " + std::string(box.text) + " | " + std::string(box.caption) +
                             " | " + (box.buttons == BoxButtons::Ok ? "Ok" : "YesNo") + " | " +
                             iconName(box.icon);
@@ -66,56 +102,24 @@ public:
         boxAnswers.pop_front();
         return answer;
     }
-    std::optional<std::filesystem::path> openFileDialog(
+    Progress& progress(ProgressKind kind) override {
+        if (kind == ProgressKind::Window) {
+            return m_window;
+        }
+        return m_bar;
+    }
+    std::optional<std::filesystem::path> chooseFileToOpen(
         std::span<const FileFilter> filters, const std::filesystem::path& startFolder) override {
         events.push_back("open dialog" + describe(filters) +
                          (startFolder.empty() ? "" : " in " + startFolder.string()));
         return next(openAnswers);
     }
-    std::optional<std::filesystem::path> saveFileDialog(std::span<const FileFilter> filters,
-                                                        std::string_view suffix) override {
+    std::optional<std::filesystem::path> chooseFileToSave(std::span<const FileFilter> filters,
+                                                          std::string_view suffix) override {
         events.push_back("save dialog" + describe(filters) + " suffix " + std::string(suffix));
         return next(saveAnswers);
     }
-    void setProgressRange(int, int) override {}
-    void setProgressPos(int position) override { mainProgressPosition = position; }
-    bool progressCreate() override {
-        events.push_back("progress create");
-        progressShown = true;
-        progressSteps = 0;
-        return true;
-    }
-    void progressSetRange(int lower, int upper) override {
-        events.push_back("progress range " + std::to_string(lower) + " " + std::to_string(upper));
-    }
-    void progressSetStep(int) override {}
-    void progressStepIt() override { ++progressSteps; }
-    void progressSetPos(int position) override { progressPosition = position; }
-    void progressDestroy() override {
-        events.push_back("progress destroy");
-        progressShown = false;
-    }
-    void clearCardList() override {
-        cardRows.clear();
-        rowIconFrames.clear();
-    }
-    void appendCardRow(const CardRow& row) override {
-        cardRows.emplace_back(std::string(row.name), row.sizeInBlocks);
-        rowIconFrames.push_back(row.icon != nullptr ? row.icon->frames.size() : 0);
-    }
-    void showFileIcon(const card::SaveIcon* icon) override {
-        fileIconFrames = icon != nullptr ? icon->frames.size() : 0;
-    }
-    void showPageNumber(int number) override { pageNumber = number; }
-    void showCardName(std::string_view name) override { cardName = name; }
-    void showPageCaption(std::string_view caption) override { pageCaption = caption; }
-    void enableEditCommands() override { editCommandsEnabled = true; }
-    void repaintNow() override { events.push_back("repaint"); }
-    bool selectPcPath(const std::filesystem::path& path) override {
-        events.push_back("select pc path " + path.string());
-        return true;
-    }
-    std::optional<SaveAllChoice> saveAllDialog(std::span<const FileFilter> formats) override {
+    std::optional<SaveAllChoice> chooseSaveAll(std::span<const FileFilter> formats) override {
         events.push_back("save all dialog" + describe(formats));
         if (saveAllAnswers.empty()) {
             return std::nullopt;
@@ -130,8 +134,9 @@ public:
                          (canFreeLostBlocks ? " with lost blocks" : ""));
         return canFreeLostBlocks ? pageCheckAnswer : PageCheckAnswer::Close;
     }
-    void listPcFiles(const std::filesystem::path& directory) override {
-        events.push_back("list pc files " + directory.string());
+    void showPcFolder(const std::filesystem::path& folder) override {
+        events.push_back("select pc path " + folder.string());
+        events.push_back("list pc files " + folder.string());
     }
 
     // Events that start with `prefix`, in order.
@@ -146,6 +151,45 @@ public:
     }
 
 private:
+    class BarProgress final : public Progress {
+    public:
+        explicit BarProgress(RecordingScreen& screen) : m_screen(screen) {}
+        void begin(int) override { m_screen.mainProgressPosition = 0; }
+        void advance(int done) override { m_screen.mainProgressPosition = done; }
+        void end() override { m_screen.mainProgressPosition = 0; }
+
+    private:
+        RecordingScreen& m_screen;
+    };
+    class WindowProgress final : public Progress {
+    public:
+        explicit WindowProgress(RecordingScreen& screen) : m_screen(screen) {}
+        void begin(int steps) override {
+            m_steps = steps;
+            m_screen.events.push_back("progress create");
+            m_screen.events.push_back("progress range 0 " + std::to_string(steps));
+            m_screen.progressShown = true;
+            m_screen.progressSteps = 0;
+        }
+        void advance(int done) override {
+            m_screen.progressPosition = done;
+            if (done < m_steps) {
+                m_screen.progressSteps = done;
+            }
+        }
+        void end() override {
+            m_screen.events.push_back("progress destroy");
+            m_screen.progressShown = false;
+        }
+
+    private:
+        RecordingScreen& m_screen;
+        int m_steps = 0;
+    };
+
+    BarProgress m_bar{*this};
+    WindowProgress m_window{*this};
+
     static std::string iconName(BoxIcon icon) {
         switch (icon) {
             case BoxIcon::Error:

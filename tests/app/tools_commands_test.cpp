@@ -1,7 +1,6 @@
 // The page check from the Tools menu: it reads the page only, reports each kind of damage, and
 // its repair of lost blocks is an edit committed at once like any other.
 #include "edit_fixture.h"
-#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -21,27 +20,27 @@ protected:
     void addFile(std::string_view name, std::uint16_t blocks) {
         writeBytes(pcDir / "add.ddc", ddcBytes(name, blocks));
         screen.openAnswers = {pcDir / "add.ddc"};
-        organizer->addFile();
+        commands->addFile();
     }
 };
 
 TEST_F(CheckPageCommand, CleanPageSaysSoInOneLineAndChangesNothing) {
     start();
-    organizer->checkPageCommand();
+    commands->checkPage();
     EXPECT_EQ(screen.eventsStartingWith("box: ").back(),
               "box: Read a page from the Memory card first (Select/Refresh). | Check Page | Ok | "
               "Warning");
 
     addFileToCardPage(pages[1], "RACEDATA_001", 3);
     startAndRead(1);
-    const auto page = organizer->pageImage();
-    organizer->checkPageCommand();
+    const auto page = loaded().page;
+    commands->checkPage();
     ASSERT_EQ(screen.pageCheckReports.size(), 1u);
     EXPECT_EQ(screen.pageCheckReports[0],
               "Check of page 2\n\nThe page is clean: its directory, its FAT and every file's "
               "chain agree.\n");
     EXPECT_EQ(screen.events, (std::vector<std::string>{"page check"}));
-    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(loaded().page == page);
 }
 
 TEST_F(CheckPageCommand, FreeingLostBlocksMakesAnAddFitThatDidNotFitBefore) {
@@ -54,7 +53,7 @@ TEST_F(CheckPageCommand, FreeingLostBlocksMakesAnAddFitThatDidNotFitBefore) {
     screen.events.clear();
     screen.pageCheckAnswer = PageCheckAnswer::FreeLostBlocks;
     screen.boxAnswers = {BoxAnswer::Yes};
-    organizer->checkPageCommand();
+    commands->checkPage();
     ASSERT_EQ(screen.pageCheckReports.size(), 1u);
     EXPECT_EQ(
         screen.pageCheckReports[0],
@@ -66,7 +65,7 @@ TEST_F(CheckPageCommand, FreeingLostBlocksMakesAnAddFitThatDidNotFitBefore) {
                            "them. The page is written to the card at once. | Check Page | YesNo | "
                            "Question"}));
     EXPECT_EQ(screen.texts.status, "Lost blocks freed.");
-    EXPECT_TRUE(organizer->dirtyMap() == card::DirtyMap{});
+    EXPECT_TRUE(loaded().dirty == card::DirtyMap{});
     expectCardHoldsMemoryPage();
 
     addFile("BIG_FILE", 170);
@@ -76,19 +75,19 @@ TEST_F(CheckPageCommand, FreeingLostBlocksMakesAnAddFitThatDidNotFitBefore) {
 TEST_F(CheckPageCommand, RepairDeclinedOrNotWrittenLeavesThePageOrTheEditPending) {
     loseBlocks(pages[0]);
     startAndRead();
-    const auto page = organizer->pageImage();
+    const auto page = loaded().page;
     screen.pageCheckAnswer = PageCheckAnswer::FreeLostBlocks;
     screen.boxAnswers = {BoxAnswer::No};
-    organizer->checkPageCommand();
+    commands->checkPage();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_TRUE(organizer->pageImage() == page);
+    EXPECT_TRUE(loaded().page == page);
     EXPECT_FALSE(committed());
 
-    organizer->stepPage(+1);  // the adapter has another page selected: the commit is refused
-    organizer->checkPageCommand();
+    stepPage(+1);  // the adapter has another page selected: the commit is refused
+    commands->checkPage();
     EXPECT_EQ(screen.texts.status, "Action cancelled...");
-    EXPECT_NE(organizer->dirtyMap(), card::DirtyMap{});
-    EXPECT_EQ(card::fatEntry(organizer->pageImage(), 100), card::FAT_FREE);
+    EXPECT_NE(loaded().dirty, card::DirtyMap{});
+    EXPECT_EQ(card::fatEntry(loaded().page, 100), card::FAT_FREE);
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
 

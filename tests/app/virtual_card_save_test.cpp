@@ -20,7 +20,7 @@ protected:
         writeBytes(pcDir / "race.ddc", ddcBytes("RACE", 2));
         screen.openAnswers = {pcDir / "race.ddc"};
         fileBefore = readBytes(cardDir / pageFileName(0));
-        failSaves([this] { organizer->addFile(); });
+        failSaves([this] { commands->addFile(); });
     }
 
     // An add ends with "Action cancelled..." after the commit's own "Timeout error.......".
@@ -28,14 +28,14 @@ protected:
         EXPECT_FALSE(shown("status: Memory card written successfully...."));
         EXPECT_TRUE(shown("status: Timeout error......."));
         EXPECT_EQ(screen.texts.status, finalStatus);
-        EXPECT_NE(organizer->dirtyMap(), card::DirtyMap{});
+        EXPECT_NE(loaded().dirty, card::DirtyMap{});
         EXPECT_TRUE(readBytes(cardDir / pageFileName(0)) == fileBefore);
         EXPECT_TRUE(adapter->page(0) == pages[0]) << "the card holds what its file holds";
     }
 
     void expectNextCommitWritesTheEdit() {
         screen.events.clear();
-        EXPECT_EQ(organizer->commitPage(false), 1);
+        EXPECT_TRUE(organizer->commitPage(false));
         EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
         expectCardHoldsMemoryPage();
     }
@@ -72,7 +72,7 @@ TEST_F(VirtualCardSave, FullOrReadOnlyFileSystemFailsTheCommit) {
 
     ASSERT_TRUE(cardFileSystem.remountReadOnly());
     screen.events.clear();
-    EXPECT_EQ(organizer->commitPage(false), 0);
+    EXPECT_FALSE(organizer->commitPage(false));
     expectCommitFailedKeepingTheEdit("Timeout error.......");
 
     ASSERT_TRUE(cardFileSystem.remountWritable());

@@ -32,10 +32,10 @@ const app::MessageBox DELETE_QUESTION{"Are you sure?", "Delete file", BoxButtons
 TEST(TextScreen, ABoxIsOneLineWithItsCaptionAndItsDetailsBelow) {
     Streams streams;
     TextScreen screen(streams.console(), QuestionPolicy::Refuse);
-    EXPECT_EQ(screen.messageBox({"Connection FAILED.", "Connection Error", BoxButtons::Ok,
+    EXPECT_EQ(screen.ask({"Connection FAILED.", "Connection Error", BoxButtons::Ok,
                                  BoxIcon::Error, "No way to the port:\n- ppdev: missing."}),
               BoxAnswer::Ok);
-    EXPECT_EQ(screen.messageBox({"The file could not be written:\n/x/A.ddc\nNo space left",
+    EXPECT_EQ(screen.ask({"The file could not be written:\n/x/A.ddc\nNo space left",
                                  "Copy file to PC", BoxButtons::Ok, BoxIcon::Error}),
               BoxAnswer::Ok);
     EXPECT_EQ(streams.err.str(),
@@ -50,17 +50,17 @@ TEST(TextScreen, QuestionsAreAnsweredByYesAskedOnTheTerminalOrRefused) {
     {
         Streams streams;
         TextScreen screen(streams.console(), QuestionPolicy::AnswerYes);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::Yes);
         EXPECT_EQ(streams.err.str(), "[Delete file] Are you sure? [y/n] y\n");
     }
     {
         Streams streams;
         streams.in.str("yes\n n\nmaybe\n");
         TextScreen screen(streams.console(true, true), QuestionPolicy::AskTerminal);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);  // end of input
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::No);  // end of input
         // The terminal echoes what is typed; only the end of input needs a line break.
         EXPECT_EQ(streams.err.str(),
                   "[Delete file] Are you sure? [y/n] "
@@ -72,14 +72,14 @@ TEST(TextScreen, QuestionsAreAnsweredByYesAskedOnTheTerminalOrRefused) {
         Streams streams;
         streams.in.str("Y\n");
         TextScreen screen(streams.console(true, false), QuestionPolicy::AskTerminal);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::Yes);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::Yes);
         EXPECT_EQ(streams.err.str(), "[Delete file] Are you sure? [y/n] Y\n");
     }
     {
         Streams streams;
         streams.in.str("y\n");  // there, but not from a terminal: never read
         TextScreen screen(streams.console(), QuestionPolicy::Refuse);
-        EXPECT_EQ(screen.messageBox(DELETE_QUESTION), BoxAnswer::No);
+        EXPECT_EQ(screen.ask(DELETE_QUESTION), BoxAnswer::No);
         EXPECT_EQ(streams.err.str(),
                   "[Delete file] Are you sure? [y/n]\n"
                   "Not asked: standard input is not a terminal. Answer Yes with --yes.\n");
@@ -87,50 +87,21 @@ TEST(TextScreen, QuestionsAreAnsweredByYesAskedOnTheTerminalOrRefused) {
     }
 }
 
-TEST(TextScreen, DialogsReturnTheCommandLinesPathOnce) {
-    quorvane::testing::TempDir temp;
-    ASSERT_TRUE(temp.made());
-    Streams streams;
-    TextScreen screen(streams.console(), QuestionPolicy::Refuse);
-    EXPECT_EQ(screen.openFileDialog({}, {}), std::nullopt);
-    screen.answerOpenDialog(temp.path() / "a.ddc");
-    EXPECT_EQ(screen.openFileDialog({}, {}), temp.path() / "a.ddc");
-    EXPECT_EQ(screen.openFileDialog({}, {}), std::nullopt);  // a second dialog is cancelled
-
-    // A name without an extension gets the dialog's suffix.
-    screen.answerSaveDialog(temp.path() / "page", true);
-    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.dcm");
-    screen.answerSaveDialog(temp.path() / "page.bin", true);
-    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.bin");
-    EXPECT_EQ(streams.err.str(), "");
-
-    // An existing file: asked before it is replaced, unless the command asks itself.
-    quorvane::testing::writeBytes(temp.path() / "page.dcm", {1});
-    screen.answerSaveDialog(temp.path() / "page.dcm", true);
-    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), std::nullopt);
-    EXPECT_EQ(streams.err.str(),
-              "[Save As] " + (temp.path() / "page.dcm").string() +
-                  " already exists. Do you want to replace it? [y/n]\n"
-                  "Not asked: standard input is not a terminal. Answer Yes with --yes.\n");
-    screen.answerSaveDialog(temp.path() / "page.dcm", false);
-    EXPECT_EQ(screen.saveFileDialog({}, "dcm"), temp.path() / "page.dcm");
-}
-
 TEST(TextScreen, ProgressIsDrawnOnATerminalOnlyAndClearedBeforeText) {
     for (const bool terminal : {false, true}) {
         Streams streams;
         TextScreen screen(streams.console(false, terminal), QuestionPolicy::Refuse);
-        screen.setProgressRange(0, 256);
-        screen.setProgressPos(0);
-        screen.setProgressPos(128);
-        screen.setProgressPos(129);  // still 50 %: not drawn again
-        screen.showBoundTexts({"Memory card read successful.", "", "", "", "", ""});
+        app::Progress& read = screen.progress(app::ProgressKind::Transfer);
+        read.begin(256);
+        read.advance(0);
+        read.advance(128);
+        read.advance(129);  // still 50 %: not drawn again
+        screen.showTexts({"Memory card read successful.", "", "", "", nullptr});
         screen.printStatus();
-        screen.progressCreate();
-        screen.progressSetRange(0, 4);
-        screen.progressSetStep(1);
-        screen.progressStepIt();
-        screen.progressDestroy();
+        app::Progress& commit = screen.progress(app::ProgressKind::Window);
+        commit.begin(4);
+        commit.advance(1);
+        commit.end();
         const std::string bar50 = "\r[####################....................]  50%";
         const std::string bar25 = "\r[##########..............................]  25%";
         const std::string blank = "\r" + std::string(47, ' ') + "\r";

@@ -13,7 +13,6 @@
 
 #include "app_fixture.h"
 #include "card/byte_order.h"
-#include "support/organizer_probe.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -55,7 +54,7 @@ protected:
     // A loaded page without a read over the link, so that each point costs only the
     // operation under test.
     void loadPageDirectly(int pageIndex) {
-        OrganizerProbe(*organizer).loadPage(pages[static_cast<std::size_t>(pageIndex)], pageIndex);
+        loadPage(pages[static_cast<std::size_t>(pageIndex)], pageIndex);
     }
 
     std::uint64_t accessesOf(const std::function<void()>& operation) {
@@ -69,9 +68,10 @@ protected:
         auto data = std::make_unique<card::FileBuffer>();
         data->fill(0x77);
         card::DirEntry entry = makeEntry("EDITED__FILE", 9);
-        OrganizerProbe probe(*organizer);
-        ASSERT_EQ(card::storeNewFile(probe.pageImage(), probe.dirtyMap(), entry, *data),
-                  card::StoreResult::Stored);
+        editLoaded([&](LoadedPage& page) {
+            ASSERT_EQ(card::storeNewFile(page.page, page.dirty, entry, *data),
+                      card::StoreResult::Stored);
+        });
     }
 };
 
@@ -79,28 +79,28 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
     start();
     // Page 1 is in memory; reading page 0 is the operation under test.
     loadPageDirectly(1);
-    organizer->stepPage(-1);
-    const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->connectAndRead(), 1); });
+    stepPage(-1);
+    const std::uint64_t total = accessesOf([&] { ASSERT_TRUE(organizer->readChosenPage()); });
     const int points = unplugPoints();
     int failures = 0;
     for (int i = 0; i < points; ++i) {
         const std::uint64_t unplugAt = total * static_cast<std::uint64_t>(i) / points;
         start();
         loadPageDirectly(1);
-        organizer->stepPage(-1);
-        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->cardImage());
-        const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage());
+        stepPage(-1);
+        const auto cardBefore = std::make_unique<card::PageBytes>(cardImage());
+        const auto pageBefore = std::make_unique<card::PageBytes>(loaded().page);
         adapter->faults().unplugAfterAccesses = unplugAt;
 
-        const int result = organizer->connectAndRead();
+        const int result = organizer->readChosenPage() ? 1 : 0;
         if (result == 1) {
             // Unplugged after the last block: the page read is complete and right.
-            EXPECT_TRUE(organizer->cardImage() == pages[0]) << "unplugged after " << unplugAt;
+            EXPECT_TRUE(cardImage() == pages[0]) << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->cardImage() == *cardBefore) << "unplugged after " << unplugAt;
-        EXPECT_TRUE(organizer->pageImage() == *pageBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(cardImage() == *cardBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(loaded().page == *pageBefore) << "unplugged after " << unplugAt;
         const std::string& status = screen.texts.status;
         EXPECT_TRUE(status == "Timeout error......." || status == "Connection FAILED!!!")
             << status << " after " << unplugAt;
@@ -111,10 +111,9 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
 TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
     start();
     loadPageDirectly(0);
-    OrganizerProbe(*organizer)
-        .dirtyMap()
-        .fill(1);  // a whole-page commit: 215 blocks written and verified
-    const std::uint64_t total = accessesOf([&] { ASSERT_EQ(organizer->commitPage(false), 1); });
+    // A whole-page commit: 215 blocks written and verified.
+    editLoaded([](LoadedPage& page) { page.dirty.fill(1); });
+    const std::uint64_t total = accessesOf([&] { ASSERT_TRUE(organizer->commitPage(false)); });
     const int points = unplugPoints();
     int failures = 0;
     for (int i = 0; i < points; ++i) {
@@ -122,20 +121,20 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfACommitKeepsEveryEditPending) {
         start();
         loadPageDirectly(0);
         makeEdit();
-        OrganizerProbe(*organizer).dirtyMap().fill(1);
-        const card::DirtyMap dirtyBefore = organizer->dirtyMap();
+        editLoaded([](LoadedPage& page) { page.dirty.fill(1); });
+        const card::DirtyMap dirtyBefore = loaded().dirty;
         adapter->faults().unplugAfterAccesses = unplugAt;
 
-        const int result = organizer->commitPage(false);
+        const int result = organizer->commitPage(false) ? 1 : 0;
         EXPECT_FALSE(screen.progressShown) << "the progress window must not stay open";
         if (result == 1) {
             // Every block was written and verified before the adapter went.
-            EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage(), adapter->page(0)))
+            EXPECT_TRUE(writtenBlocksMatch(loaded().page, adapter->page(0)))
                 << "unplugged after " << unplugAt;
             continue;
         }
         ++failures;
-        EXPECT_TRUE(organizer->dirtyMap() == dirtyBefore) << "unplugged after " << unplugAt;
+        EXPECT_TRUE(loaded().dirty == dirtyBefore) << "unplugged after " << unplugAt;
         EXPECT_NE(screen.texts.status, "Memory card written successfully....");
     }
     EXPECT_GT(failures, points * 9 / 10);
@@ -151,11 +150,11 @@ TEST_F(FaultMatrix, FlippedReplyBitsNeverGiveAWrongPage) {
     for (int run = 0; run < 40; ++run) {
         start();
         adapter->faults().flipReplyBits = {random() % replyBitsOfARead};
-        const int result = organizer->connectAndRead();
+        const int result = organizer->readChosenPage() ? 1 : 0;
         if (result == 1) {
-            EXPECT_TRUE(organizer->cardImage() == pages[0]) << "run " << run;
+            EXPECT_TRUE(cardImage() == pages[0]) << "run " << run;
         } else {
-            EXPECT_FALSE(organizer->pageLoaded()) << "run " << run;
+            EXPECT_FALSE(organizer->loadedPage().has_value()) << "run " << run;
         }
     }
 }
@@ -167,8 +166,8 @@ TEST_F(FaultMatrix, CorruptedCheckBytesAreReadAgain) {
         const int block = static_cast<int>(random() % 256);
         adapter->faults().corruptReadCheckOfBlock = block;
         adapter->faults().corruptReadCheckTimes = 1 + run % 3;
-        ASSERT_EQ(organizer->connectAndRead(), 1) << "block " << block;
-        EXPECT_TRUE(organizer->cardImage() == pages[0]);
+        ASSERT_TRUE(organizer->readChosenPage()) << "block " << block;
+        EXPECT_TRUE(cardImage() == pages[0]);
     }
 }
 
@@ -178,15 +177,15 @@ TEST_F(FaultMatrix, CorruptedAcknowledgementsAreWrittenAgain) {
         start();
         loadPageDirectly(0);
         makeEdit();
-        OrganizerProbe(*organizer).dirtyMap().fill(1);
+        editLoaded([](LoadedPage& page) { page.dirty.fill(1); });
         int block = static_cast<int>(random() % 215);
         block = block < 200 ? block : block + 41;  // a block that is written
         adapter->faults().corruptAckOfBlock = block;
         adapter->faults().corruptAckQuarter = run % 4;
         screen.events.clear();
-        ASSERT_EQ(organizer->commitPage(false), 1) << "block " << block;
+        ASSERT_TRUE(organizer->commitPage(false)) << "block " << block;
         EXPECT_EQ(screen.eventsStartingWith("box: Block write ERROR").size(), 1u);
-        EXPECT_TRUE(writtenBlocksMatch(organizer->pageImage(), adapter->page(0)));
+        EXPECT_TRUE(writtenBlocksMatch(loaded().page, adapter->page(0)));
     }
 }
 
@@ -194,14 +193,14 @@ TEST_F(FaultMatrix, AnAdapterThatStaysBusyEndsEveryOperation) {
     start();
     loadPageDirectly(0);
     makeEdit();
-    const card::DirtyMap dirtyBefore = organizer->dirtyMap();
-    const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage());
+    const card::DirtyMap dirtyBefore = loaded().dirty;
+    const auto pageBefore = std::make_unique<card::PageBytes>(loaded().page);
     adapter->faults().stayBusy = true;
 
-    EXPECT_EQ(organizer->connectAndRead(), 0);
-    EXPECT_TRUE(organizer->pageImage() == *pageBefore);
-    EXPECT_EQ(organizer->commitPage(false), 0);
-    EXPECT_TRUE(organizer->dirtyMap() == dirtyBefore);
+    EXPECT_FALSE(organizer->readChosenPage());
+    EXPECT_TRUE(loaded().page == *pageBefore);
+    EXPECT_FALSE(organizer->commitPage(false));
+    EXPECT_TRUE(loaded().dirty == dirtyBefore);
     EXPECT_FALSE(screen.progressShown);
 }
 

@@ -151,7 +151,7 @@ TEST_F(SinglePaneWindow, UpDownStaysWithinPagesOneToSixteen) {
         QTest::keyClick(spinner, Qt::Key_Up);
     }
     EXPECT_EQ(spinner->numberText(), "16");
-    EXPECT_EQ(organizer->currentPageIndex(), 15);
+    EXPECT_EQ((organizer->chosenPage() - 1), 15);
     QTest::keyClick(spinner, Qt::Key_Down);
     EXPECT_EQ(spinner->numberText(), "15");
 }
@@ -204,12 +204,12 @@ TEST_F(SinglePaneWindow, SelectingARowShowsItsInformationAndLosingItChangesNothi
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
     EXPECT_EQ(text("fileInfo2"), QString::fromUtf8("セーブデータ"));
     EXPECT_EQ(text("fileInfo3"), QString::fromUtf8("ゲーム"));
-    EXPECT_EQ(organizer->selectedName(), "SONIC");
-    const int selected = organizer->selectedEntry();
+    EXPECT_EQ(organizer->selection()->name, "SONIC");
+    const int selected = organizer->selection()->slot;
     EXPECT_NE(selected, -1);
 
     cardList()->clearSelection();
-    EXPECT_EQ(organizer->selectedEntry(), selected);
+    EXPECT_EQ(organizer->selection()->slot, selected);
     EXPECT_EQ(text("fileInfo1"), "SONIC ADV");
 }
 
@@ -242,8 +242,8 @@ TEST_F(SinglePaneWindow, RowOfANameWithHighBytesSelectsThatFile) {
     const int row = column(0).indexOf(QString::fromLatin1("CAF\xC9_\xFF"));
     ASSERT_NE(row, -1);
     clickRow(row);
-    EXPECT_EQ(organizer->selectedName(), "CAF\xC9_\xFF");
-    EXPECT_EQ(organizer->selectedEntry(), card::DIR_SLOT_COUNT - 1);
+    EXPECT_EQ(organizer->selection()->name, "CAF\xC9_\xFF");
+    EXPECT_EQ(organizer->selection()->slot, card::DIR_SLOT_COUNT - 1);
 }
 
 }  // namespace

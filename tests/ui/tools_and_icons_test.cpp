@@ -92,7 +92,7 @@ TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
     EXPECT_TRUE(window->iconAnimator().running());
 
     // The second page holds no save: nothing is left to play.
-    organizer->stepPage(+1);
+    organizer->choosePage(2);
     readPage();
     EXPECT_FALSE(window->iconAnimator().running());
 }

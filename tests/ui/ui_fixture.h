@@ -204,7 +204,7 @@ protected:
     }
     void readPage() {
         click("Select/Refresh");
-        ASSERT_TRUE(organizer->pageLoaded());
+        ASSERT_TRUE(organizer->loadedPage().has_value());
     }
     void clickRow(int row) {
         QTreeWidget* list = cardList();
