@@ -31,7 +31,6 @@ class SilentScreen final : public app::Screen {
 public:
     void showTexts(const app::BoundTexts&) override {}
     void showListing(const app::Listing&) override {}
-    void showPage(const app::PageShown&) override {}
     app::BoxAnswer ask(const app::MessageBox& box) override {
         return box.buttons == app::BoxButtons::Ok ? app::BoxAnswer::Ok : app::BoxAnswer::Yes;
     }

@@ -23,8 +23,10 @@ bool Organizer::switchCard(const CardLocation& location) {
              {problem.text, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
-    m_pageShown.cardName = location.image ? location.image->filename().string() : std::string();
+    const std::string cardName = location.image ? location.image->filename().string() : "";
     cardChanged();
+    m_boundTexts.page.cardName = cardName;
+    refreshTexts();
     return true;
 }
 
@@ -35,9 +37,8 @@ void Organizer::cardChanged() {
     m_counts.reset();
     m_chosenPageIndex = 0;
     clearListing();
-    showPageState();
     m_boundTexts = BoundTexts{};
-    refreshTexts();
+    showPageState();
     m_link.resetLink();
 }
 

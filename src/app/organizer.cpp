@@ -14,7 +14,7 @@ Organizer::Organizer(Screen& screen, link::CardLink& link, Clock clock)
 
 void Organizer::start() {
     if (m_cardSource != nullptr && m_cardSource->location().image) {
-        m_pageShown.cardName = m_cardSource->location().image->filename().string();
+        m_boundTexts.page.cardName = m_cardSource->location().image->filename().string();
     }
     refreshTexts();
     showPageState();
@@ -40,9 +40,9 @@ void Organizer::refreshTexts() {
 }
 
 void Organizer::showPageState() {
-    m_pageShown.chosenPage = m_chosenPageIndex + 1;
-    m_pageShown.listedPage = m_loaded ? m_loaded->pageIndex + 1 : 0;
-    m_screen.showPage(m_pageShown);
+    m_boundTexts.page.chosenPage = m_chosenPageIndex + 1;
+    m_boundTexts.page.listedPage = m_loaded ? m_loaded->pageIndex + 1 : 0;
+    refreshTexts();
 }
 
 BoxAnswer Organizer::show(const text::Box& box) {

@@ -232,7 +232,6 @@ private:
     std::optional<card::BlockCounts> m_counts;  // of the page listed
     int m_commitSteps = 0;                      // passes of the commit under way
     BoundTexts m_boundTexts;
-    PageShown m_pageShown;
     // Why the page read last has no backup (the system's words), until the user goes on anyway.
     std::optional<std::string> m_noBackupReason;
 };

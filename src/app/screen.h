@@ -17,8 +17,18 @@
 // Screen; tests use a recording screen with scripted answers.
 namespace quorvane::app {
 
-// The texts pushed to the window together: the status line and what is shown of the selected
-// file. Information lines hold bytes as the card has them; the front end decodes them.
+// Which page the window points at and which one its list shows.
+struct PageShown {
+    int chosenPage = 1;  // the page number field, 1-based
+    int listedPage = 0;  // the page last read or imported, 1-based; 0: none yet
+    // The card image the window works on (UTF-8); empty: the card it started with.
+    std::string cardName;
+    bool operator==(const PageShown&) const = default;
+};
+
+// What the window shows around its list, pushed together at every refresh: the status line,
+// the selected file's information lines and icon, and the page. Information lines hold bytes as
+// the card has them; the front end decodes them.
 struct BoundTexts {
     std::string status;
     std::string info1;
@@ -26,6 +36,7 @@ struct BoundTexts {
     std::string info3;
     // The selected file's icon beside its information lines; null: none.
     std::shared_ptr<const card::SaveIcon> icon;
+    PageShown page;
     bool operator==(const BoundTexts&) const = default;
 };
 
@@ -42,15 +53,6 @@ struct CardRow {
 struct Listing {
     std::vector<CardRow> rows;
     std::optional<card::BlockCounts> counts;  // none: no page (the counts show empty)
-};
-
-// Which page the window points at and which one its list shows.
-struct PageShown {
-    int chosenPage = 1;  // the page number field, 1-based
-    int listedPage = 0;  // the page last read or imported, 1-based; 0: none yet
-    // The card image the window works on (UTF-8); empty: the card it started with.
-    std::string cardName;
-    bool operator==(const PageShown&) const = default;
 };
 
 enum class BoxButtons { Ok, YesNo };
@@ -86,7 +88,6 @@ public:
 
     virtual void showTexts(const BoundTexts& texts) = 0;
     virtual void showListing(const Listing& listing) = 0;
-    virtual void showPage(const PageShown& page) = 0;
     // A box the user acknowledges (Ok) or a question (Yes or No).
     virtual BoxAnswer ask(const MessageBox& box) = 0;
     virtual Progress& progress(ProgressKind kind) = 0;

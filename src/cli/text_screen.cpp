@@ -63,9 +63,6 @@ void TextScreen::showListing(const app::Listing& listing) {
     m_listing = listing;
 }
 
-void TextScreen::showPage(const app::PageShown& page) {
-    m_page = page;
-}
 
 app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
     const std::string line = boxLine(box);

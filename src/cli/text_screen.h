@@ -39,15 +39,12 @@ public:
     void printError(std::string_view line);
     // Text for standard output, after the progress bar is taken off its line.
     void print(std::string_view text);
-    const app::BoundTexts& texts() const { return m_texts; }
-    // The files of the page last listed and which page that is.
+    // The files of the page last listed: the commands pick their files from it.
     const app::Listing& listing() const { return m_listing; }
-    const app::PageShown& page() const { return m_page; }
 
     // --- app::Screen ---
     void showTexts(const app::BoundTexts& texts) override;
     void showListing(const app::Listing& listing) override;
-    void showPage(const app::PageShown& page) override;
     app::BoxAnswer ask(const app::MessageBox& box) override;
     app::Progress& progress(app::ProgressKind kind) override;
 
@@ -78,7 +75,6 @@ private:
     BarProgress m_progress;
     app::BoundTexts m_texts;
     app::Listing m_listing;
-    app::PageShown m_page;
 };
 
 }  // namespace quorvane::cli

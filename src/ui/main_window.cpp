@@ -406,6 +406,7 @@ void MainWindow::showTexts(const app::BoundTexts& texts) {
     if (texts.icon != m_shownIcon) {
         showFileIcon(texts.icon);
     }
+    showPage(texts.page);
     // A page read takes no events while it runs: paint its progress now.
     if (m_statusLine != nullptr) {
         m_statusLine->repaint();

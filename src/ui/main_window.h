@@ -61,7 +61,7 @@ public:
     // app::WindowScreen
     void showTexts(const app::BoundTexts& texts) override;
     void showListing(const app::Listing& listing) override;
-    void showPage(const app::PageShown& page) override;
+
     app::BoxAnswer ask(const app::MessageBox& box) override;
     app::Progress& progress(app::ProgressKind kind) override;
     std::optional<std::filesystem::path> chooseFileToOpen(
@@ -94,6 +94,7 @@ private:
     void setUpPcPane(const DriveTree::DriveLister& drives);
     void connectCommands();
     void enableEditCommands();
+    void showPage(const app::PageShown& page);
     void showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon);
     // The PC pane's folder chosen in the tree: its files listed.
     void pcFolderSelected(const std::filesystem::path& folder);

@@ -61,6 +61,7 @@ public:
         texts.info2 = t.info2;
         texts.info3 = t.info3;
         fileIconFrames = t.icon != nullptr ? t.icon->frames.size() : 0;
+        showPage(t.page);
     }
     void showListing(const Listing& listing) override {
         cardRows.clear();
@@ -74,7 +75,7 @@ public:
         texts.blocksUsed = listing.counts ? std::to_string(listing.counts->used) : "";
         texts.blocksFree = listing.counts ? std::to_string(listing.counts->free) : "";
     }
-    void showPage(const PageShown& page) override {
+    void showPage(const PageShown& page) {
         pageNumber = page.chosenPage;
         pageCaption = page.listedPage > 0 ? text::currentPage(page.listedPage)
                                           : std::string(text::CURRENT_PAGE_NONE);

@@ -96,7 +96,9 @@ TEST(TextScreen, ProgressIsDrawnOnATerminalOnlyAndClearedBeforeText) {
         read.advance(0);
         read.advance(128);
         read.advance(129);  // still 50 %: not drawn again
-        screen.showTexts({"Memory card read successful.", "", "", "", nullptr});
+        app::BoundTexts texts;
+        texts.status = "Memory card read successful.";
+        screen.showTexts(texts);
         screen.printStatus();
         app::Progress& commit = screen.progress(app::ProgressKind::Window);
         commit.begin(4);
