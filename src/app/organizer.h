@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/reports.h"
 #include "app/screen.h"
 #include "app/texts.h"
 #include "card/ddc_image.h"

@@ -12,8 +12,9 @@
 // use a recording screen with scripted answers.
 namespace quorvane::app {
 
-// The six texts pushed to the window together. Strings hold bytes as the card has them
-// (names and information lines are not decoded here); the window turns them into text.
+// The six texts pushed to the window together. The status is UTF-8, as the program makes every
+// message (a card name in it decoded where it entered); the information lines hold bytes as the
+// card has them, which the front end decodes (card::infoLineToUtf8).
 struct BoundTexts {
     std::string status;
     std::string info1;
@@ -36,7 +37,7 @@ struct SaveAllChoice {
 // How the user left the page check's report.
 enum class PageCheckAnswer { Close, FreeLostBlocks };
 
-// A message box as the user sees it.
+// A message box as the user sees it: its text, caption and details in UTF-8.
 struct MessageBox {
     std::string_view text;
     std::string_view caption;

@@ -13,6 +13,7 @@
 #include "card/card_text.h"
 #include "card/listing.h"
 #include "card/page_check.h"
+#include "cli/help_texts.h"
 #include "cli/page_reports.h"
 #include "cli/terminal_text.h"
 #include "formats/pc_file_names.h"
@@ -23,7 +24,7 @@ namespace quorvane::cli {
 
 namespace {
 
-namespace texts = app::text::cli;
+namespace texts = help;
 
 QuestionPolicy questionPolicy(const Invocation& invocation, const Console& console) {
     if (invocation.yes) {
@@ -120,7 +121,7 @@ std::optional<std::vector<std::string>> Session::namesOnPage() {
     for (const std::string& typed : m_invocation.operands) {
         const std::optional<std::string> name = card::utf8ToName(typed);
         if (!name || card::findSlotByName(m_organizer.pageImage(), *name) < 0) {
-            m_screen.printError(texts::noCardFile(printable(typed), m_invocation.page));
+            m_screen.printError(app::text::cli::noCardFile(printable(typed), m_invocation.page));
             return std::nullopt;
         }
         names.push_back(*name);
@@ -165,7 +166,7 @@ bool Session::makeTargetFolder() {
     std::filesystem::create_directories(*m_invocation.to, error);
     if (error) {
         const std::string message = app::text::folderFailure(*m_invocation.to, error.value());
-        m_screen.printError(printable(oneLine(card::messageToUtf8(message))));
+        m_screen.printError(printable(oneLine(message)));
         return false;
     }
     return true;
@@ -287,8 +288,7 @@ bool Session::backup() {
 ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
     adapter::FolderError error;
     if (!adapter::VirtualAdapter::createEmptyCard(*invocation.virtualCard, error)) {
-        screen.printError(
-            printable(oneLine(card::messageToUtf8(app::text::virtualCardProblem(error)))));
+        screen.printError(printable(oneLine(app::text::virtualCardProblem(error))));
         return ExitStatus::Failed;
     }
     screen.printError(app::text::cli::cardCreated(*invocation.virtualCard));
@@ -325,7 +325,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     options.otherOrderRefused = app::OtherOrderRefused::Refuse;
     std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
     if (!card) {
-        screen.printError(printable(oneLine(card::messageToUtf8(problem.text))));
+        screen.printError(printable(oneLine(problem.text)));
         return ExitStatus::Failed;
     }
     const app::Program program = app::wireProgram(std::move(card), screen);
@@ -341,7 +341,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
 ExitStatus runCommandLine(std::span<const std::string> arguments, const Console& console) {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     if (!parsed.usageError.empty()) {
-        printUsageError(console, printable(card::messageToUtf8(parsed.usageError)));
+        printUsageError(console, printable(parsed.usageError));
         return ExitStatus::BadUsage;
     }
     return runInvocation(parsed.invocation, console);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/reports.h"
 #include "app/texts.h"
 #include "app/version.h"
 #include "link/system_port.h"

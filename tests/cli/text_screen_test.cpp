@@ -5,7 +5,6 @@
 #include <sstream>
 #include <string>
 
-#include "card/card_text.h"
 #include "cli/terminal_text.h"
 #include "support/files.h"
 
@@ -152,8 +151,6 @@ TEST(TerminalText, OutsideBytesCannotDriveTheTerminal) {
     EXPECT_EQ(printable("\xE2\x80\x8B\xE2\x80\xAE\xE2\x80\xA8\xF3\xA0\x80\x81"),
               placeholder + placeholder + placeholder + placeholder);
     EXPECT_EQ(printableLines("a\x1B\nb"), "a" + placeholder + "\nb");
-    EXPECT_EQ(card::messageToUtf8("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
-    EXPECT_EQ(card::messageToUtf8("CAF\xC3\x89"), "CAF\xC3\x89");
     EXPECT_EQ(oneLine("Committing to Memory pack will overwrite data\n\n"
                       "                           Are you sure?"),
               "Committing to Memory pack will overwrite data Are you sure?");
