@@ -263,7 +263,8 @@ void MainWindow::attach(app::Organizer& organizer) {
     connectCommands();
     organizer.openWindow();
     if (m_driveTree != nullptr) {
-        m_driveTree->refreshDrives();
+        m_driveTree->refreshDrives(
+            [&organizer](std::string_view status) { organizer.setStatus(status); });
     }
 }
 
@@ -342,8 +343,6 @@ void MainWindow::connectCommands() {
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
                 [&organizer](const QString& path) { organizer.pcDirectorySelected(textToPath(path)); });
-        connect(m_driveTree, &DriveTree::statusText, this,
-                [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
     }
 }
 
