@@ -26,7 +26,8 @@ bool Organizer::switchCard(const CardLocation& location) {
         return false;
     }
     cardChanged();
-    m_screen.showCardName(location.image ? location.image->filename().string() : std::string());
+    m_screen.showCardName(location.image ? text::pathText(location.image->filename())
+                                         : std::string());
     return true;
 }
 

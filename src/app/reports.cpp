@@ -131,7 +131,7 @@ std::string holderText(const std::optional<long>& holder) {
 
 // What stood in a backend's way, in a few words.
 std::string problemText(const link::PortAttempt& attempt, std::uint16_t base) {
-    const std::string path = attempt.path.string();
+    const std::string path = pathText(attempt.path);
     switch (attempt.problem) {
         case link::PortProblem::NoParportSupport:
             return "ppdev: the kernel knows no parallel port (" + path + " is missing)";
@@ -251,7 +251,7 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
         text += "\n  " + port.name + " at " +
                 (port.bases.empty() ? std::string("an unknown address")
                                     : hexAddress(port.bases.front())) +
-                ", " + port.device.string() + ": ";
+                ", " + pathText(port.device) + ": ";
         link::PortAttempt attempt{link::Backend::Ppdev, link::PortProblem::None, port.device, 0,
                                   port.holder};
         if (port.heldByOtherProgram) {
@@ -326,7 +326,7 @@ std::string saveAllSummary(const std::filesystem::path& folder,
         skipped += "\n" + cardNameText(file.cardName) + ": " + why;
     }
     std::string text = std::to_string(savedCount) + (savedCount == 1 ? " file" : " files") +
-                       " saved in " + folder.string() + (savedCount > 0 ? ":" : ".") + saved;
+                       " saved in " + pathText(folder) + (savedCount > 0 ? ":" : ".") + saved;
     if (skippedCount > 0) {
         text += "\n\n" + std::to_string(skippedCount) + (skippedCount == 1 ? " file" : " files") +
                 " skipped:" + skipped;

@@ -41,24 +41,24 @@ std::string withReason(std::string text, int systemError) {
 
 std::string importRefusal(std::string_view refusal, const std::filesystem::path& file,
                           int systemError) {
-    return withReason(std::string(refusal) + "\n" + file.string() + (systemError != 0 ? ":" : ""),
+    return withReason(std::string(refusal) + "\n" + pathText(file) + (systemError != 0 ? ":" : ""),
                       systemError);
 }
 
 std::string longerThanOneCard(const std::filesystem::path& file, std::uint64_t length) {
-    return file.string() + " holds " + std::to_string(length) +
+    return pathText(file) + " holds " + std::to_string(length) +
            " bytes, more than one card; only its first " + std::to_string(card::PAGE_SIZE) +
            " would be written.\n\nImport it anyway?";
 }
 
 std::string notFormattedQuestion(const std::filesystem::path& file) {
-    return file.string() +
+    return pathText(file) +
            " is not a formatted card; the card would need formatting on the console.\n\n"
            "Import it anyway?";
 }
 
 std::string readOnlyCard(const std::filesystem::path& path, int systemError) {
-    return "The card is read-only: " + path.string() + " cannot be written (" +
+    return "The card is read-only: " + pathText(path) + " cannot be written (" +
            systemReason(systemError) +
            "). Reading, listing, checking and saving files to the PC still work.";
 }
@@ -73,7 +73,7 @@ std::string systemReason(int systemError) {
 }
 
 std::string writeFailure(const std::filesystem::path& target, int systemError) {
-    return withReason("The file could not be written:\n" + target.string(), systemError);
+    return withReason("The file could not be written:\n" + pathText(target), systemError);
 }
 
 namespace {
@@ -103,51 +103,51 @@ std::string notAFileReason(const formats::WriteTarget& resolved) {
     if (!resolved.isLink) {
         return "It is " + kind + ", not a file.";
     }
-    return "It is a link to " + kind + ", not a file: " + resolved.path.string();
+    return "It is a link to " + kind + ", not a file: " + pathText(resolved.path);
 }
 
 std::string notAFile(const std::filesystem::path& target, const formats::WriteTarget& resolved) {
-    return "The file could not be written:\n" + target.string() + "\n" + notAFileReason(resolved);
+    return "The file could not be written:\n" + pathText(target) + "\n" + notAFileReason(resolved);
 }
 
 std::string writeThroughLinkQuestion(const std::filesystem::path& link,
                                      const formats::WriteTarget& resolved) {
-    const std::string end = resolved.path.string();
+    const std::string end = pathText(resolved.path);
     if (resolved.kind == formats::TargetKind::Missing) {
-        return link.string() + " is a symbolic link to " + end +
+        return pathText(link) + " is a symbolic link to " + end +
                ", which does not exist yet.\n\nWrite " + end + "? The link stays.";
     }
-    return link.string() + " is a symbolic link to " + end + ".\n\nReplace " + end +
+    return pathText(link) + " is a symbolic link to " + end + ".\n\nReplace " + end +
            "? The link stays.";
 }
 
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError) {
     return withReason("No backup of page " + std::to_string(pageNumber) + " was taken:\n" +
-                          file.string() + "\nThe page was read all the same.",
+                          pathText(file) + "\nThe page was read all the same.",
                       systemError);
 }
 
 std::string otherByteOrderQuestion(const std::filesystem::path& file) {
-    return file.filename().string() +
+    return pathText(file.filename()) +
            " reads as a formatted card only in the other byte order: a raw card image named .dcm, "
            "or a .dcm named .bin or .vmu.\n\nTake it in that order?";
 }
 
 std::string inUse(const std::filesystem::path& card, std::optional<long> holder) {
-    return card.string() + " is in use by another program" +
+    return pathText(card) + " is in use by another program" +
            (holder ? " (process " + std::to_string(*holder) + ")" : std::string()) +
            ". Close the card there first: two programs writing one card would lose each other's "
            "changes.";
 }
 
 std::string otherByteOrderRefused(const std::filesystem::path& file) {
-    return file.string() +
+    return pathText(file) +
            " reads as a formatted card only in the other byte order and was not taken in that "
            "order: in its own order it holds no card.";
 }
 
 std::string imageProblem(const adapter::ImageError& error) {
-    const std::string path = error.path.string();
+    const std::string path = pathText(error.path);
     std::string text;
     switch (error.problem) {
         case adapter::ImageProblem::UnknownKind:
@@ -172,18 +172,18 @@ std::string imageProblem(const adapter::ImageError& error) {
 }
 
 std::string badPairName(std::string_view name) {
-    return "\"" + std::string(name) +
+    return "\"" + systemText(name) +
            "\" cannot name a .vmi/.vms pair: the name of a .vms file is 1 to 8 capital letters "
            "A-Z, digits 0-9 and underscores.";
 }
 
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
-    return "There is no virtual card folder " + folder.string() +
+    return "There is no virtual card folder " + pathText(folder) +
            ".\n\nMake a new virtual card there?";
 }
 
 std::string virtualCardProblem(const adapter::FolderError& error) {
-    const std::string path = error.path.string();
+    const std::string path = pathText(error.path);
     std::string text;
     switch (error.problem) {
         case adapter::FolderProblem::NotAFolder:
@@ -203,7 +203,7 @@ std::string virtualCardProblem(const adapter::FolderError& error) {
             text = "Cannot read " + path + ".";
             break;
         case adapter::FolderProblem::NoFirstPage:
-            text = "The folder holds no " + error.path.filename().string() + ".";
+            text = "The folder holds no " + pathText(error.path.filename()) + ".";
             break;
         case adapter::FolderProblem::Missing:
             text = path +
@@ -250,7 +250,15 @@ std::string blockRanges(const std::vector<int>& blocks) {
 }
 
 std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    return "'" + systemText(text) + "'";
+}
+
+std::string systemText(std::string_view bytes) {
+    return card::isUtf8(bytes) ? std::string(bytes) : card::nameToUtf8(bytes);
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    return systemText(path.native());
 }
 
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks) {
@@ -275,34 +283,34 @@ std::string replaceBackupQuestion(const std::filesystem::path& folder,
     for (const std::string& change : changes) {
         list += "\n" + change;
     }
-    return folder.string() + " already holds page files." + list +
+    return pathText(folder) + " already holds page files." + list +
            "\n\nReplace them with the pages of this Memory card?";
 }
 
 std::string pageFileReplaced(const std::filesystem::path& file,
                              const formats::WriteTarget& resolved) {
-    const std::string name = file.filename().string();
+    const std::string name = pathText(file.filename());
     if (!resolved.isLink) {
         return name + ": replaced.";
     }
-    return name + ": a link to " + resolved.path.string() + ", which is " +
+    return name + ": a link to " + pathText(resolved.path) + ", which is " +
            (resolved.kind == formats::TargetKind::Missing ? "written" : "replaced") +
            "; the link stays.";
 }
 
 std::string pageFileRemoved(const std::filesystem::path& file,
                             const formats::WriteTarget& resolved) {
-    const std::string name = file.filename().string();
+    const std::string name = pathText(file.filename());
     if (!resolved.isLink) {
         return name + ": removed.";
     }
-    return name + ": a link to " + resolved.path.string() + "; the link is removed, not " +
-           resolved.path.filename().string() + ".";
+    return name + ": a link to " + pathText(resolved.path) + "; the link is removed, not " +
+           pathText(resolved.path.filename()) + ".";
 }
 
 std::string backupBlockedBy(const std::filesystem::path& file,
                             const formats::WriteTarget& resolved) {
-    return "A backup neither replaces nor removes " + file.string() + "\n" +
+    return "A backup neither replaces nor removes " + pathText(file) + "\n" +
            notAFileReason(resolved) + "\n\nNothing was written.";
 }
 
@@ -322,18 +330,18 @@ std::string backupWrittenSoFar(int pagesWritten, int pageCount) {
 }
 
 std::string folderFailure(const std::filesystem::path& folder, int systemError) {
-    return withReason("The folder could not be made:\n" + folder.string(), systemError);
+    return withReason("The folder could not be made:\n" + pathText(folder), systemError);
 }
 
 std::string removeFailure(const std::filesystem::path& target, int systemError) {
-    return withReason("The file could not be removed:\n" + target.string(), systemError);
+    return withReason("The file could not be removed:\n" + pathText(target), systemError);
 }
 
 namespace cli {
 
 std::string cardCreated(const std::filesystem::path& folder) {
     return "A virtual card of " + std::to_string(adapter::NEW_FOLDER_PAGES) +
-           " empty pages was made in " + folder.string() + ".";
+           " empty pages was made in " + pathText(folder) + ".";
 }
 
 std::string noCardFile(std::string_view name, int pageNumber) {
@@ -341,7 +349,7 @@ std::string noCardFile(std::string_view name, int pageNumber) {
 }
 
 std::string replaceFileQuestion(const std::filesystem::path& target) {
-    return target.string() + " already exists.\nDo you want to replace it?";
+    return pathText(target) + " already exists.\nDo you want to replace it?";
 }
 
 std::string blockCount(unsigned blocks) {

@@ -219,9 +219,13 @@ inline constexpr std::string_view LOST_BLOCKS_FREED = "Lost blocks freed.";
 // The question before the lost blocks are freed and the page committed.
 std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks);
 
+// A PC path, or a value typed on a command line, as it reads in a text: the system's UTF-8, or
+// one character per byte where its bytes are not UTF-8 (a name written in another encoding).
+std::string systemText(std::string_view bytes);
+std::string pathText(const std::filesystem::path& path);
 // The forms that several texts share: "0x33" (`digits` hex digits), a port's address ("0x378",
 // or "0xD010" for a port card's higher address), runs of blocks ("100-135, 140, 150-151") and a
-// typed value in quotes ("'x'").
+// typed value in quotes ("'x'", as systemText reads it).
 std::string hex(std::uint32_t value, int digits);
 std::string hexAddress(std::uint16_t base);
 std::string blockRanges(const std::vector<int>& blocks);

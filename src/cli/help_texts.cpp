@@ -7,6 +7,7 @@
 namespace quorvane::cli::help {
 
 using app::text::hexAddress;
+using app::text::pathText;
 using app::text::quoted;
 
 std::string versionLine() {
@@ -53,7 +54,7 @@ std::string unusablePort(std::string_view value, const std::vector<link::KernelP
     for (const link::KernelPort& port : kernelPorts) {
         if (!port.bases.empty()) {
             listed += (listed.empty() ? "" : ", ") + hexAddress(port.bases.front()) + " or " +
-                      port.device.string();
+                      pathText(port.device);
         }
     }
     return text + (listed.empty() ? "none now" : listed) + "), not " + quoted(value);
