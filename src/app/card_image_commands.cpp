@@ -23,7 +23,8 @@ bool Organizer::switchCard(const CardLocation& location) {
              {problem.text, text::IMAGE_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
-    const std::string cardName = location.image ? location.image->filename().string() : "";
+    const std::string cardName =
+        location.image ? text::pathText(location.image->filename()) : std::string();
     cardChanged();
     m_boundTexts.page.cardName = cardName;
     refreshTexts();

@@ -14,7 +14,7 @@ Organizer::Organizer(Screen& screen, link::CardLink& link, Clock clock)
 
 void Organizer::start() {
     if (m_cardSource != nullptr && m_cardSource->location().image) {
-        m_boundTexts.page.cardName = m_cardSource->location().image->filename().string();
+        m_boundTexts.page.cardName = text::pathText(m_cardSource->location().image->filename());
     }
     refreshTexts();
     showPageState();

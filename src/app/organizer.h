@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/loaded_page.h"
+#include "app/reports.h"
 #include "app/screen.h"
 #include "app/texts.h"
 #include "card/ddc_image.h"

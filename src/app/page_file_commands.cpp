@@ -3,7 +3,6 @@
 
 #include "app/organizer.h"
 #include "card/byte_order.h"
-#include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/image_file.h"
@@ -27,14 +26,13 @@ std::string_view refusalOf(formats::ReadResult result) {
     }
 }
 
-// The names of the files whose chains reach blocks the commit will not write, one a line.
-std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
+// The name bytes of the files whose chains reach blocks the commit will not write.
+std::vector<std::string> namesBeyondUserBlocks(const card::PageBytes& cardImage) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
-    std::string names;
+    std::vector<std::string> names;
     for (const int slot : card::filesBeyondUserBlocks(*pageImage)) {
-        names += (names.empty() ? "" : "\n") +
-                 card::nameToUtf8(card::entryName(card::readSlot(*pageImage, slot)));
+        names.push_back(card::entryName(card::readSlot(*pageImage, slot)));
     }
     return names;
 }
@@ -110,7 +108,7 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
             break;
     }
     // Said before anything changes: the card cannot receive all that the image holds.
-    if (const std::string names = namesBeyondUserBlocks(*image.cardImage); !names.empty()) {
+    if (const auto names = namesBeyondUserBlocks(*image.cardImage); !names.empty()) {
         return confirmed({text::blocksBeyondUserArea(names), text::BEYOND_USER_AREA_CAPTION,
                           BoxButtons::YesNo, BoxIcon::Warning});
     }

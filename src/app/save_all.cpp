@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "app/organizer.h"
-#include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/pc_file_names.h"
@@ -56,7 +55,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
     for (const int slot : slots) {
         const std::string cardName = card::entryName(card::readSlot(page, slot));
         text::SavedFile& file = files.emplace_back();
-        file.cardName = card::printableUtf8(card::nameToUtf8(cardName));
+        file.cardName = cardName;
         if (showProgress) {
             progress.advance(static_cast<int>(files.size()));
         }

@@ -27,8 +27,9 @@ struct PageShown {
 };
 
 // What the window shows around its list, pushed together at every refresh: the status line,
-// the selected file's information lines and icon, and the page. Information lines hold bytes as
-// the card has them; the front end decodes them.
+// the selected file's information lines and icon, and the page. The status is UTF-8, as the
+// program makes every message (a card name in it decoded where it entered); the information
+// lines hold bytes as the card has them, which the front end decodes (card::infoLineToUtf8).
 struct BoundTexts {
     std::string status;
     std::string info1;
@@ -59,7 +60,8 @@ enum class BoxButtons { Ok, YesNo };
 enum class BoxIcon { Error, Warning, Question, Information };  // exclamation = Warning
 enum class BoxAnswer { Ok, Yes, No };
 
-// A message box as the user sees it: a question when its buttons are Yes and No.
+// A message box as the user sees it: a question when its buttons are Yes and No. Its text,
+// caption and details are UTF-8.
 struct MessageBox {
     std::string_view text;
     std::string_view caption;

@@ -178,10 +178,6 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
-std::string messageToUtf8(std::string_view bytes) {
-    return isUtf8(bytes) ? std::string(bytes) : nameToUtf8(bytes);
-}
-
 bool isNonPrinting(char32_t character) {
     return std::any_of(std::begin(NON_PRINTING), std::end(NON_PRINTING),
                        [character](const CharacterRange& range) {

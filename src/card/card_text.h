@@ -33,10 +33,6 @@ std::optional<std::string> utf8ToName(std::string_view text);
 std::size_t utf8Length(std::string_view text, std::size_t at);
 bool isUtf8(std::string_view text);
 
-// A status text or message of the program as the user reads it: UTF-8 where it is, otherwise
-// (a card name inside a text) byte for character, as names read.
-std::string messageToUtf8(std::string_view bytes);
-
 // An information line (its bytes up to the first zero byte): Japanese saves write their
 // descriptions in Shift-JIS, so a line whose other bytes are not all ASCII and decode as
 // Shift-JIS without error is decoded; any other line is read byte for character. Each

@@ -4,14 +4,14 @@
 #include <array>
 #include <charconv>
 
+#include "cli/help_texts.h"
 #include "link/wire.h"
-#include "app/texts.h"
 
 namespace quorvane::cli {
 
 namespace {
 
-namespace texts = app::text::cli;
+namespace texts = help;
 
 // The options a command may take besides the ones every command takes, as flags.
 constexpr unsigned PAGE_OPTION = 1U << 0;

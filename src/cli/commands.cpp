@@ -14,6 +14,7 @@
 #include "card/card_text.h"
 #include "card/listing.h"
 #include "card/page_check.h"
+#include "cli/help_texts.h"
 #include "cli/page_reports.h"
 #include "cli/terminal_text.h"
 #include "formats/image_file.h"
@@ -25,7 +26,7 @@ namespace quorvane::cli {
 
 namespace {
 
-namespace texts = app::text::cli;
+namespace texts = help;
 
 // Paths are taken relative to the folder the program started in, which nothing changes.
 std::filesystem::path absoluteOrAsGiven(const std::filesystem::path& path) {
@@ -134,7 +135,7 @@ std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
             return name && r.name == *name;
         });
         if (row == rows.end()) {
-            m_screen.printError(texts::noCardFile(printable(typed), m_invocation.page));
+            m_screen.printError(app::text::cli::noCardFile(printable(typed), m_invocation.page));
             return std::nullopt;
         }
         files.push_back({row->slot, row->name});
@@ -178,7 +179,7 @@ bool Session::makeTargetFolder() {
     std::filesystem::create_directories(*m_invocation.to, error);
     if (error) {
         const std::string message = app::text::folderFailure(*m_invocation.to, error.value());
-        m_screen.printError(printable(oneLine(card::messageToUtf8(message))));
+        m_screen.printError(printable(oneLine(message)));
         return false;
     }
     return true;
@@ -280,8 +281,8 @@ std::optional<std::filesystem::path> Session::exportTarget() {
     // A link, folder or FIFO is left to the export, which names what it is and where it leads.
     std::error_code error;
     if (std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
-        const std::string question = texts::replaceFileQuestion(target);
-        if (m_screen.ask({question, texts::REPLACE_CAPTION, app::BoxButtons::YesNo,
+        const std::string question = app::text::cli::replaceFileQuestion(target);
+        if (m_screen.ask({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,
                           app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {
             m_organizer.setStatus(app::text::EXPORT_CANCELLED);
             return std::nullopt;
@@ -319,8 +320,7 @@ bool Session::backup() {
 ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
     adapter::FolderError error;
     if (!adapter::VirtualAdapter::createEmptyCard(*invocation.virtualCard, error)) {
-        screen.printError(
-            printable(oneLine(card::messageToUtf8(app::text::virtualCardProblem(error)))));
+        screen.printError(printable(oneLine(app::text::virtualCardProblem(error))));
         return ExitStatus::Failed;
     }
     screen.printError(app::text::cli::cardCreated(*invocation.virtualCard));
@@ -357,7 +357,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     options.otherOrderRefused = app::OtherOrderRefused::Refuse;
     std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
     if (!card) {
-        screen.printError(printable(oneLine(card::messageToUtf8(problem.text))));
+        screen.printError(printable(oneLine(problem.text)));
         return ExitStatus::Failed;
     }
     const app::Program program = app::wireProgram(std::move(card), screen);
@@ -373,7 +373,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
 ExitStatus runCommandLine(std::span<const std::string> arguments, const Console& console) {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     if (!parsed.usageError.empty()) {
-        printUsageError(console, printable(card::messageToUtf8(parsed.usageError)));
+        printUsageError(console, printable(parsed.usageError));
         return ExitStatus::BadUsage;
     }
     return runInvocation(parsed.invocation, console);

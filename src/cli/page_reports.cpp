@@ -1,5 +1,6 @@
 #include "cli/page_reports.h"
 
+#include "app/reports.h"
 #include "app/texts.h"
 #include "card/card_text.h"
 #include "card/dir_entry.h"

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "app/texts.h"
-#include "card/card_text.h"
+#include "cli/help_texts.h"
 #include "cli/terminal_text.h"
 
 namespace quorvane::cli {
@@ -13,8 +13,7 @@ namespace {
 
 // A message box on one line: its caption in brackets, then its text.
 std::string boxLine(const app::MessageBox& box) {
-    return "[" + printable(oneLine(card::messageToUtf8(box.caption))) + "] " +
-           printable(oneLine(card::messageToUtf8(box.text)));
+    return "[" + printable(oneLine(box.caption)) + "] " + printable(oneLine(box.text));
 }
 
 bool saysYes(std::string answer) {
@@ -42,12 +41,12 @@ std::ostream& TextScreen::errorLine() {
 
 void TextScreen::printStatus() {
     if (!m_texts.status.empty()) {
-        errorLine() << printable(card::messageToUtf8(m_texts.status)) << '\n' << std::flush;
+        errorLine() << printable(m_texts.status) << '\n' << std::flush;
     }
 }
 
 void TextScreen::printError(std::string_view line) {
-    errorLine() << app::text::cli::PROGRAM << ": " << line << '\n' << std::flush;
+    errorLine() << help::PROGRAM << ": " << line << '\n' << std::flush;
 }
 
 void TextScreen::print(std::string_view text) {
@@ -75,7 +74,7 @@ app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
     std::string_view details = box.details;
     while (!details.empty()) {
         const std::size_t end = details.find('\n');
-        err << "  " << printable(card::messageToUtf8(details.substr(0, end))) << '\n';
+        err << "  " << printable(details.substr(0, end)) << '\n';
         details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
     }
     err << std::flush;

@@ -1,5 +1,6 @@
 #include "ui/about_dialog.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,12 +76,13 @@ QPixmap AboutDialog::artwork(QSize size) {
     painter.setFont(subtitle);
     painter.drawText(
         QRectF(textArea.left(), size.height() * 0.6, textArea.width(), size.height() * 0.3),
-        Qt::AlignCenter, QStringLiteral("memory card organiser"));
+        Qt::AlignCenter,
+        QCoreApplication::translate("quorvane::ui::AboutDialog", "memory card organiser"));
     return picture;
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Quorvane"));
+    setWindowTitle(tr("About Quorvane"));
     setFixedSize(DIALOG_SIZE);
 
     auto* picture = new QLabel(this);
@@ -88,13 +90,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     picture->setFixedSize(PICTURE_SIZE);
     picture->setAccessibleName(QStringLiteral("Quorvane"));
 
-    auto* version = new QLabel(QStringLiteral("Version ") + messageToText(app::VERSION), this);
+    auto* version = new QLabel(tr("Version ") + messageToText(app::VERSION), this);
     version->setAlignment(Qt::AlignCenter);
 
-    auto* site = new QPushButton(QStringLiteral("Visit the Quorvane web site"), this);
+    auto* site = new QPushButton(tr("Visit the Quorvane web site"), this);
     site->setAutoDefault(false);
     connect(site, &QPushButton::clicked, this, &AboutDialog::openMakerSite);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,5 +1,6 @@
 #include "ui/dialog_provider.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -67,11 +68,14 @@ app::PageCheckAnswer QtDialogProvider::pageCheck(QWidget* parent, const QString&
 std::optional<std::pair<QString, int>> QtDialogProvider::chooseFolderAndFormat(
     QWidget* parent, const QStringList& formats) {
     QFileDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Save All Files"));
+    dialog.setWindowTitle(
+        QCoreApplication::translate("quorvane::ui::QtDialogProvider", "Save All Files"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::Directory);
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Save as:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Save"));
+    dialog.setLabelText(QFileDialog::FileType,
+                        QCoreApplication::translate("quorvane::ui::QtDialogProvider", "Save as:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        QCoreApplication::translate("quorvane::ui::QtDialogProvider", "Save"));
     const std::optional<QString> folder = runFileDialog(dialog, formats);
     if (!folder) {
         return std::nullopt;

@@ -132,10 +132,10 @@ void DriveTree::setUpWidget() {
     m_tree->setPalette(palette);
 }
 
-void DriveTree::refreshDrives() {
-    emit statusText(messageToText(app::text::REFRESHING_FILE_SYSTEM));
+void DriveTree::refreshDrives(const std::function<void(std::string_view)>& showStatus) {
+    showStatus(app::text::REFRESHING_FILE_SYSTEM);
     fillTree();
-    emit statusText(messageToText(app::text::FILE_SYSTEM_REFRESHED));
+    showStatus(app::text::FILE_SYSTEM_REFRESHED);
 }
 
 bool DriveTree::fillTree() {

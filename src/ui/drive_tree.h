@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include "app/texts.h"
 
@@ -30,7 +31,9 @@ public:
     explicit DriveTree(QTreeWidget* tree, DriveLister listDrives = defaultDrives,
                        QObject* parent = nullptr);
 
-    void refreshDrives();  // fillTree, between the two status texts of the refresh
+    // fillTree, between the two status texts of the refresh, each handed to `showStatus` as the
+    // program made it.
+    void refreshDrives(const std::function<void(std::string_view)>& showStatus);
     bool fillTree();
     bool listDrives();
     void fillLevel(QTreeWidgetItem* parent, const QString& directory);
@@ -54,8 +57,6 @@ protected:
 signals:
     // The selected item changed: its full path (currentPcDirectory).
     void directorySelected(const QString& path);
-    // Texts for the status line (refreshDrives).
-    void statusText(const QString& text);
 
 private:
     // A path below a drive item, with its components as they are spelled on the disk.

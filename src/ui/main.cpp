@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/reports.h"
 #include "app/texts.h"
 #include "app/version.h"
 #include "link/system_port.h"
@@ -24,26 +25,31 @@ void setApplicationNames() {
 // command line cannot be used (the reason is on stderr).
 std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication& application) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Organises Dreamcast memory cards held in a parallel-port card adapter."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Organises Dreamcast memory cards held in a parallel-port card adapter."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption virtualCard(
         QStringLiteral("virtual-card"),
-        QStringLiteral("Use the virtual adapter with its pages in <dir> instead of the port."),
-        QStringLiteral("dir"));
-    const QCommandLineOption layout(QStringLiteral("layout"),
-                                    QStringLiteral("Window layout: single or two-pane."),
-                                    QStringLiteral("layout"));
+        QCoreApplication::translate(
+            "main", "Use the virtual adapter with its pages in <dir> instead of the port."),
+        QCoreApplication::translate("main", "dir"));
+    const QCommandLineOption layout(
+        QStringLiteral("layout"),
+        QCoreApplication::translate("main", "Window layout: single or two-pane."),
+        QCoreApplication::translate("main", "layout"));
     const QCommandLineOption image(
         QStringLiteral("image"),
-        QStringLiteral("Use the card image <file> (.bin, .vmu or .dcm) as a card of one page; "
-                       "every change is saved back into it."),
-        QStringLiteral("file"));
+        QCoreApplication::translate("main",
+                                    "Use the card image <file> (.bin, .vmu or .dcm) as a card of "
+                                    "one page; every change is saved back into it."),
+        QCoreApplication::translate("main", "file"));
     const QCommandLineOption listPorts(
         QStringLiteral("list-ports"),
-        QStringLiteral("List the parallel ports, whether this user can use each, and how each "
-                       "address of the Parallel Port buttons would be reached; then exit."));
+        QCoreApplication::translate("main",
+                                    "List the parallel ports, whether this user can use each, and "
+                                    "how each address of the Parallel Port buttons would be "
+                                    "reached; then exit."));
     parser.addOption(virtualCard);
     parser.addOption(layout);
     parser.addOption(image);

@@ -144,7 +144,7 @@ void MainWindow::setUpCardList() {
         return;
     }
     m_cardList->setColumnCount(2);
-    m_cardList->setHeaderLabels({QStringLiteral("FileName"), QStringLiteral("Size(in Blocks)")});
+    m_cardList->setHeaderLabels({tr("FileName"), tr("Size(in Blocks)")});
     m_cardList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
     m_cardList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_cardList->header()->setStretchLastSection(false);
@@ -164,15 +164,15 @@ void MainWindow::setUpCardList() {
 }
 
 void MainWindow::setUpAccessibility() {
-    auto name = [](QWidget* widget, const char* text) {
+    auto name = [](QWidget* widget, const QString& text) {
         if (widget != nullptr) {
-            widget->setAccessibleName(QString::fromLatin1(text));
+            widget->setAccessibleName(text);
         }
     };
     // Labels keep their text as their accessible name; the description says what they are.
-    auto describe = [](QWidget* widget, const char* text) {
+    auto describe = [](QWidget* widget, const QString& text) {
         if (widget != nullptr) {
-            widget->setAccessibleDescription(QString::fromLatin1(text));
+            widget->setAccessibleDescription(text);
         }
     };
     // Qt 6.4 announces a nested group box with its outermost frame's title: each frame gets
@@ -180,33 +180,33 @@ void MainWindow::setUpAccessibility() {
     for (QGroupBox* frame : findChildren<QGroupBox*>()) {
         frame->setAccessibleName(frame->title());
     }
-    name(m_pageNumber, "Page number");
-    name(m_cardList, "Card files");
-    name(m_progressBar, "Progress");
-    name(m_driveTreeWidget, "PC drives and directories");
-    name(m_pcFileListWidget, "PC files");
-    describe(m_statusLine, "Status line");
-    describe(m_pageCaption, "Page caption");
-    describe(m_blocksUsed, "Blocks Used value");
-    describe(m_blocksFree, "Blocks Free value");
-    describe(m_fileInfo[0], "File Info 1");
-    describe(m_fileInfo[1], "File Info 2");
-    describe(m_fileInfo[2], "File Info 3");
-    name(m_fileIcon, "File icon");
+    name(m_pageNumber, tr("Page number"));
+    name(m_cardList, tr("Card files"));
+    name(m_progressBar, tr("Progress"));
+    name(m_driveTreeWidget, tr("PC drives and directories"));
+    name(m_pcFileListWidget, tr("PC files"));
+    describe(m_statusLine, tr("Status line"));
+    describe(m_pageCaption, tr("Page caption"));
+    describe(m_blocksUsed, tr("Blocks Used value"));
+    describe(m_blocksFree, tr("Blocks Free value"));
+    describe(m_fileInfo[0], tr("File Info 1"));
+    describe(m_fileInfo[1], tr("File Info 2"));
+    describe(m_fileInfo[2], tr("File Info 3"));
+    name(m_fileIcon, tr("File icon"));
 }
 
 void MainWindow::buildMenu() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_addFileAction = file->addAction(QStringLiteral("Add File"));
-    m_saveFileAction = file->addAction(QStringLiteral("Save File"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_addFileAction = file->addAction(tr("Add File"));
+    m_saveFileAction = file->addAction(tr("Save File"));
     file->addSeparator();
-    m_importAction = file->addAction(QStringLiteral("Import .DCM file"));
-    m_exportAction = file->addAction(QStringLiteral("Export to .DCM file"));
+    m_importAction = file->addAction(tr("Import .DCM file"));
+    m_exportAction = file->addAction(tr("Export to .DCM file"));
     file->addSeparator();
-    m_deleteFileAction = file->addAction(QStringLiteral("Delete File"));
-    m_deleteAllAction = file->addAction(QStringLiteral("Delete All"));
+    m_deleteFileAction = file->addAction(tr("Delete File"));
+    m_deleteAllAction = file->addAction(tr("Delete All"));
     file->addSeparator();
-    m_exitAction = file->addAction(QStringLiteral("E&xit"));
+    m_exitAction = file->addAction(tr("E&xit"));
     for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
                             m_deleteFileAction, m_deleteAllAction}) {
         action->setEnabled(false);
@@ -214,29 +214,29 @@ void MainWindow::buildMenu() {
     connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
     // Beyond the commands the adapter's users know: a menu of its own, so File stays as it was.
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_checkPageAction = tools->addAction(QStringLiteral("Check Page..."));
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    m_checkPageAction = tools->addAction(tr("Check Page..."));
     m_checkPageAction->setEnabled(false);
-    m_saveAllAction = tools->addAction(QStringLiteral("Save All Files..."));
+    m_saveAllAction = tools->addAction(tr("Save All Files..."));
     m_saveAllAction->setEnabled(false);
     tools->addSeparator();
-    m_openImageAction = tools->addAction(QStringLiteral("Open Card Image..."));
-    m_closeImageAction = tools->addAction(QStringLiteral("Close Card Image"));
+    m_openImageAction = tools->addAction(tr("Open Card Image..."));
+    m_closeImageAction = tools->addAction(tr("Close Card Image"));
     m_closeImageAction->setEnabled(false);
     tools->addSeparator();
-    m_restoreAction = tools->addAction(QStringLiteral("Restore From Backup..."));
+    m_restoreAction = tools->addAction(tr("Restore From Backup..."));
     m_restoreAction->setEnabled(false);
-    m_openBackupsAction = tools->addAction(QStringLiteral("Open Backups Folder"));
+    m_openBackupsAction = tools->addAction(tr("Open Backups Folder"));
     connect(m_openBackupsAction, &QAction::triggered, this, &MainWindow::openBackupsFolder);
     // "<--" gains its choice of format here, so its own flow stays as it was.
     if (m_copyToPc != nullptr) {
         tools->addSeparator();
-        m_copyAsPairAction = tools->addAction(QStringLiteral("Copy to PC as .vmi/.vms Pair"));
+        m_copyAsPairAction = tools->addAction(tr("Copy to PC as .vmi/.vms Pair"));
         m_copyAsPairAction->setCheckable(true);
     }
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    m_aboutAction = help->addAction(QStringLiteral("About"));
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    m_aboutAction = help->addAction(tr("About"));
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -271,7 +271,8 @@ void MainWindow::attach(app::Organizer& organizer) {
     connectCommands();
     organizer.start();
     if (m_driveTree != nullptr) {
-        m_driveTree->refreshDrives();
+        m_driveTree->refreshDrives(
+            [&organizer](std::string_view status) { organizer.setStatus(status); });
     }
 }
 
@@ -350,8 +351,6 @@ void MainWindow::connectCommands() {
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
                 [this](const QString& path) { pcFolderSelected(textToPath(path)); });
-        connect(m_driveTree, &DriveTree::statusText, this,
-                [&organizer](const QString& text) { organizer.setStatus(textToName(text)); });
     }
 }
 

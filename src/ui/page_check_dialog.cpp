@@ -18,19 +18,18 @@ constexpr QSize DIALOG_SIZE{560, 360};
 
 PageCheckDialog::PageCheckDialog(const QString& reportText, bool canFreeLostBlocks, QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(reportText, this)) {
-    setWindowTitle(QStringLiteral("Check Page"));
+    setWindowTitle(tr("Check Page"));
     resize(DIALOG_SIZE);
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_text->setAccessibleName(QStringLiteral("Page check report"));
+    m_text->setAccessibleName(tr("Page check report"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    m_copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
+    m_copy = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
     connect(m_copy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(report()); });
     if (canFreeLostBlocks) {
-        m_free =
-            buttons->addButton(QStringLiteral("Free lost blocks"), QDialogButtonBox::ActionRole);
+        m_free = buttons->addButton(tr("Free lost blocks"), QDialogButtonBox::ActionRole);
         connect(m_free, &QPushButton::clicked, this, [this] { done(FREE_LOST_BLOCKS); });
     }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "ui/pc_file_list.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <filesystem>
@@ -30,8 +31,7 @@ bool hasOwnHeadings(const QTreeWidget* list) {
 }
 
 QTreeWidgetItem* newFileRow(const pc::FolderFile& file) {
-    auto* row = new QTreeWidgetItem(
-        QStringList{pathToText(file.name), QString::number(file.size)});
+    auto* row = new QTreeWidgetItem(QStringList{pathToText(file.name), QString::number(file.size)});
     row->setTextAlignment(SIZE_COLUMN, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
@@ -45,7 +45,8 @@ PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
     m_list->setUniformRowHeights(true);
     if (!hasOwnHeadings(m_list)) {
         m_list->setColumnCount(2);
-        m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+        m_list->setHeaderLabels({QCoreApplication::translate("quorvane::ui::PcFileList", "Name"),
+                                 QCoreApplication::translate("quorvane::ui::PcFileList", "Size")});
         m_list->setColumnWidth(NAME_COLUMN, NAME_COLUMN_WIDTH);
         m_list->setColumnWidth(SIZE_COLUMN, SIZE_COLUMN_WIDTH);
     }
@@ -53,8 +54,7 @@ PcFileList::PcFileList(QTreeWidget* list) : m_list(list) {
 
 void PcFileList::listPcFiles(const QString& directory) {
     m_list->clear();
-    const std::vector<pc::FolderFile> files =
-        pc::listFolderFiles(textToPath(directory));
+    const std::vector<pc::FolderFile> files = pc::listFolderFiles(textToPath(directory));
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(files.size()));
     for (const pc::FolderFile& file : files) {

@@ -52,7 +52,7 @@ ProgressDialog::~ProgressDialog() {
 
 QString ProgressDialog::captionText(std::uint32_t id) {
     if (id == DEFAULT_CAPTION_ID) {
-        return QStringLiteral("Please Wait");
+        return QCoreApplication::translate("quorvane::ui::ProgressDialog", "Please Wait");
     }
     return QString();
 }
@@ -72,7 +72,8 @@ bool ProgressDialog::create(QWidget* ownerWindow) {
     m_bar = new QProgressBar(window);
     m_bar->setGeometry(BAR_GEOMETRY);
     m_bar->setTextVisible(false);
-    m_bar->setAccessibleName(QStringLiteral("Progress"));
+    m_bar->setAccessibleName(
+        QCoreApplication::translate("quorvane::ui::ProgressDialog", "Progress"));
     m_bar->setRange(std::clamp(lower, 0, RANGE_MAX), std::clamp(upper, 0, RANGE_MAX));
     m_bar->setValue(m_bar->minimum());
     m_window = window;

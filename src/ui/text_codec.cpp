@@ -23,8 +23,8 @@ QString infoLineToText(std::string_view bytes) {
     return QString::fromStdString(card::infoLineToUtf8(bytes));
 }
 
-QString messageToText(std::string_view bytes) {
-    return QString::fromStdString(card::messageToUtf8(bytes));
+QString messageToText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QString pathToText(const std::filesystem::path& path) {

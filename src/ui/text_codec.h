@@ -20,9 +20,8 @@ QString printableText(const QString& text);
 // is, otherwise byte for character, control bytes as a placeholder, always on one line.
 QString infoLineToText(std::string_view bytes);
 
-// Status texts and messages: the program's own words, with PC paths in the system's UTF-8.
-// Bytes that are not UTF-8 (a card name inside a text) show byte for character.
-QString messageToText(std::string_view bytes);
+// Status texts and messages: the program makes them in UTF-8, card names and PC paths included.
+QString messageToText(std::string_view utf8);
 
 // PC paths between the window's text and the file system, in the system's file name encoding.
 QString pathToText(const std::filesystem::path& path);

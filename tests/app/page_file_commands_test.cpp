@@ -139,8 +139,8 @@ TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
 
-// A formatted page in card order holding HIGH_FILE in blocks 240 -> 233, as cards formatted
-// with 241 user blocks keep files.
+// A formatted page in card order holding HIGH_FILÉ (its name in Latin-1) in blocks 240 -> 233,
+// as cards formatted with 241 user blocks keep files.
 card::PageBytes pageWithAFileBeyondBlock199() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(formattedCardPage(), *pageImage);
@@ -149,7 +149,7 @@ card::PageBytes pageWithAFileBeyondBlock199() {
         (*pageImage)[static_cast<std::size_t>(block) * card::BLOCK_SIZE] = 0xB2;
     }
     card::setFatEntry(*pageImage, 233, card::FAT_END);
-    card::DirEntry entry = makeEntry("HIGH_FILE", 8);
+    card::DirEntry entry = makeEntry("HIGH_FIL\xC9", 8);
     entry.firstBlock = 240;
     card::writeSlot(*pageImage, 207, entry);
     card::PageBytes cardImage{};
@@ -163,7 +163,8 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
     writeBytes(pcDir / "extended.dcm", Bytes(image.begin(), image.end()));
     const auto page = loaded().page;
     const std::string question =
-        "box: These files keep data in blocks 200 to 240 of the image:\n\nHIGH_FILE\n\nThose "
+        "box: These files keep data in blocks 200 to 240 of the "
+        "image:\n\nHIGH_FIL\xC3\x89\n\nThose "
         "blocks cannot be written to the card: the card will list the files, but their blocks "
         "beyond 199 will hold what the card holds there now.\n\nImport the page anyway? | "
         "Import .DCM file | YesNo | Warning";
@@ -181,7 +182,7 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
     commands->importPageFile();  // Yes to both
     EXPECT_EQ(boxes(), (std::vector<std::string>{WARNING_BOX, question}));
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
-    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"HIGH_FILE", 8}}));
+    EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"HIGH_FIL\xC9", 8}}));
     // The card lists the file, but its blocks beyond 199 are what the card held.
     EXPECT_EQ(adapter->page(0)[240 * card::BLOCK_SIZE + 3], pages[0][240 * card::BLOCK_SIZE + 3]);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/card_source.h"
+#include "app/reports.h"
 #include "app/texts.h"
 #include "app_fixture.h"
 #include "link/system_port.h"

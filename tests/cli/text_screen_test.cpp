@@ -5,7 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "card/card_text.h"
+#include "app/reports.h"
+#include "app/texts.h"
 #include "cli/terminal_text.h"
 #include "support/files.h"
 
@@ -125,8 +126,15 @@ TEST(TerminalText, OutsideBytesCannotDriveTheTerminal) {
     EXPECT_EQ(printable("\xE2\x80\x8B\xE2\x80\xAE\xE2\x80\xA8\xF3\xA0\x80\x81"),
               placeholder + placeholder + placeholder + placeholder);
     EXPECT_EQ(printableLines("a\x1B\nb"), "a" + placeholder + "\nb");
-    EXPECT_EQ(card::messageToUtf8("CAF\xC9"), "CAF\xC3\x89");  // not UTF-8: byte for character
-    EXPECT_EQ(card::messageToUtf8("CAF\xC3\x89"), "CAF\xC3\x89");
+    // Messages come as UTF-8: a PC path is taken as UTF-8 where it is, otherwise byte for
+    // character; a card name is always byte for character, beside a path of either kind.
+    EXPECT_EQ(app::text::systemText("CAF\xC9"), "CAF\xC3\x89");
+    EXPECT_EQ(app::text::systemText("CAF\xC3\x89"), "CAF\xC3\x89");
+    EXPECT_EQ(app::text::saveAllSummary("/tmp/\xC3\xA9t\xC3\xA9",
+                                        {{"CAF\xC9", "CAF\xC3\x89.ddc", {}, 0}}),
+              "1 file saved in /tmp/\xC3\xA9t\xC3\xA9:\nCAF\xC3\x89 as CAF\xC3\x89.ddc");
+    EXPECT_EQ(app::text::writeFailure("/tmp/caf\xE9", 0),
+              "The file could not be written:\n/tmp/caf\xC3\xA9");
     EXPECT_EQ(oneLine("Committing to Memory pack will overwrite data\n\n"
                       "                           Are you sure?"),
               "Committing to Memory pack will overwrite data Are you sure?");

@@ -12,6 +12,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace quorvane::ui {
 namespace {
@@ -281,11 +284,10 @@ TEST_F(DriveTreeTest, AMissingDriveIsPassedOverAndNoDrivesFillNothing) {
 }
 
 TEST_F(DriveTreeTest, RefreshRebuildsBetweenTwoStatusTexts) {
-    QSignalSpy status(&tree, &DriveTree::statusText);
-    tree.refreshDrives();
-    ASSERT_EQ(status.size(), 2);
-    EXPECT_EQ(status.at(0).first().toString(), "Refreshing file system.......");
-    EXPECT_EQ(status.at(1).first().toString(), "File system refreshed.......");
+    std::vector<std::string> status;
+    tree.refreshDrives([&status](std::string_view text) { status.emplace_back(text); });
+    EXPECT_EQ(status, (std::vector<std::string>{"Refreshing file system.......",
+                                                "File system refreshed......."}));
     EXPECT_EQ(widget.topLevelItemCount(), 1);
 }
 
