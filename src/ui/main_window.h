@@ -54,7 +54,6 @@ public:
 
     Layout layout() const { return m_layout; }
     ProgressDialog& progressDialog() { return m_progress; }
-    const IconAnimator& iconAnimator() const { return *m_icons; }
     DriveTree* driveTree() const { return m_driveTree; }
     PcFileList* pcFileList() const { return m_pcFileList.get(); }
 

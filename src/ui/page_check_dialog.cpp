@@ -26,10 +26,12 @@ PageCheckDialog::PageCheckDialog(const QString& reportText, bool canFreeLostBloc
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     m_copy = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
+    m_copy->setObjectName(QStringLiteral("copyButton"));
     connect(m_copy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(report()); });
     if (canFreeLostBlocks) {
         m_free = buttons->addButton(tr("Free lost blocks"), QDialogButtonBox::ActionRole);
+        m_free->setObjectName(QStringLiteral("freeLostBlocksButton"));
         connect(m_free, &QPushButton::clicked, this, [this] { done(FREE_LOST_BLOCKS); });
     }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -18,8 +18,6 @@ public:
     PageCheckDialog(const QString& reportText, bool canFreeLostBlocks, QWidget* parent = nullptr);
 
     QString report() const;
-    QPushButton* copyButton() const { return m_copy; }
-    QPushButton* freeButton() const { return m_free; }  // null when nothing is lost
 
 private:
     QPlainTextEdit* m_text;

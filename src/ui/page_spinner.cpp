@@ -17,10 +17,6 @@ void PageSpinner::setNumberText(const QString& text) {
     lineEdit()->setText(text);
 }
 
-QString PageSpinner::numberText() const {
-    return lineEdit()->text();
-}
-
 void PageSpinner::stepBy(int steps) {
     emit stepRequested(steps);
 }

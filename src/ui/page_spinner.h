@@ -13,7 +13,6 @@ public:
     explicit PageSpinner(QWidget* parent = nullptr);
 
     void setNumberText(const QString& text);
-    QString numberText() const;
     void stepBy(int steps) override;
 
     // Where the up and down arrows are drawn, for clicking them.

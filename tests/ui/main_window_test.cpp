@@ -21,7 +21,7 @@ TEST_F(SinglePaneWindow, OpensWithPageOneNoPageAndEditCommandsUnavailable) {
     open(Layout::SinglePane);
     EXPECT_EQ(window->windowTitle(), "Quorvane");
     EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_EQ(named<PageSpinner>("pageNumber")->numberText(), "1");
+    EXPECT_EQ(named<PageSpinner>("pageNumber")->text(), "1");
     EXPECT_EQ(text("pageCaption"), "Current Page : NONE");
     for (const char* label : {"statusLine", "fileInfo1", "fileInfo2", "fileInfo3",
                               "blocksUsedValue", "blocksFreeValue"}) {
@@ -88,7 +88,7 @@ TEST_F(SinglePaneWindow, ControlsCanBeFoundByScreenReaders) {
 TEST_F(TwoPaneWindow, OpensWithEveryButtonAvailableAndNoPortChoice) {
     open(Layout::TwoPane);
     EXPECT_EQ(window->windowTitle(), "Dreamcast Memory card organiser");
-    EXPECT_EQ(named<PageSpinner>("pageNumber")->numberText(), "1");
+    EXPECT_EQ(named<PageSpinner>("pageNumber")->text(), "1");
     EXPECT_EQ(text("pageCaption"), "Current Page : NONE");
     EXPECT_EQ(text("statusLine"), "File system refreshed.......");
     for (const char* name :
@@ -144,16 +144,16 @@ TEST_F(SinglePaneWindow, UpDownStaysWithinPagesOneToSixteen) {
     open(Layout::SinglePane);
     auto* spinner = named<PageSpinner>("pageNumber");
     QTest::mouseClick(spinner, Qt::LeftButton, {}, spinner->downArrowRect().center());
-    EXPECT_EQ(spinner->numberText(), "1");
+    EXPECT_EQ(spinner->text(), "1");
     QTest::mouseClick(spinner, Qt::LeftButton, {}, spinner->upArrowRect().center());
-    EXPECT_EQ(spinner->numberText(), "2");
+    EXPECT_EQ(spinner->text(), "2");
     for (int i = 0; i < 20; ++i) {
         QTest::keyClick(spinner, Qt::Key_Up);
     }
-    EXPECT_EQ(spinner->numberText(), "16");
+    EXPECT_EQ(spinner->text(), "16");
     EXPECT_EQ((organizer->chosenPage() - 1), 15);
     QTest::keyClick(spinner, Qt::Key_Down);
-    EXPECT_EQ(spinner->numberText(), "15");
+    EXPECT_EQ(spinner->text(), "15");
 }
 
 TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase) {

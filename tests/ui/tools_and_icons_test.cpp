@@ -71,7 +71,7 @@ TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
     EXPECT_FALSE(row("PUZZLE___SYS")->icon(0).isNull());
     EXPECT_FALSE(row("RACEDATA_001")->icon(0).isNull());
     EXPECT_TRUE(row("QUORVANE_001")->icon(0).isNull());
-    EXPECT_TRUE(window->iconAnimator().running());
+    EXPECT_TRUE(window->findChild<IconAnimator*>()->running());
 
     // The three frames follow each other at the save's own speed.
     const qint64 first = row("PUZZLE___SYS")->icon(0).pixmap(16).cacheKey();
@@ -86,26 +86,26 @@ TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
 
     window->showMinimized();
     QApplication::processEvents();
-    EXPECT_FALSE(window->iconAnimator().running()) << "never while the window is minimised";
+    EXPECT_FALSE(window->findChild<IconAnimator*>()->running()) << "never while the window is minimised";
     window->showNormal();
     QApplication::processEvents();
-    EXPECT_TRUE(window->iconAnimator().running());
+    EXPECT_TRUE(window->findChild<IconAnimator*>()->running());
 
     // The second page holds no save: nothing is left to play.
     organizer->choosePage(2);
     readPage();
-    EXPECT_FALSE(window->iconAnimator().running());
+    EXPECT_FALSE(window->findChild<IconAnimator*>()->running());
 }
 
 TEST(PageCheckDialog, CopiesItsReportAndOffersTheRepairOnlyWhereBlocksAreLost) {
     PageCheckDialog clean(QStringLiteral("Check of page 1\n\nThe page is clean."), false);
-    EXPECT_EQ(clean.freeButton(), nullptr);
-    clean.copyButton()->click();
+    EXPECT_EQ(clean.findChild<QPushButton*>(QStringLiteral("freeLostBlocksButton")), nullptr);
+    clean.findChild<QPushButton*>(QStringLiteral("copyButton"))->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Check of page 1\n\nThe page is clean.");
 
     PageCheckDialog damaged(QStringLiteral("lost blocks"), true);
-    ASSERT_NE(damaged.freeButton(), nullptr);
-    damaged.freeButton()->click();
+    ASSERT_NE(damaged.findChild<QPushButton*>(QStringLiteral("freeLostBlocksButton")), nullptr);
+    damaged.findChild<QPushButton*>(QStringLiteral("freeLostBlocksButton"))->click();
     EXPECT_EQ(damaged.result(), PageCheckDialog::FREE_LOST_BLOCKS);
 }
 
