@@ -119,16 +119,15 @@ BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
 std::unique_ptr<card::PageBytes> pageOf200Files() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    auto data = std::make_unique<card::FileBuffer>();
     card::DirtyMap dirty{};
     for (int file = 0; file < card::USER_BLOCK_COUNT; ++file) {
-        card::DirEntry entry;
-        entry.fileType = 0x33;
+        card::CardFile saved;
+        saved.entry.fileType = 0x33;
         const std::string name = "SAVE_" + std::to_string(1000 + file);
-        std::copy(name.begin(), name.end(), entry.fileName.begin());
-        entry.sizeInBlocks = 1;
-        data->fill(static_cast<std::uint8_t>(file));
-        card::storeNewFile(*pageImage, dirty, entry, *data);
+        std::copy(name.begin(), name.end(), saved.entry.fileName.begin());
+        saved.entry.sizeInBlocks = 1;
+        saved.data.assign(card::BLOCK_SIZE, static_cast<std::uint8_t>(file));
+        card::storeNewFile(*pageImage, dirty, saved);
     }
     auto cardImage = std::make_unique<card::PageBytes>();
     card::pageToCard(*pageImage, *cardImage);

@@ -10,9 +10,10 @@
 
 #include "adapter/virtual_adapter.h"
 #include "card/byte_order.h"
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/single_file.h"
 #include "formats/vmi_vms.h"
 
 using namespace quorvane;
@@ -44,14 +45,14 @@ card::DirEntry makeEntry(const std::string& name, std::uint16_t blocks) {
 std::unique_ptr<card::PageBytes> pageWithFiles() {
     auto page = std::make_unique<card::PageBytes>();
     card::formatPage(*page);
-    auto data = std::make_unique<card::FileBuffer>();
     const std::string header = "QUORVANE SAMPLE1Sample save made by Quorvane    QUORVANE";
-    std::copy(header.begin(), header.end(), data->begin());
     card::DirtyMap dirty{};
     for (auto [name, blocks] :
          {std::pair{"RACEDATA_001", 3}, {"PUZZLE___SYS", 1}, {"QUORVANE_001", 5}}) {
-        card::DirEntry entry = makeEntry(name, static_cast<std::uint16_t>(blocks));
-        card::storeNewFile(*page, dirty, entry, *data);
+        card::CardFile file{makeEntry(name, static_cast<std::uint16_t>(blocks)),
+                            std::vector<std::uint8_t>(std::size_t(blocks) * card::BLOCK_SIZE)};
+        std::copy(header.begin(), header.end(), file.data.begin());
+        card::storeNewFile(*page, dirty, file);
     }
     return page;
 }
@@ -126,14 +127,14 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         blocks[i] = static_cast<std::uint8_t>(i);
     }
-    const Bytes tag(card::DDC_TAG.begin(), card::DDC_TAG.end());
+    const Bytes tag(formats::DDC_TAG.begin(), formats::DDC_TAG.end());
     Bytes ddc = concat(concat(tag, entryBytes(newFile)), blocks);
     write(root / "fuzz_single_file" / "two_blocks.ddc", ddc);
     Bytes reversed(blocks.size());
     card::reverseGroups(blocks, reversed);
     write(root / "fuzz_single_file" / "two_blocks.dci", concat(entryBytes(newFile), reversed));
     write(root / "fuzz_single_file" / "header_only",
-          Bytes(ddc.begin(), ddc.begin() + card::DDC_DATA_OFFSET));
+          Bytes(ddc.begin(), ddc.begin() + formats::DDC_DATA_OFFSET));
 
     // .vmi/.vms: the first byte sets the .vmi length in 2-byte steps.
     Bytes vmi(formats::VMI_READ_SIZE, 0);

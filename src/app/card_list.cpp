@@ -40,9 +40,9 @@ void Organizer::selectFile(std::string_view rowName) {
         showFileInfo(slot);
         const std::optional<card::SaveIcon> icon = card::fileIcon(m_pageImage, slot);
         m_screen.showFileIcon(icon ? &*icon : nullptr);
-        // A damaged chain leaves m_fileBuffer without the file's blocks; the save commands
+        // A damaged chain leaves m_cardFile without the file's blocks; the save commands
         // extract again and report it there.
-        card::extractFile(m_pageImage, slot, m_fileBuffer);
+        card::extractFile(m_pageImage, slot, m_cardFile);
         m_selectedEntry = slot;
     }
     refreshBoundTexts();

@@ -12,7 +12,7 @@
 
 #include "app/screen.h"
 #include "app/texts.h"
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/page_layout.h"
 #include "formats/vmi_vms.h"
 #include "link/adapter_commands.h"
@@ -126,7 +126,7 @@ public:
     // --- The state of the run, for the window and for tests to read ---
     const card::PageBytes& cardImage() const { return m_cardImage; }
     const card::PageBytes& pageImage() const { return m_pageImage; }
-    const card::FileBuffer& fileBuffer() const { return m_fileBuffer; }
+    const card::CardFile& cardFile() const { return m_cardFile; }
     const card::DirtyMap& dirtyMap() const { return m_dirtyMap; }
     int selectedEntry() const { return m_selectedEntry; }
     const std::string& selectedName() const { return m_selectedName; }
@@ -215,7 +215,7 @@ private:
 
     card::PageBytes m_cardImage{};
     card::PageBytes m_pageImage{};
-    card::FileBuffer m_fileBuffer{};
+    card::CardFile m_cardFile;
     card::DirtyMap m_dirtyMap{};
     card::BlockBytes m_verifyBuffer{};
     int m_selectedEntry = -1;

@@ -58,12 +58,12 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         if (showProgress) {
             m_screen.progressStepIt();
         }
-        if (card::extractFile(m_pageImage, slot, m_fileBuffer) != card::ExtractResult::Extracted) {
+        if (card::extractFile(m_pageImage, slot, m_cardFile) != card::ExtractResult::Extracted) {
             file.skipped = text::SkipReason::Damaged;
             continue;
         }
         if (format == CopyFormat::VmiVmsPair) {
-            if (formats::vmsData(m_fileBuffer).empty()) {
+            if (m_cardFile.data.empty()) {
                 file.skipped = text::SkipReason::NoData;
                 continue;
             }
@@ -76,7 +76,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
             take(*name + std::string(formats::VMI_EXTENSION));
             take(file.fileName);
             const formats::PairWriteStatus status =
-                formats::writePairFiles(folder, *name, m_fileBuffer);
+                formats::writePairFiles(folder, *name, m_cardFile);
             if (!status.ok()) {
                 file.skipped = text::SkipReason::NotWritten;
                 file.systemError = status.systemError;
@@ -94,7 +94,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         }
         file.fileName = *name;
         take(*name);
-        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, m_fileBuffer);
+        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, m_cardFile);
         if (!status.ok()) {
             file.skipped = text::SkipReason::NotWritten;
             file.systemError = status.systemError;

@@ -68,11 +68,11 @@ TEST_F(CardListTest, SelectingANameTakesTheLowerOfTwoEqualSlots) {
     EXPECT_EQ(organizer->selectedEntry(), 3);
     EXPECT_EQ(organizer->selectedName(), "SAME");
     EXPECT_EQ(screen.texts.info1, "lower slot");
-    // The selection also leaves the file in FileBuffer as a .ddc image: tag, entry, block.
-    const std::string tag(organizer->fileBuffer().begin(), organizer->fileBuffer().begin() + 4);
-    EXPECT_EQ(tag, std::string("CFU\0", 4));
-    const std::string data(organizer->fileBuffer().begin() + 36,
-                           organizer->fileBuffer().begin() + 46);
+    // The selection also extracts the file: its entry and its block.
+    EXPECT_EQ(organizer->cardFile().entry, card::readSlot(organizer->pageImage(), 3));
+    ASSERT_EQ(organizer->cardFile().data.size(), 512u);
+    const std::string data(organizer->cardFile().data.begin(),
+                           organizer->cardFile().data.begin() + 10);
     EXPECT_EQ(data, "lower slot");
 }
 
@@ -80,7 +80,7 @@ TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
     putFile(3, "KEPT", 1, 41, "kept info");
     relist();
     organizer->selectFile("KEPT");
-    const card::FileBuffer extracted = organizer->fileBuffer();
+    const card::CardFile extracted = organizer->cardFile();
     organizer->setStatus("pending");
 
     organizer->selectFile("kept");  // names compare case-sensitively
@@ -88,7 +88,7 @@ TEST_F(CardListTest, NameMatchingNoSlotOnlySetsTheNameAndRefreshes) {
     EXPECT_EQ(organizer->selectedEntry(), 3);
     EXPECT_EQ(screen.texts.info1, "kept info");
     EXPECT_EQ(screen.texts.status, "pending");
-    EXPECT_EQ(organizer->fileBuffer(), extracted);
+    EXPECT_EQ(organizer->cardFile(), extracted);
 }
 
 TEST_F(CardListTest, InformationLinesComeFromTheFirstBlockCutAtZero) {

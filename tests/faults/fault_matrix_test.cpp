@@ -66,11 +66,9 @@ protected:
 
     // The edits in memory differ from the card: page 0 with one more file.
     void makeEdit() {
-        auto data = std::make_unique<card::FileBuffer>();
-        data->fill(0x77);
-        card::DirEntry entry = makeEntry("EDITED__FILE", 9);
+        card::CardFile file{makeEntry("EDITED__FILE", 9), std::vector<std::uint8_t>(9 * 512, 0x77)};
         OrganizerProbe probe(*organizer);
-        ASSERT_EQ(card::storeNewFile(probe.pageImage(), probe.dirtyMap(), entry, *data),
+        ASSERT_EQ(card::storeNewFile(probe.pageImage(), probe.dirtyMap(), file),
                   card::StoreResult::Stored);
     }
 };
