@@ -61,11 +61,11 @@ public:
     void listPcFiles(const std::filesystem::path&) override {}
 };
 
-std::vector<card::PageBytes> formattedPages() {
+std::vector<card::CardOrderPage> formattedPages() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    std::vector<card::PageBytes> pages(4);
-    for (card::PageBytes& page : pages) {
+    std::vector<card::CardOrderPage> pages(4);
+    for (card::CardOrderPage& page : pages) {
         card::pageToCard(*pageImage, page);
     }
     return pages;
@@ -116,7 +116,7 @@ void fullCommit(benchmark::State& state) {
 BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
 
 // A page of 200 one-block files, each saved into a folder of its own per run.
-std::unique_ptr<card::PageBytes> pageOf200Files() {
+std::unique_ptr<card::CardOrderPage> pageOf200Files() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
     card::DirtyMap dirty{};
@@ -129,7 +129,7 @@ std::unique_ptr<card::PageBytes> pageOf200Files() {
         saved.data.assign(card::BLOCK_SIZE, static_cast<std::uint8_t>(file));
         card::storeNewFile(*pageImage, dirty, saved);
     }
-    auto cardImage = std::make_unique<card::PageBytes>();
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*pageImage, *cardImage);
     return cardImage;
 }

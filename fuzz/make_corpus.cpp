@@ -98,17 +98,19 @@ int main(int argc, char* argv[]) {
     auto formatted = std::make_unique<card::PageBytes>();
     card::formatPage(*formatted);
     auto withFiles = pageWithFiles();
-    auto cardOrder = std::make_unique<card::PageBytes>();
+    auto cardOrder = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*withFiles, *cardOrder);
 
     write(root / "fuzz_page_file" / "formatted.dcm", pageBytesOf(*formatted));
-    write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(*cardOrder));
+    write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(cardOrder->bytes));
     write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
 
     // Whole-card images: the first byte chooses the order (0 card, 1 file-system).
-    write(root / "fuzz_image_file" / "with_files.dcm", concat(Bytes{0}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "with_files.dcm",
+          concat(Bytes{0}, pageBytesOf(cardOrder->bytes)));
     write(root / "fuzz_image_file" / "with_files.bin", concat(Bytes{1}, pageBytesOf(*withFiles)));
-    write(root / "fuzz_image_file" / "renamed.bin", concat(Bytes{1}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "renamed.bin",
+          concat(Bytes{1}, pageBytesOf(cardOrder->bytes)));
     write(root / "fuzz_image_file" / "short.vmu", concat(Bytes{1}, Bytes(100, 0xFC)));
 
     const card::DirEntry newFile = makeEntry("NEWFILE_0001", 2);

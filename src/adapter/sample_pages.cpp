@@ -151,8 +151,8 @@ void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint
 
 }  // namespace
 
-std::vector<card::PageBytes> makeSamplePages(SampleFiles samples) {
-    std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
+std::vector<card::CardOrderPage> makeSamplePages(SampleFiles samples) {
+    std::vector<card::CardOrderPage> pages(NEW_FOLDER_PAGES);
     auto pageImage = std::make_unique<card::PageBytes>();
     for (std::size_t i = 0; i < pages.size(); ++i) {
         card::formatPage(*pageImage);

@@ -124,7 +124,7 @@ public:
     void setCopyFormat(CopyFormat format) { m_copyFormat = format; }
 
     // --- The state of the run, for the window and for tests to read ---
-    const card::PageBytes& cardImage() const { return m_cardImage; }
+    const card::CardOrderPage& cardImage() const { return m_cardImage; }
     const card::PageBytes& pageImage() const { return m_pageImage; }
     const card::CardFile& cardFile() const { return m_cardFile; }
     const card::DirtyMap& dirtyMap() const { return m_dirtyMap; }
@@ -163,7 +163,7 @@ private:
     std::optional<ImportImage> readImportFile(const std::filesystem::path& chosen);
     // The questions about what the file holds; false when one is answered No.
     bool confirmImportImage(const std::filesystem::path& chosen, ImportImage& image);
-    bool writeImportedPage(const card::PageBytes& imported);
+    bool writeImportedPage(const card::CardOrderPage& imported);
     bool refuseWithoutSelection(std::string_view caption);
     bool selectionIsCurrent() const;
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
@@ -202,7 +202,7 @@ private:
     // about before anything is read; then the pages read written; a failure says how far it got.
     bool confirmBackupFolder(const std::filesystem::path& folder, int pages);
     bool writeBackup(const std::filesystem::path& folder,
-                     const std::vector<card::PageBytes>& cardImages);
+                     const std::vector<card::CardOrderPage>& cardImages);
     void reportBackupFailure(const std::string& failure, int pagesWritten, int pages);
 
     Screen& m_screen;
@@ -213,7 +213,7 @@ private:
     CopyFormat m_copyFormat = CopyFormat::Ddc;
     CardSource* m_cardSource = nullptr;
 
-    card::PageBytes m_cardImage{};
+    card::CardOrderPage m_cardImage{};
     card::PageBytes m_pageImage{};
     card::CardFile m_cardFile;
     card::DirtyMap m_dirtyMap{};

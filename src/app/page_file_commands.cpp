@@ -28,7 +28,7 @@ std::string_view refusalOf(formats::ReadResult result) {
 }
 
 // The names of the files whose chains reach blocks the commit will not write, one a line.
-std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
+std::string namesBeyondUserBlocks(const card::CardOrderPage& cardImage) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
     std::string names;
@@ -42,7 +42,7 @@ std::string namesBeyondUserBlocks(const card::PageBytes& cardImage) {
 }  // namespace
 
 struct Organizer::ImportImage {
-    std::unique_ptr<card::PageBytes> cardImage = std::make_unique<card::PageBytes>();
+    std::unique_ptr<card::CardOrderPage> cardImage = std::make_unique<card::CardOrderPage>();
     std::uint64_t length = 0;  // the whole file's, of which one page is taken
 };
 
@@ -116,7 +116,7 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
             if (show({text::otherByteOrderQuestion(chosen), text::IMPORT_CAPTION, BoxButtons::YesNo,
                       BoxIcon::Question}) == BoxAnswer::Yes) {
                 // The bytes already read, in the other order: the file is not read again.
-                card::reverseGroupsInPlace(*image.cardImage);
+                card::reverseGroupsInPlace(image.cardImage->bytes);
             }
             break;
         case formats::OrderCheck::NotFormatted:
@@ -135,8 +135,8 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
     return true;
 }
 
-bool Organizer::writeImportedPage(const card::PageBytes& imported) {
-    auto backup = std::make_unique<card::PageBytes>(m_cardImage);
+bool Organizer::writeImportedPage(const card::CardOrderPage& imported) {
+    auto backup = std::make_unique<card::CardOrderPage>(m_cardImage);
     m_cardImage = imported;
     card::cardToPage(m_cardImage, m_pageImage);
     setStatus(text::READ_SUCCESSFUL);

@@ -18,9 +18,9 @@ constexpr int PROGRESS_BLOCKS = card::BLOCK_COUNT;
 constexpr int COMMIT_PROGRESS_RANGE = 280;
 constexpr int BLOCKS_PER_INDICATOR_LEVEL = 32;
 
-link::BlockDestination blockOf(card::PageBytes& page, int block) {
-    return link::BlockDestination(page.data() + static_cast<std::size_t>(block) * card::BLOCK_SIZE,
-                                  card::BLOCK_SIZE);
+link::BlockDestination blockOf(card::CardOrderPage& page, int block) {
+    return link::BlockDestination(
+        page.bytes.data() + static_cast<std::size_t>(block) * card::BLOCK_SIZE, card::BLOCK_SIZE);
 }
 
 int indicatorLevelFor(int block) {
@@ -119,7 +119,7 @@ int Organizer::connectAndRead() {
 
     // The page arrives in a scratch buffer so that a read that gives up leaves the loaded
     // page whole.
-    auto scratch = std::make_unique<card::PageBytes>();
+    auto scratch = std::make_unique<card::CardOrderPage>();
     link::setIndicator(m_link, 0);
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
         if (!readBlockForPage(block, blockOf(*scratch, block))) {

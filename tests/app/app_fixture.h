@@ -91,7 +91,8 @@ private:
 // Tests adjust `pages` (card byte order) before calling start().
 class AppFixture : public ::testing::Test {
 protected:
-    std::vector<card::PageBytes> pages = std::vector<card::PageBytes>(4, formattedCardPage());
+    std::vector<card::CardOrderPage> pages =
+        std::vector<card::CardOrderPage>(4, formattedCardPage());
     std::unique_ptr<adapter::VirtualAdapter> adapter;
     std::unique_ptr<TrafficPort> traffic;  // what passed between link and adapter
     std::unique_ptr<link::CardLink> link;

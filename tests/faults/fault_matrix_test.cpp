@@ -28,17 +28,17 @@ int unplugPoints() {
 }
 
 // The blocks a commit writes (all but 200..240) of pageImage stand in cardImage.
-bool writtenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes& cardImage) {
-    auto expected = std::make_unique<card::PageBytes>();
+bool writtenBlocksMatch(const card::PageBytes& pageImage, const card::CardOrderPage& cardImage) {
+    auto expected = std::make_unique<card::CardOrderPage>();
     card::pageToCard(pageImage, *expected);
     for (int b = 0; b < card::BLOCK_COUNT; ++b) {
         if (b >= card::UNUSED_FIRST_BLOCK && b <= card::UNUSED_LAST_BLOCK) {
             continue;
         }
         const auto offset = static_cast<long>(b) * static_cast<long>(card::BLOCK_SIZE);
-        if (!std::equal(expected->begin() + offset,
-                        expected->begin() + offset + static_cast<long>(card::BLOCK_SIZE),
-                        cardImage.begin() + offset)) {
+        if (!std::equal(expected->bytes.begin() + offset,
+                        expected->bytes.begin() + offset + static_cast<long>(card::BLOCK_SIZE),
+                        cardImage.bytes.begin() + offset)) {
             return false;
         }
     }
@@ -86,7 +86,7 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
         start();
         loadPageDirectly(1);
         organizer->stepPage(-1);
-        const auto cardBefore = std::make_unique<card::PageBytes>(organizer->cardImage());
+        const auto cardBefore = std::make_unique<card::CardOrderPage>(organizer->cardImage());
         const auto pageBefore = std::make_unique<card::PageBytes>(organizer->pageImage());
         adapter->faults().unplugAfterAccesses = unplugAt;
 

@@ -163,7 +163,7 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
     std::copy(first.begin(), first.end(), page->begin());
     card::setFatEntry(*page, 0, card::FAT_FREE);
     card::setFatEntry(*page, 1, card::FAT_FREE);
-    auto cardImage = std::make_unique<card::PageBytes>();
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*page, *cardImage);
 
     const std::filesystem::path path = folder / "page.dcm";
@@ -180,8 +180,8 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
         longer[i] = static_cast<std::uint8_t>(i / 512);
     }
     ASSERT_EQ(readPageFile(write("p.dcm", longer), *cardImage), ReadResult::Ok);
-    EXPECT_TRUE(std::equal(cardImage->begin(), cardImage->end(), longer.begin()));
-    const auto before = std::make_unique<card::PageBytes>(*cardImage);
+    EXPECT_TRUE(std::equal(cardImage->bytes.begin(), cardImage->bytes.end(), longer.begin()));
+    const auto before = std::make_unique<card::CardOrderPage>(*cardImage);
     EXPECT_EQ(readPageFile(write("short.dcm", Bytes(131071, 0x01)), *cardImage),
               ReadResult::PageFileTooShort);
     EXPECT_EQ(readPageFile(folder / "none.dcm", *cardImage), ReadResult::CannotOpen);

@@ -29,16 +29,16 @@ inline card::DirEntry makeEntry(std::string_view name, std::uint16_t blocks,
 }
 
 // A formatted page in card byte order, as the adapter holds it.
-inline card::PageBytes formattedCardPage() {
+inline card::CardOrderPage formattedCardPage() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    card::PageBytes cardImage{};
+    card::CardOrderPage cardImage{};
     card::pageToCard(*pageImage, cardImage);
     return cardImage;
 }
 
 // Adds a file to a card-order page; its block k is filled with the byte `fill + k`.
-inline void addFileToCardPage(card::PageBytes& cardImage, std::string_view name,
+inline void addFileToCardPage(card::CardOrderPage& cardImage, std::string_view name,
                               std::uint16_t blocks, std::uint8_t fill = 0x10) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);

@@ -15,7 +15,7 @@ public:
     card::DirtyMap& dirtyMap() { return m_organizer.m_dirtyMap; }
 
     // As after a read of page `pageIndex` that brought `cardImage`.
-    void loadPage(const card::PageBytes& cardImage, int pageIndex) {
+    void loadPage(const card::CardOrderPage& cardImage, int pageIndex) {
         m_organizer.m_cardImage = cardImage;
         card::cardToPage(m_organizer.m_cardImage, m_organizer.m_pageImage);
         m_organizer.m_pageLoaded = true;

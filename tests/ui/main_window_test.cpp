@@ -177,7 +177,7 @@ TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase
 constexpr char JAPANESE_SAVE[] = "\x83\x5a\x81\x5b\x83\x75\x83\x66\x81\x5b\x83\x5e";
 constexpr char JAPANESE_GAME[] = "\x83\x51\x81\x5b\x83\x80";
 
-void addDescribedFile(card::PageBytes& cardImage, std::string_view name,
+void addDescribedFile(card::CardOrderPage& cardImage, std::string_view name,
                       std::string_view line1 = "SONIC ADV",      // bytes 0..15
                       std::string_view line2 = JAPANESE_SAVE,    // bytes 16..47
                       std::string_view line3 = JAPANESE_GAME) {  // bytes 48..63
