@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <vector>
 
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
@@ -16,9 +17,10 @@ namespace {
 
 constexpr int ICON_FILE_BLOCKS = 4;
 
-// A 4-block save with a header, 3 icons and the check value over it all.
-card::FileBuffer savedFile(int seed) {
-    card::FileBuffer data{};
+// A 4-block save with a header, 3 icons and the check value over it all, in a page's worth of
+// patterned data.
+std::vector<std::uint8_t> savedFile(int seed) {
+    std::vector<std::uint8_t> data(card::FILE_DATA_CAPACITY);
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(seed + i * 13);
     }
@@ -41,7 +43,7 @@ std::unique_ptr<card::PageBytes> pageOf208Files() {
     auto page = std::make_unique<card::PageBytes>();
     card::formatPage(*page);
     card::DirtyMap dirty{};
-    const auto data = std::make_unique<card::FileBuffer>(savedFile(1));
+    const std::vector<std::uint8_t> data = savedFile(1);
     std::vector<card::DirEntry> stored;
     for (int file = 0; file < card::USER_BLOCK_COUNT / ICON_FILE_BLOCKS; ++file) {
         card::DirEntry entry;
@@ -53,8 +55,10 @@ std::unique_ptr<card::PageBytes> pageOf208Files() {
                           static_cast<std::uint8_t>('A' + file / 26),
                           static_cast<std::uint8_t>('A' + file % 26)};
         entry.sizeInBlocks = ICON_FILE_BLOCKS;
-        card::storeNewFile(*page, dirty, entry, *data);
-        stored.push_back(entry);
+        card::CardFile saved{entry,
+                             {data.begin(), data.begin() + ICON_FILE_BLOCKS * card::BLOCK_SIZE}};
+        card::storeNewFile(*page, dirty, saved);
+        stored.push_back(saved.entry);
     }
     for (int slot = 0; card::findFreeDirSlot(*page) >= 0; ++slot) {
         card::writeSlot(*page, card::findFreeDirSlot(*page),
@@ -67,18 +71,18 @@ std::unique_ptr<card::PageBytes> pageOf208Files() {
 std::unique_ptr<card::PageBytes> pageOfOneFullFile() {
     auto page = std::make_unique<card::PageBytes>();
     card::formatPage(*page);
-    auto data = std::make_unique<card::FileBuffer>(savedFile(7));
-    card::writeLe16(*data, card::DATA_SIZE_OFFSET, 0);
+    card::CardFile full{{}, savedFile(7)};
+    card::writeLe16(full.data, card::DATA_SIZE_OFFSET, 0);
     const std::uint32_t dataSize =
         card::FILE_DATA_CAPACITY - card::SAVE_HEADER_SIZE - 3 * card::ICON_BYTES;
-    card::writeLe16(*data, card::DATA_SIZE_OFFSET, static_cast<std::uint16_t>(dataSize));
-    card::writeLe16(*data, card::DATA_SIZE_OFFSET + 2, static_cast<std::uint16_t>(dataSize >> 16));
+    card::writeLe16(full.data, card::DATA_SIZE_OFFSET, static_cast<std::uint16_t>(dataSize));
+    card::writeLe16(full.data, card::DATA_SIZE_OFFSET + 2,
+                    static_cast<std::uint16_t>(dataSize >> 16));
     card::DirtyMap dirty{};
-    card::DirEntry entry;
-    entry.fileType = 0x33;
-    entry.fileName = {'F', 'U', 'L', 'L'};
-    entry.sizeInBlocks = card::USER_BLOCK_COUNT;
-    card::storeNewFile(*page, dirty, entry, *data);
+    full.entry.fileType = 0x33;
+    full.entry.fileName = {'F', 'U', 'L', 'L'};
+    full.entry.sizeInBlocks = card::USER_BLOCK_COUNT;
+    card::storeNewFile(*page, dirty, full);
     return page;
 }
 

@@ -14,10 +14,10 @@ namespace {
 
 using namespace quorvane;
 
-std::vector<card::PageBytes> patternPages() {
-    std::vector<card::PageBytes> pages(1);
+std::vector<card::CardOrderPage> patternPages() {
+    std::vector<card::CardOrderPage> pages(1);
     for (std::size_t i = 0; i < card::PAGE_SIZE; ++i) {
-        pages[0][i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
+        pages[0].bytes[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
     }
     return pages;
 }

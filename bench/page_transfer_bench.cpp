@@ -40,11 +40,11 @@ private:
     SilentProgress m_progress;
 };
 
-std::vector<card::PageBytes> formattedPages() {
+std::vector<card::CardOrderPage> formattedPages() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    std::vector<card::PageBytes> pages(4);
-    for (card::PageBytes& page : pages) {
+    std::vector<card::CardOrderPage> pages(4);
+    for (card::CardOrderPage& page : pages) {
         card::pageToCard(*pageImage, page);
     }
     return pages;
@@ -99,21 +99,20 @@ void fullCommit(benchmark::State& state) {
 BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
 
 // A page of 200 one-block files, each saved into a folder of its own per run.
-std::unique_ptr<card::PageBytes> pageOf200Files() {
+std::unique_ptr<card::CardOrderPage> pageOf200Files() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    auto data = std::make_unique<card::FileBuffer>();
     card::DirtyMap dirty{};
     for (int file = 0; file < card::USER_BLOCK_COUNT; ++file) {
-        card::DirEntry entry;
-        entry.fileType = 0x33;
+        card::CardFile saved;
+        saved.entry.fileType = 0x33;
         const std::string name = "SAVE_" + std::to_string(1000 + file);
-        std::copy(name.begin(), name.end(), entry.fileName.begin());
-        entry.sizeInBlocks = 1;
-        data->fill(static_cast<std::uint8_t>(file));
-        card::storeNewFile(*pageImage, dirty, entry, *data);
+        std::copy(name.begin(), name.end(), saved.entry.fileName.begin());
+        saved.entry.sizeInBlocks = 1;
+        saved.data.assign(card::BLOCK_SIZE, static_cast<std::uint8_t>(file));
+        card::storeNewFile(*pageImage, dirty, saved);
     }
-    auto cardImage = std::make_unique<card::PageBytes>();
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*pageImage, *cardImage);
     return cardImage;
 }

@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             strcasecmp(extension, ".vmu") == 0);
     }
 
-    auto cardImage = std::make_unique<card::PageBytes>();
-    cardImage->fill(UNTOUCHED);
+    auto cardImage = std::make_unique<card::CardOrderPage>();
+    cardImage->bytes.fill(UNTOUCHED);
     const formats::ReadResult result = formats::parseCardImage(file, order, *cardImage);
     if (file.size() < card::PAGE_SIZE) {
         QUORVANE_FUZZ_CHECK(result == formats::ReadResult::PageFileTooShort);
-        QUORVANE_FUZZ_CHECK(std::all_of(cardImage->begin(), cardImage->end(),
+        QUORVANE_FUZZ_CHECK(std::all_of(cardImage->bytes.begin(), cardImage->bytes.end(),
                                         [](std::uint8_t b) { return b == UNTOUCHED; }));
         return 0;
     }
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QUORVANE_FUZZ_CHECK(std::memcmp(written->data(), file.data(), card::PAGE_SIZE) == 0);
 
     // The check read in the other order says the mirror of this one.
-    auto other = std::make_unique<card::PageBytes>();
+    auto other = std::make_unique<card::CardOrderPage>();
     QUORVANE_FUZZ_CHECK(formats::parseCardImage(file, formats::otherOrder(order), *other) ==
                         formats::ReadResult::Ok);
     const formats::OrderCheck check = formats::checkImageOrder(*cardImage);

@@ -102,18 +102,21 @@ void checkListing(const PageBytes& page) {
 }
 
 void runExtract(const PageBytes& page, int slot) {
-    auto buffer = std::make_unique<card::FileBuffer>();
-    card::ExtractResult result = card::extractFile(page, slot, *buffer);
+    card::CardFile file;
+    card::ExtractResult result = card::extractFile(page, slot, file);
     if (result == card::ExtractResult::BadSlot) {
         QUORVANE_FUZZ_CHECK(slot < 0 || slot >= card::DIR_SLOT_COUNT);
         return;
     }
     card::DirEntry entry = card::readSlot(page, slot);
-    QUORVANE_FUZZ_CHECK(std::memcmp(buffer->data(), "CFU", 4) == 0);
+    QUORVANE_FUZZ_CHECK(file.entry == entry);
     if (result == card::ExtractResult::Extracted) {
         // Every block came along a valid chain.
         QUORVANE_FUZZ_CHECK(entry.sizeInBlocks <= card::USER_BLOCK_COUNT);
         QUORVANE_FUZZ_CHECK(chainBlocks(page, slot).size() == entry.sizeInBlocks);
+        QUORVANE_FUZZ_CHECK(file.data.size() == std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE);
+    } else {
+        QUORVANE_FUZZ_CHECK(file.data.empty());
     }
 }
 
@@ -148,12 +151,17 @@ void runDelete(PageBytes& page, card::DirtyMap& dirty, int slot) {
 
 void runStore(PageBytes& page, card::DirtyMap& dirty, card::DirEntry entry, std::uint8_t fill) {
     const PageBytes before = page;
-    auto data = std::make_unique<card::FileBuffer>();
-    for (std::size_t i = 0; i < data->size(); ++i) {
-        (*data)[i] = static_cast<std::uint8_t>(fill + i / card::BLOCK_SIZE);
+    card::CardFile file{
+        entry,
+        std::vector<std::uint8_t>(
+            std::min<std::size_t>(entry.sizeInBlocks, card::USER_BLOCK_COUNT) * card::BLOCK_SIZE)};
+    for (std::size_t i = 0; i < file.data.size(); ++i) {
+        file.data[i] = static_cast<std::uint8_t>(fill + i / card::BLOCK_SIZE);
     }
     int slot = card::findFreeDirSlot(page);
-    card::StoreResult result = card::storeNewFile(page, dirty, entry, *data);
+    card::StoreResult result = card::storeNewFile(page, dirty, file);
+    entry = file.entry;
+    const std::vector<std::uint8_t>& data = file.data;
     checkUntouchedRegions(before, page, dirty);
     if (result != card::StoreResult::Stored) {
         QUORVANE_FUZZ_CHECK(page == before);  // refused: nothing changed
@@ -170,7 +178,7 @@ void runStore(PageBytes& page, card::DirtyMap& dirty, card::DirEntry entry, std:
         QUORVANE_FUZZ_CHECK(dirty[static_cast<std::size_t>(block)] == 1);
         std::size_t offset = static_cast<std::size_t>(block) * card::BLOCK_SIZE;
         QUORVANE_FUZZ_CHECK(std::memcmp(page.data() + offset,
-                                        data->data() + std::size_t(k) * card::BLOCK_SIZE,
+                                        data.data() + std::size_t(k) * card::BLOCK_SIZE,
                                         card::BLOCK_SIZE) == 0);
         int next = card::fatEntry(page, block);
         if (k + 1 == entry.sizeInBlocks) {

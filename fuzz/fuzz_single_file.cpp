@@ -1,8 +1,9 @@
-// .ddc and .dci parsers on arbitrary bytes.
+// .ddc and .dci parsers on arbitrary bytes, alone and as readCardFile reads them.
 #include <cstring>
-#include <memory>
+#include <variant>
 
 #include "card/byte_order.h"
+#include "formats/card_file_reader.h"
 #include "formats/single_file.h"
 #include "fuzz_check.h"
 
@@ -10,28 +11,34 @@ using namespace quorvane;
 
 namespace {
 
-constexpr std::uint8_t UNTOUCHED = 0xE7;
-
-// One compare of the whole buffer: a byte-by-byte loop would be traced by the fuzzer.
-const card::FileBuffer& untouchedBuffer() {
-    static const auto UNTOUCHED_BUFFER = [] {
-        auto filled = std::make_unique<card::FileBuffer>();
-        filled->fill(UNTOUCHED);
-        return filled;
-    }();
-    return *UNTOUCHED_BUFFER;
+card::CardFile sentinelFile() {
+    card::CardFile file;
+    file.entry.fileType = 0x5A;
+    file.entry.fileName[0] = 'S';
+    file.data = {0xE7, 0xE7, 0xE7};
+    return file;
 }
 
-void checkAccepted(formats::ReadResult result, const card::DirEntry& before,
-                   const card::DirEntry& entry, const card::FileBuffer& buffer) {
+void checkAccepted(formats::ReadResult result, const card::CardFile& file) {
     if (result == formats::ReadResult::Ok) {
-        QUORVANE_FUZZ_CHECK(entry.fileType != 0);
-        QUORVANE_FUZZ_CHECK(entry.sizeInBlocks <= card::USER_BLOCK_COUNT);
+        QUORVANE_FUZZ_CHECK(file.entry.fileType != 0);
+        QUORVANE_FUZZ_CHECK(file.entry.sizeInBlocks <= card::USER_BLOCK_COUNT);
+        QUORVANE_FUZZ_CHECK(file.data.size() ==
+                            std::size_t{file.entry.sizeInBlocks} * card::BLOCK_SIZE);
     } else {
-        // A refusal leaves the entry and the buffer alone.
-        QUORVANE_FUZZ_CHECK(entry == before);
-        QUORVANE_FUZZ_CHECK(std::memcmp(buffer.data(), untouchedBuffer().data(), buffer.size()) ==
-                            0);
+        // A refusal leaves the file alone.
+        QUORVANE_FUZZ_CHECK(file == sentinelFile());
+    }
+}
+
+// readCardFile gives what the parse function gave, or its refusal.
+void checkSameAsRead(std::string_view fileName, std::span<const std::uint8_t> bytes,
+                     formats::ReadResult result, const card::CardFile& file) {
+    const formats::CardFileRead read = formats::readCardFile(fileName, bytes, std::nullopt, {});
+    if (result == formats::ReadResult::Ok) {
+        QUORVANE_FUZZ_CHECK(std::get<card::CardFile>(read) == file);
+    } else {
+        QUORVANE_FUZZ_CHECK(std::get<formats::CardFileRefusal>(read).read == result);
     }
 }
 
@@ -39,37 +46,37 @@ void checkAccepted(formats::ReadResult result, const card::DirEntry& before,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::span<const std::uint8_t> bytes(data, size);
-    auto buffer = std::make_unique<card::FileBuffer>();
 
-    card::DirEntry sentinel;
-    sentinel.fileType = 0x5A;
-    sentinel.fileName[0] = 'S';
-
-    card::DirEntry entry = sentinel;
-    buffer->fill(UNTOUCHED);
-    formats::ReadResult result = formats::parseDdcFile(bytes, entry, *buffer);
-    checkAccepted(result, sentinel, entry, *buffer);
+    card::CardFile file = sentinelFile();
+    formats::ReadResult result = formats::parseDdcFile(bytes, file);
+    checkAccepted(result, file);
+    checkSameAsRead("x.ddc", bytes, result, file);
     if (result == formats::ReadResult::Ok) {
         // The data is the file's bytes after the header, as they stand.
-        std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
-        QUORVANE_FUZZ_CHECK(size >= card::DDC_DATA_OFFSET + dataBytes);
-        QUORVANE_FUZZ_CHECK(dataBytes == 0 ||
-                            std::memcmp(buffer->data(), data + card::DDC_DATA_OFFSET, dataBytes) ==
-                                0);
-    }
-
-    entry = sentinel;
-    buffer->fill(UNTOUCHED);
-    result = formats::parseDciFile(bytes, entry, *buffer);
-    checkAccepted(result, sentinel, entry, *buffer);
-    if (result == formats::ReadResult::Ok) {
-        // Reversing the data again gives back the file's bytes.
-        std::size_t dataBytes = std::size_t{entry.sizeInBlocks} * card::BLOCK_SIZE;
-        QUORVANE_FUZZ_CHECK(size >= formats::DCI_DATA_OFFSET + dataBytes);
-        card::reverseGroupsInPlace(std::span(buffer->data(), dataBytes));
+        std::size_t dataBytes = file.data.size();
+        QUORVANE_FUZZ_CHECK(size >= formats::DDC_DATA_OFFSET + dataBytes);
         QUORVANE_FUZZ_CHECK(
             dataBytes == 0 ||
-            std::memcmp(buffer->data(), data + formats::DCI_DATA_OFFSET, dataBytes) == 0);
+            std::memcmp(file.data.data(), data + formats::DDC_DATA_OFFSET, dataBytes) == 0);
+        // Written again, the .ddc is the file's first bytes, the tag's last byte set to 0.
+        const std::vector<std::uint8_t> written = formats::ddcBytes(file);
+        QUORVANE_FUZZ_CHECK(written.size() == formats::DDC_DATA_OFFSET + dataBytes);
+        QUORVANE_FUZZ_CHECK(written[3] == 0);
+        QUORVANE_FUZZ_CHECK(std::memcmp(written.data() + 4, data + 4, written.size() - 4) == 0);
+    }
+
+    file = sentinelFile();
+    result = formats::parseDciFile(bytes, file);
+    checkAccepted(result, file);
+    checkSameAsRead("x.DCI", bytes, result, file);
+    if (result == formats::ReadResult::Ok) {
+        // Reversing the data again gives back the file's bytes.
+        std::size_t dataBytes = file.data.size();
+        QUORVANE_FUZZ_CHECK(size >= formats::DCI_DATA_OFFSET + dataBytes);
+        card::reverseGroupsInPlace(file.data);
+        QUORVANE_FUZZ_CHECK(
+            dataBytes == 0 ||
+            std::memcmp(file.data.data(), data + formats::DCI_DATA_OFFSET, dataBytes) == 0);
     }
     return 0;
 }

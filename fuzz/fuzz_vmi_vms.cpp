@@ -1,9 +1,10 @@
-// The .vmi/.vms pair parsers on arbitrary bytes: the first input byte splits the rest into
-// the .vmi and the .vms.
+// The .vmi/.vms pair parsers on arbitrary bytes, alone and as readCardFile reads the pair: the
+// first input byte splits the rest into the .vmi and the .vms.
 #include <algorithm>
 #include <cstring>
-#include <memory>
+#include <variant>
 
+#include "formats/card_file_reader.h"
 #include "formats/vmi_vms.h"
 #include "fuzz_check.h"
 
@@ -27,33 +28,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memcmp(name.data(), rest.data() + formats::VMI_NAME_OFFSET, name.size()) == 0);
     }
 
-    auto buffer = std::make_unique<card::FileBuffer>();
-    buffer->fill(0xEE);
+    std::vector<std::uint8_t> buffer(3, 0xEE);
     std::uint16_t blocks = 0;
-    formats::ReadResult dataResult = formats::parseVmsData(vms, vms.size(), *buffer, blocks);
+    formats::ReadResult dataResult = formats::parseVmsData(vms, vms.size(), buffer, blocks);
     std::size_t vmsSize = vms.size();
     if (vmsSize == 0) {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::EmptyVms);
     } else if (dataResult == formats::ReadResult::Ok) {
         // Rounded up to whole blocks, zero padded, nothing lost.
         QUORVANE_FUZZ_CHECK(blocks == (vmsSize + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE);
-        QUORVANE_FUZZ_CHECK(std::memcmp(buffer->data(), rest.data() + vmiSize, vmsSize) == 0);
-        for (std::size_t i = vmsSize; i < std::size_t{blocks} * card::BLOCK_SIZE; ++i) {
-            QUORVANE_FUZZ_CHECK((*buffer)[i] == 0);
-        }
+        QUORVANE_FUZZ_CHECK(buffer.size() == std::size_t{blocks} * card::BLOCK_SIZE);
+        QUORVANE_FUZZ_CHECK(std::memcmp(buffer.data(), rest.data() + vmiSize, vmsSize) == 0);
+        QUORVANE_FUZZ_CHECK(std::all_of(buffer.begin() + static_cast<long>(vmsSize), buffer.end(),
+                                        [](std::uint8_t b) { return b == 0; }));
         card::DirEntry entry = formats::buildPairEntry(name, blocks, formats::LocalTime{});
         QUORVANE_FUZZ_CHECK(entry.fileType == formats::PAIR_FILE_TYPE);
         QUORVANE_FUZZ_CHECK(entry.sizeInBlocks == blocks);
     } else {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::TooManyBlocks);
         QUORVANE_FUZZ_CHECK(vmsSize > card::FILE_DATA_CAPACITY);
+        QUORVANE_FUZZ_CHECK(buffer.size() == card::FILE_DATA_CAPACITY);
+    }
+
+    // Either member chosen, the pair reads as one card file, or the first refusal: the .vmi's.
+    for (const char* chosen : {"x.vmi", "x.VMS"}) {
+        const bool vmiChosen = chosen[2] == 'v';
+        const formats::CardFileRead read = formats::readCardFile(
+            chosen, vmiChosen ? vmi : vms, vmiChosen ? vms : vmi, formats::LocalTime{});
+        if (const auto* file = std::get_if<card::CardFile>(&read)) {
+            QUORVANE_FUZZ_CHECK(nameResult == formats::ReadResult::Ok &&
+                                dataResult == formats::ReadResult::Ok);
+            QUORVANE_FUZZ_CHECK(file->entry.fileName == name && file->data == buffer);
+            QUORVANE_FUZZ_CHECK(file->entry.sizeInBlocks == blocks);
+        } else {
+            const formats::ReadResult first =
+                nameResult != formats::ReadResult::Ok ? nameResult : dataResult;
+            QUORVANE_FUZZ_CHECK(std::get<formats::CardFileRefusal>(read).read == first);
+        }
     }
 
     // A .vms that ends before the length it gave is a failed read that leaves the count alone.
     if (vmsSize > 0) {
         std::size_t cut = std::min(vmsSize, card::FILE_DATA_CAPACITY) - 1;
         std::uint16_t untouched = 0xBEEF;
-        QUORVANE_FUZZ_CHECK(formats::parseVmsData(vms.first(cut), vmsSize, *buffer, untouched) ==
+        QUORVANE_FUZZ_CHECK(formats::parseVmsData(vms.first(cut), vmsSize, buffer, untouched) ==
                             formats::ReadResult::ReadFailed);
         QUORVANE_FUZZ_CHECK(untouched == 0xBEEF);
     }

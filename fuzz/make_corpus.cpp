@@ -10,9 +10,10 @@
 
 #include "adapter/virtual_adapter.h"
 #include "card/byte_order.h"
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "formats/single_file.h"
 #include "formats/vmi_vms.h"
 
 using namespace quorvane;
@@ -44,14 +45,14 @@ card::DirEntry makeEntry(const std::string& name, std::uint16_t blocks) {
 std::unique_ptr<card::PageBytes> pageWithFiles() {
     auto page = std::make_unique<card::PageBytes>();
     card::formatPage(*page);
-    auto data = std::make_unique<card::FileBuffer>();
     const std::string header = "QUORVANE SAMPLE1Sample save made by Quorvane    QUORVANE";
-    std::copy(header.begin(), header.end(), data->begin());
     card::DirtyMap dirty{};
     for (auto [name, blocks] :
          {std::pair{"RACEDATA_001", 3}, {"PUZZLE___SYS", 1}, {"QUORVANE_001", 5}}) {
-        card::DirEntry entry = makeEntry(name, static_cast<std::uint16_t>(blocks));
-        card::storeNewFile(*page, dirty, entry, *data);
+        card::CardFile file{makeEntry(name, static_cast<std::uint16_t>(blocks)),
+                            std::vector<std::uint8_t>(std::size_t(blocks) * card::BLOCK_SIZE)};
+        std::copy(header.begin(), header.end(), file.data.begin());
+        card::storeNewFile(*page, dirty, file);
     }
     return page;
 }
@@ -97,17 +98,19 @@ int main(int argc, char* argv[]) {
     auto formatted = std::make_unique<card::PageBytes>();
     card::formatPage(*formatted);
     auto withFiles = pageWithFiles();
-    auto cardOrder = std::make_unique<card::PageBytes>();
+    auto cardOrder = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*withFiles, *cardOrder);
 
     write(root / "fuzz_page_file" / "formatted.dcm", pageBytesOf(*formatted));
-    write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(*cardOrder));
+    write(root / "fuzz_page_file" / "with_files.dcm", pageBytesOf(cardOrder->bytes));
     write(root / "fuzz_page_file" / "short.dcm", Bytes(100, 0xFC));
 
     // Whole-card images: the first byte chooses the order (0 card, 1 file-system).
-    write(root / "fuzz_image_file" / "with_files.dcm", concat(Bytes{0}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "with_files.dcm",
+          concat(Bytes{0}, pageBytesOf(cardOrder->bytes)));
     write(root / "fuzz_image_file" / "with_files.bin", concat(Bytes{1}, pageBytesOf(*withFiles)));
-    write(root / "fuzz_image_file" / "renamed.bin", concat(Bytes{1}, pageBytesOf(*cardOrder)));
+    write(root / "fuzz_image_file" / "renamed.bin",
+          concat(Bytes{1}, pageBytesOf(cardOrder->bytes)));
     write(root / "fuzz_image_file" / "short.vmu", concat(Bytes{1}, Bytes(100, 0xFC)));
 
     const card::DirEntry newFile = makeEntry("NEWFILE_0001", 2);
@@ -126,14 +129,14 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         blocks[i] = static_cast<std::uint8_t>(i);
     }
-    const Bytes tag(card::DDC_TAG.begin(), card::DDC_TAG.end());
+    const Bytes tag(formats::DDC_TAG.begin(), formats::DDC_TAG.end());
     Bytes ddc = concat(concat(tag, entryBytes(newFile)), blocks);
     write(root / "fuzz_single_file" / "two_blocks.ddc", ddc);
     Bytes reversed(blocks.size());
     card::reverseGroups(blocks, reversed);
     write(root / "fuzz_single_file" / "two_blocks.dci", concat(entryBytes(newFile), reversed));
     write(root / "fuzz_single_file" / "header_only",
-          Bytes(ddc.begin(), ddc.begin() + card::DDC_DATA_OFFSET));
+          Bytes(ddc.begin(), ddc.begin() + formats::DDC_DATA_OFFSET));
 
     // .vmi/.vms: the first byte sets the .vmi length in 2-byte steps.
     Bytes vmi(formats::VMI_READ_SIZE, 0);

@@ -96,7 +96,7 @@ std::vector<SampleFile> sampleFiles() {
 constexpr std::string_view SAMPLE_APPLICATION = "QUORVANE";
 
 // Text fields of the save header are padded with spaces.
-void putText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
+void putText(std::vector<std::uint8_t>& buffer, std::size_t offset, std::size_t size,
              std::string_view text) {
     for (std::size_t i = 0; i < size; ++i) {
         buffer[offset + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
@@ -104,14 +104,14 @@ void putText(card::FileBuffer& buffer, std::size_t offset, std::size_t size,
 }
 
 // Two pixels a byte, the left one in the high nibble.
-void putIcon(card::FileBuffer& buffer, std::size_t offset, const Pixels& pixels) {
+void putIcon(std::vector<std::uint8_t>& buffer, std::size_t offset, const Pixels& pixels) {
     for (std::size_t i = 0; i < card::ICON_BYTES; ++i) {
         buffer[offset + i] = static_cast<std::uint8_t>((pixels[2 * i] << 4) | pixels[2 * i + 1]);
     }
 }
 
 // The header, its icons and the save's own bytes, with the check value over them.
-void putSave(card::FileBuffer& buffer, const SampleFile& sample, std::uint8_t seed) {
+void putSave(std::vector<std::uint8_t>& buffer, const SampleFile& sample, std::uint8_t seed) {
     putText(buffer, card::SHORT_DESCRIPTION_OFFSET, card::SHORT_DESCRIPTION_SIZE,
             sample.shortDescription);
     putText(buffer, card::LONG_DESCRIPTION_OFFSET, card::LONG_DESCRIPTION_SIZE,
@@ -137,21 +137,22 @@ void putSave(card::FileBuffer& buffer, const SampleFile& sample, std::uint8_t se
 }
 
 void storeSample(card::PageBytes& pageImage, const SampleFile& sample, std::uint8_t seed) {
-    auto data = std::make_unique<card::FileBuffer>();
-    putSave(*data, sample, seed);
-    card::DirEntry entry;
+    card::CardFile file;
+    file.data.resize(std::size_t{sample.blocks} * card::BLOCK_SIZE);
+    putSave(file.data, sample, seed);
+    card::DirEntry& entry = file.entry;
     entry.fileType = card::DATA_FILE_TYPE;
     std::copy(sample.name.begin(), sample.name.end(), entry.fileName.begin());
     entry.timeStamp = sample.timeStamp;
     entry.sizeInBlocks = sample.blocks;
     card::DirtyMap dirty{};
-    card::storeNewFile(pageImage, dirty, entry, *data);
+    card::storeNewFile(pageImage, dirty, file);
 }
 
 }  // namespace
 
-std::vector<card::PageBytes> makeSamplePages(SampleFiles samples) {
-    std::vector<card::PageBytes> pages(NEW_FOLDER_PAGES);
+std::vector<card::CardOrderPage> makeSamplePages(SampleFiles samples) {
+    std::vector<card::CardOrderPage> pages(NEW_FOLDER_PAGES);
     auto pageImage = std::make_unique<card::PageBytes>();
     for (std::size_t i = 0; i < pages.size(); ++i) {
         card::formatPage(*pageImage);

@@ -52,11 +52,11 @@ std::uint8_t xorOf(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 struct VirtualAdapter::State {
-    std::vector<card::PageBytes> pages;
+    std::vector<card::CardOrderPage> pages;
     std::vector<std::uint8_t> pageWritten;  // written since the transaction began
     std::unique_ptr<PageStore> store;
     // With a store: each page as its file holds it.
-    std::vector<card::PageBytes> savedPages;
+    std::vector<card::CardOrderPage> savedPages;
     FaultPlan faults;
     AdapterTiming timing;
     int selected = 0;
@@ -305,7 +305,7 @@ struct VirtualAdapter::State {
     }
 
     void readBlock(std::uint8_t block) {
-        const std::uint8_t* source = pages[static_cast<std::size_t>(selected)].data() +
+        const std::uint8_t* source = pages[static_cast<std::size_t>(selected)].bytes.data() +
                                      std::size_t{block} * card::BLOCK_SIZE;
         std::memcpy(reply.data(), source, card::BLOCK_SIZE);
         std::uint8_t check = xorOf(source, card::BLOCK_SIZE);
@@ -323,7 +323,7 @@ struct VirtualAdapter::State {
     void writeQuarter(std::uint8_t block, std::uint8_t quarterByte) {
         const int quarter = quarterByte % link::QUARTERS_PER_BLOCK;
         const std::uint8_t* data = operands.data() + (WRITE_QUARTER_OPERANDS - QUARTER_SIZE);
-        std::uint8_t* stored = selectedPage().data() + std::size_t{block} * card::BLOCK_SIZE +
+        std::uint8_t* stored = selectedPage().bytes.data() + std::size_t{block} * card::BLOCK_SIZE +
                                static_cast<std::size_t>(quarter) * QUARTER_SIZE;
         std::memcpy(stored, data, QUARTER_SIZE);
         if (takeFault(faults.storeWrongOfBlock, faults.storeWrongQuarter, faults.storeWrongTimes,
@@ -350,7 +350,7 @@ struct VirtualAdapter::State {
         return true;
     }
 
-    card::PageBytes& selectedPage() { return pages[static_cast<std::size_t>(selected)]; }
+    card::CardOrderPage& selectedPage() { return pages[static_cast<std::size_t>(selected)]; }
 
     // The pages written in the transaction are saved as it ends. A page that cannot be saved (a
     // full disk, a read-only folder) goes back to what its file holds, and the adapter does not
@@ -384,7 +384,8 @@ struct VirtualAdapter::State {
     }
 };
 
-VirtualAdapter::VirtualAdapter(std::vector<card::PageBytes> pages, std::unique_ptr<PageStore> store)
+VirtualAdapter::VirtualAdapter(std::vector<card::CardOrderPage> pages,
+                               std::unique_ptr<PageStore> store)
     : m_state(std::make_unique<State>()) {
     if (pages.size() > static_cast<std::size_t>(link::MAX_PAGES)) {
         pages.resize(link::MAX_PAGES);
@@ -427,7 +428,7 @@ int VirtualAdapter::selectedPage() const {
     return m_state->selected;
 }
 
-const card::PageBytes& VirtualAdapter::page(int index) const {
+const card::CardOrderPage& VirtualAdapter::page(int index) const {
     return m_state->pages.at(static_cast<std::size_t>(index));
 }
 

@@ -54,7 +54,7 @@ struct AdapterTiming {
 class PageStore {
 public:
     virtual ~PageStore() = default;
-    virtual formats::WriteStatus save(int pageIndex, const card::PageBytes& cardImage) = 0;
+    virtual formats::WriteStatus save(int pageIndex, const card::CardOrderPage& cardImage) = 0;
     // Asked before an edit, so that a card the user may not write is read-only, not failing.
     virtual std::optional<formats::WriteBlocker> notWritable(int /*pageIndex*/) const {
         return std::nullopt;
@@ -108,7 +108,7 @@ struct ImageCard;
 class VirtualAdapter final : public link::PortIo {
 public:
     // In-memory pages (1..16), no store: for tests.
-    explicit VirtualAdapter(std::vector<card::PageBytes> pages,
+    explicit VirtualAdapter(std::vector<card::CardOrderPage> pages,
                             std::unique_ptr<PageStore> store = nullptr);
     ~VirtualAdapter() override;
     VirtualAdapter(const VirtualAdapter&) = delete;
@@ -136,7 +136,7 @@ public:
 
     int pageCount() const;
     int selectedPage() const;
-    const card::PageBytes& page(int index) const;  // card byte order
+    const card::CardOrderPage& page(int index) const;
     // Where the page is kept, when this user may not write there; none for pages kept in memory.
     std::optional<formats::WriteBlocker> notWritable(int pageIndex) const;
     std::uint64_t accessCount() const;
@@ -179,6 +179,6 @@ std::string pageFileName(int pageIndex);
 // Four formatted pages in card byte order, page 1 holding the sample files: the seed of a new
 // virtual card folder. Without sample files, the pages are empty.
 enum class SampleFiles { OnFirstPage, None };
-std::vector<card::PageBytes> makeSamplePages(SampleFiles samples = SampleFiles::OnFirstPage);
+std::vector<card::CardOrderPage> makeSamplePages(SampleFiles samples = SampleFiles::OnFirstPage);
 
 }  // namespace quorvane::adapter

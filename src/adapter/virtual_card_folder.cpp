@@ -9,6 +9,7 @@
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/input_file.h"
+#include "formats/page_file.h"
 #include "formats/safe_write.h"
 #include "pc/file_lock.h"
 
@@ -23,11 +24,11 @@ public:
         : m_dir(std::move(dir)), m_lock(std::move(lock)) {}
     // Through a new file renamed over the old one: a failed save never leaves a truncated page.
     // A page the user may not write is never replaced, though its folder would allow it.
-    formats::WriteStatus save(int pageIndex, const card::PageBytes& cardImage) override {
+    formats::WriteStatus save(int pageIndex, const card::CardOrderPage& cardImage) override {
         if (const auto blocked = notWritable(pageIndex)) {
             return formats::WriteStatus{formats::WriteResult::CannotCreate, blocked->systemError};
         }
-        return formats::writeFileAtomically(m_dir / pageFileName(pageIndex), cardImage);
+        return formats::writePageFile(m_dir / pageFileName(pageIndex), cardImage);
     }
     std::optional<formats::WriteBlocker> notWritable(int pageIndex) const override {
         return formats::replacementBlocker(m_dir / pageFileName(pageIndex));
@@ -74,10 +75,10 @@ bool makeFolder(const std::filesystem::path& dir, FolderError& error) {
 }
 
 bool seedFolder(const std::filesystem::path& dir, SampleFiles samples, FolderError& error) {
-    const std::vector<card::PageBytes> pages = makeSamplePages(samples);
+    const std::vector<card::CardOrderPage> pages = makeSamplePages(samples);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const auto file = dir / pageFileName(static_cast<int>(i));
-        const formats::WriteStatus written = formats::writeFileAtomically(file, pages[i]);
+        const formats::WriteStatus written = formats::writePageFile(file, pages[i]);
         if (!written.ok()) {
             error = problem(FolderProblem::CannotWriteSample, file, written.systemError);
             return false;
@@ -87,7 +88,7 @@ bool seedFolder(const std::filesystem::path& dir, SampleFiles samples, FolderErr
 }
 
 // One byte more than a page tells a longer file without reading it all.
-bool loadPage(const std::filesystem::path& file, card::PageBytes& page, FolderError& error) {
+bool loadPage(const std::filesystem::path& file, card::CardOrderPage& page, FolderError& error) {
     const formats::FileStart start = formats::readFileStart(file, card::PAGE_SIZE + 1);
     if (start.result != formats::ReadResult::Ok && start.result != formats::ReadResult::NotAFile) {
         error = problem(FolderProblem::CannotRead, file, start.systemError);
@@ -97,7 +98,7 @@ bool loadPage(const std::filesystem::path& file, card::PageBytes& page, FolderEr
         error = problem(FolderProblem::NotAPageImage, file);
         return false;
     }
-    std::copy(start.bytes.begin(), start.bytes.end(), page.begin());
+    std::copy(start.bytes.begin(), start.bytes.end(), page.bytes.begin());
     return true;
 }
 
@@ -138,7 +139,7 @@ std::unique_ptr<VirtualAdapter> VirtualAdapter::openDirectory(const std::filesys
             return nullptr;
         }
     }
-    std::vector<card::PageBytes> pages;
+    std::vector<card::CardOrderPage> pages;
     for (int index = 0; index < link::MAX_PAGES; ++index) {
         const auto file = dir / pageFileName(index);
         if (!std::filesystem::exists(file, code)) {

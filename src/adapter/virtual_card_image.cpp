@@ -15,7 +15,7 @@ class ImagePageStore final : public PageStore {
 public:
     ImagePageStore(std::filesystem::path file, formats::ImageOrder order, pc::FileLock lock)
         : m_file(std::move(file)), m_order(order), m_lock(std::move(lock)) {}
-    formats::WriteStatus save(int /*pageIndex*/, const card::PageBytes& cardImage) override {
+    formats::WriteStatus save(int /*pageIndex*/, const card::CardOrderPage& cardImage) override {
         if (const auto blocked = notWritable(0)) {
             return formats::WriteStatus{formats::WriteResult::CannotCreate, blocked->systemError};
         }
@@ -92,7 +92,7 @@ ImageCard VirtualAdapter::openImage(const std::filesystem::path& file,
         error = problem(ImageProblem::NotExactlyOnePage, file);
         return card;
     }
-    std::vector<card::PageBytes> pages(1);
+    std::vector<card::CardOrderPage> pages(1);
     formats::parseCardImage(start.bytes, *order, pages.front());
     card.order = *order;
     card.orderCheck = formats::checkImageOrder(pages.front());

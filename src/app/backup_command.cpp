@@ -75,7 +75,7 @@ bool Organizer::backupCard(const std::filesystem::path& folder) {
         return false;
     }
     // Every page read before the first is written: a read that fails leaves the folder alone.
-    std::vector<card::PageBytes> cardImages(static_cast<std::size_t>(pages));
+    std::vector<card::CardOrderPage> cardImages(static_cast<std::size_t>(pages));
     for (int page = 0; page < pages; ++page) {
         if (!readPage(page + 1)) {
             return false;
@@ -102,7 +102,7 @@ bool Organizer::confirmBackupFolder(const std::filesystem::path& folder, int pag
 }
 
 bool Organizer::writeBackup(const std::filesystem::path& folder,
-                            const std::vector<card::PageBytes>& cardImages) {
+                            const std::vector<card::CardOrderPage>& cardImages) {
     const int pages = static_cast<int>(cardImages.size());
     std::error_code error;
     std::filesystem::create_directories(folder, error);

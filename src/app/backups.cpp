@@ -41,8 +41,8 @@ std::vector<Backup> backupsOf(const std::filesystem::path& folder, int pageNumbe
     return found;
 }
 
-bool holdsPage(const std::filesystem::path& file, const card::PageBytes& cardImage) {
-    auto kept = std::make_unique<card::PageBytes>();
+bool holdsPage(const std::filesystem::path& file, const card::CardOrderPage& cardImage) {
+    auto kept = std::make_unique<card::CardOrderPage>();
     return formats::readPageFile(file, *kept) == formats::ReadResult::Ok && *kept == cardImage;
 }
 
@@ -89,7 +89,7 @@ std::string backupFileName(const formats::LocalTime& now, int pageNumber, int se
 }
 
 BackupResult keepBackup(const std::filesystem::path& folder, int pageNumber,
-                        const card::PageBytes& cardImage, const formats::LocalTime& now) {
+                        const card::CardOrderPage& cardImage, const formats::LocalTime& now) {
     BackupResult result;
     std::error_code error;
     std::filesystem::create_directories(folder, error);

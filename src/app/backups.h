@@ -38,6 +38,6 @@ struct BackupResult {
 // Keeps `cardImage` as the newest backup of page `pageNumber` unless it equals the newest one
 // byte for byte, then removes what is older than the newest BACKUPS_KEPT of that page.
 BackupResult keepBackup(const std::filesystem::path& folder, int pageNumber,
-                        const card::PageBytes& cardImage, const formats::LocalTime& now);
+                        const card::CardOrderPage& cardImage, const formats::LocalTime& now);
 
 }  // namespace quorvane::app

@@ -14,7 +14,7 @@
 #include "app/reports.h"
 #include "app/screen.h"
 #include "app/texts.h"
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/page_layout.h"
 #include "formats/image_file.h"
 #include "formats/vmi_vms.h"
@@ -40,7 +40,7 @@ inline constexpr int MAX_BLOCK_READ_ATTEMPTS = 16;
 inline constexpr int MAX_BLOCK_WRITE_ATTEMPTS = 8;
 
 // The page in card byte order, as the adapter and .dcm files hold it.
-std::unique_ptr<card::PageBytes> cardImageOf(const card::PageBytes& pageImage);
+std::unique_ptr<card::CardOrderPage> cardImageOf(const card::PageBytes& pageImage);
 
 // A file of the page: its slot and the name bytes it had when it was picked. An operation on it
 // checks that the slot still holds that name.
@@ -177,7 +177,7 @@ private:
     std::optional<ImportImage> readImportFile(const std::filesystem::path& chosen);
     // The questions about what the file holds; false when one is answered No.
     bool confirmImportImage(const std::filesystem::path& chosen, ImportImage& image);
-    bool writeImportedPage(const card::PageBytes& cardImage);
+    bool writeImportedPage(const card::CardOrderPage& cardImage);
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, const formats::WriteStatus& status,
                             std::string_view statusText, std::string_view caption);
@@ -187,7 +187,7 @@ private:
     bool acceptWriteTarget(const std::filesystem::path& target, std::string_view notWritten,
                            std::string_view cancelled, std::string_view caption);
     // The information lines of `slot` shown and its file extracted; says when it is damaged.
-    std::unique_ptr<card::FileBuffer> extractForSave(int slot);
+    std::optional<card::CardFile> extractForSave(int slot);
     bool writeDdcFile(const std::filesystem::path& target, int slot);
     // The pair NAME in `folder`, after checking NAME and asking before either member is
     // replaced.
@@ -198,14 +198,14 @@ private:
     // One block of a page read, repeated until it reads; false when it gives up.
     bool readBlockForPage(int block, link::BlockDestination destination);
     // One block's pass of a commit, repeated until it is written; false when it gives up.
-    bool commitBlock(int block, card::PageBytes& cardImage, card::DirtyMap& dirty);
+    bool commitBlock(int block, card::CardOrderPage& cardImage, card::DirtyMap& dirty);
     // At the start of each transfer the user asks for: a port that another program held
     // then is tried again, and not at every byte.
     void retryHeldPorts();
     // The adapter's status; none (told, and the link reset) when no adapter answers.
     std::optional<link::AdapterStatus> askAdapter();
     void reportConnectionFailed();  // status and box, with the port's story where known
-    void keepBackupOfPage(const card::PageBytes& cardImage);  // a box when none could be taken
+    void keepBackupOfPage(const card::CardOrderPage& cardImage);  // a box when none could be taken
     bool takeWaitingCard();  // before a read: the card another program held, if now free
     int timeOut();           // the read's give-up path: status, link reset, result 0
     int commitTimedOut();    // the same for a commit, which also takes its progress window down
@@ -216,7 +216,7 @@ private:
     // about before anything is read; then the pages read written; a failure says how far it got.
     bool confirmBackupFolder(const std::filesystem::path& folder, int pages);
     bool writeBackup(const std::filesystem::path& folder,
-                     const std::vector<card::PageBytes>& cardImages);
+                     const std::vector<card::CardOrderPage>& cardImages);
     void reportBackupFailure(const std::string& failure, int pagesWritten, int pages);
 
     Screen& m_screen;

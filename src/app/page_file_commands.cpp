@@ -27,7 +27,7 @@ std::string_view refusalOf(formats::ReadResult result) {
 }
 
 // The name bytes of the files whose chains reach blocks the commit will not write.
-std::vector<std::string> namesBeyondUserBlocks(const card::PageBytes& cardImage) {
+std::vector<std::string> namesBeyondUserBlocks(const card::CardOrderPage& cardImage) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
     std::vector<std::string> names;
@@ -40,7 +40,7 @@ std::vector<std::string> namesBeyondUserBlocks(const card::PageBytes& cardImage)
 }  // namespace
 
 struct Organizer::ImportImage {
-    std::unique_ptr<card::PageBytes> cardImage = std::make_unique<card::PageBytes>();
+    std::unique_ptr<card::CardOrderPage> cardImage = std::make_unique<card::CardOrderPage>();
     std::uint64_t length = 0;  // the whole file's, of which one page is taken
 };
 
@@ -96,7 +96,7 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
             if (show({text::otherByteOrderQuestion(chosen), text::IMPORT_CAPTION, BoxButtons::YesNo,
                       BoxIcon::Question}) == BoxAnswer::Yes) {
                 // The bytes already read, in the other order: the file is not read again.
-                card::reverseGroupsInPlace(*image.cardImage);
+                card::reverseGroupsInPlace(image.cardImage->bytes);
             }
             break;
         case formats::OrderCheck::NotFormatted:
@@ -116,7 +116,7 @@ bool Organizer::confirmImportImage(const std::filesystem::path& chosen, ImportIm
 }
 
 // A commit that fails puts the page read back, as if the import had not happened.
-bool Organizer::writeImportedPage(const card::PageBytes& cardImage) {
+bool Organizer::writeImportedPage(const card::CardOrderPage& cardImage) {
     auto before = std::make_unique<LoadedPage>(loaded());
     card::cardToPage(cardImage, loaded().page);
     setStatus(text::READ_SUCCESSFUL);

@@ -18,9 +18,9 @@ constexpr int PROGRESS_BLOCKS = card::BLOCK_COUNT;
 constexpr int COMMIT_PROGRESS_RANGE = 280;
 constexpr int BLOCKS_PER_INDICATOR_LEVEL = 32;
 
-link::BlockDestination blockOf(card::PageBytes& page, int block) {
-    return link::BlockDestination(page.data() + static_cast<std::size_t>(block) * card::BLOCK_SIZE,
-                                  card::BLOCK_SIZE);
+link::BlockDestination blockOf(card::CardOrderPage& page, int block) {
+    return link::BlockDestination(
+        page.bytes.data() + static_cast<std::size_t>(block) * card::BLOCK_SIZE, card::BLOCK_SIZE);
 }
 
 int indicatorLevelFor(int block) {
@@ -29,8 +29,8 @@ int indicatorLevelFor(int block) {
 
 }  // namespace
 
-std::unique_ptr<card::PageBytes> cardImageOf(const card::PageBytes& pageImage) {
-    auto cardImage = std::make_unique<card::PageBytes>();
+std::unique_ptr<card::CardOrderPage> cardImageOf(const card::PageBytes& pageImage) {
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     card::pageToCard(pageImage, *cardImage);
     return cardImage;
 }
@@ -132,7 +132,7 @@ int Organizer::connectAndRead() {
 
     // The page arrives in a scratch buffer so that a read that gives up leaves the loaded
     // page whole.
-    auto scratch = std::make_unique<card::PageBytes>();
+    auto scratch = std::make_unique<card::CardOrderPage>();
     link::setIndicator(m_link, 0);
     for (int block = 0; block < card::BLOCK_COUNT; ++block) {
         progress.advance(block);
@@ -191,7 +191,7 @@ bool Organizer::takeWaitingCard() {
     return false;
 }
 
-void Organizer::keepBackupOfPage(const card::PageBytes& cardImage) {
+void Organizer::keepBackupOfPage(const card::CardOrderPage& cardImage) {
     m_noBackupReason.reset();
     if (!m_backupFolder) {
         return;
@@ -280,7 +280,7 @@ bool Organizer::commitPage(bool confirm) {
     return true;
 }
 
-bool Organizer::commitBlock(int block, card::PageBytes& cardImage, card::DirtyMap& dirty) {
+bool Organizer::commitBlock(int block, card::CardOrderPage& cardImage, card::DirtyMap& dirty) {
     for (int attempt = 1;; ++attempt) {
         if (!m_link.waitUntilReady()) {
             return false;

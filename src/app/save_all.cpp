@@ -51,7 +51,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         return lowerNames.count(pc::lowerAscii(name)) != 0;
     };
     std::vector<text::SavedFile> files;
-    const auto fileBuffer = std::make_unique<card::FileBuffer>();
+    card::CardFile cardFile;
     for (const int slot : slots) {
         const std::string cardName = card::entryName(card::readSlot(page, slot));
         text::SavedFile& file = files.emplace_back();
@@ -59,12 +59,12 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         if (showProgress) {
             progress.advance(static_cast<int>(files.size()));
         }
-        if (card::extractFile(page, slot, *fileBuffer) != card::ExtractResult::Extracted) {
+        if (card::extractFile(page, slot, cardFile) != card::ExtractResult::Extracted) {
             file.skipped = text::SkipReason::Damaged;
             continue;
         }
         if (format == CopyFormat::VmiVmsPair) {
-            if (formats::vmsData(*fileBuffer).empty()) {
+            if (cardFile.data.empty()) {
                 file.skipped = text::SkipReason::NoData;
                 continue;
             }
@@ -77,7 +77,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
             take(*name + std::string(formats::VMI_EXTENSION));
             take(file.fileName);
             const formats::PairWriteStatus status =
-                formats::writePairFiles(folder, *name, *fileBuffer);
+                formats::writePairFiles(folder, *name, cardFile);
             if (!status.ok()) {
                 file.skipped = text::SkipReason::NotWritten;
                 file.systemError = status.systemError;
@@ -95,7 +95,7 @@ std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path
         }
         file.fileName = *name;
         take(*name);
-        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, *fileBuffer);
+        const formats::WriteStatus status = formats::writeDdcFile(folder / *name, cardFile);
         if (!status.ok()) {
             file.skipped = text::SkipReason::NotWritten;
             file.systemError = status.systemError;

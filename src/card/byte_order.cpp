@@ -25,12 +25,12 @@ void reverseGroupsInPlace(std::span<std::uint8_t> bytes) {
     }
 }
 
-void cardToPage(const PageBytes& cardImage, PageBytes& pageImage) {
-    reverseGroups(cardImage, pageImage);
+void cardToPage(const CardOrderPage& cardImage, PageBytes& pageImage) {
+    reverseGroups(cardImage.bytes, pageImage);
 }
 
-void pageToCard(const PageBytes& pageImage, PageBytes& cardImage) {
-    reverseGroups(pageImage, cardImage);
+void pageToCard(const PageBytes& pageImage, CardOrderPage& cardImage) {
+    reverseGroups(pageImage, cardImage.bytes);
 }
 
 }  // namespace quorvane::card

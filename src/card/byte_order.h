@@ -33,7 +33,7 @@ void reverseGroups(std::span<const std::uint8_t> from, std::span<std::uint8_t> t
 // The same, in place.
 void reverseGroupsInPlace(std::span<std::uint8_t> bytes);
 
-void cardToPage(const PageBytes& cardImage, PageBytes& pageImage);
-void pageToCard(const PageBytes& pageImage, PageBytes& cardImage);
+void cardToPage(const CardOrderPage& cardImage, PageBytes& pageImage);
+void pageToCard(const PageBytes& pageImage, CardOrderPage& cardImage);
 
 }  // namespace quorvane::card

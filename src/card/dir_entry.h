@@ -9,7 +9,7 @@
 
 namespace quorvane::card {
 
-// One 32-byte directory entry, the same in PageImage, .ddc/.dci files and FileBuffer.
+// One 32-byte directory entry, the same in PageImage and .ddc/.dci files.
 struct DirEntry {
     std::uint8_t fileType = 0;                   // 1 byte at 0: 0 = slot free
     std::uint8_t copyFlag = 0;                   // 1 byte at 1

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "card/byte_order.h"
-#include "card/ddc_image.h"
 #include "card/root_block.h"
 
 namespace quorvane::card {
@@ -74,6 +73,14 @@ const std::uint8_t* blockData(const PageBytes& pageImage, int block) {
     return pageImage.data() + static_cast<std::size_t>(block) * BLOCK_SIZE;
 }
 
+// Block k of a file's data, zeros where the data ends before it.
+void copyFileBlock(const std::vector<std::uint8_t>& data, std::size_t k, std::uint8_t* block) {
+    const std::size_t start = std::min(k * BLOCK_SIZE, data.size());
+    const std::size_t length = std::min(BLOCK_SIZE, data.size() - start);
+    std::copy_n(data.begin() + static_cast<long>(start), length, block);
+    std::fill(block + length, block + BLOCK_SIZE, 0);
+}
+
 }  // namespace
 
 int countFreeUserBlocks(const PageBytes& pageImage) {
@@ -133,31 +140,22 @@ BlockCounts countBlocks(const PageBytes& pageImage) {
     return counts;
 }
 
-ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer) {
+ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file) {
     if (!isValidSlot(slot)) {
         return ExtractResult::BadSlot;
     }
-    std::fill(fileBuffer.begin() + DDC_ENTRY_OFFSET, fileBuffer.end(), 0);
-    std::copy(DDC_TAG.begin(), DDC_TAG.end(), fileBuffer.begin());
-    const std::size_t entryOffset = slotOffset(slot);
-    std::copy_n(pageImage.begin() + static_cast<long>(entryOffset), DIR_ENTRY_SIZE,
-                fileBuffer.begin() + DDC_ENTRY_OFFSET);
-
-    const DirEntry entry = readSlot(pageImage, slot);
-    // More blocks than the user area holds cannot be a real file and would not fit the buffer.
-    if (entry.sizeInBlocks > USER_BLOCK_COUNT) {
+    file.entry = readSlot(pageImage, slot);
+    file.data.clear();
+    // More blocks than the user area holds cannot be a real file.
+    if (file.entry.sizeInBlocks > USER_BLOCK_COUNT) {
         return ExtractResult::DamagedChain;
     }
-    // Walk first, copy after: a refused file leaves nothing but zeros behind its entry.
-    const FileChain walk = walkFileChain(pageImage, entry);
+    // Walk first, copy after: a refused file is left without data.
+    const FileChain walk = walkFileChain(pageImage, file.entry);
     if (!walk.complete) {
         return ExtractResult::DamagedChain;
     }
-    std::size_t target = DDC_DATA_OFFSET;
-    for (int block : walk.blocks) {
-        std::copy_n(blockData(pageImage, block), BLOCK_SIZE, fileBuffer.begin() + target);
-        target += BLOCK_SIZE;
-    }
+    file.data = chainData(pageImage, walk.blocks);
     return ExtractResult::Extracted;
 }
 
@@ -188,8 +186,8 @@ bool fitsOnPage(int sizeInBlocks, int freeBlockCount) {
     return sizeInBlocks <= freeBlockCount;
 }
 
-StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
-                         const FileBuffer& fileBuffer) {
+StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& file) {
+    DirEntry& entry = file.entry;
     if (!entry.inUse()) {
         return StoreResult::FreeEntryType;
     }
@@ -213,8 +211,7 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& ent
         int last = block;
         for (int k = 0; k < blocks; ++k) {
             dirtyMap[static_cast<std::size_t>(block)] = 1;
-            std::copy_n(fileBuffer.begin() + static_cast<long>(k) * static_cast<long>(BLOCK_SIZE),
-                        BLOCK_SIZE, blockData(pageImage, block));
+            copyFileBlock(file.data, static_cast<std::size_t>(k), blockData(pageImage, block));
             // Taken before the search, so that the search skips this block.
             setFatEntry(pageImage, block, FAT_END);
             const int next = findFreeBlockFrom(pageImage, block);

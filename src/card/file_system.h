@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 
@@ -46,10 +46,10 @@ enum class ExtractResult {
     BadSlot,       // slot outside 0..207
     DamagedChain,  // the chain ends early, loops or leaves the data blocks; or over 200 blocks
 };
-// Fills fileBuffer with the .ddc image of the file in `slot` (tag, entry, blocks in chain
-// order). A damaged chain is refused: fileBuffer then holds the tag, the entry and zeros, so a
-// save never writes blocks of another file.
-ExtractResult extractFile(const PageBytes& pageImage, int slot, FileBuffer& fileBuffer);
+// Makes `file` the file in `slot`: its entry and its blocks in chain order. A damaged chain is
+// refused: `file` then holds the entry and no data, so a save never writes blocks of another
+// file. A bad slot leaves `file` as it was.
+ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file);
 
 int findFreeDirSlot(const PageBytes& pageImage);
 int findTopFreeBlock(const PageBytes& pageImage);
@@ -62,11 +62,10 @@ enum class StoreResult {
     NotEnoughBlocks,  // the FAT has fewer free user blocks than the file needs
     FreeEntryType,    // fileType 0 would leave the blocks allocated behind a free slot
 };
-// Stores the file whose data lies in fileBuffer from byte 0. Checks before it changes anything:
-// a refused store leaves pageImage and dirtyMap exactly as they were. On success
-// entry.firstBlock holds the allocated first block.
-StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, DirEntry& entry,
-                         const FileBuffer& fileBuffer);
+// Stores `file` as a new file of the page. Checks before it changes anything: a refused store
+// leaves pageImage and dirtyMap exactly as they were. On success file.entry.firstBlock holds the
+// allocated first block.
+StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& file);
 
 enum class DeleteResult {
     Deleted,

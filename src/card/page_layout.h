@@ -36,9 +36,15 @@ static_assert(PAGE_SIZE == 131072);
 static_assert(DIR_SLOT_COUNT * DIR_ENTRY_SIZE ==
               (DIR_LAST_BLOCK - DIR_FIRST_BLOCK + 1) * BLOCK_SIZE);
 
-// A page in either byte order: CardImage (as the adapter and .dcm files hold it) or
-// PageImage (file-system order, where every edit happens).
+// A page in file-system order (PageImage): block n at byte 512 x n, where every edit happens.
 using PageBytes = std::array<std::uint8_t, PAGE_SIZE>;
+// A page in card byte order (CardImage), as the adapter sends it and .dcm files hold it: every
+// aligned 4-byte group of the PageImage reversed. A type of its own, converted only by
+// cardToPage and pageToCard, so that a page in one order cannot be taken for the other.
+struct CardOrderPage {
+    PageBytes bytes{};
+    bool operator==(const CardOrderPage&) const = default;
+};
 // One flag per block: 1 = changed in memory, written by the next commit.
 using DirtyMap = std::array<std::uint8_t, BLOCK_COUNT>;
 using BlockBytes = std::array<std::uint8_t, BLOCK_SIZE>;

@@ -38,19 +38,19 @@ ImageOrder otherOrder(ImageOrder order) {
 }
 
 ReadResult parseCardImage(std::span<const std::uint8_t> bytes, ImageOrder order,
-                          card::PageBytes& cardImage) {
+                          card::CardOrderPage& cardImage) {
     if (order == ImageOrder::Card) {
         return parsePageFile(bytes, cardImage);
     }
     if (bytes.size() < card::PAGE_SIZE) {
         return ReadResult::PageFileTooShort;
     }
-    card::reverseGroups(bytes.first(card::PAGE_SIZE), cardImage);
+    card::reverseGroups(bytes.first(card::PAGE_SIZE), cardImage.bytes);
     return ReadResult::Ok;
 }
 
 ReadResult readCardImage(const std::filesystem::path& path, ImageOrder order,
-                         card::PageBytes& cardImage) {
+                         card::CardOrderPage& cardImage) {
     const FileStart file = readFileStart(path, card::PAGE_SIZE);
     if (file.result != ReadResult::Ok) {
         return file.result;
@@ -58,17 +58,17 @@ ReadResult readCardImage(const std::filesystem::path& path, ImageOrder order,
     return parseCardImage(file.bytes, order, cardImage);
 }
 
-void imageFileBytes(const card::PageBytes& cardImage, ImageOrder order,
+void imageFileBytes(const card::CardOrderPage& cardImage, ImageOrder order,
                     card::PageBytes& fileBytes) {
     if (order == ImageOrder::Card) {
-        fileBytes = cardImage;
+        fileBytes = cardImage.bytes;
     } else {
         card::cardToPage(cardImage, fileBytes);
     }
 }
 
 WriteStatus writeCardImage(const std::filesystem::path& path, ImageOrder order,
-                           const card::PageBytes& cardImage) {
+                           const card::CardOrderPage& cardImage) {
     if (order == ImageOrder::Card) {
         return writePageFile(path, cardImage);
     }
@@ -77,9 +77,9 @@ WriteStatus writeCardImage(const std::filesystem::path& path, ImageOrder order,
     return writeFileAtomically(path, *fileBytes);
 }
 
-OrderCheck checkImageOrder(const card::PageBytes& cardImage) {
+OrderCheck checkImageOrder(const card::CardOrderPage& cardImage) {
     const std::span<const std::uint8_t, card::BLOCK_SIZE> cardRoot(
-        cardImage.data() + card::ROOT_OFFSET, card::BLOCK_SIZE);
+        cardImage.bytes.data() + card::ROOT_OFFSET, card::BLOCK_SIZE);
     card::BlockBytes chosenRoot{};
     card::reverseGroups(cardRoot, chosenRoot);
     if (card::rootReadsAsFormatted(chosenRoot)) {

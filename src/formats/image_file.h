@@ -27,15 +27,16 @@ ImageOrder otherOrder(ImageOrder order);
 // Takes the first PAGE_SIZE bytes, read in `order`, into cardImage, so a longer file gives its
 // first page. A shorter one is refused with PageFileTooShort and cardImage left as it was.
 ReadResult parseCardImage(std::span<const std::uint8_t> bytes, ImageOrder order,
-                          card::PageBytes& cardImage);
+                          card::CardOrderPage& cardImage);
 // The same from a file, of which no more than a page is read.
 ReadResult readCardImage(const std::filesystem::path& path, ImageOrder order,
-                         card::PageBytes& cardImage);
+                         card::CardOrderPage& cardImage);
 
 // The bytes of a file in `order` that holds cardImage.
-void imageFileBytes(const card::PageBytes& cardImage, ImageOrder order, card::PageBytes& fileBytes);
+void imageFileBytes(const card::CardOrderPage& cardImage, ImageOrder order,
+                    card::PageBytes& fileBytes);
 WriteStatus writeCardImage(const std::filesystem::path& path, ImageOrder order,
-                           const card::PageBytes& cardImage);
+                           const card::CardOrderPage& cardImage);
 
 // Whether a CardImage, read in the order chosen for its file, has the root block of a formatted
 // card. A file that only reads as formatted in the other order was most likely renamed.
@@ -44,6 +45,6 @@ enum class OrderCheck {
     FormattedOnlyInOtherOrder,
     NotFormatted,  // in neither order: blank, damaged or not a card at all
 };
-OrderCheck checkImageOrder(const card::PageBytes& cardImage);
+OrderCheck checkImageOrder(const card::CardOrderPage& cardImage);
 
 }  // namespace quorvane::formats

@@ -6,16 +6,16 @@
 
 namespace quorvane::formats {
 
-ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::PageBytes& cardImage) {
+ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::CardOrderPage& cardImage) {
     // A short file must leave the page as it was: check before the first byte is copied.
     if (bytes.size() < card::PAGE_SIZE) {
         return ReadResult::PageFileTooShort;
     }
-    std::copy_n(bytes.begin(), card::PAGE_SIZE, cardImage.begin());
+    std::copy_n(bytes.begin(), card::PAGE_SIZE, cardImage.bytes.begin());
     return ReadResult::Ok;
 }
 
-ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage) {
+ReadResult readPageFile(const std::filesystem::path& path, card::CardOrderPage& cardImage) {
     const FileStart file = readFileStart(path, card::PAGE_SIZE);
     if (file.result != ReadResult::Ok) {
         return file.result;
@@ -23,8 +23,8 @@ ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& card
     return parsePageFile(file.bytes, cardImage);
 }
 
-WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage) {
-    return writeFileAtomically(path, cardImage);
+WriteStatus writePageFile(const std::filesystem::path& path, const card::CardOrderPage& cardImage) {
+    return writeFileAtomically(path, cardImage.bytes);
 }
 
 }  // namespace quorvane::formats

@@ -12,9 +12,9 @@
 namespace quorvane::formats {
 
 // Takes the first PAGE_SIZE bytes into cardImage; on any failure cardImage is unchanged.
-ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::PageBytes& cardImage);
+ReadResult parsePageFile(std::span<const std::uint8_t> bytes, card::CardOrderPage& cardImage);
 // The same from a file, of which no more than a page is read.
-ReadResult readPageFile(const std::filesystem::path& path, card::PageBytes& cardImage);
-WriteStatus writePageFile(const std::filesystem::path& path, const card::PageBytes& cardImage);
+ReadResult readPageFile(const std::filesystem::path& path, card::CardOrderPage& cardImage);
+WriteStatus writePageFile(const std::filesystem::path& path, const card::CardOrderPage& cardImage);
 
 }  // namespace quorvane::formats

@@ -12,15 +12,14 @@ namespace {
 enum class DataOrder { FileSystem, Card };
 
 bool hasDdcTag(std::span<const std::uint8_t> bytes) {
-    return std::equal(card::DDC_TAG.begin(), card::DDC_TAG.begin() + card::DDC_TAG_LETTER_COUNT,
-                      bytes.begin());
+    return std::equal(DDC_TAG.begin(), DDC_TAG.begin() + DDC_TAG_LETTER_COUNT, bytes.begin());
 }
 
 // Everything after the header is the same for both formats: the entry is checked, then the
 // data must cover every block the entry claims. Nothing is written before all checks pass.
 ReadResult parseEntryAndData(std::span<const std::uint8_t, card::DIR_ENTRY_SIZE> entryBytes,
                              std::span<const std::uint8_t> data, DataOrder order,
-                             card::DirEntry& entry, card::FileBuffer& fileBuffer) {
+                             card::CardFile& file) {
     const card::DirEntry found = card::decodeDirEntry(entryBytes);
     if (!found.inUse()) {
         return ReadResult::FreeEntryType;
@@ -32,74 +31,66 @@ ReadResult parseEntryAndData(std::span<const std::uint8_t, card::DIR_ENTRY_SIZE>
     if (data.size() < needed) {
         return ReadResult::TooShortForData;
     }
-    // Bytes beyond one file's worth cannot belong to it; what the file lacks up to that is zero.
-    const std::size_t kept = std::min(data.size(), card::FILE_DATA_CAPACITY);
-    std::copy_n(data.begin(), kept, fileBuffer.begin());
-    std::fill(fileBuffer.begin() + static_cast<long>(kept),
-              fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
+    // Bytes beyond the blocks the entry claims do not belong to the file.
+    file.data.assign(data.begin(), data.begin() + static_cast<long>(needed));
     if (order == DataOrder::Card) {
-        card::reverseGroupsInPlace(std::span<std::uint8_t>(fileBuffer.data(), needed));
+        card::reverseGroupsInPlace(file.data);
     }
-    entry = found;
+    file.entry = found;
     return ReadResult::Ok;
 }
 
 }  // namespace
 
-ReadResult parseDdcFile(std::span<const std::uint8_t> bytes, card::DirEntry& entry,
-                        card::FileBuffer& fileBuffer) {
-    if (bytes.size() < card::DDC_TAG_LETTER_COUNT) {
+ReadResult parseDdcFile(std::span<const std::uint8_t> bytes, card::CardFile& file) {
+    if (bytes.size() < DDC_TAG_LETTER_COUNT) {
         return ReadResult::TooShortForHeader;
     }
     if (!hasDdcTag(bytes)) {
         return ReadResult::WrongTag;
     }
-    if (bytes.size() < card::DDC_DATA_OFFSET) {
+    if (bytes.size() < DDC_DATA_OFFSET) {
         return ReadResult::TooShortForHeader;
     }
-    return parseEntryAndData(bytes.subspan<card::DDC_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>(),
-                             bytes.subspan(card::DDC_DATA_OFFSET), DataOrder::FileSystem, entry,
-                             fileBuffer);
+    return parseEntryAndData(bytes.subspan<DDC_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>(),
+                             bytes.subspan(DDC_DATA_OFFSET), DataOrder::FileSystem, file);
 }
 
-ReadResult parseDciFile(std::span<const std::uint8_t> bytes, card::DirEntry& entry,
-                        card::FileBuffer& fileBuffer) {
+ReadResult parseDciFile(std::span<const std::uint8_t> bytes, card::CardFile& file) {
     if (bytes.size() < DCI_DATA_OFFSET) {
         return ReadResult::TooShortForHeader;
     }
     return parseEntryAndData(bytes.subspan<DCI_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>(),
-                             bytes.subspan(DCI_DATA_OFFSET), DataOrder::Card, entry, fileBuffer);
+                             bytes.subspan(DCI_DATA_OFFSET), DataOrder::Card, file);
 }
 
-ReadResult readDdcFile(const std::filesystem::path& path, card::DirEntry& entry,
-                       card::FileBuffer& fileBuffer) {
-    const FileStart file = readFileStart(path, DDC_READ_SIZE);
-    if (file.result != ReadResult::Ok) {
-        return file.result;
+ReadResult readDdcFile(const std::filesystem::path& path, card::CardFile& file) {
+    const FileStart start = readFileStart(path, DDC_READ_SIZE);
+    if (start.result != ReadResult::Ok) {
+        return start.result;
     }
-    return parseDdcFile(file.bytes, entry, fileBuffer);
+    return parseDdcFile(start.bytes, file);
 }
 
-ReadResult readDciFile(const std::filesystem::path& path, card::DirEntry& entry,
-                       card::FileBuffer& fileBuffer) {
-    const FileStart file = readFileStart(path, DCI_READ_SIZE);
-    if (file.result != ReadResult::Ok) {
-        return file.result;
+ReadResult readDciFile(const std::filesystem::path& path, card::CardFile& file) {
+    const FileStart start = readFileStart(path, DCI_READ_SIZE);
+    if (start.result != ReadResult::Ok) {
+        return start.result;
     }
-    return parseDciFile(file.bytes, entry, fileBuffer);
+    return parseDciFile(start.bytes, file);
 }
 
-std::span<const std::uint8_t> ddcImage(const card::FileBuffer& fileBuffer) {
-    // A refused extraction may leave a size the buffer cannot hold; never reach past it.
-    const std::size_t blocks = std::min<std::size_t>(
-        card::readLe16(fileBuffer, card::DDC_ENTRY_OFFSET + card::DIR_ENTRY_SIZE_IN_BLOCKS),
-        card::USER_BLOCK_COUNT);
-    return std::span<const std::uint8_t>(fileBuffer.data(),
-                                         card::DDC_DATA_OFFSET + blocks * card::BLOCK_SIZE);
+std::vector<std::uint8_t> ddcBytes(const card::CardFile& file) {
+    std::vector<std::uint8_t> bytes(DDC_DATA_OFFSET);
+    std::copy(DDC_TAG.begin(), DDC_TAG.end(), bytes.begin());
+    card::encodeDirEntry(file.entry,
+                         std::span(bytes).subspan<DDC_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>());
+    bytes.insert(bytes.end(), file.data.begin(), file.data.end());
+    return bytes;
 }
 
-WriteStatus writeDdcFile(const std::filesystem::path& path, const card::FileBuffer& fileBuffer) {
-    return writeFileAtomically(path, ddcImage(fileBuffer));
+WriteStatus writeDdcFile(const std::filesystem::path& path, const card::CardFile& file) {
+    return writeFileAtomically(path, ddcBytes(file));
 }
 
 }  // namespace quorvane::formats

@@ -11,7 +11,6 @@
 #include "card/byte_order.h"
 #include "card/save_header.h"
 #include "formats/input_file.h"
-#include "formats/single_file.h"
 
 namespace quorvane::formats {
 
@@ -161,7 +160,7 @@ ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name) {
 }
 
 ReadResult parseVmsData(std::span<const std::uint8_t> bytes, std::uint64_t length,
-                        card::FileBuffer& fileBuffer, std::uint16_t& blocks) {
+                        std::vector<std::uint8_t>& data, std::uint16_t& blocks) {
     if (length == 0) {
         return ReadResult::EmptyVms;
     }
@@ -170,24 +169,25 @@ ReadResult parseVmsData(std::span<const std::uint8_t> bytes, std::uint64_t lengt
     if (bytes.size() < kept) {
         return ReadResult::ReadFailed;
     }
-    // A trailing part block is kept, padded with zeros, rather than dropped.
-    std::copy_n(bytes.begin(), kept, fileBuffer.begin());
-    std::fill(fileBuffer.begin() + static_cast<long>(kept),
-              fileBuffer.begin() + static_cast<long>(card::FILE_DATA_CAPACITY), 0);
     const std::uint64_t wholeBlocks =
         length / card::BLOCK_SIZE + (length % card::BLOCK_SIZE != 0 ? 1 : 0);
+    // A trailing part block is kept, padded with zeros, rather than dropped.
+    data.assign(bytes.begin(), bytes.begin() + static_cast<long>(kept));
+    data.resize(
+        static_cast<std::size_t>(std::min<std::uint64_t>(wholeBlocks, card::USER_BLOCK_COUNT)) *
+        card::BLOCK_SIZE);
     blocks = static_cast<std::uint16_t>(
         std::min<std::uint64_t>(wholeBlocks, std::numeric_limits<std::uint16_t>::max()));
     return wholeBlocks > card::USER_BLOCK_COUNT ? ReadResult::TooManyBlocks : ReadResult::Ok;
 }
 
-ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+ReadResult readVmsData(const std::filesystem::path& path, std::vector<std::uint8_t>& data,
                        std::uint16_t& blocks) {
     const FileStart file = readFileStartAndLength(path, card::FILE_DATA_CAPACITY);
     if (file.result != ReadResult::Ok) {
         return file.result;
     }
-    return parseVmsData(file.bytes, file.length, fileBuffer, blocks);
+    return parseVmsData(file.bytes, file.length, data, blocks);
 }
 
 LocalTime localTimeFromTm(const std::tm& calendar) {
@@ -264,12 +264,8 @@ VmiBytes buildVmi(const card::DirEntry& entry, std::span<const std::uint8_t> fil
     return vmi;
 }
 
-std::span<const std::uint8_t> vmsData(const card::FileBuffer& fileBuffer) {
-    return ddcImage(fileBuffer).subspan(card::DDC_DATA_OFFSET);
-}
-
 PairWriteStatus writePairFiles(const std::filesystem::path& folder, std::string_view name,
-                               const card::FileBuffer& fileBuffer) {
+                               const card::CardFile& file) {
     if (!isValidPairName(name)) {
         PairWriteStatus status;
         status.result = PairWriteResult::BadName;
@@ -285,17 +281,13 @@ PairWriteStatus writePairFiles(const std::filesystem::path& folder, std::string_
         return pairFailure(PairWriteResult::CannotReadOld, vmiPath, readError);
     }
 
-    const card::DirEntry entry =
-        card::decodeDirEntry(std::span<const std::uint8_t>(fileBuffer)
-                                 .subspan<card::DDC_ENTRY_OFFSET, card::DIR_ENTRY_SIZE>());
-    const std::span<const std::uint8_t> data = vmsData(fileBuffer);
-    const VmiBytes vmi = buildVmi(entry, data, name);
+    const VmiBytes vmi = buildVmi(file.entry, file.data, name);
     // The small .vmi first: should the .vms not fit, putting the .vmi back needs little room.
     if (const WriteStatus written = writeFileAtomically(vmiPath, vmi); !written.ok()) {
         return pairFailure(PairWriteResult::NotWritten, vmiPath, written.systemError,
                            written.result);
     }
-    if (const WriteStatus written = writeFileAtomically(vmsPath, data); !written.ok()) {
+    if (const WriteStatus written = writeFileAtomically(vmsPath, file.data); !written.ok()) {
         const bool putBackDone = putBack(vmiPath, previousVmi);
         PairWriteStatus status =
             pairFailure(putBackDone ? PairWriteResult::NotWritten : PairWriteResult::PartlyWritten,

@@ -7,8 +7,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 #include "formats/read_result.h"
@@ -37,17 +38,17 @@ using CardFileName = std::array<std::uint8_t, 12>;
 ReadResult parseVmiName(std::span<const std::uint8_t> bytes, CardFileName& name);
 ReadResult readVmiName(const std::filesystem::path& path, CardFileName& name);
 
-// Takes the .vms into fileBuffer from byte 0. The length is rounded up to whole blocks and the
-// last block padded with zeros, so no byte of the save is lost. More than a page's user blocks:
-// the first FILE_DATA_CAPACITY bytes are taken and TooManyBlocks reported (blocks still says how
-// many). EmptyVms and ReadFailed leave fileBuffer and blocks alone.
+// Takes the .vms into `data`. The length is rounded up to whole blocks and the last block padded
+// with zeros, so no byte of the save is lost. More than a page's user blocks: the first
+// FILE_DATA_CAPACITY bytes are taken and TooManyBlocks reported (blocks still says how many).
+// EmptyVms and ReadFailed leave `data` and blocks alone.
 //
 // `length` is the whole .vms's length and `bytes` its first bytes: at least the first
 // min(length, FILE_DATA_CAPACITY), or the file ended while it was read (ReadFailed); further
 // bytes are not looked at. The length alone counts the blocks, so a wrapper need not read more.
 ReadResult parseVmsData(std::span<const std::uint8_t> bytes, std::uint64_t length,
-                        card::FileBuffer& fileBuffer, std::uint16_t& blocks);
-ReadResult readVmsData(const std::filesystem::path& path, card::FileBuffer& fileBuffer,
+                        std::vector<std::uint8_t>& data, std::uint16_t& blocks);
+ReadResult readVmsData(const std::filesystem::path& path, std::vector<std::uint8_t>& data,
                        std::uint16_t& blocks);
 
 // Local calendar time, as the entry stores it.
@@ -101,9 +102,6 @@ using VmiBytes = std::array<std::uint8_t, VMI_SIZE>;
 VmiBytes buildVmi(const card::DirEntry& entry, std::span<const std::uint8_t> fileData,
                   std::string_view name);
 
-// The .vms of the file whose .ddc image extractFile left in fileBuffer: its sizeInBlocks blocks.
-std::span<const std::uint8_t> vmsData(const card::FileBuffer& fileBuffer);
-
 enum class PairWriteResult {
     Written,
     BadName,        // NAME is not valid: nothing was written
@@ -121,10 +119,9 @@ struct PairWriteStatus {
     std::filesystem::path leftBehind;
     bool ok() const { return result == PairWriteResult::Written; }
 };
-// Writes folder/NAME.vmi and folder/NAME.vms for the file extractFile left in fileBuffer, each
-// through the safe writer, and never one without the other. Existing files of those names are
-// replaced.
+// Writes folder/NAME.vmi and folder/NAME.vms (the file's data) for `file`, each through the safe
+// writer, and never one without the other. Existing files of those names are replaced.
 PairWriteStatus writePairFiles(const std::filesystem::path& folder, std::string_view name,
-                               const card::FileBuffer& fileBuffer);
+                               const card::CardFile& file);
 
 }  // namespace quorvane::formats

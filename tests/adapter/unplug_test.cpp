@@ -24,17 +24,17 @@ constexpr std::uint64_t PAGE_READ_POINTS = 120;
 constexpr std::uint64_t BLOCK_WRITE_POINTS = 240;
 #endif
 
-std::vector<card::PageBytes> patternPages() {
-    std::vector<card::PageBytes> pages(2);
+std::vector<card::CardOrderPage> patternPages() {
+    std::vector<card::CardOrderPage> pages(2);
     for (std::size_t i = 0; i < card::PAGE_SIZE; ++i) {
-        pages[1][i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 9));
+        pages[1].bytes[i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 9));
     }
     return pages;
 }
 
-Block blockOf(const card::PageBytes& page, int block) {
+Block blockOf(const card::CardOrderPage& page, int block) {
     Block bytes;
-    std::copy_n(page.begin() + block * 512, 512, bytes.begin());
+    std::copy_n(page.bytes.begin() + block * 512, 512, bytes.begin());
     return bytes;
 }
 

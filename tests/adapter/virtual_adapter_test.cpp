@@ -25,8 +25,8 @@ constexpr std::uint16_t DATA = 0x378;
 constexpr std::uint16_t STATUS = 0x379;
 constexpr std::uint8_t LINE = 0x40;
 
-std::vector<card::PageBytes> zeroPages(int count) {
-    return std::vector<card::PageBytes>(static_cast<std::size_t>(count));
+std::vector<card::CardOrderPage> zeroPages(int count) {
+    return std::vector<card::CardOrderPage>(static_cast<std::size_t>(count));
 }
 
 bool lineHigh(VirtualAdapter& adapter) {
@@ -114,7 +114,7 @@ class SwitchableStore final : public PageStore {
 public:
     bool failing = false;
     int saves = 0;
-    formats::WriteStatus save(int, const card::PageBytes&) override {
+    formats::WriteStatus save(int, const card::CardOrderPage&) override {
         ++saves;
         return failing ? formats::WriteStatus{formats::WriteResult::CannotWrite, ENOSPC}
                        : formats::WriteStatus{};
@@ -134,7 +134,8 @@ TEST(VirtualAdapter, PageThatCannotBeSavedIsNotTakenAndTheEndOfItsTransactionTim
     EXPECT_EQ(link.sendByte(link::CMD_END_TRANSACTION), 1);
     EXPECT_TRUE(link.linkLost());
     EXPECT_EQ(saves.saves, 1);
-    EXPECT_EQ(adapter.page(0), card::PageBytes{}) << "the page goes back to what its file holds";
+    EXPECT_EQ(adapter.page(0), card::CardOrderPage{})
+        << "the page goes back to what its file holds";
 
     // The adapter answers again once the PC resets the link, and saves what it can.
     EXPECT_TRUE(link.resetLink());
@@ -142,7 +143,7 @@ TEST(VirtualAdapter, PageThatCannotBeSavedIsNotTakenAndTheEndOfItsTransactionTim
     ASSERT_EQ(link::writeBlock(link, 7, data), 512);
     EXPECT_EQ(link.sendByte(link::CMD_END_TRANSACTION), 0);
     EXPECT_FALSE(link.linkLost());
-    EXPECT_EQ(adapter.page(0)[7 * 512], 0xA7);
+    EXPECT_EQ(adapter.page(0).bytes[7 * 512], 0xA7);
     link::endTransaction(link);  // nothing written since: nothing saved
     EXPECT_EQ(saves.saves, 2);
 }
@@ -151,12 +152,13 @@ namespace fs = std::filesystem;
 
 class VirtualCardFolder : public quorvane::testing::TempFolder {
 protected:
-    static card::PageBytes readFile(const fs::path& file) {
-        card::PageBytes bytes{};
+    // A page file, which holds a page in card byte order.
+    static card::CardOrderPage readFile(const fs::path& file) {
+        card::CardOrderPage page{};
         std::ifstream(file, std::ios::binary)
-            .read(reinterpret_cast<char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return bytes;
+            .read(reinterpret_cast<char*>(page.bytes.data()),
+                  static_cast<std::streamsize>(page.bytes.size()));
+        return page;
     }
 
     fs::path dir = folder / "virtual-card";
@@ -222,7 +224,7 @@ TEST_F(VirtualCardFolder, UsesConsecutivePagesFromPage01AndRefusesWhatIsNotACard
     auto adapter = VirtualAdapter::openDirectory(dir, error);
     ASSERT_NE(adapter, nullptr) << error.path;
     EXPECT_EQ(adapter->pageCount(), 2);
-    EXPECT_EQ(adapter->page(1)[0], 0x5C);
+    EXPECT_EQ(adapter->page(1).bytes[0], 0x5C);
     // While one program holds the card, a second is refused.
     EXPECT_EQ(VirtualAdapter::openDirectory(dir, error), nullptr);
     EXPECT_EQ(error.problem, FolderProblem::InUse);
@@ -248,16 +250,16 @@ TEST_F(VirtualCardFolder, PageWrittenInATransactionIsSavedWhenItEnds) {
         std::array<std::uint8_t, 512> data;
         data.fill(0xA7);
         ASSERT_EQ(link::writeBlock(link, 40, data), 512);
-        EXPECT_EQ(readFile(dir / "page-03.dcm")[40 * 512], 0x00);
+        EXPECT_EQ(readFile(dir / "page-03.dcm").bytes[40 * 512], 0x00);
         link::endTransaction(link);
     }
-    EXPECT_EQ(readFile(real)[40 * 512], 0xA7);
+    EXPECT_EQ(readFile(real).bytes[40 * 512], 0xA7);
     EXPECT_EQ(fs::read_symlink(dir / "page-03.dcm"), real) << "the link stays";
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4)
         << "no temporary file is left behind";
     auto reopened = VirtualAdapter::openDirectory(dir, error);
     ASSERT_NE(reopened, nullptr) << error.path;
-    EXPECT_EQ(reopened->page(2)[40 * 512 + 511], 0xA7);
+    EXPECT_EQ(reopened->page(2).bytes[40 * 512 + 511], 0xA7);
 }
 
 }  // namespace

@@ -42,8 +42,8 @@ TEST_F(VirtualCardImage, RawImageIsAOnePageCardInCardOrder) {
     EXPECT_EQ(image.adapter->pageCount(), 1);
     EXPECT_EQ(image.order, formats::ImageOrder::FileSystem);
     EXPECT_EQ(image.orderCheck, formats::OrderCheck::FormattedAsChosen);
-    const card::PageBytes& page = image.adapter->page(0);
-    EXPECT_EQ(Bytes(page.begin(), page.begin() + 4), (Bytes{0x04, 0x03, 0x02, 0x01}));
+    const card::CardOrderPage& page = image.adapter->page(0);
+    EXPECT_EQ(Bytes(page.bytes.begin(), page.bytes.begin() + 4), (Bytes{0x04, 0x03, 0x02, 0x01}));
 }
 
 TEST_F(VirtualCardImage, RenamedImageIsTold) {
@@ -60,7 +60,7 @@ TEST_F(VirtualCardImage, RenamedImageIsTold) {
     ASSERT_NE(image.adapter, nullptr);
     EXPECT_EQ(image.order, formats::ImageOrder::FileSystem);
     EXPECT_EQ(image.orderCheck, formats::OrderCheck::FormattedAsChosen);
-    EXPECT_EQ(image.adapter->page(0)[0], 0x04);
+    EXPECT_EQ(image.adapter->page(0).bytes[0], 0x04);
 }
 
 TEST_F(VirtualCardImage, RefusesAnUnknownKindAnythingButOnePageAndAMissingFile) {

@@ -93,7 +93,8 @@ private:
 // Tests adjust `pages` (card byte order) before calling start().
 class AppFixture : public ::testing::Test {
 protected:
-    std::vector<card::PageBytes> pages = std::vector<card::PageBytes>(4, formattedCardPage());
+    std::vector<card::CardOrderPage> pages =
+        std::vector<card::CardOrderPage>(4, formattedCardPage());
     std::unique_ptr<adapter::VirtualAdapter> adapter;
     std::unique_ptr<TrafficPort> traffic;  // what passed between link and adapter
     std::unique_ptr<link::CardLink> link;
@@ -128,7 +129,7 @@ protected:
     // The page in memory (one must be loaded).
     const LoadedPage& loaded() const { return *organizer->loadedPage(); }
     // The same in card byte order, as a commit writes it.
-    card::PageBytes cardImage() const { return *cardImageOf(loaded().page); }
+    card::CardOrderPage cardImage() const { return *cardImageOf(loaded().page); }
     // The slot of the file selected, -1 when none.
     int selectedEntry() const {
         return organizer->selection() ? organizer->selection()->slot : -1;
@@ -148,7 +149,7 @@ protected:
         organizer->startWith(*page);
     }
     // As a page was read that brought `cardImage`, without the transfer.
-    void loadPage(const card::PageBytes& cardImage, int pageIndex = 0) {
+    void loadPage(const card::CardOrderPage& cardImage, int pageIndex = 0) {
         auto loaded = std::make_unique<LoadedPage>();
         loaded->pageIndex = pageIndex;
         card::cardToPage(cardImage, loaded->page);

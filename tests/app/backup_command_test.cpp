@@ -31,7 +31,7 @@ protected:
         for (int page = 0; page < 4; ++page) {
             const auto& expected = pages[static_cast<std::size_t>(page)];
             EXPECT_TRUE(readBytes(backupDir / pageFileName(page)) ==
-                        Bytes(expected.begin(), expected.end()))
+                        Bytes(expected.bytes.begin(), expected.bytes.end()))
                 << "page " << page + 1;
         }
     }
@@ -95,7 +95,8 @@ TEST_F(Backup, PageFilesAlreadyThereAreReplacedOnlyAfterAYes) {
     EXPECT_TRUE(organizer->backupCard(backupDir));
     ASSERT_TRUE(std::filesystem::remove(backupDir / "notes.txt"));
     expectBackupHoldsEveryPage();
-    EXPECT_TRUE(readBytes(elsewhere / "one.dcm") == Bytes(pages[0].begin(), pages[0].end()));
+    EXPECT_TRUE(readBytes(elsewhere / "one.dcm") ==
+                Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
     EXPECT_TRUE(std::filesystem::is_symlink(backupDir / pageFileName(0)));
     EXPECT_TRUE(readBytes(elsewhere / "six.dcm") == old);
 }
@@ -133,7 +134,8 @@ TEST_F(Backup, AWriteThatFailsPartWaySaysWhichPagesWereWritten) {
                                   "the rest were not. | Back up the Memory card | Ok | Error");
     EXPECT_EQ(backupFiles(),
               (std::vector<std::string>{"page-01.dcm", "page-02.dcm", "page-03.dcm"}));
-    EXPECT_TRUE(readBytes(backupDir / pageFileName(1)) == Bytes(pages[1].begin(), pages[1].end()));
+    EXPECT_TRUE(readBytes(backupDir / pageFileName(1)) ==
+                Bytes(pages[1].bytes.begin(), pages[1].bytes.end()));
 }
 
 TEST_F(Backup, AFolderOrFifoUnderAPageFileNameIsNeitherReplacedNorRemoved) {

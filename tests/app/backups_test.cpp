@@ -27,10 +27,10 @@ TEST_F(Backups, NamesSortAsTheyWereTakenAndTheFolderFollowsXdg) {
 }
 
 TEST_F(Backups, IdenticalPageKeepsOneAndThe51stDistinctRemovesTheOldest) {
-    card::PageBytes page{};
+    card::CardOrderPage page{};
     std::vector<std::string> kept;
     for (int i = 0; i < 51; ++i) {
-        page[0] = static_cast<std::uint8_t>(i);
+        page.bytes[0] = static_cast<std::uint8_t>(i);
         const BackupResult result = keepBackup(folder, 3, page, at(i, 0));
         ASSERT_EQ(result.outcome, BackupResult::Outcome::Written) << i;
         kept.push_back(result.path.filename().string());
@@ -49,10 +49,10 @@ TEST_F(Backups, IdenticalPageKeepsOneAndThe51stDistinctRemovesTheOldest) {
     EXPECT_EQ(read(folder / kept.back())[0], 50);
 
     // Two different pages read within one second both stay.
-    page[0] = 0xEE;
+    page.bytes[0] = 0xEE;
     const BackupResult sameSecond = keepBackup(folder, 3, page, at(50, 0));
     EXPECT_EQ(sameSecond.path.filename(), "2026-12-07T16-50-00_page-03_02.dcm");
-    page[0] = 50;
+    page.bytes[0] = 50;
     EXPECT_EQ(keepBackup(folder, 3, page, at(50, 0)).outcome, BackupResult::Outcome::Written)
         << "the newest is the second of that second";
 }
@@ -75,7 +75,7 @@ TEST_F(BackupOnRead, EveryReadLeavesOneAndAFailedBackupIsToldWithoutSpoilingTheR
     }
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].filename(), "2026-12-06T13-45-30_page-03.dcm");
-    EXPECT_TRUE(readBytes(backups[0]) == Bytes(pages[2].begin(), pages[2].end()));
+    EXPECT_TRUE(readBytes(backups[0]) == Bytes(pages[2].bytes.begin(), pages[2].bytes.end()));
     EXPECT_TRUE(screen.eventsStartingWith("box: ").empty());
 
     // A file where the folder should be: the read stands, a box says why there is no backup.

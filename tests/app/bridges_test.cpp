@@ -54,7 +54,7 @@ TEST_F(Bridges, ImageReadableOnlyInTheOtherOrderIsOfferedInThatOrder) {
     addFileToCardPage(pages[2], "RACE", 3);
     startAndRead();
     // A .dcm renamed .bin by its user.
-    writeBytes(pcDir / "renamed.bin", Bytes(pages[2].begin(), pages[2].end()));
+    writeBytes(pcDir / "renamed.bin", Bytes(pages[2].bytes.begin(), pages[2].bytes.end()));
     const std::string question =
         "box: renamed.bin reads as a formatted card only in the other byte order: a raw card "
         "image named .dcm, or a .dcm named .bin or .vmu.\n\nTake it in that order? | Import "
@@ -77,7 +77,7 @@ TEST_F(Bridges, ImageReadableOnlyInTheOtherOrderIsOfferedInThatOrder) {
 TEST_F(Bridges, ImageTakenInTheOtherOrderIsTheOneCheckedEvenIfTheFileGoesMeanwhile) {
     addFileToCardPage(pages[2], "RACE", 3);
     startAndRead();
-    writeBytes(pcDir / "renamed.bin", Bytes(pages[2].begin(), pages[2].end()));
+    writeBytes(pcDir / "renamed.bin", Bytes(pages[2].bytes.begin(), pages[2].bytes.end()));
     // The file is gone by the time the order question is answered.
     screen.whileBoxOpen = [this](const MessageBox& box) {
         if (std::string_view(box.text).find("other byte order") != std::string_view::npos) {

@@ -33,7 +33,7 @@ protected:
     void startOnFolderAndRead(int pageIndex = 0) {
         for (std::size_t i = 0; i < pages.size(); ++i) {
             writeBytes(cardDir / pageFileName(static_cast<int>(i)),
-                       Bytes(pages[i].begin(), pages[i].end()));
+                       Bytes(pages[i].bytes.begin(), pages[i].bytes.end()));
         }
         adapter::FolderError error;
         adapter = adapter::VirtualAdapter::openDirectory(cardDir, error);
@@ -48,9 +48,9 @@ protected:
     // The page file on disk holds exactly the page in memory.
     void expectCardHoldsMemoryPage(int pageIndex = 0) {
         const Bytes onDisk = readBytes(cardDir / pageFileName(pageIndex));
-        auto fromMemory = std::make_unique<card::PageBytes>();
+        auto fromMemory = std::make_unique<card::CardOrderPage>();
         card::pageToCard(loaded().page, *fromMemory);
-        EXPECT_TRUE(onDisk == Bytes(fromMemory->begin(), fromMemory->end()));
+        EXPECT_TRUE(onDisk == Bytes(fromMemory->bytes.begin(), fromMemory->bytes.end()));
     }
 
     void select(std::string_view name) {

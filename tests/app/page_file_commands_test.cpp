@@ -48,7 +48,7 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     screen.saveAnswers = {pcDir / "page.dcm"};
     commands->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
-    EXPECT_TRUE(readBytes(pcDir / "page.dcm") == Bytes(pages[0].begin(), pages[0].end()));
+    EXPECT_TRUE(readBytes(pcDir / "page.dcm") == Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
 
     stepPage(+1);
     organizer->readChosenPage();
@@ -125,8 +125,8 @@ TEST_F(PageFileCommands, UnusableImportFileLeavesPageImagesFlagsAndCardUnchanged
 TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
     addFileToCardPage(pages[0], "RACE", 3);
     startAndRead();
-    const card::PageBytes formatted = formattedCardPage();
-    writeBytes(pcDir / "empty.dcm", Bytes(formatted.begin(), formatted.end()));
+    const card::CardOrderPage formatted = formattedCardPage();
+    writeBytes(pcDir / "empty.dcm", Bytes(formatted.bytes.begin(), formatted.bytes.end()));
     const auto page = loaded().page;
     stepPage(+1);
     screen.openAnswers = {pcDir / "empty.dcm"};
@@ -141,7 +141,7 @@ TEST_F(PageFileCommands, RefusedImportCommitPutsThePreviousPageBack) {
 
 // A formatted page in card order holding HIGH_FILÉ (its name in Latin-1) in blocks 240 -> 233,
 // as cards formatted with 241 user blocks keep files.
-card::PageBytes pageWithAFileBeyondBlock199() {
+card::CardOrderPage pageWithAFileBeyondBlock199() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(formattedCardPage(), *pageImage);
     for (int block = 240; block > 233; --block) {
@@ -152,15 +152,15 @@ card::PageBytes pageWithAFileBeyondBlock199() {
     card::DirEntry entry = makeEntry("HIGH_FIL\xC9", 8);
     entry.firstBlock = 240;
     card::writeSlot(*pageImage, 207, entry);
-    card::PageBytes cardImage{};
+    card::CardOrderPage cardImage{};
     card::pageToCard(*pageImage, cardImage);
     return cardImage;
 }
 
 TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
     startAndRead();
-    const card::PageBytes image = pageWithAFileBeyondBlock199();
-    writeBytes(pcDir / "extended.dcm", Bytes(image.begin(), image.end()));
+    const card::CardOrderPage image = pageWithAFileBeyondBlock199();
+    writeBytes(pcDir / "extended.dcm", Bytes(image.bytes.begin(), image.bytes.end()));
     const auto page = loaded().page;
     const std::string question =
         "box: These files keep data in blocks 200 to 240 of the "
@@ -184,7 +184,8 @@ TEST_F(PageFileCommands, ImageWithBlocksTheCommitCannotWriteAsksFirst) {
     EXPECT_EQ(screen.texts.status, "Memory card written successfully....");
     EXPECT_EQ(screen.cardRows, (decltype(screen.cardRows){{"HIGH_FIL\xC9", 8}}));
     // The card lists the file, but its blocks beyond 199 are what the card held.
-    EXPECT_EQ(adapter->page(0)[240 * card::BLOCK_SIZE + 3], pages[0][240 * card::BLOCK_SIZE + 3]);
+    EXPECT_EQ(adapter->page(0).bytes[240 * card::BLOCK_SIZE + 3],
+              pages[0].bytes[240 * card::BLOCK_SIZE + 3]);
 }
 
 TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {

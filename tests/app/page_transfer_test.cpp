@@ -143,7 +143,7 @@ TEST_F(PageReadTest, BlockFailingItsCheckOnceIsReadAgain) {
 
 TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     startAndRead();
-    const card::PageBytes loaded = cardImage();
+    const card::CardOrderPage loadedCard = cardImage();
     adapter->faults().corruptReadCheckOfBlock = 200;
     adapter->faults().corruptReadCheckTimes = 1000;
     stepPage(1);
@@ -152,7 +152,7 @@ TEST_F(PageReadTest, BlockThatNeverReadsGivesUpAtTheBound) {
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 200}), MAX_BLOCK_READ_ATTEMPTS);
     EXPECT_EQ(occurrences(traffic->sent(), {0x80, 201}), 0);
     EXPECT_EQ(screen.texts.status, "Timeout error.......");
-    EXPECT_EQ(cardImage(), loaded);
+    EXPECT_EQ(cardImage(), loadedCard);
     EXPECT_TRUE(screen.cardRows.empty());
 }
 
@@ -165,7 +165,7 @@ TEST_F(PageReadTest, UnpluggedMidReadKeepsTheLoadedPage) {
     for (std::uint64_t point : {fullRead / 100, fullRead / 3, fullRead - 5000}) {
         SCOPED_TRACE(point);
         startAndRead(0);
-        const card::PageBytes cardBefore = cardImage();
+        const card::CardOrderPage cardBefore = cardImage();
         const card::PageBytes pageBefore = loaded().page;
         stepPage(1);
         adapter->faults().unplugAfterAccesses = adapter->accessCount() + point;
@@ -246,9 +246,9 @@ TEST_F(CommitTest, AllFlagsWriteEveryBlockButTheUnusedRange) {
     EXPECT_EQ(std::count(screen.events.begin(), screen.events.end(), "status: Writing block 5... "),
               1);
     // The card holds what was written; block 220 stays as the card had it.
-    card::PageBytes expectedCard = cardImage();
-    std::copy_n(pages[0].begin() + 220 * card::BLOCK_SIZE, card::BLOCK_SIZE,
-                expectedCard.begin() + 220 * card::BLOCK_SIZE);
+    card::CardOrderPage expectedCard = cardImage();
+    std::copy_n(pages[0].bytes.begin() + 220 * card::BLOCK_SIZE, card::BLOCK_SIZE,
+                expectedCard.bytes.begin() + 220 * card::BLOCK_SIZE);
     EXPECT_EQ(adapter->page(0), expectedCard);
 }
 

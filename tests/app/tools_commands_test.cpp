@@ -9,7 +9,7 @@ class CheckPageCommand : public EditFixture {
 protected:
     // Blocks 100..135 taken in the FAT by no file: the directory says 36 blocks more are free
     // than an add can use.
-    static void loseBlocks(card::PageBytes& cardImage) {
+    static void loseBlocks(card::CardOrderPage& cardImage) {
         auto pageImage = std::make_unique<card::PageBytes>();
         card::cardToPage(cardImage, *pageImage);
         for (int block = 100; block < 136; ++block) {

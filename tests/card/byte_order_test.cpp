@@ -14,11 +14,11 @@ bool bytesAt(const PageBytes& page, std::size_t offset, const std::array<std::ui
 }
 
 TEST(ByteOrder, CardToPageReversesEveryFourByteGroup) {
-    auto card = std::make_unique<PageBytes>();
+    auto card = std::make_unique<CardOrderPage>();
     auto page = std::make_unique<PageBytes>();
     const std::array<std::uint8_t, 8> cardBytes = {0x01, 0x02, 0x03, 0x04, 'A', 'B', 'C', 'D'};
-    std::copy(cardBytes.begin(), cardBytes.end(), card->begin());
-    std::copy(cardBytes.begin(), cardBytes.end(), card->end() - 8);
+    std::copy(cardBytes.begin(), cardBytes.end(), card->bytes.begin());
+    std::copy(cardBytes.begin(), cardBytes.end(), card->bytes.end() - 8);
 
     cardToPage(*card, *page);
 
@@ -29,13 +29,13 @@ TEST(ByteOrder, CardToPageReversesEveryFourByteGroup) {
 
 TEST(ByteOrder, FatEntriesStandLittleEndianInPageAndSwappedInCard) {
     auto page = std::make_unique<PageBytes>();
-    auto card = std::make_unique<PageBytes>();
+    auto card = std::make_unique<CardOrderPage>();
     setFatEntry(*page, 0, FAT_END);
     setFatEntry(*page, 1, FAT_FREE);
     EXPECT_TRUE(bytesAt(*page, 130048, std::array<std::uint8_t, 4>{0xFA, 0xFF, 0xFC, 0xFF}));
 
     pageToCard(*page, *card);
-    EXPECT_TRUE(bytesAt(*card, 130048, std::array<std::uint8_t, 4>{0xFF, 0xFC, 0xFF, 0xFA}));
+    EXPECT_TRUE(bytesAt(card->bytes, 130048, std::array<std::uint8_t, 4>{0xFF, 0xFC, 0xFF, 0xFA}));
 }
 
 TEST(DirEntryLayout, FieldsDecodeFromTheirOffsetsLittleEndianAndEncodeBack) {

@@ -20,7 +20,8 @@ using Links = std::vector<std::uint16_t>;
 class CardPage : public ::testing::Test {
 protected:
     std::unique_ptr<PageBytes> page = std::make_unique<PageBytes>();
-    std::unique_ptr<FileBuffer> buffer = std::make_unique<FileBuffer>();
+    std::vector<std::uint8_t> data = std::vector<std::uint8_t>(FILE_DATA_CAPACITY);
+    CardFile file;  // what an extraction gives
     DirtyMap dirty{};
 
     void SetUp() override {
@@ -36,14 +37,24 @@ protected:
         return quorvane::testing::makeEntry(name, blocks, firstBlock, fileType);
     }
 
+    // Stores `entry` with its blocks from `data`; on success entry.firstBlock is the first.
+    StoreResult storeEntry(DirEntry& entry) {
+        const auto size = static_cast<long>(
+            std::min<std::size_t>(entry.sizeInBlocks, USER_BLOCK_COUNT) * BLOCK_SIZE);
+        CardFile stored{entry, std::vector<std::uint8_t>(data.begin(), data.begin() + size)};
+        const StoreResult result = storeNewFile(*page, dirty, stored);
+        entry = stored.entry;
+        return result;
+    }
+
     // Data block k of the file is filled with `fill + k`.
     DirEntry store(std::string_view name, std::uint16_t blocks, std::uint8_t fill = 0x10) {
         for (std::size_t k = 0; k < blocks; ++k) {
-            std::fill_n(buffer->begin() + static_cast<long>(k * BLOCK_SIZE), BLOCK_SIZE,
+            std::fill_n(data.begin() + static_cast<long>(k * BLOCK_SIZE), BLOCK_SIZE,
                         static_cast<std::uint8_t>(fill + k));
         }
         DirEntry entry = newEntry(name, blocks);
-        EXPECT_EQ(storeNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
+        EXPECT_EQ(storeEntry(entry), StoreResult::Stored);
         return entry;
     }
 

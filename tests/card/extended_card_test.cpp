@@ -45,11 +45,11 @@ protected:
     }
     // The first byte of each extracted block.
     std::vector<int> extractedBlocks(int slot) {
-        EXPECT_EQ(extractFile(*page, slot, *buffer), ExtractResult::Extracted);
+        EXPECT_EQ(extractFile(*page, slot, file), ExtractResult::Extracted);
         const int blocks = readSlot(*page, slot).sizeInBlocks;
         std::vector<int> firstBytes;
         for (int k = 0; k < blocks; ++k) {
-            firstBytes.push_back((*buffer)[36 + static_cast<std::size_t>(k) * BLOCK_SIZE]);
+            firstBytes.push_back(file.data[static_cast<std::size_t>(k) * BLOCK_SIZE]);
         }
         return firstBytes;
     }
@@ -78,7 +78,7 @@ TEST_F(ExtendedCard, FilesBeyondBlock199ShowTheirLinesAndExtractAlongTheirChains
 
 TEST_F(ExtendedCard, ChainIntoTheSystemBlocksStaysDamaged) {
     setFatEntry(*page, 236, 245);
-    EXPECT_EQ(extractFile(*page, 207, *buffer), ExtractResult::DamagedChain);
+    EXPECT_EQ(extractFile(*page, 207, file), ExtractResult::DamagedChain);
     EXPECT_FALSE(followChain(*page, 207).complete);
 }
 

@@ -32,18 +32,16 @@ TEST_F(FileSystem, HolesAreFilledFromTheTopAndExtractionFollowsTheChain) {
     EXPECT_EQ(store("SAVE", 3, 0x40).firstBlock, 198);
     EXPECT_EQ(fatOf({198, 196, 195, 199, 197}), (Links{196, 195, FAT_END, FAT_END, FAT_END}));
 
-    std::fill(buffer->begin(), buffer->end(), 0xEE);
-    ASSERT_EQ(extractFile(*page, 207, *buffer), ExtractResult::Extracted);
-    const std::uint8_t tag[4] = {0x43, 0x46, 0x55, 0x00};
-    EXPECT_TRUE(std::equal(tag, tag + 4, buffer->begin()));
-    EXPECT_TRUE(std::equal(buffer->begin() + 4, buffer->begin() + 36,
-                           page->begin() + static_cast<long>(slotOffset(207))));
-    EXPECT_EQ((*buffer)[36], 0x40);
-    EXPECT_EQ((*buffer)[36 + 512], 0x41);
-    EXPECT_EQ((*buffer)[36 + 1024 + 511], 0x42);
-    EXPECT_TRUE(std::all_of(buffer->begin() + 36 + 1536, buffer->end(),
-                            [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(extractFile(*page, 208, *buffer), ExtractResult::BadSlot);
+    file.data.assign(FILE_DATA_CAPACITY, 0xEE);
+    ASSERT_EQ(extractFile(*page, 207, file), ExtractResult::Extracted);
+    EXPECT_EQ(file.entry, readSlot(*page, 207));
+    ASSERT_EQ(file.data.size(), 1536u);  // its three blocks and nothing after them
+    EXPECT_EQ(file.data[0], 0x40);
+    EXPECT_EQ(file.data[512], 0x41);
+    EXPECT_EQ(file.data[1024 + 511], 0x42);
+    const CardFile extracted = file;
+    EXPECT_EQ(extractFile(*page, 208, file), ExtractResult::BadSlot);
+    EXPECT_EQ(file, extracted);
 }
 
 TEST_F(FileSystem, WholePageFileUsesEveryUserBlockAndNothingElseFits) {
@@ -51,14 +49,14 @@ TEST_F(FileSystem, WholePageFileUsesEveryUserBlockAndNothingElseFits) {
     EXPECT_EQ(fatOf({199, 1, 0}), (Links{198, 0, FAT_END}));
     EXPECT_EQ(findTopFreeBlock(*page), -1);
     DirEntry more = newEntry("MORE", 1);
-    EXPECT_EQ(storeNewFile(*page, dirty, more, *buffer), StoreResult::NotEnoughBlocks);
+    EXPECT_EQ(storeEntry(more), StoreResult::NotEnoughBlocks);
 }
 
 // A zero-block file gets FAT_END as first block: it holds no block, so none can leak.
 TEST_F(FileSystem, ZeroBlockFileTakesNoBlockAndDeletesCleanly) {
     const auto before = std::make_unique<PageBytes>(*page);
     DirEntry entry = newEntry("EMPTY", 0);
-    ASSERT_EQ(storeNewFile(*page, dirty, entry, *buffer), StoreResult::Stored);
+    ASSERT_EQ(storeEntry(entry), StoreResult::Stored);
     EXPECT_EQ(readSlot(*page, 207).firstBlock, FAT_END);
     EXPECT_TRUE(std::equal(page->begin() + 254 * 512, page->end(), before->begin() + 254 * 512));
     EXPECT_EQ(dirty, marked({}));
@@ -91,7 +89,7 @@ TEST_F(FileSystem, RefusedStoresChangeNeitherPageNorDirtyMapNorEntry) {
         DirEntry entry = newEntry("NEW", c.blocks, 0, c.fileType);
         const DirEntry entryBefore = entry;
 
-        EXPECT_EQ(storeNewFile(*page, dirty, entry, *buffer), c.expected) << c.what;
+        EXPECT_EQ(storeEntry(entry), c.expected) << c.what;
         EXPECT_EQ(*page, *pageBefore) << c.what;
         EXPECT_EQ(dirty, dirtyBefore) << c.what;
         EXPECT_EQ(entry, entryBefore) << c.what;

@@ -108,20 +108,20 @@ TEST_F(PageCheckTest, GamesMustStartAtBlockZeroAndRunUpward) {
 
 TEST_F(PageCheckTest, SaveHeaderWhoseCheckValueDiffersIsAWarningForDataFilesOnly) {
     // Two blocks: a header with no icons and 300 bytes of data, its check value as it must be.
-    buffer->fill(0);
-    writeLe16(*buffer, 0x48, 300);
-    (*buffer)[0x80 + 299] = 0x42;
-    const std::uint16_t right = crc16(std::span(buffer->data(), 0x80 + 300));
-    writeLe16(*buffer, 0x46, right);
-    DirEntry data = newEntry("GOOD_SAVE", 2);
-    ASSERT_EQ(storeNewFile(*page, dirty, data, *buffer), StoreResult::Stored);
+    std::fill(data.begin(), data.end(), 0);
+    writeLe16(data, 0x48, 300);
+    data[0x80 + 299] = 0x42;
+    const std::uint16_t right = crc16(std::span(data.data(), 0x80 + 300));
+    writeLe16(data, 0x46, right);
+    DirEntry good = newEntry("GOOD_SAVE", 2);
+    ASSERT_EQ(storeEntry(good), StoreResult::Stored);
     EXPECT_TRUE(checkPage(*page).clean());
 
-    writeLe16(*buffer, 0x46, static_cast<std::uint16_t>(right ^ 0x0101));
+    writeLe16(data, 0x46, static_cast<std::uint16_t>(right ^ 0x0101));
     DirEntry bad = newEntry("BAD_SAVE", 2);
-    ASSERT_EQ(storeNewFile(*page, dirty, bad, *buffer), StoreResult::Stored);
+    ASSERT_EQ(storeEntry(bad), StoreResult::Stored);
     DirEntry game = newEntry("GAME", 2, 0, 0xCC);
-    ASSERT_EQ(storeNewFile(*page, dirty, game, *buffer), StoreResult::Stored);
+    ASSERT_EQ(storeEntry(game), StoreResult::Stored);
     std::vector<FileFinding> crcFindings;
     for (const FileFinding& found : checkPage(*page).files) {
         if (found.problem == FileProblem::HeaderCrcMismatch) {
@@ -157,7 +157,7 @@ TEST_F(PageCheckTest, LostBlocksOverstateTheRoomAndFreeingThemMakesAnAddFit) {
     EXPECT_EQ(check.freeOverstatedBy(), 35);
 
     DirEntry big = newEntry("BIG", 170);
-    EXPECT_EQ(storeNewFile(*page, dirty, big, *buffer), StoreResult::NotEnoughBlocks);
+    EXPECT_EQ(storeEntry(big), StoreResult::NotEnoughBlocks);
     const auto before = std::make_unique<PageBytes>(*page);
     dirty.fill(0);
     EXPECT_EQ(freeLostBlocks(*page, dirty), 36);
@@ -168,7 +168,7 @@ TEST_F(PageCheckTest, LostBlocksOverstateTheRoomAndFreeingThemMakesAnAddFit) {
     EXPECT_EQ(dirty, marked({}));
     EXPECT_TRUE(checkPage(*page).lostBlocks.empty());
     EXPECT_EQ(freeLostBlocks(*page, dirty), 0);
-    EXPECT_EQ(storeNewFile(*page, dirty, big, *buffer), StoreResult::Stored);
+    EXPECT_EQ(storeEntry(big), StoreResult::Stored);
 }
 
 }  // namespace

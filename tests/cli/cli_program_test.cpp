@@ -64,10 +64,10 @@ protected:
         std::filesystem::create_directories(scratch);
         // The card the window makes on its first start, sample saves on page 1.
         std::filesystem::create_directories(card);
-        const std::vector<card::PageBytes> pages = adapter::makeSamplePages();
+        const std::vector<card::CardOrderPage> pages = adapter::makeSamplePages();
         for (std::size_t i = 0; i < pages.size(); ++i) {
             writeBytes(card / adapter::pageFileName(static_cast<int>(i)),
-                       Bytes(pages[i].begin(), pages[i].end()));
+                       Bytes(pages[i].bytes.begin(), pages[i].bytes.end()));
         }
     }
 
@@ -134,12 +134,12 @@ TEST_F(CliProgram, ListShowsThePageAsTextAndAsJson) {
 TEST_F(CliProgram, NamesAndInformationLinesAreEscapedInJsonAndHarmlessOnATerminal) {
     // A page whose file names hold a quote, a backslash, a Latin-1 byte and an escape byte.
     onCard({"pages"});
-    auto page = std::make_unique<card::PageBytes>();
+    auto page = std::make_unique<card::CardOrderPage>();
     const Bytes original = pageFile(2);
-    std::copy(original.begin(), original.end(), page->begin());
+    std::copy(original.begin(), original.end(), page->bytes.begin());
     quorvane::testing::addFileToCardPage(*page, "Q\"B\\\xC9", 1);
     quorvane::testing::addFileToCardPage(*page, "ESC\x1B[2J", 1);
-    writeBytes(card / "page-02.dcm", Bytes(page->begin(), page->end()));
+    writeBytes(card / "page-02.dcm", Bytes(page->bytes.begin(), page->bytes.end()));
 
     const ProgramRun json = onCard({"list", "--json", "--page", "2"});
     EXPECT_NE(json.out.find(R"("name": "Q\"B\\)"
@@ -393,13 +393,13 @@ TEST_F(CliProgram, CheckReportsLostBlocksAsTextAndAsJson) {
 
     // Block 10 taken in the FAT by no file.
     const Bytes original = pageFile(1);
-    auto cardImage = std::make_unique<card::PageBytes>();
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     auto pageImage = std::make_unique<card::PageBytes>();
-    std::copy(original.begin(), original.end(), cardImage->begin());
+    std::copy(original.begin(), original.end(), cardImage->bytes.begin());
     card::cardToPage(*cardImage, *pageImage);
     card::setFatEntry(*pageImage, 10, card::FAT_END);
     card::pageToCard(*pageImage, *cardImage);
-    writeBytes(card / "page-01.dcm", Bytes(cardImage->begin(), cardImage->end()));
+    writeBytes(card / "page-01.dcm", Bytes(cardImage->bytes.begin(), cardImage->bytes.end()));
 
     const ProgramRun text = onCard({"check"});
     EXPECT_EQ(text.exitStatus, 0);

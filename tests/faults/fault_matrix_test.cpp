@@ -27,17 +27,17 @@ int unplugPoints() {
 }
 
 // The blocks a commit writes (all but 200..240) of pageImage stand in cardImage.
-bool writtenBlocksMatch(const card::PageBytes& pageImage, const card::PageBytes& cardImage) {
-    auto expected = std::make_unique<card::PageBytes>();
+bool writtenBlocksMatch(const card::PageBytes& pageImage, const card::CardOrderPage& cardImage) {
+    auto expected = std::make_unique<card::CardOrderPage>();
     card::pageToCard(pageImage, *expected);
     for (int b = 0; b < card::BLOCK_COUNT; ++b) {
         if (b >= card::UNUSED_FIRST_BLOCK && b <= card::UNUSED_LAST_BLOCK) {
             continue;
         }
         const auto offset = static_cast<long>(b) * static_cast<long>(card::BLOCK_SIZE);
-        if (!std::equal(expected->begin() + offset,
-                        expected->begin() + offset + static_cast<long>(card::BLOCK_SIZE),
-                        cardImage.begin() + offset)) {
+        if (!std::equal(expected->bytes.begin() + offset,
+                        expected->bytes.begin() + offset + static_cast<long>(card::BLOCK_SIZE),
+                        cardImage.bytes.begin() + offset)) {
             return false;
         }
     }
@@ -65,11 +65,9 @@ protected:
 
     // The edits in memory differ from the card: page 0 with one more file.
     void makeEdit() {
-        auto data = std::make_unique<card::FileBuffer>();
-        data->fill(0x77);
-        card::DirEntry entry = makeEntry("EDITED__FILE", 9);
+        card::CardFile file{makeEntry("EDITED__FILE", 9), std::vector<std::uint8_t>(9 * 512, 0x77)};
         editLoaded([&](LoadedPage& page) {
-            ASSERT_EQ(card::storeNewFile(page.page, page.dirty, entry, *data),
+            ASSERT_EQ(card::storeNewFile(page.page, page.dirty, file),
                       card::StoreResult::Stored);
         });
     }
@@ -88,7 +86,7 @@ TEST_F(FaultMatrix, UnpluggedAtAnyPointOfAPageReadLeavesThePageInMemory) {
         start();
         loadPageDirectly(1);
         stepPage(-1);
-        const auto cardBefore = std::make_unique<card::PageBytes>(cardImage());
+        const auto cardBefore = std::make_unique<card::CardOrderPage>(cardImage());
         const auto pageBefore = std::make_unique<card::PageBytes>(loaded().page);
         adapter->faults().unplugAfterAccesses = unplugAt;
 

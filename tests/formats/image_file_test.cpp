@@ -29,7 +29,7 @@ TEST(ImageOrderOf, DcmIsCardOrderBinAndVmuAreRawWhateverTheCase) {
 
 class ImageFiles : public TempFolder {
 protected:
-    std::unique_ptr<card::PageBytes> cardImage = std::make_unique<card::PageBytes>();
+    std::unique_ptr<card::CardOrderPage> cardImage = std::make_unique<card::CardOrderPage>();
 };
 
 TEST_F(ImageFiles, RawImageIsReadWithEveryFourByteGroupReversedIntoTheCardImage) {
@@ -39,27 +39,27 @@ TEST_F(ImageFiles, RawImageIsReadWithEveryFourByteGroupReversedIntoTheCardImage)
     raw[PAGE - 1] = 0x9A;
     ASSERT_EQ(readCardImage(write("card.bin", raw), ImageOrder::FileSystem, *cardImage),
               ReadResult::Ok);
-    EXPECT_EQ(Bytes(cardImage->begin(), cardImage->begin() + 8),
+    EXPECT_EQ(Bytes(cardImage->bytes.begin(), cardImage->bytes.begin() + 8),
               (Bytes{0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05}));
-    EXPECT_EQ((*cardImage)[PAGE - 4], 0x9A);
+    EXPECT_EQ(cardImage->bytes[PAGE - 4], 0x9A);
 
     // A .dcm is the card order already.
     ASSERT_EQ(readCardImage(write("card.dcm", raw), ImageOrder::Card, *cardImage), ReadResult::Ok);
-    EXPECT_EQ(Bytes(cardImage->begin(), cardImage->begin() + 8), start);
+    EXPECT_EQ(Bytes(cardImage->bytes.begin(), cardImage->bytes.begin() + 8), start);
 }
 
 TEST_F(ImageFiles, ShortImageIsRefusedUntouchedAndALongerOneGivesItsFirstPage) {
     for (const ImageOrder order : {ImageOrder::Card, ImageOrder::FileSystem}) {
-        cardImage->fill(0x5E);
+        cardImage->bytes.fill(0x5E);
         EXPECT_EQ(readCardImage(write("short", Bytes(PAGE - 1, 0x11)), order, *cardImage),
                   ReadResult::PageFileTooShort);
-        EXPECT_EQ((*cardImage)[0], 0x5E);
-        EXPECT_EQ((*cardImage)[PAGE - 1], 0x5E);
+        EXPECT_EQ(cardImage->bytes[0], 0x5E);
+        EXPECT_EQ(cardImage->bytes[PAGE - 1], 0x5E);
 
         Bytes longer(PAGE + 512, 0x22);
         longer[PAGE] = 0x33;
         ASSERT_EQ(readCardImage(write("long", longer), order, *cardImage), ReadResult::Ok);
-        EXPECT_TRUE(std::all_of(cardImage->begin(), cardImage->end(),
+        EXPECT_TRUE(std::all_of(cardImage->bytes.begin(), cardImage->bytes.end(),
                                 [](std::uint8_t b) { return b == 0x22; }));
     }
     EXPECT_EQ(readCardImage(folder / "none.bin", ImageOrder::FileSystem, *cardImage),
@@ -67,10 +67,10 @@ TEST_F(ImageFiles, ShortImageIsRefusedUntouchedAndALongerOneGivesItsFirstPage) {
 }
 
 TEST_F(ImageFiles, CardImageIsWrittenAsARawImageInFileSystemOrder) {
-    cardImage->fill(0);
+    cardImage->bytes.fill(0);
     const Bytes start{0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05};
-    std::copy(start.begin(), start.end(), cardImage->begin());
-    (*cardImage)[PAGE - 4] = 0x9A;
+    std::copy(start.begin(), start.end(), cardImage->bytes.begin());
+    cardImage->bytes[PAGE - 4] = 0x9A;
 
     ASSERT_TRUE(writeCardImage(folder / "card.vmu", ImageOrder::FileSystem, *cardImage).ok());
     const Bytes raw = read(folder / "card.vmu");
@@ -80,7 +80,7 @@ TEST_F(ImageFiles, CardImageIsWrittenAsARawImageInFileSystemOrder) {
     EXPECT_EQ(raw[PAGE - 1], 0x9A);
 
     ASSERT_TRUE(writeCardImage(folder / "card.dcm", ImageOrder::Card, *cardImage).ok());
-    EXPECT_EQ(read(folder / "card.dcm"), Bytes(cardImage->begin(), cardImage->end()));
+    EXPECT_EQ(read(folder / "card.dcm"), Bytes(cardImage->bytes.begin(), cardImage->bytes.end()));
     EXPECT_EQ(names(), (std::vector<std::string>{"card.dcm", "card.vmu"}));
 }
 

@@ -38,9 +38,10 @@ Bytes cut(Bytes bytes, std::size_t size) {
 
 class SingleFile : public TempFolder {
 protected:
-    std::unique_ptr<card::FileBuffer> buffer = std::make_unique<card::FileBuffer>();
     std::unique_ptr<card::PageBytes> page = std::make_unique<card::PageBytes>();
-    card::DirEntry entry{.fileType = 0x99};  // marks an entry no reader has touched
+    card::CardFile file{.entry = {.fileType = 0x99},
+                        .data = {}};  // marks a file no reader has touched
+    const card::DirEntry& entry = file.entry;
 };
 
 TEST_F(SingleFile, DdcGivesEntryAndDataAndIgnoresTheFourthTagByte) {
@@ -50,17 +51,18 @@ TEST_F(SingleFile, DdcGivesEntryAndDataAndIgnoresTheFourthTagByte) {
     bytes.insert(bytes.end(), 512, 0x22);
     bytes.insert(bytes.end(), 10, 0x33);  // trailing bytes beyond the blocks are harmless
 
-    ASSERT_EQ(readDdcFile(write("a.ddc", bytes), entry, *buffer), ReadResult::Ok);
+    ASSERT_EQ(readDdcFile(write("a.ddc", bytes), file), ReadResult::Ok);
     EXPECT_EQ(std::tie(entry.fileType, entry.firstBlock, entry.timeStamp[1], entry.sizeInBlocks),
               std::tuple(0x33, 7, 0x26, 2));
     EXPECT_EQ(card::entryName(entry), "SAVE");
-    EXPECT_EQ((*buffer)[0], 0x11);
-    EXPECT_EQ((*buffer)[1023], 0x22);
+    ASSERT_EQ(file.data.size(), 1024u);  // the blocks, not the bytes after them
+    EXPECT_EQ(file.data[0], 0x11);
+    EXPECT_EQ(file.data[1023], 0x22);
 
-    // A whole page of data, and more, stays within the buffer.
-    ASSERT_EQ(readDdcFile(write("full.ddc", ddc(0x33, 200, 102400 + 4096)), entry, *buffer),
-              ReadResult::Ok);
-    EXPECT_EQ((*buffer)[102399], 0x5A);
+    // A whole page of data, and more, keeps only the file's blocks.
+    ASSERT_EQ(readDdcFile(write("full.ddc", ddc(0x33, 200, 102400 + 4096)), file), ReadResult::Ok);
+    EXPECT_EQ(file.data.size(), 102400u);
+    EXPECT_EQ(file.data[102399], 0x5A);
 }
 
 TEST_F(SingleFile, DciDataIsTurnedBackFromCardOrder) {
@@ -69,17 +71,17 @@ TEST_F(SingleFile, DciDataIsTurnedBackFromCardOrder) {
     bytes.insert(bytes.end(), 3 * 512 - 8, 0x00);
     bytes.insert(bytes.end(), {0xDD, 0xCC, 0xBB, 0xAA});
 
-    ASSERT_EQ(readDciFile(write("a.dci", bytes), entry, *buffer), ReadResult::Ok);
+    ASSERT_EQ(readDciFile(write("a.dci", bytes), file), ReadResult::Ok);
     EXPECT_EQ(entry.sizeInBlocks, 3);
-    EXPECT_EQ(Bytes(buffer->begin(), buffer->begin() + 4), (Bytes{0x01, 0x02, 0x03, 0x04}));
-    EXPECT_EQ(Bytes(buffer->begin() + 1532, buffer->begin() + 1536),
-              (Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
+    ASSERT_EQ(file.data.size(), 1536u);
+    EXPECT_EQ(Bytes(file.data.begin(), file.data.begin() + 4), (Bytes{0x01, 0x02, 0x03, 0x04}));
+    EXPECT_EQ(Bytes(file.data.begin() + 1532, file.data.end()), (Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
 }
 
 TEST_F(SingleFile, RefusalsSayWhyAndLeaveTheEntryAlone) {
     Bytes lowerCase = ddc(0x33, 1, 512);
     std::copy_n("cfu", 3, lowerCase.begin());
-    using Reader = ReadResult (*)(const std::filesystem::path&, card::DirEntry&, card::FileBuffer&);
+    using Reader = ReadResult (*)(const std::filesystem::path&, card::CardFile&);
     struct Case {
         const char* what;
         Reader read;
@@ -101,18 +103,19 @@ TEST_F(SingleFile, RefusalsSayWhyAndLeaveTheEntryAlone) {
         {".dci data short", readDciFile, dci(0x33, 3, 1535), ReadResult::TooShortForData},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.read(write("x", c.bytes), entry, *buffer), c.expected) << c.what;
-        EXPECT_EQ(entry.fileType, 0x99) << c.what;
+        EXPECT_EQ(c.read(write("x", c.bytes), file), c.expected) << c.what;
+        EXPECT_EQ(file, (card::CardFile{.entry = {.fileType = 0x99}, .data = {}})) << c.what;
     }
-    EXPECT_EQ(readDdcFile(folder / "missing.ddc", entry, *buffer), ReadResult::CannotOpen);
-    EXPECT_EQ(readDciFile(folder / "missing.dci", entry, *buffer), ReadResult::CannotOpen);
+    EXPECT_EQ(readDdcFile(folder / "missing.ddc", file), ReadResult::CannotOpen);
+    EXPECT_EQ(readDciFile(folder / "missing.dci", file), ReadResult::CannotOpen);
 }
 
 TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
     card::formatPage(*page);
     card::DirtyMap dirty{};
-    for (std::size_t i = 0; i < 3 * 512; ++i) {
-        (*buffer)[i] = static_cast<std::uint8_t>(i % 251);
+    Bytes data(3 * 512);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i % 251);
     }
     const card::DirEntry original{
         .fileType = 0x33,
@@ -122,13 +125,12 @@ TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
         .sizeInBlocks = 3,
         .headerOffset = 0x0080,
         .reservedTail = {1, 2, 3, 4}};
-    const Bytes data(buffer->begin(), buffer->begin() + 3 * 512);
-    entry = original;
-    ASSERT_EQ(card::storeNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
-    const card::DirEntry stored = entry;
-    ASSERT_EQ(card::extractFile(*page, 207, *buffer), card::ExtractResult::Extracted);
+    file = {original, data};
+    ASSERT_EQ(card::storeNewFile(*page, dirty, file), card::StoreResult::Stored);
+    const card::DirEntry stored = file.entry;
+    ASSERT_EQ(card::extractFile(*page, 207, file), card::ExtractResult::Extracted);
     const std::filesystem::path path = folder / "three.ddc";
-    ASSERT_TRUE(writeDdcFile(path, *buffer).ok());
+    ASSERT_TRUE(writeDdcFile(path, file).ok());
 
     const Bytes written = read(path);
     ASSERT_EQ(written.size(), 1572u);
@@ -137,27 +139,23 @@ TEST_F(SingleFile, SavedDdcIsTagEntryAndBlocksAndAddsBackAsTheSameFile) {
     EXPECT_EQ(Bytes(written.begin() + 36, written.end()), data);
 
     // Added again beside the original: only firstBlock differs, the data is identical.
-    buffer->fill(0);
-    ASSERT_EQ(readDdcFile(path, entry, *buffer), ReadResult::Ok);
-    EXPECT_EQ(entry, stored);
-    ASSERT_EQ(card::storeNewFile(*page, dirty, entry, *buffer), card::StoreResult::Stored);
+    file = {};
+    ASSERT_EQ(readDdcFile(path, file), ReadResult::Ok);
+    EXPECT_EQ(file.entry, stored);
+    ASSERT_EQ(card::storeNewFile(*page, dirty, file), card::StoreResult::Stored);
     card::DirEntry again = card::readSlot(*page, 206);
     EXPECT_EQ(again.firstBlock, 196);
     again.firstBlock = 199;
     EXPECT_EQ(again, stored);
-    ASSERT_EQ(card::extractFile(*page, 206, *buffer), card::ExtractResult::Extracted);
-    EXPECT_EQ(Bytes(buffer->begin() + 36, buffer->begin() + 36 + 3 * 512), data);
+    ASSERT_EQ(card::extractFile(*page, 206, file), card::ExtractResult::Extracted);
+    EXPECT_EQ(file.data, data);
 
-    card::DirEntry empty = original;
-    empty.sizeInBlocks = 0;
-    ASSERT_EQ(card::storeNewFile(*page, dirty, empty, *buffer), card::StoreResult::Stored);
-    ASSERT_EQ(card::extractFile(*page, 205, *buffer), card::ExtractResult::Extracted);
-    ASSERT_TRUE(writeDdcFile(path, *buffer).ok());
+    file = {original, {}};
+    file.entry.sizeInBlocks = 0;
+    ASSERT_EQ(card::storeNewFile(*page, dirty, file), card::StoreResult::Stored);
+    ASSERT_EQ(card::extractFile(*page, 205, file), card::ExtractResult::Extracted);
+    ASSERT_TRUE(writeDdcFile(path, file).ok());
     EXPECT_EQ(read(path).size(), 36u);
-
-    (*buffer)[28] = 0xFF;  // sizeInBlocks 0xFFFF, as after a refused extraction
-    (*buffer)[29] = 0xFF;
-    EXPECT_EQ(ddcImage(*buffer).size(), card::FILE_BUFFER_SIZE);
 }
 
 TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
@@ -165,15 +163,16 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
     std::copy(first.begin(), first.end(), page->begin());
     card::setFatEntry(*page, 0, card::FAT_FREE);
     card::setFatEntry(*page, 1, card::FAT_FREE);
-    auto cardImage = std::make_unique<card::PageBytes>();
+    auto cardImage = std::make_unique<card::CardOrderPage>();
     card::pageToCard(*page, *cardImage);
 
     const std::filesystem::path path = folder / "page.dcm";
     ASSERT_TRUE(writePageFile(path, *cardImage).ok());
-    const Bytes file = read(path);
-    ASSERT_EQ(file.size(), 131072u);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 4), (Bytes{0x04, 0x03, 0x02, 0x01}));
-    EXPECT_EQ(Bytes(file.begin() + 130048, file.begin() + 130052), (Bytes{0xFF, 0xFC, 0xFF, 0xFC}));
+    const Bytes bytes = read(path);
+    ASSERT_EQ(bytes.size(), 131072u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x04, 0x03, 0x02, 0x01}));
+    EXPECT_EQ(Bytes(bytes.begin() + 130048, bytes.begin() + 130052),
+              (Bytes{0xFF, 0xFC, 0xFF, 0xFC}));
 
     // Import takes the first 131072 bytes; a refused one leaves the card image unchanged.
     Bytes longer(131072 + 10, 0);
@@ -181,8 +180,8 @@ TEST_F(SingleFile, PageFileHoldsTheCardImageInCardByteOrder) {
         longer[i] = static_cast<std::uint8_t>(i / 512);
     }
     ASSERT_EQ(readPageFile(write("p.dcm", longer), *cardImage), ReadResult::Ok);
-    EXPECT_TRUE(std::equal(cardImage->begin(), cardImage->end(), longer.begin()));
-    const auto before = std::make_unique<card::PageBytes>(*cardImage);
+    EXPECT_TRUE(std::equal(cardImage->bytes.begin(), cardImage->bytes.end(), longer.begin()));
+    const auto before = std::make_unique<card::CardOrderPage>(*cardImage);
     EXPECT_EQ(readPageFile(write("short.dcm", Bytes(131071, 0x01)), *cardImage),
               ReadResult::PageFileTooShort);
     EXPECT_EQ(readPageFile(folder / "none.dcm", *cardImage), ReadResult::CannotOpen);

@@ -33,19 +33,19 @@ protected:
 };
 
 TEST_F(SmallFolder, FullDiskKeepsTheOldPageFileAndReportsIt) {
-    card::PageBytes oldPage{};
-    oldPage.fill(0x11);
+    card::CardOrderPage oldPage{};
+    oldPage.bytes.fill(0x11);
     const std::filesystem::path target = folder / "page.dcm";
     ASSERT_TRUE(writePageFile(target, oldPage).ok());
     fileSystem->fillLeaving(16 * 1024);
 
-    card::PageBytes newPage{};
-    newPage.fill(0x22);
+    card::CardOrderPage newPage{};
+    newPage.bytes.fill(0x22);
     const WriteStatus status = writePageFile(target, newPage);
 
     EXPECT_EQ(status.result, WriteResult::CannotWrite);
     EXPECT_EQ(status.systemError, ENOSPC);
-    EXPECT_EQ(read(target), Bytes(oldPage.begin(), oldPage.end()));
+    EXPECT_EQ(read(target), Bytes(oldPage.bytes.begin(), oldPage.bytes.end()));
     EXPECT_EQ(names(), (std::vector<std::string>{"filler", "page.dcm"}));  // no leftovers
 }
 

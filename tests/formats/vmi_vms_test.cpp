@@ -24,7 +24,7 @@ TEST(PartnerName, ChangesTheFirstVmiOrVmsOfTheBaseNameAndTheExtension) {
 
 class PairFiles : public TempFolder {
 protected:
-    std::unique_ptr<card::FileBuffer> buffer = std::make_unique<card::FileBuffer>();
+    std::vector<std::uint8_t> data;
     std::uint16_t blocks = 0xBEEF;
 };
 
@@ -41,22 +41,24 @@ TEST_F(PairFiles, VmiNameIsTwelveBytesAtOffset88OfAtLeast100) {
 
 // A .vms that is not a whole number of blocks keeps every byte: its last block is padded.
 TEST_F(PairFiles, VmsLengthIsRoundedUpToWholeBlocksPaddedWithZeros) {
-    buffer->fill(0xEE);
-    ASSERT_EQ(readVmsData(write("a.vms", Bytes(1000, 0x77)), *buffer, blocks), ReadResult::Ok);
+    data.assign(2000, 0xEE);
+    ASSERT_EQ(readVmsData(write("a.vms", Bytes(1000, 0x77)), data, blocks), ReadResult::Ok);
     EXPECT_EQ(blocks, 2);
-    EXPECT_EQ((*buffer)[999], 0x77);
-    EXPECT_TRUE(std::all_of(buffer->begin() + 1000, buffer->begin() + 1024,
-                            [](std::uint8_t b) { return b == 0; }));
+    ASSERT_EQ(data.size(), 1024u);
+    EXPECT_EQ(data[999], 0x77);
+    EXPECT_TRUE(
+        std::all_of(data.begin() + 1000, data.end(), [](std::uint8_t b) { return b == 0; }));
     for (const auto& [size, expected] : {std::pair{1, 1}, {512, 1}, {513, 2}}) {
-        ASSERT_EQ(readVmsData(write("b.vms", Bytes(size, 0x77)), *buffer, blocks), ReadResult::Ok);
+        ASSERT_EQ(readVmsData(write("b.vms", Bytes(size, 0x77)), data, blocks), ReadResult::Ok);
         EXPECT_EQ(blocks, expected) << size;
     }
 
-    EXPECT_EQ(readVmsData(write("empty.vms", {}), *buffer, blocks), ReadResult::EmptyVms);
-    EXPECT_EQ(readVmsData(folder / "none.vms", *buffer, blocks), ReadResult::CannotOpen);
-    EXPECT_EQ(readVmsData(write("big.vms", Bytes(201 * 512, 0x42)), *buffer, blocks),
+    EXPECT_EQ(readVmsData(write("empty.vms", {}), data, blocks), ReadResult::EmptyVms);
+    EXPECT_EQ(readVmsData(folder / "none.vms", data, blocks), ReadResult::CannotOpen);
+    EXPECT_EQ(readVmsData(write("big.vms", Bytes(201 * 512, 0x42)), data, blocks),
               ReadResult::TooManyBlocks);
     EXPECT_EQ(blocks, 201);
+    EXPECT_EQ(data.size(), 102400u);  // never more than a page's user blocks
 }
 
 TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
@@ -109,33 +111,28 @@ Bytes text(std::string_view letters, std::size_t size) {
     return field;
 }
 
-// A game file as extractFile leaves it: "CFU", 0, its entry, then block 0 of 0x40s and block 1
-// of 0x41s, which holds its save header.
-std::unique_ptr<card::FileBuffer> gameFile(std::uint16_t blocks = 2) {
-    auto buffer = std::make_unique<card::FileBuffer>();
+// A game file as extractFile gives it: its entry, then block 0 of 0x40s and block 1 of 0x41s,
+// which holds its save header.
+card::CardFile gameFile(std::uint16_t blocks = 2) {
     const Bytes entry = joined({{0xCC, 0xFF, 0x00, 0x00},
                                 text("RACEDATA_001", 12),
                                 {0x20, 0x26, 0x12, 0x07, 0x09, 0x15, 0x30, 0x00},  // a Monday
                                 {static_cast<std::uint8_t>(blocks), 0x00, 0x01, 0x00},
                                 {0, 0, 0, 0}});
-    const Bytes header = joined({{'C', 'F', 'U', 0}, entry});
-    std::copy(header.begin(), header.end(), buffer->begin());
+    card::CardFile file{card::decodeDirEntry(std::span<const std::uint8_t, 32>(entry.data(), 32)),
+                        {}};
     for (std::uint16_t k = 0; k < blocks; ++k) {
-        std::fill_n(buffer->begin() + 36 + k * 512, 512, static_cast<std::uint8_t>(0x40 + k));
+        file.data.insert(file.data.end(), 512, static_cast<std::uint8_t>(0x40 + k));
     }
     const std::string_view description = "Lap times";
-    std::copy(description.begin(), description.end(), buffer->begin() + 36 + 512 + 16);
-    (*buffer)[36 + 512 + 16 + description.size()] = 0;
-    return buffer;
-}
-
-card::DirEntry entryOf(const card::FileBuffer& buffer) {
-    return card::decodeDirEntry(std::span<const std::uint8_t, 32>(buffer.data() + 4, 32));
+    std::copy(description.begin(), description.end(), file.data.begin() + 512 + 16);
+    file.data[512 + 16 + description.size()] = 0;
+    return file;
 }
 
 TEST(PairVmi, HoldsTheEntryHeaderAndNameInItsOwnLayout) {
-    const auto buffer = gameFile();
-    const VmiBytes vmi = buildVmi(entryOf(*buffer), vmsData(*buffer), "RACE");
+    const card::CardFile file = gameFile();
+    const VmiBytes vmi = buildVmi(file.entry, file.data, "RACE");
     const Bytes expected = joined({
         {'R' & 'S', 'A' & 'E', 'C' & 'G', 'E' & 'A'},  // checksum
         text("Lap times", 32),                         // up to the header's zero byte
@@ -148,19 +145,18 @@ TEST(PairVmi, HoldsTheEntryHeaderAndNameInItsOwnLayout) {
         {0x00, 0x04, 0x00, 0x00},  // 1024 bytes of .vms
     });
     EXPECT_EQ(Bytes(vmi.begin(), vmi.end()), expected);
-    EXPECT_EQ(vmsData(*buffer).size(), 1024u);
 }
 
 TEST(PairVmi, TakesWhatTheCardGivesWithoutGuessing) {
-    const auto buffer = gameFile();
-    card::DirEntry entry = entryOf(*buffer);
+    const card::CardFile file = gameFile();
+    card::DirEntry entry = file.entry;
     entry.fileType = 0x33;
     entry.copyFlag = 0x00;
     entry.headerOffset = 2;  // past the file: no header, no description
     // Plain numbers, as the pairs this program adds are stamped: not BCD where a nibble is
     // over 9, and 6 is the card's Sunday.
     entry.timeStamp = {20, 26, 12, 6, 13, 45, 30, 6};
-    const VmiBytes vmi = buildVmi(entry, vmsData(*buffer), "AB");
+    const VmiBytes vmi = buildVmi(entry, file.data, "AB");
 
     EXPECT_EQ(Bytes(vmi.begin(), vmi.begin() + 4), (Bytes{'A' & 'S', 'B' & 'E', 0, 0}));
     EXPECT_EQ(Bytes(vmi.begin() + 4, vmi.begin() + 36), Bytes(32, 0));
@@ -171,11 +167,11 @@ TEST(PairVmi, TakesWhatTheCardGivesWithoutGuessing) {
 
 class PairWriting : public TempFolder {
 protected:
-    std::unique_ptr<card::FileBuffer> buffer = gameFile();
+    card::CardFile file = gameFile();
 };
 
 TEST_F(PairWriting, PairReadsBackWithTheSameCardNameAndBlocks) {
-    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    const PairWriteStatus status = writePairFiles(folder, "RACE", file);
     ASSERT_TRUE(status.ok()) << static_cast<int>(status.result) << " " << status.path;
     EXPECT_EQ(names(), (std::vector<std::string>{"RACE.vmi", "RACE.vms"}));
     EXPECT_EQ(read(folder / "RACE.vmi").size(), 108u);
@@ -183,23 +179,23 @@ TEST_F(PairWriting, PairReadsBackWithTheSameCardNameAndBlocks) {
     CardFileName name{};
     ASSERT_EQ(readVmiName(folder / "RACE.vmi", name), ReadResult::Ok);
     EXPECT_EQ(name, (CardFileName{'R', 'A', 'C', 'E', 'D', 'A', 'T', 'A', '_', '0', '0', '1'}));
-    auto readBack = std::make_unique<card::FileBuffer>();
+    std::vector<std::uint8_t> readBack;
     std::uint16_t blocks = 0;
-    ASSERT_EQ(readVmsData(folder / "RACE.vms", *readBack, blocks), ReadResult::Ok);
+    ASSERT_EQ(readVmsData(folder / "RACE.vms", readBack, blocks), ReadResult::Ok);
     EXPECT_EQ(blocks, 2);
-    EXPECT_TRUE(std::equal(readBack->begin(), readBack->begin() + 1024, buffer->begin() + 36));
+    EXPECT_EQ(readBack, file.data);
 }
 
 TEST_F(PairWriting, InvalidNameWritesNothing) {
     for (const char* name : {"race", "", "RACEDATA1", "../RACE"}) {
-        EXPECT_EQ(writePairFiles(folder, name, *buffer).result, PairWriteResult::BadName) << name;
+        EXPECT_EQ(writePairFiles(folder, name, file).result, PairWriteResult::BadName) << name;
     }
     EXPECT_TRUE(names().empty());
 }
 
 TEST_F(PairWriting, FailedVmsTakesTheNewVmiAwayAgain) {
     std::filesystem::create_directory(folder / "RACE.vms");
-    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    const PairWriteStatus status = writePairFiles(folder, "RACE", file);
     EXPECT_EQ(status.result, PairWriteResult::NotWritten);
     EXPECT_EQ(status.write, WriteResult::NotAFile);
     EXPECT_EQ(status.systemError, EISDIR);
@@ -211,7 +207,7 @@ TEST_F(PairWriting, FailedVmsTakesTheNewVmiAwayAgain) {
 TEST_F(PairWriting, VmiThatCannotBeReadBackIsLeftAloneAndNothingIsWritten) {
     // A folder where the .vmi would go: it could not be put back, so nothing is replaced.
     std::filesystem::create_directory(folder / "RACE.vmi");
-    const PairWriteStatus status = writePairFiles(folder, "RACE", *buffer);
+    const PairWriteStatus status = writePairFiles(folder, "RACE", file);
     EXPECT_EQ(status.result, PairWriteResult::CannotReadOld);
     EXPECT_EQ(status.systemError, EISDIR);
     EXPECT_EQ(status.path, folder / "RACE.vmi");
@@ -220,12 +216,12 @@ TEST_F(PairWriting, VmiThatCannotBeReadBackIsLeftAloneAndNothingIsWritten) {
 
 TEST_F(PairWriting, FailedVmsPutsBackTheVmiThatWasThere) {
     write("RACE.vmi", Bytes{'m', 'i', 'n', 'e'});
-    buffer = gameFile(3);
+    file = gameFile(3);
     PairWriteStatus status;
     {
         const FileSizeLimit fullAfter1024Bytes(1024);
         ASSERT_TRUE(fullAfter1024Bytes.set());
-        status = writePairFiles(folder, "RACE", *buffer);
+        status = writePairFiles(folder, "RACE", file);
     }
     EXPECT_EQ(status.result, PairWriteResult::NotWritten);
     EXPECT_EQ(status.write, WriteResult::CannotWrite);

@@ -18,10 +18,10 @@ using Block = std::array<std::uint8_t, 512>;
 using Exchange = std::pair<Bytes, Bytes>;  // bytes the adapter took, bytes it answered
 
 // Four pages; page 0 block 5 holds bytes 3 * i + 1 (mod 256), everything else is zero.
-std::vector<card::PageBytes> makePages() {
-    std::vector<card::PageBytes> pages(4);
+std::vector<card::CardOrderPage> makePages() {
+    std::vector<card::CardOrderPage> pages(4);
     for (std::size_t i = 0; i < 512; ++i) {
-        pages[0][5 * 512 + i] = static_cast<std::uint8_t>(3 * i + 1);
+        pages[0].bytes[5 * 512 + i] = static_cast<std::uint8_t>(3 * i + 1);
     }
     return pages;
 }
@@ -108,7 +108,7 @@ TEST_F(Commands, WriteBlockSendsFourQuartersOutsideBlocks200To240) {
             EXPECT_TRUE(std::equal(received.begin() + 3, received.end(),
                                    data.begin() + static_cast<long>(quarter * 128)));
         }
-        EXPECT_EQ(std::equal(data.begin(), data.end(), adapter.page(0).begin() + block * 512),
+        EXPECT_EQ(std::equal(data.begin(), data.end(), adapter.page(0).bytes.begin() + block * 512),
                   quarters == 4)
             << block;
     }
@@ -122,8 +122,8 @@ TEST_F(Commands, WriteBlockSendsFourQuartersOutsideBlocks200To240) {
 TEST_F(Commands, ReadBlockTakes512BytesAndAMatchingCheck) {
     Block destination{};
     EXPECT_TRUE(readBlock(link, 5, destination));
-    EXPECT_TRUE(
-        std::equal(destination.begin(), destination.end(), adapter.page(0).begin() + 5 * 512));
+    EXPECT_TRUE(std::equal(destination.begin(), destination.end(),
+                           adapter.page(0).bytes.begin() + 5 * 512));
     ASSERT_EQ(exchanges().size(), 1u);
     EXPECT_EQ(exchanges()[0].first, (Bytes{0x80, 0x05}));
     EXPECT_EQ(exchanges()[0].second.size(), 513u);

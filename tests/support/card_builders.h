@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "card/byte_order.h"
-#include "card/ddc_image.h"
+#include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/vmi_vms.h"
@@ -29,27 +29,25 @@ inline card::DirEntry makeEntry(std::string_view name, std::uint16_t blocks,
 }
 
 // A formatted page in card byte order, as the adapter holds it.
-inline card::PageBytes formattedCardPage() {
+inline card::CardOrderPage formattedCardPage() {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
-    card::PageBytes cardImage{};
+    card::CardOrderPage cardImage{};
     card::pageToCard(*pageImage, cardImage);
     return cardImage;
 }
 
 // Adds a file to a card-order page; its block k is filled with the byte `fill + k`.
-inline void addFileToCardPage(card::PageBytes& cardImage, std::string_view name,
+inline void addFileToCardPage(card::CardOrderPage& cardImage, std::string_view name,
                               std::uint16_t blocks, std::uint8_t fill = 0x10) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
-    auto data = std::make_unique<card::FileBuffer>();
+    card::CardFile file{makeEntry(name, blocks), {}};
     for (std::size_t k = 0; k < blocks; ++k) {
-        std::fill_n(data->begin() + static_cast<long>(k * card::BLOCK_SIZE), card::BLOCK_SIZE,
-                    static_cast<std::uint8_t>(fill + k));
+        file.data.insert(file.data.end(), card::BLOCK_SIZE, static_cast<std::uint8_t>(fill + k));
     }
     card::DirtyMap dirty{};
-    card::DirEntry entry = makeEntry(name, blocks);
-    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
+    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, file), card::StoreResult::Stored);
     card::pageToCard(*pageImage, cardImage);
 }
 

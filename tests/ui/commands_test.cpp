@@ -114,16 +114,17 @@ TEST_F(WindowCommands, ExportMenuEntryWritesThePageImage) {
     EXPECT_EQ(text("statusLine"), "DCM file written...");
     const QByteArray exported = fileBytes(inFolder("page.dcm"));
     ASSERT_EQ(exported.size(), 131072);
-    EXPECT_TRUE(std::equal(adapter->page(0).begin(), adapter->page(0).end(),
+    EXPECT_TRUE(std::equal(adapter->page(0).bytes.begin(), adapter->page(0).bytes.end(),
                            reinterpret_cast<const std::uint8_t*>(exported.constData())));
 }
 
 TEST_F(WindowCommands, ImportMenuEntryWritesTheFileOntoTheCard) {
-    card::PageBytes image = app::testing::formattedCardPage();
+    card::CardOrderPage image = app::testing::formattedCardPage();
     addFileToCardPage(image, "IMPORTED", 4);
     QFile file(inFolder("other.dcm"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+    file.write(reinterpret_cast<const char*>(image.bytes.data()),
+               static_cast<qint64>(image.bytes.size()));
     file.close();
 
     open(Layout::SinglePane);

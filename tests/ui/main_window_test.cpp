@@ -177,19 +177,18 @@ TEST_F(SinglePaneWindow, HeaderClicksSortAscendingNumbersByValueNamesWithoutCase
 constexpr char JAPANESE_SAVE[] = "\x83\x5a\x81\x5b\x83\x75\x83\x66\x81\x5b\x83\x5e";
 constexpr char JAPANESE_GAME[] = "\x83\x51\x81\x5b\x83\x80";
 
-void addDescribedFile(card::PageBytes& cardImage, std::string_view name,
+void addDescribedFile(card::CardOrderPage& cardImage, std::string_view name,
                       std::string_view line1 = "SONIC ADV",      // bytes 0..15
                       std::string_view line2 = JAPANESE_SAVE,    // bytes 16..47
                       std::string_view line3 = JAPANESE_GAME) {  // bytes 48..63
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
-    auto data = std::make_unique<card::FileBuffer>();
-    std::copy(line1.begin(), line1.end(), data->begin());
-    std::copy(line2.begin(), line2.end(), data->begin() + 16);
-    std::copy(line3.begin(), line3.end(), data->begin() + 48);
+    card::CardFile file{app::testing::makeEntry(name, 1), std::vector<std::uint8_t>(512)};
+    std::copy(line1.begin(), line1.end(), file.data.begin());
+    std::copy(line2.begin(), line2.end(), file.data.begin() + 16);
+    std::copy(line3.begin(), line3.end(), file.data.begin() + 48);
     card::DirtyMap dirty{};
-    card::DirEntry entry = app::testing::makeEntry(name, 1);
-    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, entry, *data), card::StoreResult::Stored);
+    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, file), card::StoreResult::Stored);
     card::pageToCard(*pageImage, cardImage);
 }
 

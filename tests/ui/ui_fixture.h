@@ -109,8 +109,8 @@ private:
 // dialogs answered by `dialogs`. Adjust `pages` before open().
 class WindowFixture : public ::testing::Test {
 protected:
-    std::vector<card::PageBytes> pages =
-        std::vector<card::PageBytes>(4, app::testing::formattedCardPage());
+    std::vector<card::CardOrderPage> pages =
+        std::vector<card::CardOrderPage>(4, app::testing::formattedCardPage());
     ScriptedDialogs dialogs;
     QTemporaryDir folder;  // the PC side: files to add, saves, the two-pane "drive"
     std::unique_ptr<adapter::VirtualAdapter> adapter;
