@@ -2,6 +2,7 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "app/texts.h"
 #include "card/card_text.h"
@@ -27,9 +28,7 @@ bool saysYes(std::string answer) {
 // A dialog's answer is given once: the next dialog is cancelled unless answered again.
 template <typename Answer>
 std::optional<Answer> take(std::optional<Answer>& answer) {
-    std::optional<Answer> taken = std::move(answer);
-    answer.reset();
-    return taken;
+    return std::exchange(answer, std::nullopt);
 }
 
 // Paths are taken relative to the folder the program started in, which nothing changes.

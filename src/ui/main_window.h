@@ -43,7 +43,7 @@ struct MainWindowOptions {
 class MainWindow : public QMainWindow, public app::Screen {
     Q_OBJECT
 public:
-    explicit MainWindow(MainWindowOptions options = {}, QWidget* parent = nullptr);
+    explicit MainWindow(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Wires the commands to `organizer` and runs the window's opening steps.
