@@ -78,10 +78,10 @@ TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
     QTest::qWait(600);
     EXPECT_NE(row("PUZZLE___SYS")->icon(0).pixmap(16).cacheKey(), first);
 
-    clickRow(static_cast<int>(column(0).indexOf("PUZZLE___SYS")));
+    clickRow(column(0).indexOf("PUZZLE___SYS"));
     const QLabel* icon = named<QLabel>("fileIcon");
     EXPECT_EQ(icon->pixmap().size(), QSize(64, 64));
-    clickRow(static_cast<int>(column(0).indexOf("QUORVANE_001")));
+    clickRow(column(0).indexOf("QUORVANE_001"));
     EXPECT_TRUE(icon->pixmap().isNull());
 
     window->showMinimized();
