@@ -18,7 +18,7 @@ QString benchRoot;
 
 // <root>/<level>/d00000 ... d19999, each with one "sub" below when `nested`.
 QString buildLevel(const QString& level, bool nested) {
-    const QString path = benchRoot + '/' + level;
+    QString path = benchRoot + '/' + level;
     if (QDir(path).exists()) {
         return path;
     }

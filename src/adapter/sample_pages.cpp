@@ -26,13 +26,13 @@ using Pixels = std::array<std::uint8_t, card::ICON_SIDE * card::ICON_SIDE>;
 Pixels flagIcon() {
     Pixels pixels{};
     for (int y = 2; y < 30; ++y) {
-        pixels[static_cast<std::size_t>(y * card::ICON_SIDE + 5)] = Grey;
-        pixels[static_cast<std::size_t>(y * card::ICON_SIDE + 6)] = Grey;
+        pixels[static_cast<std::size_t>(y) * card::ICON_SIDE + 5] = Grey;
+        pixels[static_cast<std::size_t>(y) * card::ICON_SIDE + 6] = Grey;
     }
     for (int y = 3; y < 19; ++y) {
         for (int x = 7; x < 29; ++x) {
             const bool dark = ((x - 7) / 4 + (y - 3) / 4) % 2 == 0;
-            pixels[static_cast<std::size_t>(y * card::ICON_SIDE + x)] = dark ? Black : White;
+            pixels[static_cast<std::size_t>(y) * card::ICON_SIDE + x] = dark ? Black : White;
         }
     }
     return pixels;
@@ -51,7 +51,7 @@ Pixels tilesIcon(int frame) {
             // Clockwise order of the tiles: top left, top right, bottom right, bottom left.
             constexpr std::array<int, 4> CLOCKWISE{0, 1, 3, 2};
             const int turned = (CLOCKWISE[static_cast<std::size_t>(tile)] + frame) % 4;
-            pixels[static_cast<std::size_t>(y * card::ICON_SIDE + x)] =
+            pixels[static_cast<std::size_t>(y) * card::ICON_SIDE + x] =
                 TILES[static_cast<std::size_t>(turned)];
         }
     }

@@ -50,6 +50,7 @@ bool backupCanTake(const PageFileThere& file) {
 
 std::vector<std::string> changesTo(const std::vector<PageFileThere>& there) {
     std::vector<std::string> changes;
+    changes.reserve(there.size());
     for (const PageFileThere& file : there) {
         changes.push_back(file.written ? text::pageFileReplaced(file.path, file.resolved)
                                        : text::pageFileRemoved(file.path, file.resolved));

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 
@@ -64,7 +65,8 @@ public:
     ShiftJisDecoder(const ShiftJisDecoder&) = delete;
     ShiftJisDecoder& operator=(const ShiftJisDecoder&) = delete;
 
-    bool usable() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open fails with (iconv_t)-1; compared as a number, no pointer is made from -1.
+    bool usable() const { return reinterpret_cast<std::intptr_t>(m_converter) != -1; }
 
     // The bytes decoded whole; none when they are not Shift-JIS (a lead byte cut off at the end
     // counts as an error).

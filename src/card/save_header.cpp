@@ -83,7 +83,7 @@ IconFrame paintIcon(std::span<const std::uint8_t> pixels, const PixelPairs& pair
 // 1 bit a pixel, the most significant bit the left pixel; a set bit is dark.
 IconFrame paintMonoIcon(std::span<const std::uint8_t> bits) {
     IconFrame frame{};
-    for (std::size_t pixel = 0; pixel < static_cast<std::size_t>(ICON_SIDE * ICON_SIDE); ++pixel) {
+    for (std::size_t pixel = 0; pixel < std::size_t{ICON_SIDE} * ICON_SIDE; ++pixel) {
         const bool dark = ((bits[pixel / 8] >> (7 - pixel % 8)) & 1) != 0;
         const std::uint8_t level = dark ? 0x00 : 0xFF;
         std::fill_n(frame.begin() + static_cast<long>(pixel * 4), 3, level);

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "app/texts.h"
 #include "cli/help_texts.h"

@@ -61,6 +61,7 @@ std::vector<std::string> parportNames(const std::filesystem::path& procParport) 
     }
     std::sort(numbers.begin(), numbers.end());
     std::vector<std::string> names;
+    names.reserve(numbers.size());
     for (unsigned number : numbers) {
         names.push_back(std::string(PARPORT_PREFIX) + std::to_string(number));
     }

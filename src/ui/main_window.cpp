@@ -76,7 +76,7 @@ QString qtNameFilter(const app::FileFilter& filter) {
     return description + QStringLiteral(" (") + patterns + u')';
 }
 
-MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),

@@ -46,7 +46,7 @@ struct MainWindowOptions {
 class MainWindow : public QMainWindow, public app::WindowScreen {
     Q_OBJECT
 public:
-    explicit MainWindow(MainWindowOptions options = {}, QWidget* parent = nullptr);
+    explicit MainWindow(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Wires the commands to `organizer` and runs the window's opening steps.

@@ -70,8 +70,7 @@ TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
 
 TEST_F(CopyToPc, NamesThatCouldLeaveTheFolderAreRefused) {
     const std::vector<std::string> names = {"../../x", "a/b", "..", "TAB\tNAME",
-                                            "CSI\x9B"
-                                            "2J"};
+                                            std::string("CSI\x9B") + "2J"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         addFileToCardPage(pages[0], "NAME", 1, static_cast<std::uint8_t>(i));
         renameOnPage(207 - static_cast<int>(i), names[i]);

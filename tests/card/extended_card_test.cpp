@@ -48,6 +48,7 @@ protected:
         EXPECT_EQ(extractFile(*page, slot, file), ExtractResult::Extracted);
         const int blocks = readSlot(*page, slot).sizeInBlocks;
         std::vector<int> firstBytes;
+        firstBytes.reserve(static_cast<std::size_t>(blocks));
         for (int k = 0; k < blocks; ++k) {
             firstBytes.push_back(file.data[static_cast<std::size_t>(k) * BLOCK_SIZE]);
         }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -173,8 +174,8 @@ TEST_F(FileSystem, ListingShowsInUseSlotsInOrderAndInformationLinesCutAtZero) {
     EXPECT_EQ(findSlotByName(*page, "five"), -1);
 
     std::uint8_t* block = page->data() + 42 * 512;
-    std::memcpy(block, "SIXTEEN_LETTERS!", 16);  // no zero: all 16 shown
-    std::memcpy(block + 16, "ABCDE\0GH", 8);
+    std::copy_n("SIXTEEN_LETTERS!", 16, block);  // no zero: all 16 shown
+    std::copy_n("ABCDE\0GH", 8, block + 16);
     std::memset(block + 48, 'Z', 16);
     block[64] = 'Q';  // beyond the third line
     EXPECT_EQ(readFileInfo(*page, 20),

@@ -48,7 +48,7 @@ DirEntry entryOf(std::uint16_t blocks, std::uint16_t headerOffset = 0,
 }
 
 std::array<std::uint8_t, 4> pixel(const IconFrame& frame, int x, int y) {
-    const auto at = static_cast<std::size_t>((y * ICON_SIDE + x) * 4);
+    const auto at = (static_cast<std::size_t>(y) * ICON_SIDE + static_cast<std::size_t>(x)) * 4;
     return {frame[at], frame[at + 1], frame[at + 2], frame[at + 3]};
 }
 

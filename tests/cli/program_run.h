@@ -88,6 +88,7 @@ inline ProgramRun runProgram(const std::filesystem::path& program,
     std::vector<std::string> words{program.string()};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words) {
         argv.push_back(word.data());
     }

@@ -28,6 +28,7 @@ protected:
 
 std::vector<std::string> sortedNames(const std::vector<std::filesystem::path>& paths) {
     std::vector<std::string> names;
+    names.reserve(paths.size());
     for (const std::filesystem::path& path : paths) {
         names.push_back(path.filename().string());
     }

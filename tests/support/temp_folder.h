@@ -20,7 +20,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(temp.made()); }
 
     std::filesystem::path write(const std::string& name, const Bytes& bytes) const {
-        const std::filesystem::path path = folder / name;
+        std::filesystem::path path = folder / name;
         writeBytes(path, bytes);
         return path;
     }

@@ -238,7 +238,7 @@ TEST_F(SinglePaneWindow, RowOfANameWithHighBytesSelectsThatFile) {
     addFileToCardPage(pages[0], "CAFE", 2);
     open(Layout::SinglePane);
     readPage();
-    const int row = column(0).indexOf(QString::fromLatin1("CAF\xC9_\xFF"));
+    const qsizetype row = column(0).indexOf(QString::fromLatin1("CAF\xC9_\xFF"));
     ASSERT_NE(row, -1);
     clickRow(row);
     EXPECT_EQ(organizer->selection()->name, "CAF\xC9_\xFF");

@@ -206,9 +206,10 @@ protected:
         click("Select/Refresh");
         ASSERT_TRUE(organizer->loadedPage().has_value());
     }
-    void clickRow(int row) {
+    // A row as a list's indexOf gives it; the tree counts its rows in int.
+    void clickRow(qsizetype row) {
         QTreeWidget* list = cardList();
-        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        const QRect rect = list->visualItemRect(list->topLevelItem(static_cast<int>(row)));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
     void clickHeader(int section) {
