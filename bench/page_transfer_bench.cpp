@@ -137,10 +137,8 @@ void saveAllFiles(benchmark::State& state, app::CopyFormat format) {
     std::filesystem::remove_all(folder);
     state.counters["skipped"] = static_cast<double>(skipped);
 }
-BENCHMARK_CAPTURE(saveAllFiles, ddc, app::CopyFormat::Ddc)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(saveAllFiles, pairs, app::CopyFormat::VmiVmsPair)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(saveAllFiles, ddc, app::CopyFormat::Ddc)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(saveAllFiles, pairs, app::CopyFormat::VmiVmsPair)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -50,8 +50,8 @@ std::unique_ptr<adapter::VirtualAdapter> openImage(const std::filesystem::path& 
 OtherOrderQuestion otherOrderQuestionOn(Screen& screen) {
     return [&screen](const std::filesystem::path& image) {
         const std::string question = text::otherByteOrderQuestion(image);
-        return screen.ask({question, text::IMAGE_CAPTION, BoxButtons::YesNo,
-                                  BoxIcon::Question}) == BoxAnswer::Yes;
+        return screen.ask({question, text::IMAGE_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) ==
+               BoxAnswer::Yes;
     };
 }
 

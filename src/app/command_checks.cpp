@@ -60,8 +60,7 @@ bool Organizer::mayRemoveFiles(std::string_view caption) {
     return !refuseReadOnly(caption) && confirmWithoutBackup(caption);
 }
 
-bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file,
-                                  std::string_view caption) {
+bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file, std::string_view caption) {
     if (file && holds(*file)) {
         return false;
     }

@@ -35,9 +35,7 @@ std::unique_ptr<card::CardOrderPage> cardImageOf(const card::PageBytes& pageImag
     return cardImage;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void Organizer::choosePage(int pageNumber) {
     m_chosenPageIndex = std::clamp(pageNumber, 1, link::MAX_PAGES) - 1;

@@ -46,7 +46,7 @@ struct CardRow {
     int slot = -1;
     std::string name;
     unsigned sizeInBlocks = 0;
-    card::FileInfoLines info;  // the file's information lines, as bytes
+    card::FileInfoLines info;                    // the file's information lines, as bytes
     std::shared_ptr<const card::SaveIcon> icon;  // null: none
 };
 

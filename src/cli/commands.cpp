@@ -168,9 +168,9 @@ bool Session::check() {
     }
     const card::PageBytes& page = m_organizer.loadedPage()->page;
     const card::PageCheck found = card::checkPage(page);
-    m_screen.print(m_invocation.json
-                       ? pageCheckJson(found, page, m_invocation.page)
-                       : printableLines(app::text::pageCheckReport(found, page, m_invocation.page)));
+    m_screen.print(m_invocation.json ? pageCheckJson(found, page, m_invocation.page)
+                                     : printableLines(app::text::pageCheckReport(
+                                           found, page, m_invocation.page)));
     return true;
 }
 
@@ -308,8 +308,8 @@ bool Session::importPage() {
     if (!readPage()) {
         return false;
     }
-    return step(m_organizer.importPage(m_invocation.operands.front(),
-                                       app::ImportWarning::AfterChecks));
+    return step(
+        m_organizer.importPage(m_invocation.operands.front(), app::ImportWarning::AfterChecks));
 }
 
 bool Session::backup() {

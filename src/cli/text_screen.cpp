@@ -63,7 +63,6 @@ void TextScreen::showListing(const app::Listing& listing) {
     m_listing = listing;
 }
 
-
 app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
     const std::string line = boxLine(box);
     if (box.buttons == app::BoxButtons::YesNo) {

@@ -294,12 +294,9 @@ void MainWindow::connectCommands() {
 
     connect(m_addFileAction, &QAction::triggered, this, [&commands] { commands.addFile(); });
     connect(m_saveFileAction, &QAction::triggered, this, [&commands] { commands.saveFile(); });
-    connect(m_importAction, &QAction::triggered, this,
-            [&commands] { commands.importPageFile(); });
-    connect(m_exportAction, &QAction::triggered, this,
-            [&commands] { commands.exportPageFile(); });
-    connect(m_deleteFileAction, &QAction::triggered, this,
-            [&commands] { commands.deleteFile(); });
+    connect(m_importAction, &QAction::triggered, this, [&commands] { commands.importPageFile(); });
+    connect(m_exportAction, &QAction::triggered, this, [&commands] { commands.exportPageFile(); });
+    connect(m_deleteFileAction, &QAction::triggered, this, [&commands] { commands.deleteFile(); });
     connect(m_deleteAllAction, &QAction::triggered, this, [&organizer] { organizer.deleteAll(); });
     connect(m_checkPageAction, &QAction::triggered, this, [&commands] { commands.checkPage(); });
     connect(m_restoreAction, &QAction::triggered, this,
@@ -414,9 +411,8 @@ void MainWindow::showTexts(const app::BoundTexts& texts) {
 
 void MainWindow::showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon) {
     m_shownIcon = icon;
-    m_icons->setLabelIcon(m_fileIcon, icon != nullptr
-                                          ? iconPictures(*icon, card::ICON_SIDE * 2)
-                                          : IconPictures{});
+    m_icons->setLabelIcon(
+        m_fileIcon, icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
 }
 
 void MainWindow::showListing(const app::Listing& listing) {

@@ -23,7 +23,7 @@ class QTreeWidget;
 namespace quorvane::app {
 class Organizer;
 class WindowCommands;
-}
+}  // namespace quorvane::app
 
 namespace quorvane::ui {
 

@@ -9,10 +9,10 @@
 #include "adapter/virtual_adapter.h"
 #include "app/organizer.h"
 #include "app/window_commands.h"
-#include "card/listing.h"
 #include "card/byte_order.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/listing.h"
 #include "link/card_link.h"
 #include "recording_screen.h"
 #include "support/card_builders.h"
@@ -131,9 +131,7 @@ protected:
     // The same in card byte order, as a commit writes it.
     card::CardOrderPage cardImage() const { return *cardImageOf(loaded().page); }
     // The slot of the file selected, -1 when none.
-    int selectedEntry() const {
-        return organizer->selection() ? organizer->selection()->slot : -1;
-    }
+    int selectedEntry() const { return organizer->selection() ? organizer->selection()->slot : -1; }
     // As the window's row of that name became selected (the first of two of one name).
     void selectFile(std::string_view name) {
         const int slot = card::findSlotByName(loaded().page, std::string(name));

@@ -37,8 +37,7 @@ TEST_F(Bridges, RawImageExportedAndImportedGivesTheSamePageWhateverItsName) {
     commands->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
     // A raw image holds the page in its own order: block n at byte 512 x n.
-    EXPECT_TRUE(readBytes(pcDir / "card.VMU") ==
-                Bytes(loaded().page.begin(), loaded().page.end()));
+    EXPECT_TRUE(readBytes(pcDir / "card.VMU") == Bytes(loaded().page.begin(), loaded().page.end()));
 
     stepPage(+1);
     organizer->readChosenPage();

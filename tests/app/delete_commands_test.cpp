@@ -64,7 +64,8 @@ TEST_F(DeleteCommands, DeleteAllRefusedByAnotherSelectedPageLeavesTheListThenSuc
     EXPECT_EQ(screen.cardRows.size(), 2u);
     EXPECT_EQ(screen.texts.blocksUsed, "17");
     EXPECT_EQ(loaded().dirty[card::FAT_BLOCK], 1);
-    EXPECT_TRUE(readBytes(cardDir / pageFileName(0)) == Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
+    EXPECT_TRUE(readBytes(cardDir / pageFileName(0)) ==
+                Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
 
     stepPage(-1);
     screen.events.clear();

@@ -48,7 +48,8 @@ TEST_F(PageFileCommands, ExportThenImportIntoAnotherPageWritesAnIdenticalPage) {
     screen.saveAnswers = {pcDir / "page.dcm"};
     commands->exportPageFile();
     EXPECT_EQ(screen.texts.status, "DCM file written...");
-    EXPECT_TRUE(readBytes(pcDir / "page.dcm") == Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
+    EXPECT_TRUE(readBytes(pcDir / "page.dcm") ==
+                Bytes(pages[0].bytes.begin(), pages[0].bytes.end()));
 
     stepPage(+1);
     organizer->readChosenPage();

@@ -33,11 +33,11 @@ const app::MessageBox DELETE_QUESTION{"Are you sure?", "Delete file", BoxButtons
 TEST(TextScreen, ABoxIsOneLineWithItsCaptionAndItsDetailsBelow) {
     Streams streams;
     TextScreen screen(streams.console(), QuestionPolicy::Refuse);
-    EXPECT_EQ(screen.ask({"Connection FAILED.", "Connection Error", BoxButtons::Ok,
-                                 BoxIcon::Error, "No way to the port:\n- ppdev: missing."}),
+    EXPECT_EQ(screen.ask({"Connection FAILED.", "Connection Error", BoxButtons::Ok, BoxIcon::Error,
+                          "No way to the port:\n- ppdev: missing."}),
               BoxAnswer::Ok);
     EXPECT_EQ(screen.ask({"The file could not be written:\n/x/A.ddc\nNo space left",
-                                 "Copy file to PC", BoxButtons::Ok, BoxIcon::Error}),
+                          "Copy file to PC", BoxButtons::Ok, BoxIcon::Error}),
               BoxAnswer::Ok);
     EXPECT_EQ(streams.err.str(),
               "[Connection Error] Connection FAILED.\n"

@@ -67,8 +67,7 @@ protected:
     void makeEdit() {
         card::CardFile file{makeEntry("EDITED__FILE", 9), std::vector<std::uint8_t>(9 * 512, 0x77)};
         editLoaded([&](LoadedPage& page) {
-            ASSERT_EQ(card::storeNewFile(page.page, page.dirty, file),
-                      card::StoreResult::Stored);
+            ASSERT_EQ(card::storeNewFile(page.page, page.dirty, file), card::StoreResult::Stored);
         });
     }
 };

@@ -86,7 +86,8 @@ TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
 
     window->showMinimized();
     QApplication::processEvents();
-    EXPECT_FALSE(window->findChild<IconAnimator*>()->running()) << "never while the window is minimised";
+    EXPECT_FALSE(window->findChild<IconAnimator*>()->running())
+        << "never while the window is minimised";
     window->showNormal();
     QApplication::processEvents();
     EXPECT_TRUE(window->findChild<IconAnimator*>()->running());
