@@ -22,9 +22,9 @@ void Organizer::start() {
     m_link.portBase = link::DEFAULT_PORT_BASE;
 }
 
-void Organizer::startWith(LoadedPage page) {
+void Organizer::startWith(const LoadedPage& page) {
     m_chosenPageIndex = page.pageIndex;
-    m_loaded = std::move(page);
+    m_loaded = page;
     m_selection.reset();
     listFiles();
     showPageState();

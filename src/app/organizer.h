@@ -87,7 +87,7 @@ public:
     // The run's opening steps: the texts, page 1 chosen, the link reset.
     void start();
     // As after a read that brought `page`, without the transfer.
-    void startWith(LoadedPage page);
+    void startWith(const LoadedPage& page);
     const std::optional<LoadedPage>& loadedPage() const { return m_loaded; }
 
     void setStatus(std::string_view text);
