@@ -16,8 +16,7 @@ namespace quorvane::formats {
 
 namespace {
 
-constexpr std::uint8_t PAIR_CENTURY = 20;
-constexpr int PAIR_YEAR_BASE = 2000;
+constexpr int YEARS_PER_CENTURY = 100;
 constexpr int DAYS_PER_WEEK = 7;
 
 constexpr std::array<std::uint8_t, 4> CHECKSUM_MASK = {'S', 'E', 'G', 'A'};
@@ -37,29 +36,36 @@ int fromBcd(std::uint8_t value) {
     return high > 9 || low > 9 ? BCD_INVALID : high * 10 + low;
 }
 
-// A time stamp is outside data: a field that is not BCD is written as 0 rather than guessed.
-std::uint8_t fieldFromBcd(std::uint8_t value) {
-    const int decoded = fromBcd(value);
-    return static_cast<std::uint8_t>(decoded == BCD_INVALID ? 0 : decoded);
+std::uint8_t toBcd(int value) {
+    return static_cast<std::uint8_t>(((value / 10) << 4) | (value % 10));
+}
+
+using TimeStamp = std::array<std::uint8_t, 8>;
+
+// Pairs this program added before its stamps were BCD hold plain numbers, which show as a nibble
+// above 9 (a year of 26 is 0x1A): such a stamp is read as the numbers it holds.
+bool isBcdStamp(const TimeStamp& timeStamp) {
+    return std::all_of(timeStamp.begin(), timeStamp.end(),
+                       [](std::uint8_t field) { return fromBcd(field) != BCD_INVALID; });
 }
 
 // The card counts the week from Monday, the .vmi from Sunday.
-std::uint8_t weekdayFromSunday(std::uint8_t cardWeekday) {
-    const int decoded = fromBcd(cardWeekday);
+std::uint8_t weekdayFromSunday(int cardWeekday) {
     return static_cast<std::uint8_t>(
-        decoded == BCD_INVALID || decoded >= DAYS_PER_WEEK ? 0 : (decoded + 1) % DAYS_PER_WEEK);
+        cardWeekday >= DAYS_PER_WEEK ? 0 : (cardWeekday + 1) % DAYS_PER_WEEK);
 }
 
-void putDate(VmiBytes& vmi, const std::array<std::uint8_t, 8>& timeStamp) {
-    const int century = fromBcd(timeStamp[STAMP_CENTURY]);
-    const int year = fromBcd(timeStamp[STAMP_YEAR]);
-    const int fullYear =
-        (century == BCD_INVALID ? 0 : century * 100) + (year == BCD_INVALID ? 0 : year);
+void putDate(VmiBytes& vmi, const TimeStamp& timeStamp) {
+    const bool bcd = isBcdStamp(timeStamp);
+    const auto field = [&timeStamp, bcd](std::size_t place) {
+        return bcd ? fromBcd(timeStamp[place]) : int{timeStamp[place]};
+    };
+    const int fullYear = field(STAMP_CENTURY) * YEARS_PER_CENTURY + field(STAMP_YEAR);
     card::writeLe16(vmi, VMI_DATE_OFFSET, static_cast<std::uint16_t>(fullYear));
-    for (std::size_t field = STAMP_MONTH; field <= STAMP_SECOND; ++field) {
-        vmi[VMI_DATE_OFFSET + field] = fieldFromBcd(timeStamp[field]);
+    for (std::size_t place = STAMP_MONTH; place <= STAMP_SECOND; ++place) {
+        vmi[VMI_DATE_OFFSET + place] = static_cast<std::uint8_t>(field(place));
     }
-    vmi[VMI_DATE_OFFSET + STAMP_WEEKDAY] = weekdayFromSunday(timeStamp[STAMP_WEEKDAY]);
+    vmi[VMI_DATE_OFFSET + STAMP_WEEKDAY] = weekdayFromSunday(field(STAMP_WEEKDAY));
 }
 
 static_assert(card::LONG_DESCRIPTION_SIZE == VMI_TEXT_SIZE);
@@ -219,14 +225,15 @@ card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
     entry.copyFlag = 0;
     entry.firstBlock = 0;
     entry.fileName = name;
-    entry.timeStamp = {PAIR_CENTURY,
-                       static_cast<std::uint8_t>(now.year - PAIR_YEAR_BASE),
-                       static_cast<std::uint8_t>(now.month),
-                       static_cast<std::uint8_t>(now.day),
-                       static_cast<std::uint8_t>(now.hour),
-                       static_cast<std::uint8_t>(now.minute),
-                       static_cast<std::uint8_t>(now.second),
-                       static_cast<std::uint8_t>(now.weekday)};
+    // BCD, as the console and every tool read a directory's time stamp.
+    entry.timeStamp = {toBcd(now.year / YEARS_PER_CENTURY % YEARS_PER_CENTURY),
+                       toBcd(now.year % YEARS_PER_CENTURY),
+                       toBcd(now.month),
+                       toBcd(now.day),
+                       toBcd(now.hour),
+                       toBcd(now.minute),
+                       toBcd(now.second),
+                       toBcd(now.weekday)};
     entry.sizeInBlocks = blocks;
     entry.headerOffset = 0;
     entry.reservedTail = {};

@@ -91,7 +91,8 @@ TEST_F(AddSave, UpperCaseVmsFindsItsLowerCaseVmiAndGetsTheClockOfASunday) {
     EXPECT_EQ(card::entryName(entry), "GAMESAVE");
     EXPECT_EQ(entry.fileType, 0x33);
     EXPECT_EQ(entry.sizeInBlocks, 2);
-    EXPECT_EQ(entry.timeStamp, (std::array<std::uint8_t, 8>{20, 26, 12, 6, 13, 45, 30, 6}));
+    EXPECT_EQ(entry.timeStamp,
+              (std::array<std::uint8_t, 8>{0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06}));
     expectCardHoldsMemoryPage();
 }
 

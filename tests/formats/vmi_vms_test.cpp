@@ -61,7 +61,7 @@ TEST_F(PairFiles, VmsLengthIsRoundedUpToWholeBlocksPaddedWithZeros) {
     EXPECT_EQ(data.size(), 102400u);  // never more than a page's user blocks
 }
 
-TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
+TEST(PairEntry, IsBuiltFromNameSizeAndBcdTimeWithWeekdayFromMonday) {
     std::tm calendar{};
     calendar.tm_year = 126;  // 2026
     calendar.tm_mon = 11;    // December
@@ -74,17 +74,24 @@ TEST(PairEntry, IsBuiltFromNameSizeAndPlainNumberTimeWithWeekdayFromMonday) {
 
     std::array<std::uint8_t, 32> bytes{};
     card::encodeDirEntry(entry, bytes);
-    const std::array<std::uint8_t, 32> expected = {0x33, 0x00, 0x00, 0x00, 'S', 'O', 'N', 'I', 'C',
-                                                   'A', 'D', 'V', '_', 'S', 'Y', 'S', 20, 26, 12, 6,
-                                                   13, 45, 30, 6,  // century, year, month, day,
-                                                                   // h, m, s, weekday
-                                                   0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const std::array<std::uint8_t, 32> expected = {
+        0x33, 0x00, 0x00, 0x00, 'S',  'O',  'N',  'I',  'C',  'A',  'D',  'V',
+        '_',  'S',  'Y',  'S',  0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30,
+        0x06,  // century, year, month, day, h, m, s, weekday
+        0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(bytes, expected);
 
     for (const auto& [tmWeekday, weekday] : {std::pair{1, 0}, {6, 5}}) {
         calendar.tm_wday = tmWeekday;
         EXPECT_EQ(localTimeFromTm(calendar).weekday, weekday) << tmWeekday;
     }
+    // Across a midnight and a new year: every field its two decimal digits.
+    const LocalTime beforeMidnight{2099, 12, 31, 23, 59, 59, 3};
+    const LocalTime afterMidnight{2100, 1, 1, 0, 0, 0, 4};
+    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, beforeMidnight).timeStamp,
+              (std::array<std::uint8_t, 8>{0x20, 0x99, 0x12, 0x31, 0x23, 0x59, 0x59, 0x03}));
+    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, afterMidnight).timeStamp,
+              (std::array<std::uint8_t, 8>{0x21, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x04}));
 }
 
 TEST(PairName, IsOneToEightCapitalsDigitsOrUnderscores) {
@@ -153,15 +160,15 @@ TEST(PairVmi, TakesWhatTheCardGivesWithoutGuessing) {
     entry.fileType = 0x33;
     entry.copyFlag = 0x00;
     entry.headerOffset = 2;  // past the file: no header, no description
-    // Plain numbers, as the pairs this program adds are stamped: not BCD where a nibble is
-    // over 9, and 6 is the card's Sunday.
+    // Plain numbers, as this program stamped pairs before its stamps were BCD: a nibble over 9
+    // gives them away, and they are read as the numbers they are (6 is the card's Sunday).
     entry.timeStamp = {20, 26, 12, 6, 13, 45, 30, 6};
     const VmiBytes vmi = buildVmi(entry, file.data, "AB");
 
     EXPECT_EQ(Bytes(vmi.begin(), vmi.begin() + 4), (Bytes{'A' & 'S', 'B' & 'E', 0, 0}));
     EXPECT_EQ(Bytes(vmi.begin() + 4, vmi.begin() + 36), Bytes(32, 0));
     EXPECT_EQ(Bytes(vmi.begin() + 0x44, vmi.begin() + 0x4C),
-              (Bytes{0x78, 0x05, 0, 6, 0, 0, 0, 0}));  // 1400: century 0x14, year 0x1A gives 0
+              (Bytes{0xEA, 0x07, 12, 6, 13, 45, 30, 0}));  // 2026-12-06 13:45:30, a Sunday
     EXPECT_EQ(Bytes(vmi.begin() + 0x64, vmi.begin() + 0x66), (Bytes{0x00, 0x00}));
 }
 
