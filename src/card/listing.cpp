@@ -53,8 +53,17 @@ FileInfoLines readFileInfo(const PageBytes& pageImage, int slot) {
     if (entry.sizeInBlocks == 0 || !isDataBlock(entry.firstBlock)) {
         return lines;
     }
+    // A game keeps its code first and its save header in the block its header offset names.
+    int headerBlock = entry.firstBlock;
+    if (entry.headerOffset != 0) {
+        const FileChain chain = followChain(pageImage, slot);
+        if (entry.headerOffset >= chain.blocks.size()) {
+            return lines;
+        }
+        headerBlock = chain.blocks[entry.headerOffset];
+    }
     const std::uint8_t* block =
-        pageImage.data() + static_cast<std::size_t>(entry.firstBlock) * BLOCK_SIZE;
+        pageImage.data() + static_cast<std::size_t>(headerBlock) * BLOCK_SIZE;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         lines[i] = textUpToZero(block + INFO_LINES[i].offset, INFO_LINES[i].length);
     }

@@ -21,8 +21,9 @@ std::vector<FileRow> listFileRows(const PageBytes& pageImage);
 // First in-use slot whose name equals `name` byte for byte, or -1.
 int findSlotByName(const PageBytes& pageImage, const std::string& name);
 
-// The three information lines of a file: the text fields of the save header in its first block
-// (card/save_header.h), each cut at the first zero byte. A file of no blocks, or whose first
+// The three information lines of a file: the text fields of the save header (card/save_header.h)
+// in the block its header offset names along its chain (the first for data, the second for a
+// game), each cut at the first zero byte. A file of no blocks, or whose first
 // block holds no data (a system block or past the page), gives three empty lines rather than
 // other bytes.
 using FileInfoLines = std::array<std::string, 3>;

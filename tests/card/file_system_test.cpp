@@ -180,6 +180,16 @@ TEST_F(FileSystem, ListingShowsInUseSlotsInOrderAndInformationLinesCutAtZero) {
     block[64] = 'Q';  // beyond the third line
     EXPECT_EQ(readFileInfo(*page, 20),
               (FileInfoLines{"SIXTEEN_LETTERS!", "ABCDE", "ZZZZZZZZZZZZZZZZ"}));
+
+    // A game: code in its first block, the header in the block its offset names.
+    DirEntry game = newEntry("GAME", 2, 0, 0xCC);
+    game.headerOffset = 1;
+    setFatEntry(*page, 0, 1);
+    setFatEntry(*page, 1, FAT_END);
+    std::copy_n("CODE", 4, page->data());
+    std::copy_n("MINI GAME\0", 10, page->data() + 512);
+    writeSlot(*page, 50, game);
+    EXPECT_EQ(readFileInfo(*page, 50)[0], "MINI GAME");
 }
 
 // Files without a user first block show empty lines, never another file's text.
@@ -188,7 +198,11 @@ TEST_F(FileSystem, InformationLinesOfFilesWithoutDataAreEmpty) {
     writeSlot(*page, 1, newEntry("NODATA", 0, 0));
     writeSlot(*page, 2, newEntry("SYSTEM", 1, 254));
     writeSlot(*page, 3, newEntry("ZEROSIZE", 0, FAT_END));
-    for (int slot : {1, 2, 3, 0, -1, 208}) {
+    DirEntry headerPastChain = newEntry("SHORT", 1, 0, 0xCC);
+    headerPastChain.headerOffset = 1;
+    setFatEntry(*page, 0, FAT_END);
+    writeSlot(*page, 4, headerPastChain);
+    for (int slot : {1, 2, 3, 4, 0, -1, 208}) {
         EXPECT_EQ(readFileInfo(*page, slot), FileInfoLines{}) << slot;
     }
 }
