@@ -154,6 +154,13 @@ bool Organizer::writePair(const std::filesystem::path& folder, const std::string
              {message, text::COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
         return false;
     }
+    const card::DirEntry entry = card::readSlot(loaded().page, slot);
+    if (entry.sizeInBlocks == 0) {
+        const std::string message = text::pairWithoutData(card::entryName(entry));
+        tell(text::CANCELLED,
+             {message, text::COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning});
+        return false;
+    }
     // Either member already there is the pair being replaced: one question for both.
     if (!confirmOverwrite({folder / (name + std::string(formats::VMS_EXTENSION)),
                            folder / (name + std::string(formats::VMI_EXTENSION))})) {

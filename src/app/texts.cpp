@@ -177,6 +177,12 @@ std::string badPairName(std::string_view name) {
            "A-Z, digits 0-9 and underscores.";
 }
 
+std::string pairWithoutData(std::string_view cardName) {
+    return card::nameToUtf8(cardName) +
+           " holds no data: its .vms file would be empty, and an empty .vms file cannot be added "
+           "back. Save it as a .ddc file.";
+}
+
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
     return "There is no virtual card folder " + pathText(folder) +
            ".\n\nMake a new virtual card there?";

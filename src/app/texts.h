@@ -275,6 +275,8 @@ inline constexpr std::string_view SWITCH_CARD_QUESTION =
     "Changes not yet written to the card will be dropped.\n\nSwitch to the other card anyway?";
 // NAME of NAME.vms is the pair's resource name: A-Z, 0-9 and _ only, 1 to 8 of them.
 std::string badPairName(std::string_view name);
+// A file of no blocks, refused as a pair: a pair the program writes always adds back.
+std::string pairWithoutData(std::string_view cardName);
 inline constexpr std::string_view SAVE_ALL_CAPTION = "Save All Files";
 inline constexpr std::string_view FILES_SAVED = "Files saved...";
 inline constexpr std::string_view FILES_NOT_SAVED = "Files not saved...";

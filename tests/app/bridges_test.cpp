@@ -126,6 +126,17 @@ TEST_F(Bridges, PairSavedAndAddedBackGivesTheSameNameAndBlocks) {
     for (const auto& [name, data] : filesOfPage()) {
         EXPECT_TRUE(data == original) << name;
     }
+
+    // A file of no blocks is refused as a pair, as Save All skips it: the pair would not add back.
+    editLoaded([](LoadedPage& page) { card::writeSlot(page.page, 0, makeEntry("NOTHING", 0)); });
+    select("NOTHING");
+    screen.saveAnswers = {pcDir / "NOTHING.vms"};
+    commands->saveFile();
+    EXPECT_EQ(boxes(), (std::vector<std::string>{
+                           "box: NOTHING holds no data: its .vms file would be empty, and an "
+                           "empty .vms file cannot be added back. Save it as a .ddc file. | Copy "
+                           "file to PC | Ok | Warning"}));
+    EXPECT_EQ(pcNames(), (std::vector<std::string>{"RACE.vmi", "RACE.vms"}));
 }
 
 TEST_F(Bridges, PageSavedFileByFileAndAddedBackToAnEmptyPageGivesTheSameFiles) {
