@@ -250,7 +250,10 @@ bool Organizer::commitPage(bool confirm) {
         return false;
     }
     // Before the first read nothing is marked to be written: the passes write no block.
-    const auto nothingRead = std::make_unique<LoadedPage>();
+    std::unique_ptr<LoadedPage> nothingRead;
+    if (!m_loaded) {
+        nothingRead = std::make_unique<LoadedPage>();
+    }
     LoadedPage& page = m_loaded ? loaded() : *nothingRead;
     const auto cardImage = cardImageOf(page.page);
     setStatus(text::WRITING);

@@ -22,6 +22,11 @@ PcTarget targetNamed(const std::filesystem::path& chosen) {
 
 }  // namespace
 
+void WindowCommands::tell(std::string_view status, const MessageBox& box) {
+    m_organizer.setStatus(status);
+    m_screen.ask(box);
+}
+
 bool WindowCommands::addFile() {
     if (m_organizer.refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
         m_organizer.refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
@@ -47,8 +52,7 @@ bool WindowCommands::saveFile() {
 bool WindowCommands::deleteFile() {
     const std::optional<FileOnPage>& selected = m_organizer.selection();
     if (!selected) {
-        m_organizer.setStatus(text::NO_FILE_SELECTED_STATUS);
-        m_screen.ask(text::noFileSelected(text::DELETE_CAPTION));
+        tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));
         return false;
     }
     return m_organizer.deleteFile(*selected);
@@ -60,13 +64,11 @@ bool WindowCommands::copyFileToPc(const std::filesystem::path& folder) {
         return false;
     }
     if (folder.empty()) {
-        m_organizer.setStatus(text::NO_FOLDER_STATUS);
-        m_screen.ask(text::NO_FOLDER);
+        tell(text::NO_FOLDER_STATUS, text::NO_FOLDER);
         return false;
     }
     if (!formats::usableAsPcFileName(selected->name)) {
-        m_organizer.setStatus(text::CANCELLED);
-        m_screen.ask(text::UNUSABLE_PC_NAME);
+        tell(text::CANCELLED, text::UNUSABLE_PC_NAME);
         return false;
     }
     if (m_screen.ask(text::COPY_QUESTION) != BoxAnswer::Yes) {

@@ -32,6 +32,8 @@ public:
     bool openCardImage();
 
 private:
+    // The status line, then the box, as the organiser tells its refusals.
+    void tell(std::string_view status, const MessageBox& box);
     bool importPageFileFrom(const std::filesystem::path& dialogFolder);
 
     Organizer& m_organizer;
