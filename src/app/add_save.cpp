@@ -1,3 +1,4 @@
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,20 +16,28 @@
 // committed at once. Save File: the selected card file becomes a .ddc file on the PC.
 namespace quorvane::app {
 
+// How a refused add is told: the status line first (empty: left as it was), then the box.
+struct AddRefusal {
+    std::string_view status;
+    text::Box box;
+};
+
+// What an add replaces or moves on the way, worked out before anything is asked.
+struct AddPlan {
+    std::optional<FileOnPage> sameName;  // the file of the new file's name
+    std::optional<FileOnPage> game;      // the page's game, which a new game replaces
+    bool movesFiles = false;             // out of blocks 0..n-1, for a game
+};
+
 namespace {
 
 using formats::CardFileProblem;
 using formats::PairMember;
 using formats::ReadResult;
 
-// How a refused add is told: the status line first (empty: left as it was), then the box.
-struct Refusal {
-    std::string_view status;
-    text::Box box;
-};
-const Refusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
+const AddRefusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
 
-Refusal refusalOf(ReadResult result) {
+AddRefusal refusalOf(ReadResult result) {
     switch (result) {
         case ReadResult::CannotOpen:
             return {{}, text::FILE_NOT_FOUND};
@@ -55,12 +64,12 @@ Refusal refusalOf(ReadResult result) {
     return {text::CANCELLED, text::DAMAGED_FILE};
 }
 
-Refusal missingPartner(PairMember missing) {
+AddRefusal missingPartner(PairMember missing) {
     return {text::CANCELLED,
             missing == PairMember::Vms ? text::NO_VMS_PARTNER : text::NO_VMI_PARTNER};
 }
 
-Refusal refusalOf(const formats::CardFileRefusal& refusal) {
+AddRefusal refusalOf(const formats::CardFileRefusal& refusal) {
     switch (refusal.problem) {
         case CardFileProblem::Unreadable:
             return refusalOf(refusal.read);
@@ -73,7 +82,7 @@ Refusal refusalOf(const formats::CardFileRefusal& refusal) {
 }
 
 // Reads the chosen file into `file`, or says why it cannot be added.
-std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
+std::optional<AddRefusal> readAddSource(const std::filesystem::path& chosen,
                                      const Organizer::Clock& clock, card::CardFile& file) {
     formats::CardFileRead read = formats::readCardFile(chosen, clock());
     if (const auto* refusal = std::get_if<formats::CardFileRefusal>(&read)) {
@@ -81,6 +90,74 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
     }
     file = std::move(std::get<card::CardFile>(read));
     return std::nullopt;
+}
+
+std::optional<FileOnPage> fileIn(const card::PageBytes& page, std::optional<int> slot) {
+    if (!slot) {
+        return std::nullopt;
+    }
+    return FileOnPage{*slot, card::entryName(card::readSlot(page, *slot))};
+}
+
+int blocksOf(const card::PageBytes& page, const std::optional<FileOnPage>& file) {
+    return file ? card::readSlot(page, file->slot).sizeInBlocks : 0;
+}
+
+std::optional<AddRefusal> refusalOf(card::StoreResult result) {
+    switch (result) {
+        case card::StoreResult::Stored:
+            return std::nullopt;
+        case card::StoreResult::FreeEntryType:
+            return refusalOf(ReadResult::FreeEntryType);
+        case card::StoreResult::NoFreeSlot:
+        case card::StoreResult::NotEnoughBlocks:
+        case card::StoreResult::StartBlocksTaken:
+            break;
+    }
+    return WONT_FIT;
+}
+
+// `file` added to `edited`: the file of its name and, for a game, the page's game replaced; for
+// a game, the files in blocks 0..n-1 moved out of its way. `freeBlocks` is the listing's count,
+// which an add has always been measured by.
+std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& file,
+                                       int freeBlocks) {
+    const card::DirEntry& entry = file.entry;
+    AddPlan plan;
+    plan.sameName = fileIn(edited.page, card::findFileNamed(edited.page, card::entryName(entry)));
+    if (card::isGame(entry)) {
+        plan.game = fileIn(edited.page, card::findGame(edited.page));
+        if (plan.game && plan.sameName && plan.game->slot == plan.sameName->slot) {
+            plan.game.reset();  // one question for the one file
+        }
+    }
+    freeBlocks += blocksOf(edited.page, plan.sameName) + blocksOf(edited.page, plan.game);
+    if (!card::fitsOnPage(entry.sizeInBlocks, freeBlocks)) {
+        return WONT_FIT;
+    }
+    for (const auto& replaced : {plan.sameName, plan.game}) {
+        if (replaced) {
+            card::deleteFile(edited.page, edited.dirty, replaced->slot);
+        }
+    }
+    if (card::isGame(entry) && !card::startBlocksFree(edited.page, entry.sizeInBlocks)) {
+        switch (card::moveFilesFromStart(edited.page, edited.dirty, entry.sizeInBlocks)) {
+            case card::MoveResult::Moved:
+                plan.movesFiles = true;
+                break;
+            case card::MoveResult::NoRoom:
+                return WONT_FIT;
+            case card::MoveResult::StartNotMovable:
+                return AddRefusal{text::CANCELLED, text::START_NOT_MOVABLE};
+        }
+    }
+    // The free count trusts the directory; after an add whose commit failed the FAT can hold
+    // fewer free blocks than it claims, and the store then refuses.
+    if (std::optional<AddRefusal> refused = refusalOf(card::storeNewFile(edited.page, edited.dirty,
+                                                                      file))) {
+        return *refused;
+    }
+    return plan;
 }
 
 }  // namespace
@@ -91,37 +168,51 @@ bool Organizer::addFile(const std::filesystem::path& file) {
         return false;
     }
     card::CardFile cardFile;
-    std::optional<Refusal> refused = readAddSource(file, m_clock, cardFile);
-    if (!refused && !card::fitsOnPage(cardFile.entry.sizeInBlocks, m_freeBlockCount)) {
-        refused = WONT_FIT;
-    }
-    // The free count trusts the directory; after an add whose commit failed the FAT can hold
-    // fewer free blocks than it claims, and the store then refuses without changing anything.
-    if (!refused) {
-        switch (card::storeNewFile(loaded().page, loaded().dirty, cardFile)) {
-            case card::StoreResult::Stored:
-                break;
-            case card::StoreResult::FreeEntryType:
-                refused = refusalOf(ReadResult::FreeEntryType);
-                break;
-            case card::StoreResult::NoFreeSlot:
-            case card::StoreResult::NotEnoughBlocks:
-                refused = WONT_FIT;
-                break;
-        }
-    }
-    if (refused) {
-        if (!refused->status.empty()) {
-            setStatus(refused->status);
-        }
-        show(refused->box);
+    if (std::optional<AddRefusal> refused = readAddSource(file, m_clock, cardFile)) {
+        tellRefusal(*refused);
         return false;
     }
+    // Worked out on a copy: a refusal, or a question answered No, leaves the page as it was.
+    auto edited = std::make_unique<LoadedPage>(loaded());
+    const std::variant<AddPlan, AddRefusal> plan = planAdd(*edited, cardFile, m_freeBlockCount);
+    if (const auto* refused = std::get_if<AddRefusal>(&plan)) {
+        tellRefusal(*refused);
+        return false;
+    }
+    if (!confirmAddPlan(std::get<AddPlan>(plan))) {
+        return false;
+    }
+    loaded() = *edited;
     if (!commitEdit()) {
         return false;
     }
     relistAfterEdit();
     return true;
+}
+
+bool Organizer::confirmAddPlan(const AddPlan& plan) {
+    const auto ask = [this](const std::string& question) {
+        return confirmed(
+            {question, text::COPY_TO_CARD_CAPTION, BoxButtons::YesNo, BoxIcon::Question});
+    };
+    if (plan.sameName && !ask(text::replaceSameName(plan.sameName->name))) {
+        return false;
+    }
+    if (plan.game && !ask(text::replaceGame(plan.game->name))) {
+        return false;
+    }
+    if (plan.movesFiles && !ask(std::string(text::MAKE_ROOM_FOR_GAME))) {
+        return false;
+    }
+    // Replacing removes a file, which a page without a backup asks about first.
+    return (!plan.sameName && !plan.game) || confirmWithoutBackup(text::COPY_TO_CARD_CAPTION);
+}
+
+void Organizer::tellRefusal(const AddRefusal& refusal) {
+    if (!refusal.status.empty()) {
+        setStatus(refusal.status);
+    }
+    show(refusal.box);
 }
 
 std::optional<card::CardFile> Organizer::extractForSave(int slot) {

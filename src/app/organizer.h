@@ -29,6 +29,8 @@ namespace quorvane::app {
 
 class CardSource;
 struct CardLocation;
+struct AddPlan;
+struct AddRefusal;
 
 // "The file could not be written:", the path and why: the system's reason, or what the path
 // leads to where the writer refused it.
@@ -178,6 +180,9 @@ private:
     // The questions about what the file holds; false when one is answered No.
     bool confirmImportImage(const std::filesystem::path& chosen, ImportImage& image);
     bool writeImportedPage(const card::CardOrderPage& cardImage);
+    // The questions of an add that replaces or moves files; false when one is answered No.
+    bool confirmAddPlan(const AddPlan& plan);
+    void tellRefusal(const AddRefusal& refusal);
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, const formats::WriteStatus& status,
                             std::string_view statusText, std::string_view caption);

@@ -183,6 +183,15 @@ std::string pairWithoutData(std::string_view cardName) {
            "back. Save it as a .ddc file.";
 }
 
+std::string replaceSameName(std::string_view cardName) {
+    return "A file named " + card::nameToUtf8(cardName) + " is already on this page. Replace it?";
+}
+
+std::string replaceGame(std::string_view cardName) {
+    return "The game " + card::nameToUtf8(cardName) +
+           " is already on this page, and a card holds only one game. Replace it?";
+}
+
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
     return "There is no virtual card folder " + pathText(folder) +
            ".\n\nMake a new virtual card there?";

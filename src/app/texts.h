@@ -277,6 +277,17 @@ inline constexpr std::string_view SWITCH_CARD_QUESTION =
 std::string badPairName(std::string_view name);
 // A file of no blocks, refused as a pair: a pair the program writes always adds back.
 std::string pairWithoutData(std::string_view cardName);
+// Adding a file whose name the page already holds: the console cannot tell two apart.
+std::string replaceSameName(std::string_view cardName);
+// Adding a game to a page that holds one (NAME): a card runs one game.
+std::string replaceGame(std::string_view cardName);
+inline constexpr std::string_view MAKE_ROOM_FOR_GAME =
+    "Move other files to make room for the game at the start of the card?";
+inline constexpr Box START_NOT_MOVABLE{
+    "The game cannot be placed at the start of the card: a block there belongs to a damaged "
+    "file or to no file at all. Check the page (Tools, Check Page) and free its lost blocks "
+    "first.",
+    COPY_TO_CARD_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
 inline constexpr std::string_view SAVE_ALL_CAPTION = "Save All Files";
 inline constexpr std::string_view FILES_SAVED = "Files saved...";
 inline constexpr std::string_view FILES_NOT_SAVED = "Files not saved...";

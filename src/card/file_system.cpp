@@ -1,6 +1,7 @@
 #include "card/file_system.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "card/byte_order.h"
 #include "card/root_block.h"
@@ -186,6 +187,89 @@ bool fitsOnPage(int sizeInBlocks, int freeBlockCount) {
     return sizeInBlocks <= freeBlockCount;
 }
 
+namespace {
+
+// Block k of `file` into `block`, which becomes part of its chain.
+void putFileBlock(PageBytes& pageImage, DirtyMap& dirtyMap, const CardFile& file, int k,
+                  int block) {
+    dirtyMap[static_cast<std::size_t>(block)] = 1;
+    copyFileBlock(file.data, static_cast<std::size_t>(k), blockData(pageImage, block));
+}
+
+// A data file's blocks: the highest free ones from `lowest` up, chained downward. The caller has
+// counted them; returns the first block.
+int placeDownward(PageBytes& pageImage, DirtyMap& dirtyMap, const CardFile& file, int lowest) {
+    const auto freeFrom = [&](int from) {
+        const int found = findFreeBlockFrom(pageImage, from);
+        return found >= lowest ? found : -1;
+    };
+    const int first = freeFrom(USER_BLOCK_COUNT - 1);
+    int block = first;
+    int last = block;
+    for (int k = 0; k < file.entry.sizeInBlocks; ++k) {
+        putFileBlock(pageImage, dirtyMap, file, k, block);
+        // Taken before the search, so that the search skips this block.
+        setFatEntry(pageImage, block, FAT_END);
+        const int next = freeFrom(block);
+        setFatEntry(pageImage, block, static_cast<std::uint16_t>(next));
+        last = block;
+        block = next;
+    }
+    setFatEntry(pageImage, last, FAT_END);
+    return first;
+}
+
+// A game's blocks: 0..n-1 upward, where the console runs it from; the caller has checked they
+// are free.
+void placeAtStart(PageBytes& pageImage, DirtyMap& dirtyMap, const CardFile& file) {
+    const int blocks = file.entry.sizeInBlocks;
+    for (int k = 0; k < blocks; ++k) {
+        putFileBlock(pageImage, dirtyMap, file, k, k);
+        setFatEntry(pageImage, k, k + 1 < blocks ? static_cast<std::uint16_t>(k + 1) : FAT_END);
+    }
+}
+
+int freeBlocksFrom(const PageBytes& pageImage, int lowest) {
+    int count = 0;
+    for (int block = lowest; block < USER_BLOCK_COUNT; ++block) {
+        count += fatEntry(pageImage, block) == FAT_FREE ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace
+
+bool isGame(const DirEntry& entry) {
+    return entry.fileType == GAME_FILE_TYPE;
+}
+
+bool startBlocksFree(const PageBytes& pageImage, int blocks) {
+    for (int block = 0; block < std::min(blocks, USER_BLOCK_COUNT); ++block) {
+        if (fatEntry(pageImage, block) != FAT_FREE) {
+            return false;
+        }
+    }
+    return blocks <= USER_BLOCK_COUNT;
+}
+
+std::optional<int> findGame(const PageBytes& pageImage) {
+    for (int slot : enumerateFiles(pageImage)) {
+        if (isGame(readSlot(pageImage, slot))) {
+            return slot;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> findFileNamed(const PageBytes& pageImage, const std::string& name) {
+    for (int slot : enumerateFiles(pageImage)) {
+        if (entryName(readSlot(pageImage, slot)) == name) {
+            return slot;
+        }
+    }
+    return std::nullopt;
+}
+
 StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& file) {
     DirEntry& entry = file.entry;
     if (!entry.inUse()) {
@@ -200,30 +284,92 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& fil
     if (blocks > countFreeUserBlocks(pageImage)) {
         return StoreResult::NotEnoughBlocks;
     }
+    const bool atStart = isGame(entry) && blocks > 0;
+    if (atStart && !startBlocksFree(pageImage, blocks)) {
+        return StoreResult::StartBlocksTaken;
+    }
 
     if (blocks == 0) {
         // A file without data takes no block: a delete (which frees sizeInBlocks blocks)
         // could never give one back.
         entry.firstBlock = FAT_END;
+    } else if (atStart) {
+        placeAtStart(pageImage, dirtyMap, file);
+        entry.firstBlock = 0;
     } else {
-        int block = findTopFreeBlock(pageImage);
-        entry.firstBlock = static_cast<std::uint16_t>(block);
-        int last = block;
-        for (int k = 0; k < blocks; ++k) {
-            dirtyMap[static_cast<std::size_t>(block)] = 1;
-            copyFileBlock(file.data, static_cast<std::size_t>(k), blockData(pageImage, block));
-            // Taken before the search, so that the search skips this block.
-            setFatEntry(pageImage, block, FAT_END);
-            const int next = findFreeBlockFrom(pageImage, block);
-            setFatEntry(pageImage, block, static_cast<std::uint16_t>(next));
-            last = block;
-            block = next;
-        }
-        setFatEntry(pageImage, last, FAT_END);
+        entry.firstBlock = static_cast<std::uint16_t>(placeDownward(pageImage, dirtyMap, file, 0));
     }
     markSystemBlocks(dirtyMap);
     writeSlot(pageImage, slot, entry);
     return StoreResult::Stored;
+}
+
+namespace {
+
+// The in-use files whose chains reach blocks 0..blocks-1; none when one of those blocks is
+// allocated to no whole file of the user area, which no move could account for.
+std::optional<std::vector<int>> filesAtStart(const PageBytes& pageImage, int blocks) {
+    DataBlockSet owned{};
+    std::vector<int> slots;
+    for (int slot : enumerateFiles(pageImage)) {
+        const FileChain walk = followChain(pageImage, slot);
+        const bool atStart = std::any_of(walk.blocks.begin(), walk.blocks.end(),
+                                         [&](int block) { return block < blocks; });
+        if (!atStart) {
+            continue;
+        }
+        const bool whole = walk.complete && std::all_of(walk.blocks.begin(), walk.blocks.end(),
+                                                        [](int block) { return isUserBlock(block); });
+        if (!whole) {
+            return std::nullopt;
+        }
+        slots.push_back(slot);
+        for (int block : walk.blocks) {
+            owned[static_cast<std::size_t>(block)] = true;
+        }
+    }
+    for (int block = 0; block < blocks; ++block) {
+        if (fatEntry(pageImage, block) != FAT_FREE && !owned[static_cast<std::size_t>(block)]) {
+            return std::nullopt;
+        }
+    }
+    return slots;
+}
+
+}  // namespace
+
+MoveResult moveFilesFromStart(PageBytes& pageImage, DirtyMap& dirtyMap, int blocks) {
+    const std::optional<std::vector<int>> slots = filesAtStart(pageImage, blocks);
+    if (!slots) {
+        return MoveResult::StartNotMovable;
+    }
+    // Worked on copies, so that a move without room leaves the page as it was.
+    auto moved = std::make_unique<PageBytes>(pageImage);
+    DirtyMap movedDirty = dirtyMap;
+    std::vector<CardFile> files(slots->size());
+    int needed = 0;
+    // Every file is taken before any block is freed: cross-linked chains share blocks.
+    for (std::size_t k = 0; k < slots->size(); ++k) {
+        extractFile(pageImage, (*slots)[k], files[k]);
+        needed += files[k].entry.sizeInBlocks;
+    }
+    for (int slot : *slots) {
+        for (int block : followChain(pageImage, slot).blocks) {
+            setFatEntry(*moved, block, FAT_FREE);
+        }
+    }
+    if (needed > freeBlocksFrom(*moved, blocks)) {
+        return MoveResult::NoRoom;
+    }
+    for (std::size_t k = 0; k < slots->size(); ++k) {
+        files[k].entry.firstBlock =
+            static_cast<std::uint16_t>(placeDownward(*moved, movedDirty, files[k], blocks));
+        writeSlot(*moved, (*slots)[k], files[k].entry);
+    }
+    markSystemBlocks(movedDirty);
+    pageImage = *moved;
+    dirtyMap = movedDirty;
+    return MoveResult::Moved;
 }
 
 DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,30 @@ enum class StoreResult {
     NoFreeSlot,       // every directory slot is in use
     NotEnoughBlocks,  // the FAT has fewer free user blocks than the file needs
     FreeEntryType,    // fileType 0 would leave the blocks allocated behind a free slot
+    StartBlocksTaken,  // a game needs blocks 0..n-1, and one of them is allocated
 };
-// Stores `file` as a new file of the page. Checks before it changes anything: a refused store
-// leaves pageImage and dirtyMap exactly as they were. On success file.entry.firstBlock holds the
-// allocated first block.
+// Stores `file` as a new file of the page. A data file takes the highest free blocks, chained
+// downward; a game takes blocks 0..n-1 upward, where the console runs it from. Checks before it
+// changes anything: a refused store leaves pageImage and dirtyMap exactly as they were. On
+// success file.entry.firstBlock holds the allocated first block.
 StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& file);
+
+bool isGame(const DirEntry& entry);
+// Blocks 0..blocks-1 are all free in the FAT.
+bool startBlocksFree(const PageBytes& pageImage, int blocks);
+// The first in-use slot holding a game, or holding a file of `name` (entryName's bytes).
+std::optional<int> findGame(const PageBytes& pageImage);
+std::optional<int> findFileNamed(const PageBytes& pageImage, const std::string& name);
+
+enum class MoveResult {
+    Moved,
+    NoRoom,           // the files at the start do not fit in the free blocks above them
+    StartNotMovable,  // a block there is lost, damaged or part of a chain beyond block 199
+};
+// Makes blocks 0..blocks-1 free for a game: the files whose chains reach them move, whole, to
+// the highest free blocks above them (their bytes as they were, their chains rewritten and their
+// entries' first blocks updated). Anything but Moved leaves pageImage and dirtyMap as they were.
+MoveResult moveFilesFromStart(PageBytes& pageImage, DirtyMap& dirtyMap, int blocks);
 
 enum class DeleteResult {
     Deleted,

@@ -60,8 +60,12 @@ CardFileRead singleFile(Read read) {
     return file;
 }
 
-ReadResult vmiName(const FileBytes& vmi, CardFileName& name) {
-    return vmi.opened == ReadResult::Ok ? parseVmiName(vmi.bytes, name) : vmi.opened;
+ReadResult vmiName(const FileBytes& vmi, CardFileName& name, std::uint16_t& mode) {
+    if (vmi.opened != ReadResult::Ok) {
+        return vmi.opened;
+    }
+    mode = parseVmiMode(vmi.bytes);
+    return parseVmiName(vmi.bytes, name);
 }
 
 ReadResult vmsData(const FileBytes& vms, std::vector<std::uint8_t>& data, std::uint16_t& blocks) {
@@ -74,10 +78,11 @@ ReadResult vmsData(const FileBytes& vms, std::vector<std::uint8_t>& data, std::u
 CardFileRead pairFile(PairMember chosenMember, const FileBytes& chosen,
                       const std::optional<FileBytes>& partner, const LocalTime& now) {
     CardFileName name{};
+    std::uint16_t mode = 0;
     std::uint16_t blocks = 0;
     card::CardFile file;
     if (chosenMember == PairMember::Vmi) {
-        if (auto refused = refusalOfChosen(vmiName(chosen, name))) {
+        if (auto refused = refusalOfChosen(vmiName(chosen, name, mode))) {
             return *refused;
         }
         if (!partner) {
@@ -91,14 +96,14 @@ CardFileRead pairFile(PairMember chosenMember, const FileBytes& chosen,
         if (!partner) {
             return missingPartner(PairMember::Vmi);
         }
-        if (auto refused = refusalOfPartner(vmiName(*partner, name), PairMember::Vmi)) {
+        if (auto refused = refusalOfPartner(vmiName(*partner, name, mode), PairMember::Vmi)) {
             return *refused;
         }
         if (auto refused = refusalOfChosen(vmsData(chosen, file.data, blocks))) {
             return *refused;
         }
     }
-    file.entry = buildPairEntry(name, blocks, now);
+    file.entry = buildPairEntry(name, blocks, now, mode);
     return file;
 }
 

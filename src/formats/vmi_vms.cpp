@@ -218,11 +218,19 @@ LocalTime currentLocalTime() {
     return localTimeFromTm(calendar);
 }
 
-card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
-                              const LocalTime& now) {
+std::uint16_t parseVmiMode(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < VMI_MODE_OFFSET + 2) {
+        return 0;
+    }
+    return card::readLe16(bytes, VMI_MODE_OFFSET);
+}
+
+card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now,
+                              std::uint16_t mode) {
+    const bool game = (mode & VMI_MODE_GAME) != 0;
     card::DirEntry entry;
-    entry.fileType = PAIR_FILE_TYPE;
-    entry.copyFlag = 0;
+    entry.fileType = game ? card::GAME_FILE_TYPE : PAIR_FILE_TYPE;
+    entry.copyFlag = (mode & VMI_MODE_COPY_PROTECTED) != 0 ? card::COPY_PROTECTED : 0;
     entry.firstBlock = 0;
     entry.fileName = name;
     // BCD, as the console and every tool read a directory's time stamp.
@@ -235,7 +243,8 @@ card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
                        toBcd(now.second),
                        toBcd(now.weekday)};
     entry.sizeInBlocks = blocks;
-    entry.headerOffset = 0;
+    // A game starts with its code; its save header follows in block 1 (of a game that has one).
+    entry.headerOffset = game && blocks > 1 ? 1 : 0;
     entry.reservedTail = {};
     return entry;
 }

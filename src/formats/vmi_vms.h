@@ -65,7 +65,14 @@ LocalTime currentLocalTime();
 // The C library's calendar time (tm_wday 0 = Sunday) in the entry's terms.
 LocalTime localTimeFromTm(const std::tm& calendar);
 
-card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
+// The .vmi's mode (VMI_MODE_GAME, VMI_MODE_COPY_PROTECTED); 0, a data file, when `bytes` ends
+// before it.
+std::uint16_t parseVmiMode(std::span<const std::uint8_t> bytes);
+
+// The entry of a pair: the mode makes it a game (whose save header is in block 1) or a data
+// file, copy protected or not; the time stamp is `now` in BCD.
+card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now,
+                              std::uint16_t mode);
 
 // --- Writing a card file as a pair ---
 

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <map>
+
 #include "edit_fixture.h"
 
 namespace quorvane::app::testing {
@@ -59,7 +61,7 @@ TEST_F(AddSave, FileOfExactlyTheFreeBlocksFitsAndOneMoreIsRefused) {
     expectCardHoldsMemoryPage();
 }
 
-TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
+TEST_F(AddSave, SaveThenAddAsksAndReplacesTheFileWithAnEqualOne) {
     addFileToCardPage(pages[0], "RACE", 3);
     startOnFolderAndRead();
     select("RACE");
@@ -71,12 +73,13 @@ TEST_F(AddSave, SaveThenAddGivesASecondEntryEqualButForFirstBlock) {
     EXPECT_EQ((Bytes{saved[0], saved[1], saved[2], saved[3], saved[4], saved[6], saved[36]}),
               (Bytes{'C', 'F', 'U', 0, 0x33, 199, 0x10}));
 
+    const auto before = std::make_unique<card::PageBytes>(loaded().page);
     add(pcDir / "race.ddc");
-    const card::DirEntry first = card::readSlot(loaded().page, 207);
-    card::DirEntry second = card::readSlot(loaded().page, 206);
-    EXPECT_EQ(second.firstBlock, 196);
-    second.firstBlock = first.firstBlock;
-    EXPECT_EQ(second, first);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{
+                           "box: A file named RACE is already on this page. Replace it? | Copy "
+                           "file to DC Memory pack. | YesNo | Question"}));
+    EXPECT_TRUE(loaded().page == *before);
+    EXPECT_TRUE(committed());
     expectCardHoldsMemoryPage();
 }
 
@@ -177,6 +180,155 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
     writeBytes(pcDir / "zero.vmi", Bytes(128, 0));
     check("zero.vmi", cancelled, notAFile);
     check("empty.vmi", cancelled, "The VMS file is empty. | Copy file to DC Memory pack.");
+}
+
+// Pages shaped like real ones, for the adds that replace, place a game or move files.
+enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull };
+
+std::vector<int> blockRange(int first, int last) {
+    std::vector<int> blocks;
+    for (int b = first; b != last; b += first < last ? 1 : -1) {
+        blocks.push_back(b);
+    }
+    blocks.push_back(last);
+    return blocks;
+}
+
+// A file in `slot` along `blocks`, block k filled with fill + k.
+void putFile(card::PageBytes& page, int slot, std::string_view name, std::uint8_t type,
+             const std::vector<int>& blocks, std::uint8_t fill) {
+    card::DirEntry entry = makeEntry(name, static_cast<std::uint16_t>(blocks.size()),
+                                     static_cast<std::uint16_t>(blocks.front()), type);
+    entry.headerOffset = type == 0xCC ? 1 : 0;
+    card::writeSlot(page, slot, entry);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        std::fill_n(page.begin() + static_cast<long>(blocks[k] * card::BLOCK_SIZE),
+                    card::BLOCK_SIZE, static_cast<std::uint8_t>(fill + k));
+        card::setFatEntry(page, blocks[k],
+                          k + 1 < blocks.size() ? static_cast<std::uint16_t>(blocks[k + 1])
+                                                : card::FAT_END);
+    }
+}
+
+card::CardOrderPage shapedPage(Shape shape) {
+    auto page = std::make_unique<card::PageBytes>();
+    card::formatPage(*page);
+    if (shape == Shape::DataAtStart || shape == Shape::AlmostFull) {
+        putFile(*page, 207, "DATA", 0x33, blockRange(0, 9), 0x10);
+    }
+    if (shape == Shape::MiniGame) {
+        putFile(*page, 207, "MINIGAME", 0xCC, blockRange(0, 12), 0x20);
+    }
+    if (shape == Shape::AlmostFull) {
+        putFile(*page, 206, "BIG", 0x33, blockRange(199, 15), 0x30);
+    }
+    card::CardOrderPage cardImage{};
+    card::pageToCard(*page, cardImage);
+    return cardImage;
+}
+
+// A .dci of `type`: the entry, then the data (block k all 0x60 + k, which reads the same in
+// the .dci's reversed 4-byte groups).
+Bytes dciBytes(std::string_view name, std::uint16_t blocks, std::uint8_t type) {
+    Bytes file = entryBytes(name, blocks, type);
+    file[26] = type == 0xCC ? 1 : 0;  // a game's save header follows its first block
+    for (std::uint16_t k = 0; k < blocks; ++k) {
+        file.insert(file.end(), card::BLOCK_SIZE, static_cast<std::uint8_t>(0x60 + k));
+    }
+    return file;
+}
+
+// Each file's name and chain, and its data where it kept it.
+std::map<std::string, std::vector<int>> chains(const card::PageBytes& page) {
+    std::map<std::string, std::vector<int>> files;
+    for (int slot : card::enumerateFiles(page)) {
+        files[card::entryName(card::readSlot(page, slot))] = card::followChain(page, slot).blocks;
+    }
+    return files;
+}
+
+Bytes dataOf(const card::PageBytes& page, std::string_view name) {
+    card::CardFile file;
+    card::extractFile(page, card::findSlotByName(page, std::string(name)), file);
+    return file.data;
+}
+
+struct ShapedAdd {
+    const char* label;
+    Shape shape;
+    const char* file;
+    std::vector<BoxAnswer> answers;
+    std::vector<std::string> questions;
+    std::map<std::string, std::vector<int>> after;  // empty: refused, the page as it was
+};
+
+TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSaysSo) {
+    const std::string moveFiles =
+        "Move other files to make room for the game at the start of the card?";
+    const std::string sameName = "A file named DATA is already on this page. Replace it?";
+    const std::string otherGame =
+        "The game MINIGAME is already on this page, and a card holds only one game. Replace it?";
+    const std::vector<ShapedAdd> cases{
+        {"data", Shape::DataAtStart, "new.ddc", {}, {},
+         {{"DATA", blockRange(0, 9)}, {"NEWDATA", blockRange(199, 197)}}},
+        {"game", Shape::Empty, "game.dci", {}, {}, {{"NEWGAME", blockRange(0, 12)}}},
+        {"game moves data", Shape::DataAtStart, "game.dci", {BoxAnswer::Yes}, {moveFiles},
+         {{"DATA", blockRange(199, 190)}, {"NEWGAME", blockRange(0, 12)}}},
+        {"game, no move", Shape::DataAtStart, "game.dci", {BoxAnswer::No}, {moveFiles}, {}},
+        {"game pair", Shape::Empty, "gamepair.vmi", {}, {}, {{"PAIRGAME", blockRange(0, 12)}}},
+        {"data pair", Shape::Empty, "datapair.vmi", {}, {}, {{"PAIRDATA", blockRange(199, 187)}}},
+        {"same name", Shape::DataAtStart, "data.ddc", {BoxAnswer::Yes}, {sameName},
+         {{"DATA", blockRange(199, 197)}}},
+        {"same name kept", Shape::DataAtStart, "data.ddc", {BoxAnswer::No}, {sameName}, {}},
+        {"second game", Shape::MiniGame, "game.dci", {BoxAnswer::Yes}, {otherGame},
+         {{"NEWGAME", blockRange(0, 12)}}},
+        {"second game kept", Shape::MiniGame, "game.dci", {BoxAnswer::No}, {otherGame}, {}},
+        {"no room", Shape::AlmostFull, "game.dci", {}, {}, {}},
+    };
+    writeBytes(pcDir / "new.ddc", ddcBytes("NEWDATA", 3));
+    writeBytes(pcDir / "data.ddc", ddcBytes("DATA", 3));
+    writeBytes(pcDir / "game.dci", dciBytes("NEWGAME", 13, 0xCC));
+    for (const auto& [name, mode] : {std::pair{"gamepair", 2}, {"datapair", 0}}) {
+        Bytes vmi(108, 0);
+        std::copy_n(mode == 2 ? "PAIRGAME" : "PAIRDATA", 8, vmi.begin() + 88);
+        vmi[0x64] = static_cast<std::uint8_t>(mode);
+        writeBytes(pcDir / (std::string(name) + ".vmi"), vmi);
+        writeBytes(pcDir / (std::string(name) + ".vms"), Bytes(13 * 512, 0x77));
+    }
+    for (const ShapedAdd& c : cases) {
+        SCOPED_TRACE(c.label);
+        pages[0] = shapedPage(c.shape);
+        startOnFolderAndRead();
+        const auto before = std::make_unique<card::PageBytes>(loaded().page);
+        screen.boxAnswers.assign(c.answers.begin(), c.answers.end());
+        screen.openAnswers = {pcDir / c.file};
+        commands->addFile();
+
+        std::vector<std::string> asked;
+        for (const std::string& box : boxes()) {
+            if (box.find("| YesNo |") != std::string::npos) {
+                asked.push_back(box.substr(5, box.find(" | ") - 5));
+            }
+        }
+        EXPECT_EQ(asked, c.questions);
+        if (c.after.empty()) {
+            EXPECT_TRUE(loaded().page == *before);
+            EXPECT_FALSE(loaded().hasPendingEdits());
+            continue;
+        }
+        EXPECT_EQ(chains(loaded().page), c.after);
+        expectCardHoldsMemoryPage();
+        // Files kept keep their bytes, wherever they moved; games are games, header in block 1.
+        for (const auto& [name, blocks] : c.after) {
+            const card::DirEntry entry =
+                card::readSlot(loaded().page, card::findSlotByName(loaded().page, name));
+            EXPECT_EQ(entry.fileType == 0xCC && entry.headerOffset == 1,
+                      name.ends_with("GAME")) << name;
+            if (chains(*before).count(name) != 0 && c.questions != std::vector{sameName}) {
+                EXPECT_EQ(dataOf(loaded().page, name), dataOf(*before, name)) << name;
+            }
+        }
+    }
 }
 
 TEST_F(AddSave, RefusedCommitKeepsTheAddPendingAndTheFatDecidesTheNextFit) {

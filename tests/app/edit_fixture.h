@@ -31,6 +31,11 @@ protected:
 
     // Like startAndRead, with the pages stored in cardDir.
     void startOnFolderAndRead(int pageIndex = 0) {
+        // The folder is held while open: a second start lets the first one go.
+        commands.reset();
+        organizer.reset();
+        link.reset();
+        adapter.reset();
         for (std::size_t i = 0; i < pages.size(); ++i) {
             writeBytes(cardDir / pageFileName(static_cast<int>(i)),
                        Bytes(pages[i].bytes.begin(), pages[i].bytes.end()));

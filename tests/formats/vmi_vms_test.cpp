@@ -70,7 +70,7 @@ TEST(PairEntry, IsBuiltFromNameSizeAndBcdTimeWithWeekdayFromMonday) {
     calendar.tm_min = 45;
     calendar.tm_sec = 30;
     calendar.tm_wday = 0;  // Sunday
-    const card::DirEntry entry = buildPairEntry(SONIC_SYS, 3, localTimeFromTm(calendar));
+    const card::DirEntry entry = buildPairEntry(SONIC_SYS, 3, localTimeFromTm(calendar), 0);
 
     std::array<std::uint8_t, 32> bytes{};
     card::encodeDirEntry(entry, bytes);
@@ -85,12 +85,26 @@ TEST(PairEntry, IsBuiltFromNameSizeAndBcdTimeWithWeekdayFromMonday) {
         calendar.tm_wday = tmWeekday;
         EXPECT_EQ(localTimeFromTm(calendar).weekday, weekday) << tmWeekday;
     }
+    // The .vmi's mode: a game keeps its save header in block 1, copy protection its flag.
+    struct ModeCase {
+        std::uint16_t mode;
+        std::uint8_t type, copy;
+        std::uint16_t headerOffset;
+    };
+    for (const auto& [mode, type, copy, headerOffset] :
+         {ModeCase{VMI_MODE_GAME, 0xCC, 0x00, 1}, ModeCase{VMI_MODE_COPY_PROTECTED, 0x33, 0xFF, 0},
+          ModeCase{VMI_MODE_GAME | VMI_MODE_COPY_PROTECTED, 0xCC, 0xFF, 1}}) {
+        const card::DirEntry built = buildPairEntry(SONIC_SYS, 13, LocalTime{}, mode);
+        EXPECT_EQ(std::tuple(built.fileType, built.copyFlag, built.headerOffset),
+                  std::tuple(type, copy, headerOffset))
+            << mode;
+    }
     // Across a midnight and a new year: every field its two decimal digits.
     const LocalTime beforeMidnight{2099, 12, 31, 23, 59, 59, 3};
     const LocalTime afterMidnight{2100, 1, 1, 0, 0, 0, 4};
-    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, beforeMidnight).timeStamp,
+    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, beforeMidnight, 0).timeStamp,
               (std::array<std::uint8_t, 8>{0x20, 0x99, 0x12, 0x31, 0x23, 0x59, 0x59, 0x03}));
-    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, afterMidnight).timeStamp,
+    EXPECT_EQ(buildPairEntry(SONIC_SYS, 1, afterMidnight, 0).timeStamp,
               (std::array<std::uint8_t, 8>{0x21, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x04}));
 }
 
