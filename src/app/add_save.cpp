@@ -83,7 +83,7 @@ AddRefusal refusalOf(const formats::CardFileRefusal& refusal) {
 
 // Reads the chosen file into `file`, or says why it cannot be added.
 std::optional<AddRefusal> readAddSource(const std::filesystem::path& chosen,
-                                     const Organizer::Clock& clock, card::CardFile& file) {
+                                        const Organizer::Clock& clock, card::CardFile& file) {
     formats::CardFileRead read = formats::readCardFile(chosen, clock());
     if (const auto* refusal = std::get_if<formats::CardFileRefusal>(&read)) {
         return refusalOf(*refusal);
@@ -121,7 +121,7 @@ std::optional<AddRefusal> refusalOf(card::StoreResult result) {
 // a game, the files in blocks 0..n-1 moved out of its way. `freeBlocks` is the listing's count,
 // which an add has always been measured by.
 std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& file,
-                                       int freeBlocks) {
+                                          int freeBlocks) {
     const card::DirEntry& entry = file.entry;
     AddPlan plan;
     plan.sameName = fileIn(edited.page, card::findFileNamed(edited.page, card::entryName(entry)));
@@ -153,8 +153,8 @@ std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& fi
     }
     // The free count trusts the directory; after an add whose commit failed the FAT can hold
     // fewer free blocks than it claims, and the store then refuses.
-    if (std::optional<AddRefusal> refused = refusalOf(card::storeNewFile(edited.page, edited.dirty,
-                                                                      file))) {
+    if (std::optional<AddRefusal> refused =
+            refusalOf(card::storeNewFile(edited.page, edited.dirty, file))) {
         return *refused;
     }
     return plan;

@@ -318,8 +318,9 @@ std::optional<std::vector<int>> filesAtStart(const PageBytes& pageImage, int blo
         if (!atStart) {
             continue;
         }
-        const bool whole = walk.complete && std::all_of(walk.blocks.begin(), walk.blocks.end(),
-                                                        [](int block) { return isUserBlock(block); });
+        const bool whole =
+            walk.complete && std::all_of(walk.blocks.begin(), walk.blocks.end(),
+                                         [](int block) { return isUserBlock(block); });
         if (!whole) {
             return std::nullopt;
         }

@@ -59,9 +59,9 @@ bool fitsOnPage(int sizeInBlocks, int freeBlockCount);
 
 enum class StoreResult {
     Stored,
-    NoFreeSlot,       // every directory slot is in use
-    NotEnoughBlocks,  // the FAT has fewer free user blocks than the file needs
-    FreeEntryType,    // fileType 0 would leave the blocks allocated behind a free slot
+    NoFreeSlot,        // every directory slot is in use
+    NotEnoughBlocks,   // the FAT has fewer free user blocks than the file needs
+    FreeEntryType,     // fileType 0 would leave the blocks allocated behind a free slot
     StartBlocksTaken,  // a game needs blocks 0..n-1, and one of them is allocated
 };
 // Stores `file` as a new file of the page. A data file takes the highest free blocks, chained

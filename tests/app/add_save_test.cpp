@@ -183,7 +183,7 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
 }
 
 // Pages shaped like real ones, for the adds that replace, place a game or move files.
-enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull };
+enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull, LostBlockAtStart };
 
 std::vector<int> blockRange(int first, int last) {
     std::vector<int> blocks;
@@ -204,9 +204,9 @@ void putFile(card::PageBytes& page, int slot, std::string_view name, std::uint8_
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         std::fill_n(page.begin() + static_cast<long>(blocks[k] * card::BLOCK_SIZE),
                     card::BLOCK_SIZE, static_cast<std::uint8_t>(fill + k));
-        card::setFatEntry(page, blocks[k],
-                          k + 1 < blocks.size() ? static_cast<std::uint16_t>(blocks[k + 1])
-                                                : card::FAT_END);
+        card::setFatEntry(
+            page, blocks[k],
+            k + 1 < blocks.size() ? static_cast<std::uint16_t>(blocks[k + 1]) : card::FAT_END);
     }
 }
 
@@ -218,6 +218,9 @@ card::CardOrderPage shapedPage(Shape shape) {
     }
     if (shape == Shape::MiniGame) {
         putFile(*page, 207, "MINIGAME", 0xCC, blockRange(0, 12), 0x20);
+    }
+    if (shape == Shape::LostBlockAtStart) {
+        card::setFatEntry(*page, 5, card::FAT_END);  // allocated, reached by no chain
     }
     if (shape == Shape::AlmostFull) {
         putFile(*page, 206, "BIG", 0x33, blockRange(199, 15), 0x30);
@@ -269,21 +272,38 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
     const std::string otherGame =
         "The game MINIGAME is already on this page, and a card holds only one game. Replace it?";
     const std::vector<ShapedAdd> cases{
-        {"data", Shape::DataAtStart, "new.ddc", {}, {},
+        {"data",
+         Shape::DataAtStart,
+         "new.ddc",
+         {},
+         {},
          {{"DATA", blockRange(0, 9)}, {"NEWDATA", blockRange(199, 197)}}},
         {"game", Shape::Empty, "game.dci", {}, {}, {{"NEWGAME", blockRange(0, 12)}}},
-        {"game moves data", Shape::DataAtStart, "game.dci", {BoxAnswer::Yes}, {moveFiles},
+        {"game moves data",
+         Shape::DataAtStart,
+         "game.dci",
+         {BoxAnswer::Yes},
+         {moveFiles},
          {{"DATA", blockRange(199, 190)}, {"NEWGAME", blockRange(0, 12)}}},
         {"game, no move", Shape::DataAtStart, "game.dci", {BoxAnswer::No}, {moveFiles}, {}},
         {"game pair", Shape::Empty, "gamepair.vmi", {}, {}, {{"PAIRGAME", blockRange(0, 12)}}},
         {"data pair", Shape::Empty, "datapair.vmi", {}, {}, {{"PAIRDATA", blockRange(199, 187)}}},
-        {"same name", Shape::DataAtStart, "data.ddc", {BoxAnswer::Yes}, {sameName},
+        {"same name",
+         Shape::DataAtStart,
+         "data.ddc",
+         {BoxAnswer::Yes},
+         {sameName},
          {{"DATA", blockRange(199, 197)}}},
         {"same name kept", Shape::DataAtStart, "data.ddc", {BoxAnswer::No}, {sameName}, {}},
-        {"second game", Shape::MiniGame, "game.dci", {BoxAnswer::Yes}, {otherGame},
+        {"second game",
+         Shape::MiniGame,
+         "game.dci",
+         {BoxAnswer::Yes},
+         {otherGame},
          {{"NEWGAME", blockRange(0, 12)}}},
         {"second game kept", Shape::MiniGame, "game.dci", {BoxAnswer::No}, {otherGame}, {}},
         {"no room", Shape::AlmostFull, "game.dci", {}, {}, {}},
+        {"lost block where the game goes", Shape::LostBlockAtStart, "game.dci", {}, {}, {}},
     };
     writeBytes(pcDir / "new.ddc", ddcBytes("NEWDATA", 3));
     writeBytes(pcDir / "data.ddc", ddcBytes("DATA", 3));
@@ -322,8 +342,8 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
         for (const auto& [name, blocks] : c.after) {
             const card::DirEntry entry =
                 card::readSlot(loaded().page, card::findSlotByName(loaded().page, name));
-            EXPECT_EQ(entry.fileType == 0xCC && entry.headerOffset == 1,
-                      name.ends_with("GAME")) << name;
+            EXPECT_EQ(entry.fileType == 0xCC && entry.headerOffset == 1, name.ends_with("GAME"))
+                << name;
             if (chains(*before).count(name) != 0 && c.questions != std::vector{sameName}) {
                 EXPECT_EQ(dataOf(loaded().page, name), dataOf(*before, name)) << name;
             }
