@@ -119,7 +119,7 @@ std::optional<AddRefusal> refusalOf(card::StoreResult result) {
 
 // `file` added to `edited`: the file of its name and, for a game, the page's game replaced; for
 // a game, the files in blocks 0..n-1 moved out of its way. `freeBlocks` is the listing's count,
-// which an add has always been measured by.
+// which an add has always been measured by, less what the adds before it took.
 std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& file,
                                           int freeBlocks) {
     const card::DirEntry& entry = file.entry;
@@ -135,6 +135,7 @@ std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& fi
     if (!card::fitsOnPage(entry.sizeInBlocks, freeBlocks)) {
         return WONT_FIT;
     }
+    freeBlocks -= entry.sizeInBlocks;
     for (const auto& replaced : {plan.sameName, plan.game}) {
         if (replaced) {
             card::deleteFile(edited.page, edited.dirty, replaced->slot);
@@ -172,15 +173,34 @@ bool Organizer::addFile(const std::filesystem::path& file) {
         tellRefusal(*refused);
         return false;
     }
-    // Worked out on a copy: a refusal, or a question answered No, leaves the page as it was.
-    auto edited = std::make_unique<LoadedPage>(loaded());
-    const std::variant<AddPlan, AddRefusal> plan = planAdd(*edited, cardFile, m_freeBlockCount);
-    if (const auto* refused = std::get_if<AddRefusal>(&plan)) {
-        tellRefusal(*refused);
+    return storeAndCommit({std::move(cardFile)});
+}
+
+bool Organizer::addCardFiles(std::vector<card::CardFile> files) {
+    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
+        refuseReadOnly(text::COPY_TO_CARD_CAPTION) || !chooseLoadedPageAgain()) {
         return false;
     }
-    if (!confirmAddPlan(std::get<AddPlan>(plan))) {
-        return false;
+    return storeAndCommit(std::move(files));
+}
+
+bool Organizer::storeAndCommit(std::vector<card::CardFile> files) {
+    // Worked out on a copy: a refusal, or a question answered No, leaves the page as it was.
+    auto edited = std::make_unique<LoadedPage>(loaded());
+    int freeBlocks = m_freeBlockCount;
+    std::vector<AddPlan> plans;
+    for (card::CardFile& file : files) {
+        std::variant<AddPlan, AddRefusal> plan = planAdd(*edited, file, freeBlocks);
+        if (const auto* refused = std::get_if<AddRefusal>(&plan)) {
+            tellRefusal(*refused);
+            return false;
+        }
+        plans.push_back(std::get<AddPlan>(plan));
+    }
+    for (const AddPlan& plan : plans) {
+        if (!confirmAddPlan(plan)) {
+            return false;
+        }
     }
     loaded() = *edited;
     if (!commitEdit()) {

@@ -68,6 +68,15 @@ bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file, std::st
     return true;
 }
 
+bool Organizer::refuseWithoutFiles(const std::vector<FileOnPage>& files, std::string_view caption) {
+    if (!files.empty() && std::all_of(files.begin(), files.end(),
+                                      [this](const FileOnPage& file) { return holds(file); })) {
+        return false;
+    }
+    tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(caption));
+    return true;
+}
+
 // True when no target exists yet or the user agrees to replace them.
 bool Organizer::confirmOverwrite(std::initializer_list<std::filesystem::path> targets) {
     std::error_code error;

@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "app/organizer.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
@@ -24,6 +27,38 @@ bool Organizer::deleteFile(const FileOnPage& file) {
     relistAfterEdit();
     blankInfoLines();
     setStatus(text::FILE_DELETED);
+    return true;
+}
+
+bool Organizer::deleteFiles(const std::vector<FileOnPage>& files) {
+    if (files.size() == 1) {
+        return deleteFile(files.front());
+    }
+    if (refuseWithoutPage(text::DELETE_CAPTION) ||
+        refuseWithoutFiles(files, text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
+        return false;
+    }
+    std::vector<std::string> names;
+    for (const FileOnPage& file : files) {
+        names.push_back(file.name);
+    }
+    const std::string question = text::deleteFilesQuestion(names);
+    if (!confirmed({question, text::DELETE_CAPTION, BoxButtons::YesNo, BoxIcon::Question})) {
+        return false;
+    }
+    return removeFiles(files);
+}
+
+bool Organizer::removeFiles(const std::vector<FileOnPage>& files) {
+    for (const FileOnPage& file : files) {
+        card::deleteFile(loaded().page, loaded().dirty, file.slot);
+    }
+    if (!commitEdit()) {
+        return false;
+    }
+    relistAfterEdit();
+    blankInfoLines();
+    setStatus(text::FILES_DELETED);
     return true;
 }
 

@@ -101,6 +101,8 @@ public:
     bool mayRemoveFiles(std::string_view caption);
     // `file` is no longer on the page (or none was picked).
     bool refuseWithoutFile(const std::optional<FileOnPage>& file, std::string_view caption);
+    // None picked, or one of them no longer on the page.
+    bool refuseWithoutFiles(const std::vector<FileOnPage>& files, std::string_view caption);
 
     // --- The page ---
     // The page number field (1-based, kept within the adapter's pages).
@@ -123,10 +125,23 @@ public:
     // --- Edits, committed at once ---
     bool addFile(const std::filesystem::path& file);
     bool deleteFile(const FileOnPage& file);
+    // Several files: one question naming them all, one commit.
+    bool deleteFiles(const std::vector<FileOnPage>& files);
     bool deleteAll();
     bool importPage(const std::filesystem::path& file, ImportWarning warning);
     // Frees the blocks no chain reaches, after the question.
     bool freeLostBlocks();
+
+    // --- Between two cards (app/card_copy.h) ---
+    // `files` as the page holds them, for another card; none (told) when one is no longer on
+    // the page or its chain is damaged.
+    std::optional<std::vector<card::CardFile>> filesForCopy(const std::vector<FileOnPage>& files);
+    // Card files added in one commit, each with Add File's checks and questions; a refusal or a
+    // No leaves the page as it was. The adapter's page is chosen again first: another card of
+    // the same adapter may have chosen its own since this page was read.
+    bool addCardFiles(std::vector<card::CardFile> files);
+    // The files of a copy that became a move, removed in one commit (the page chosen again).
+    bool removeMovedFiles(const std::vector<FileOnPage>& files);
 
     // --- Files to the PC ---
     // Save File: `file` written as `target`, then "File Saved".
@@ -183,6 +198,12 @@ private:
     // The questions of an add that replaces or moves files; false when one is answered No.
     bool confirmAddPlan(const AddPlan& plan);
     void tellRefusal(const AddRefusal& refusal);
+    bool removeFiles(const std::vector<FileOnPage>& files);
+    // The files placed on a copy of the page, the questions asked, then the one commit.
+    bool storeAndCommit(std::vector<card::CardFile> files);
+    // Before a commit that another card of the adapter may have come between: the page this
+    // side read is chosen on the adapter again. False (told) when the page field shows another.
+    bool chooseLoadedPageAgain();
     bool confirmOverwrite(std::initializer_list<std::filesystem::path> targets);
     void reportWriteFailure(const std::filesystem::path& target, const formats::WriteStatus& status,
                             std::string_view statusText, std::string_view caption);

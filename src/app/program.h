@@ -20,4 +20,8 @@ struct Program {
 // connection's details, and every page read is kept in the user's backups folder.
 Program wireProgram(std::unique_ptr<CardSource> card, Screen& screen);
 
+// A second organiser on the program's card, for another of its pages: the side a copy between
+// two pages of one adapter goes to. It shares the link, so it never runs at the same time.
+std::unique_ptr<Organizer> organizerOnSameCard(const Program& program, Screen& screen);
+
 }  // namespace quorvane::app

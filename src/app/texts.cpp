@@ -183,6 +183,14 @@ std::string pairWithoutData(std::string_view cardName) {
            "back. Save it as a .ddc file.";
 }
 
+std::string deleteFilesQuestion(const std::vector<std::string>& cardNames) {
+    std::string question = "Delete these " + std::to_string(cardNames.size()) + " files?\n";
+    for (const std::string& name : cardNames) {
+        question += "\n" + card::nameToUtf8(name);
+    }
+    return question;
+}
+
 std::string replaceSameName(std::string_view cardName) {
     return "A file named " + card::nameToUtf8(cardName) + " is already on this page. Replace it?";
 }

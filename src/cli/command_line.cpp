@@ -18,6 +18,7 @@ constexpr unsigned PAGE_OPTION = 1U << 0;
 constexpr unsigned JSON_OPTION = 1U << 1;
 constexpr unsigned TO_OPTION = 1U << 2;
 constexpr unsigned FORMAT_OPTION = 1U << 3;
+constexpr unsigned TARGET_OPTION = 1U << 4;
 
 struct CommandInfo {
     Command command;
@@ -32,7 +33,7 @@ struct CommandInfo {
 
 constexpr std::size_t ANY = static_cast<std::size_t>(-1);
 
-constexpr std::array<CommandInfo, 13> COMMANDS{{
+constexpr std::array<CommandInfo, 15> COMMANDS{{
     {Command::Pages, "pages", texts::PAGES_HELP, 0, 0, 0, {}, false},
     {Command::List, "list", texts::LIST_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
     {Command::Check, "check", texts::CHECK_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
@@ -53,6 +54,8 @@ constexpr std::array<CommandInfo, 13> COMMANDS{{
     {Command::Import, "import", texts::IMPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
     {Command::Backup, "backup", texts::BACKUP_HELP, TO_OPTION, 0, 0, {}, true},
     {Command::Create, "create", texts::CREATE_HELP, 0, 0, 0, {}, false},
+    {Command::Copy, "copy", texts::COPY_HELP, PAGE_OPTION | TARGET_OPTION, 1, ANY, "NAME", false},
+    {Command::Move, "move", texts::MOVE_HELP, PAGE_OPTION | TARGET_OPTION, 1, ANY, "NAME", false},
     {Command::Help, "help", texts::HELP_HELP, 0, 0, 1, "COMMAND", false},
 }};
 
@@ -74,7 +77,20 @@ const CommandInfo& infoOf(Command command) {
     return COMMANDS.back();
 }
 
-enum class Option { Port, VirtualCard, Image, Yes, Help, Version, Page, Json, To, Format };
+enum class Option {
+    Port,
+    VirtualCard,
+    Image,
+    Yes,
+    Help,
+    Version,
+    Page,
+    Json,
+    To,
+    Format,
+    ToPage,
+    ToImage
+};
 
 struct OptionInfo {
     Option option;
@@ -83,7 +99,7 @@ struct OptionInfo {
     unsigned commandOption;  // its flag, 0 for one that every command takes
 };
 
-constexpr std::array<OptionInfo, 10> OPTIONS{{
+constexpr std::array<OptionInfo, 12> OPTIONS{{
     {Option::Port, "--port", true, 0},
     {Option::VirtualCard, "--virtual-card", true, 0},
     {Option::Image, "--image", true, 0},
@@ -94,6 +110,8 @@ constexpr std::array<OptionInfo, 10> OPTIONS{{
     {Option::Json, "--json", false, JSON_OPTION},
     {Option::To, "--to", true, TO_OPTION},
     {Option::Format, "--format", true, FORMAT_OPTION},
+    {Option::ToPage, "--to-page", true, TARGET_OPTION},
+    {Option::ToImage, "--to-image", true, TARGET_OPTION},
 }};
 
 const OptionInfo* findOption(std::string_view name) {
@@ -163,6 +181,8 @@ private:
     bool takeOption(const OptionInfo& option, std::string_view value);
     bool takeOperand(const std::string& argument);
     bool check();
+    // copy and move: one other card, not the page the files are on.
+    bool checkTarget();
     bool fail(std::string error) {
         m_result.usageError = std::move(error);
         return false;
@@ -282,6 +302,17 @@ bool Parser::takeOption(const OptionInfo& option, std::string_view value) {
                 return fail(texts::badFormat(value));
             }
             return true;
+        case Option::ToPage: {
+            const auto page = parsePage(value);
+            if (!page) {
+                return fail(texts::badPage(value));
+            }
+            m_invocation.toPage = *page;
+            return true;
+        }
+        case Option::ToImage:
+            m_invocation.toImage = std::filesystem::path(value);
+            return true;
     }
     return true;
 }
@@ -336,6 +367,20 @@ bool Parser::check() {
     }
     if (m_command->command == Command::Create && !m_invocation.virtualCard) {
         return fail(std::string(texts::CREATE_NEEDS_FOLDER));
+    }
+    return checkTarget();
+}
+
+bool Parser::checkTarget() {
+    if ((m_command->options & TARGET_OPTION) == 0) {
+        return true;
+    }
+    if (m_invocation.toPage.has_value() == m_invocation.toImage.has_value()) {
+        return fail(texts::needsTarget(m_command->name));
+    }
+    // A copy onto its own page would replace each file with itself; a move would lose it.
+    if (m_invocation.toPage == m_invocation.page) {
+        return fail(texts::sameTargetPage(m_command->name, m_invocation.page));
     }
     return true;
 }

@@ -27,6 +27,8 @@ enum class Command {
     Backup,
     Help,
     Create,
+    Copy,
+    Move,
 };
 
 enum class SaveFormat { Ddc, Vms };
@@ -47,6 +49,9 @@ struct Invocation {
     bool json = false;
     std::optional<std::filesystem::path> to;
     SaveFormat format = SaveFormat::Ddc;
+    // The other card of copy and move: another page of this card, or a card image.
+    std::optional<int> toPage;
+    std::optional<std::filesystem::path> toImage;
     std::vector<std::string> operands;  // NAME... or FILE...
 };
 

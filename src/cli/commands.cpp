@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "adapter/virtual_adapter.h"
+#include "app/card_copy.h"
 #include "app/card_source.h"
 #include "app/organizer.h"
 #include "app/program.h"
@@ -46,11 +47,29 @@ void printUsageError(const Console& console, std::string_view error) {
     console.err << texts::PROGRAM << ": " << error << '\n' << texts::TRY_HELP << '\n' << std::flush;
 }
 
+// The card at `location`; none when it cannot be used (said why).
+std::unique_ptr<app::CardSource> openCard(const app::CardLocation& location, TextScreen& screen) {
+    app::OpenOptions options;
+    // A typo in a folder's name would otherwise become a new card full of sample saves.
+    options.newFolder = adapter::NewFolder::Refused;
+    options.askOtherOrder = app::otherOrderQuestionOn(screen);
+    options.otherOrderRefused = app::OtherOrderRefused::Refuse;
+    app::CardProblem problem;
+    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    if (!card) {
+        screen.printError(printable(oneLine(problem.text)));
+    }
+    return card;
+}
+
 // One run of a command: the organiser on the card, as the window would drive it.
 class Session {
 public:
-    Session(app::Organizer& organizer, TextScreen& screen, const Invocation& invocation)
-        : m_organizer(organizer), m_screen(screen), m_invocation(invocation) {}
+    Session(const app::Program& program, TextScreen& screen, const Invocation& invocation)
+        : m_program(program),
+          m_organizer(*program.organizer),
+          m_screen(screen),
+          m_invocation(invocation) {}
 
     bool run();
 
@@ -84,7 +103,9 @@ private:
     bool exportPage();
     bool importPage();
     bool backup();
+    bool transfer(app::Transfer how);
 
+    const app::Program& m_program;
     app::Organizer& m_organizer;
     TextScreen& m_screen;
     const Invocation& m_invocation;
@@ -114,6 +135,10 @@ bool Session::run() {
             return backup();
         case Command::SaveAll:
             return saveAll();
+        case Command::Copy:
+            return transfer(app::Transfer::Copy);
+        case Command::Move:
+            return transfer(app::Transfer::Move);
         case Command::Help:
         case Command::Create:
             break;
@@ -258,15 +283,7 @@ bool Session::deleteFiles() {
         return false;
     }
     const auto files = filesOnPage();
-    if (!files) {
-        return false;
-    }
-    for (const app::FileOnPage& file : *files) {
-        if (!step(m_organizer.deleteFile(file))) {
-            return false;
-        }
-    }
-    return true;
+    return files && step(m_organizer.deleteFiles(*files));
 }
 
 bool Session::deleteAll() {
@@ -316,6 +333,38 @@ bool Session::backup() {
     return step(m_organizer.backupCard(*m_invocation.to));
 }
 
+bool Session::transfer(app::Transfer how) {
+    if (!readPage()) {
+        return false;
+    }
+    const auto files = filesOnPage();
+    if (!files) {
+        return false;
+    }
+    // The other card: another page of this one, on its link, or the image, on its own.
+    std::optional<app::Program> image;
+    std::unique_ptr<app::Organizer> otherPage;
+    app::Organizer* target = nullptr;
+    if (m_invocation.toImage) {
+        app::CardLocation location;
+        location.image = absoluteOrAsGiven(*m_invocation.toImage);
+        std::unique_ptr<app::CardSource> card = openCard(location, m_screen);
+        if (!card) {
+            return false;
+        }
+        image = app::wireProgram(std::move(card), m_screen);
+        target = image->organizer.get();
+    } else {
+        otherPage = app::organizerOnSameCard(m_program, m_screen);
+        target = otherPage.get();
+    }
+    target->start();
+    if (!step(target->readPage(m_invocation.toPage.value_or(1)))) {
+        return false;
+    }
+    return step(app::transferFiles(m_organizer, *files, *target, how));
+}
+
 // An empty formatted card in the folder of --virtual-card.
 ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
     adapter::FolderError error;
@@ -346,18 +395,11 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     if (invocation.command == Command::Create) {
         return createCard(invocation, screen);
     }
-    app::CardProblem problem;
     app::CardLocation location;
     location.virtualCard = invocation.virtualCard;
     location.image = invocation.image;
-    app::OpenOptions options;
-    // A typo in a folder's name would otherwise become a new card full of sample saves.
-    options.newFolder = adapter::NewFolder::Refused;
-    options.askOtherOrder = app::otherOrderQuestionOn(screen);
-    options.otherOrderRefused = app::OtherOrderRefused::Refuse;
-    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    std::unique_ptr<app::CardSource> card = openCard(location, screen);
     if (!card) {
-        screen.printError(printable(oneLine(problem.text)));
         return ExitStatus::Failed;
     }
     const app::Program program = app::wireProgram(std::move(card), screen);
@@ -366,7 +408,7 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     if (invocation.port != 0 && invocation.port != program.link->portBase) {
         program.organizer->selectPort(invocation.port);
     }
-    Session session(*program.organizer, screen, invocation);
+    Session session(program, screen, invocation);
     return session.run() ? ExitStatus::Done : ExitStatus::Failed;
 }
 

@@ -76,4 +76,13 @@ std::string needsTo(std::string_view command) {
     return std::string(command) + " needs --to DIR";
 }
 
+std::string needsTarget(std::string_view command) {
+    return std::string(command) + " needs --to-page N or --to-image FILE (one of them)";
+}
+
+std::string sameTargetPage(std::string_view command, int page) {
+    return std::string(command) + ": the files are on page " + std::to_string(page) +
+           " already; name another page with --to-page";
+}
+
 }  // namespace quorvane::cli::help

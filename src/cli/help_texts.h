@@ -41,6 +41,9 @@ inline constexpr std::string_view HELP =
     "  add FILE...          adds .ddc, .dci or .vmi/.vms files to a page\n"
     "  delete NAME...       deletes card files\n"
     "  delete-all           deletes every file of a page\n"
+    "  copy NAME...         copies card files to another page (--to-page M) or an image\n"
+    "                       (--to-image FILE)\n"
+    "  move NAME...         the same, then deletes them from their page\n"
     "  export FILE          writes a page to a .dcm file (a raw image for .bin or .vmu)\n"
     "  import FILE          replaces a page with a .dcm file or a raw .bin or .vmu image\n"
     "  backup --to DIR      writes every page to DIR/page-NN.dcm, a virtual card folder\n"
@@ -94,8 +97,20 @@ inline constexpr std::string_view ADD_HELP =
 inline constexpr std::string_view DELETE_HELP =
     "Usage: quorvane-cli [OPTIONS] delete NAME... [--page N]\n"
     "\n"
-    "Deletes each named file from page N, asking first, and writes the page at once. It\n"
-    "stops at the first file that fails.\n";
+    "Deletes the named files from page N, asking first (one question for them all), and\n"
+    "writes the page at once.\n";
+inline constexpr std::string_view COPY_HELP =
+    "Usage: quorvane-cli [OPTIONS] copy NAME... [--page N] (--to-page M | --to-image FILE)\n"
+    "\n"
+    "Copies the named files of page N to page M of the same card, or to the card image FILE\n"
+    "(raw .bin/.vmu or .dcm), and writes that page at once. Everything is checked before\n"
+    "anything is written: room, names already there (replaced only after a question), games\n"
+    "(at the start of the card, one per card).\n";
+inline constexpr std::string_view MOVE_HELP =
+    "Usage: quorvane-cli [OPTIONS] move NAME... [--page N] (--to-page M | --to-image FILE)\n"
+    "\n"
+    "Copies as copy does, then deletes the files from page N, only once the copy has been\n"
+    "written.\n";
 inline constexpr std::string_view DELETE_ALL_HELP =
     "Usage: quorvane-cli [OPTIONS] delete-all [--page N]\n"
     "\n"
@@ -145,6 +160,9 @@ std::string badFormat(std::string_view value);
 std::string missingOperand(std::string_view command, std::string_view operand);
 std::string extraOperand(std::string_view command, std::string_view operand);
 std::string needsTo(std::string_view command);  // "save needs --to DIR"
+// "copy needs --to-page N or --to-image FILE (one of them)"
+std::string needsTarget(std::string_view command);
+std::string sameTargetPage(std::string_view command, int page);
 
 inline constexpr std::string_view ONE_CARD_ONLY =
     "--image and --virtual-card name two cards; give one";

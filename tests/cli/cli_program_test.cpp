@@ -504,6 +504,34 @@ TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
     EXPECT_EQ(files, expected);
 }
 
+TEST_F(CliProgram, CopyAndMoveWriteTheOtherCardFirstAndRefuseBeforeWritingEither) {
+    const ProgramRun copied = onCard({"copy", "RACEDATA_001", "PUZZLE___SYS", "--to-page", "2"});
+    EXPECT_EQ(copied.exitStatus, 0) << copied.err;
+    EXPECT_EQ(listed(2), (Pairs{{"PUZZLE___SYS", 5}, {"RACEDATA_001", 3}}));
+    EXPECT_EQ(listed(1), SAMPLE_FILES);
+
+    // Names already there: asked about, and without an answer neither page changes.
+    const Bytes page1 = pageFile(1);
+    const Bytes page2 = pageFile(2);
+    const ProgramRun taken = onCard({"move", "RACEDATA_001", "--to-page", "2"});
+    EXPECT_EQ(taken.exitStatus, 1);
+    EXPECT_NE(taken.err.find("A file named RACEDATA_001 is already on this page. Replace it?"),
+              std::string::npos)
+        << taken.err;
+    EXPECT_TRUE(pageFile(1) == page1 && pageFile(2) == page2);
+
+    // Moved to an image: there first, then gone from the page.
+    const std::filesystem::path image = pc / "other.bin";
+    ASSERT_EQ(onCard({"--page", "3", "export", image.string()}).exitStatus, 0);
+    const ProgramRun moved =
+        onCard({"--yes", "move", "QUORVANE_001", "RACEDATA_001", "--to-image", image.string()});
+    EXPECT_EQ(moved.exitStatus, 0) << moved.err;
+    const std::string onImage = run({"--image", image.string(), "list"}).out;
+    EXPECT_NE(onImage.find("QUORVANE_001  1 block\n"), std::string::npos) << onImage;
+    EXPECT_NE(onImage.find("RACEDATA_001  3 blocks\n"), std::string::npos) << onImage;
+    EXPECT_EQ(listed(1), (Pairs{{"PUZZLE___SYS", 5}}));
+}
+
 TEST_F(CliProgram, ACardImageIsAOnePageCardSavedBackToItsFile) {
     onCard({"pages"});
     const std::filesystem::path image = pc / "card.bin";

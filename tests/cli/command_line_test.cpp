@@ -127,6 +127,12 @@ TEST(CommandLine, WhatCannotBeUsedIsSaidInWords) {
         {{"backup"}, "backup needs --to DIR"},
         {{"list", "--virtual-card"}, "--virtual-card needs a value"},
         {{"save", "A", "--to", "d", "--format", "vmi"}, "--format takes ddc or vms, not 'vmi'"},
+        {{"copy", "A"}, "copy needs --to-page N or --to-image FILE (one of them)"},
+        {{"move", "A", "--to-page", "2", "--to-image", "c.bin"},
+         "move needs --to-page N or --to-image FILE (one of them)"},
+        {{"move", "A", "--page", "3", "--to-page", "3"},
+         "move: the files are on page 3 already; name another page with --to-page"},
+        {{"list", "--to-page", "2"}, "list takes no option --to-page"},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse(arguments).usageError, error) << error;
