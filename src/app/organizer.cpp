@@ -124,6 +124,19 @@ void Organizer::selectFile(int slot) {
     refreshTexts();
 }
 
+std::vector<FileOnPage> Organizer::filesInSlots(const std::vector<int>& slots) const {
+    std::vector<FileOnPage> files;
+    for (int slot : slots) {
+        if (m_loaded && slot >= 0 && slot < card::DIR_SLOT_COUNT) {
+            const card::DirEntry entry = card::readSlot(m_loaded->page, slot);
+            if (entry.inUse()) {
+                files.push_back({slot, card::entryName(entry)});
+            }
+        }
+    }
+    return files;
+}
+
 void Organizer::assignInfoLines(int slot) {
     const card::FileInfoLines lines = card::readFileInfo(loaded().page, slot);
     m_boundTexts.info1 = lines[0];

@@ -121,6 +121,8 @@ public:
     // The file in `slot` became selected: its information lines and icon are shown.
     void selectFile(int slot);
     const std::optional<FileOnPage>& selection() const { return m_selection; }
+    // The files in `slots` of the page in memory (free slots left out).
+    std::vector<FileOnPage> filesInSlots(const std::vector<int>& slots) const;
 
     // --- Edits, committed at once ---
     bool addFile(const std::filesystem::path& file);

@@ -129,6 +129,8 @@ public:
     // The PC pane shows `folder` again (selected in the tree, its files listed), after a
     // command wrote into it.
     virtual void showPcFolder(const std::filesystem::path& folder) = 0;
+    // The slots of every row selected in the card list (Shift and Ctrl select several).
+    virtual std::vector<int> selectedSlots() const = 0;
 };
 
 }  // namespace quorvane::app

@@ -50,6 +50,10 @@ bool WindowCommands::saveFile() {
 }
 
 bool WindowCommands::deleteFile() {
+    const std::vector<FileOnPage> several = m_organizer.filesInSlots(m_screen.selectedSlots());
+    if (several.size() > 1) {
+        return m_organizer.deleteFiles(several);
+    }
     const std::optional<FileOnPage>& selected = m_organizer.selection();
     if (!selected) {
         tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(text::DELETE_CAPTION));

@@ -235,6 +235,18 @@ void MainWindow::buildMenu() {
         m_copyAsPairAction->setCheckable(true);
     }
 
+    // One row at a time unless the user asks for more: then Shift and Ctrl select several
+    // files for Delete File.
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    m_selectSeveralAction = view->addAction(tr("Select Several Files"));
+    m_selectSeveralAction->setCheckable(true);
+    connect(m_selectSeveralAction, &QAction::toggled, this, [this](bool several) {
+        if (m_cardList != nullptr) {
+            m_cardList->setSelectionMode(several ? QAbstractItemView::ExtendedSelection
+                                                 : QAbstractItemView::SingleSelection);
+        }
+    });
+
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     m_aboutAction = help->addAction(tr("About"));
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
@@ -337,11 +349,17 @@ void MainWindow::connectCommands() {
     if (m_cardList != nullptr) {
         // Only a row that becomes selected counts; a row losing its selection changes nothing.
         connect(m_cardList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [&organizer](const QItemSelection& selected, const QItemSelection&) {
+                [this, &organizer](const QItemSelection& selected, const QItemSelection&) {
                     for (const QModelIndex& index : selected.indexes()) {
                         if (index.column() == 0) {
                             organizer.selectFile(index.data(SLOT_ROLE).toInt());
                         }
+                    }
+                    // Of several rows, the information lines are those of the focused one.
+                    const QModelIndex focused = m_cardList->currentIndex();
+                    if (selected.indexes().size() > 1 &&
+                        m_cardList->selectionModel()->isRowSelected(focused.row(), {})) {
+                        organizer.selectFile(focused.siblingAtColumn(0).data(SLOT_ROLE).toInt());
                     }
                 });
     }
@@ -514,6 +532,16 @@ void MainWindow::enableEditCommands() {
           m_deleteAllAction, m_checkPageAction, m_saveAllAction, m_restoreAction}) {
         action->setEnabled(true);
     }
+}
+
+std::vector<int> MainWindow::selectedSlots() const {
+    std::vector<int> rows;
+    if (m_cardList != nullptr) {
+        for (const QModelIndex& row : m_cardList->selectionModel()->selectedRows(0)) {
+            rows.push_back(row.data(SLOT_ROLE).toInt());
+        }
+    }
+    return rows;
 }
 
 void MainWindow::showPcFolder(const std::filesystem::path& folder) {

@@ -72,6 +72,7 @@ public:
         std::span<const app::FileFilter> formats) override;
     app::PageCheckAnswer showPageCheck(std::string_view report, bool canFreeLostBlocks) override;
     void showPcFolder(const std::filesystem::path& folder) override;
+    std::vector<int> selectedSlots() const override;
 
 public slots:
     void showAbout();
@@ -148,6 +149,7 @@ private:
     QAction* m_openImageAction = nullptr;
     QAction* m_closeImageAction = nullptr;
     QAction* m_copyAsPairAction = nullptr;
+    QAction* m_selectSeveralAction = nullptr;
     QString m_title;  // the layout's own title, before any card image's name
     QAction* m_openBackupsAction = nullptr;
     QAction* m_aboutAction = nullptr;

@@ -56,6 +56,26 @@ TEST_F(DeleteCommands, DeletingAFiveBlockFileOfSeventeenUsedLeavesTwelveAndBlank
     expectCardHoldsMemoryPage();
 }
 
+TEST_F(DeleteCommands, SeveralSelectedRowsAreAskedAboutOnceAndDeletedInOneCommit) {
+    startOnFolderAndRead();
+    select("FIVE");
+    screen.selectedRows = {207, 206};
+    screen.boxAnswers = {BoxAnswer::No};
+    const auto page = loaded().page;
+    const std::string question =
+        "box: Delete these 2 files?\n\nFIVE\nTWELVE | Delete file | YesNo | Question";
+    commands->deleteFile();
+    EXPECT_EQ(screen.events, (std::vector<std::string>{question, "status: Action cancelled..."}));
+    EXPECT_TRUE(loaded().page == page);
+
+    screen.events.clear();
+    commands->deleteFile();
+    EXPECT_EQ(screen.eventsStartingWith("progress create").size(), 1U);
+    EXPECT_EQ(screen.texts.status, "Files Deleted.");
+    EXPECT_TRUE(screen.cardRows.empty());
+    expectCardHoldsMemoryPage();
+}
+
 TEST_F(DeleteCommands, DeleteAllRefusedByAnotherSelectedPageLeavesTheListThenSucceedsOnItsOwnPage) {
     startOnFolderAndRead();
     stepPage(+1);

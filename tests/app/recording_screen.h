@@ -135,6 +135,8 @@ public:
                          (canFreeLostBlocks ? " with lost blocks" : ""));
         return canFreeLostBlocks ? pageCheckAnswer : PageCheckAnswer::Close;
     }
+    std::vector<int> selectedSlots() const override { return selectedRows; }
+    std::vector<int> selectedRows;  // the card list's selection, as the window would give it
     void showPcFolder(const std::filesystem::path& folder) override {
         events.push_back("select pc path " + folder.string());
         events.push_back("list pc files " + folder.string());

@@ -47,7 +47,8 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
     for (QAction* menu : window->menuBar()->actions()) {
         titles.append(menu->text());
     }
-    EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "&View", "&Help"}));
+    EXPECT_EQ(entriesOf("&View"), (QStringList{"Select Several Files"}));
     EXPECT_EQ(entriesOf("&File"),
               (QStringList{"Add File", "Save File", "-", "Import .DCM file", "Export to .DCM file",
                            "-", "Delete File", "Delete All", "-", "E&xit"}));
@@ -63,6 +64,11 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
     EXPECT_EQ(dialogs.pageCheckReports,
               (QStringList{"Check of page 1\n\nThe page is clean: its directory, its FAT and every "
                            "file's chain agree.\n"}));
+
+    // One row at a time, as ever, until the user asks for several.
+    EXPECT_EQ(cardList()->selectionMode(), QAbstractItemView::SingleSelection);
+    choose("Select Several Files");
+    EXPECT_EQ(cardList()->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(ToolsAndIcons, SavesShowTheirIconsAndOnlyShownAnimationsRunTheTimer) {
