@@ -39,6 +39,7 @@ bool Organizer::deleteFiles(const std::vector<FileOnPage>& files) {
         return false;
     }
     std::vector<std::string> names;
+    names.reserve(files.size());
     for (const FileOnPage& file : files) {
         names.push_back(file.name);
     }
