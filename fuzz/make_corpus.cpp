@@ -157,19 +157,20 @@ int main(int argc, char* argv[]) {
     }
 
     // Eyecatches of each type after one icon, entry then data.
-    for (std::uint16_t type = 1; type < card::EYECATCH_SIZES.size(); ++type) {
+    for (std::size_t type = 1; type < card::EYECATCH_SIZES.size(); ++type) {
         const std::size_t end =
             card::SAVE_HEADER_SIZE + card::ICON_BYTES + card::EYECATCH_SIZES[type];
-        const auto blocks =
+        const auto saveBlocks =
             static_cast<std::uint16_t>((end + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE);
-        Bytes data(std::size_t{blocks} * card::BLOCK_SIZE);
+        Bytes data(std::size_t{saveBlocks} * card::BLOCK_SIZE);
         for (std::size_t i = card::PALETTE_OFFSET; i < end; ++i) {
             data[i] = static_cast<std::uint8_t>(i * 13);
         }
         card::writeLe16(data, card::ICON_COUNT_OFFSET, 1);
-        card::writeLe16(data, card::EYECATCH_TYPE_OFFSET, type);
+        card::writeLe16(data, card::EYECATCH_TYPE_OFFSET, static_cast<std::uint16_t>(type));
+        const std::string saveName = "EYECATCH_00" + std::to_string(type);
         write(root / "fuzz_eyecatch" / ("type-" + std::to_string(type)),
-              concat(entryBytes(makeEntry("EYECATCH_00" + std::to_string(type), blocks)), data));
+              concat(entryBytes(makeEntry(saveName, saveBlocks)), data));
     }
 
     // Adapter commands: command, operand, then status bytes (low 3 bits repeat the byte).
