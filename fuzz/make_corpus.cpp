@@ -13,6 +13,7 @@
 #include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
+#include "card/save_header.h"
 #include "formats/single_file.h"
 #include "formats/vmi_vms.h"
 
@@ -153,6 +154,23 @@ int main(int argc, char* argv[]) {
         const card::DirEntry entry = card::readSlot(*samples, slot);
         const Bytes data = card::chainData(*samples, card::followChain(*samples, slot).blocks);
         write(root / "fuzz_save_header" / card::entryName(entry), concat(entryBytes(entry), data));
+    }
+
+    // Eyecatches of each type after one icon, entry then data.
+    for (std::size_t type = 1; type < card::EYECATCH_SIZES.size(); ++type) {
+        const std::size_t end =
+            card::SAVE_HEADER_SIZE + card::ICON_BYTES + card::EYECATCH_SIZES[type];
+        const auto saveBlocks =
+            static_cast<std::uint16_t>((end + card::BLOCK_SIZE - 1) / card::BLOCK_SIZE);
+        Bytes data(std::size_t{saveBlocks} * card::BLOCK_SIZE);
+        for (std::size_t i = card::PALETTE_OFFSET; i < end; ++i) {
+            data[i] = static_cast<std::uint8_t>(i * 13);
+        }
+        card::writeLe16(data, card::ICON_COUNT_OFFSET, 1);
+        card::writeLe16(data, card::EYECATCH_TYPE_OFFSET, static_cast<std::uint16_t>(type));
+        const std::string saveName = "EYECATCH_00" + std::to_string(type);
+        write(root / "fuzz_eyecatch" / ("type-" + std::to_string(type)),
+              concat(entryBytes(makeEntry(saveName, saveBlocks)), data));
     }
 
     // Adapter commands: command, operand, then status bytes (low 3 bits repeat the byte).

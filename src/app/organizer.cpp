@@ -70,12 +70,13 @@ bool Organizer::commitEdit() {
     return false;
 }
 
-// Assigned without a refresh: they show with the next one, the icon with them.
+// Assigned without a refresh: they show with the next one, the pictures with them.
 void Organizer::blankInfoLines() {
     m_boundTexts.info1 = " ";
     m_boundTexts.info2 = " ";
     m_boundTexts.info3 = " ";
     m_boundTexts.icon.reset();
+    m_boundTexts.eyecatch.reset();
 }
 
 void Organizer::listFiles() {
@@ -86,8 +87,9 @@ void Organizer::listFiles() {
         if (std::optional<card::SaveIcon> decoded = card::fileIcon(page, row.slot)) {
             icon = std::make_shared<const card::SaveIcon>(std::move(*decoded));
         }
-        listing.rows.push_back(
-            {row.slot, row.name, row.sizeInBlocks, card::readFileInfo(page, row.slot), icon});
+        listing.rows.push_back({row.slot, row.name, row.sizeInBlocks,
+                                card::readFileInfo(page, row.slot), icon,
+                                card::fileHasEyecatch(page, row.slot)});
     }
     listing.counts = card::countBlocks(page);
     m_counts = listing.counts;
@@ -119,6 +121,9 @@ void Organizer::selectFile(int slot) {
         std::optional<card::SaveIcon> icon = card::fileIcon(page, slot);
         m_boundTexts.icon =
             icon ? std::make_shared<const card::SaveIcon>(std::move(*icon)) : nullptr;
+        std::optional<card::Eyecatch> eyecatch = card::fileEyecatch(page, slot);
+        m_boundTexts.eyecatch =
+            eyecatch ? std::make_shared<const card::Eyecatch>(*eyecatch) : nullptr;
         m_selection = FileOnPage{slot, card::entryName(entry)};
     }
     refreshTexts();

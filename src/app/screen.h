@@ -27,8 +27,8 @@ struct PageShown {
 };
 
 // What the window shows around its list, pushed together at every refresh: the status line,
-// the selected file's information lines and icon, and the page. The status is UTF-8, as the
-// program makes every message (a card name in it decoded where it entered); the information
+// the selected file's information lines, icon and eyecatch, and the page. The status is UTF-8, as
+// the program makes every message (a card name in it decoded where it entered); the information
 // lines hold bytes as the card has them, which the front end decodes (card::infoLineToUtf8).
 struct BoundTexts {
     std::string status;
@@ -37,6 +37,7 @@ struct BoundTexts {
     std::string info3;
     // The selected file's icon beside its information lines; null: none.
     std::shared_ptr<const card::SaveIcon> icon;
+    std::shared_ptr<const card::Eyecatch> eyecatch;  // beside the icon; null: none
     PageShown page;
     bool operator==(const BoundTexts&) const = default;
 };
@@ -48,6 +49,7 @@ struct CardRow {
     unsigned sizeInBlocks = 0;
     card::FileInfoLines info;                    // the file's information lines, as bytes
     std::shared_ptr<const card::SaveIcon> icon;  // null: none
+    bool eyecatch = false;                       // the file has one, shown when it is selected
 };
 
 // The files of the page in memory, as one value: it replaces whatever list was shown.

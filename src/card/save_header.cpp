@@ -16,6 +16,9 @@ constexpr std::size_t ICONDATA_MINIMUM_SIZE = ICONDATA_COLOUR_OFFSET + 4;
 constexpr std::size_t PALETTE_BYTES = PALETTE_COLOURS * 2;
 constexpr std::size_t ICON_BLOCKS_AFTER_HEADER =
     (SAVE_HEADER_SIZE + MAX_ICONS * ICON_BYTES + BLOCK_SIZE - 1) / BLOCK_SIZE;
+constexpr std::size_t LARGEST_EYECATCH = std::ranges::max(EYECATCH_SIZES);
+constexpr std::size_t EYECATCH_BLOCKS_AFTER_HEADER =
+    (SAVE_HEADER_SIZE + MAX_ICONS * ICON_BYTES + LARGEST_EYECATCH + BLOCK_SIZE - 1) / BLOCK_SIZE;
 
 // CRC tables for eight bytes at a time: table k gives the CRC of a byte followed by k zero
 // bytes. A saved file can be 100 KiB; a byte at a time waits on each table look-up in turn.
@@ -41,18 +44,27 @@ constexpr CrcTables CRC_TABLES = [] {
     return tables;
 }();
 
-using Palette = std::array<std::array<std::uint8_t, 4>, PALETTE_COLOURS>;
+using Rgba = std::array<std::uint8_t, 4>;
+using Palette = std::array<Rgba, PALETTE_COLOURS>;
 
-// ARGB4444 colours as RGBA with 8 bits a channel; alpha 0 is transparent.
+// An ARGB4444 colour as RGBA with 8 bits a channel; alpha 0 is transparent.
+Rgba rgbaOf(std::uint16_t argb) {
+    const auto channel = [argb](int shift) {
+        return static_cast<std::uint8_t>(((argb >> shift) & 0xF) * 0x11);
+    };
+    return {channel(8), channel(4), channel(0), channel(12)};
+}
+
+// As many colours as `colours` holds, from 16-bit values.
+void readColours(std::span<const std::uint8_t> bytes, std::span<Rgba> colours) {
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        colours[i] = rgbaOf(readLe16(bytes, i * 2));
+    }
+}
+
 Palette readPalette(std::span<const std::uint8_t> bytes) {
     Palette palette{};
-    for (std::size_t i = 0; i < PALETTE_COLOURS; ++i) {
-        const std::uint16_t argb = readLe16(bytes, i * 2);
-        const auto channel = [argb](int shift) {
-            return static_cast<std::uint8_t>(((argb >> shift) & 0xF) * 0x11);
-        };
-        palette[i] = {channel(8), channel(4), channel(0), channel(12)};
-    }
+    readColours(bytes, palette);
     return palette;
 }
 
@@ -71,12 +83,17 @@ PixelPairs pixelPairs(const Palette& palette) {
     return pairs;
 }
 
-// 4 bits a pixel, the high nibble the left pixel.
+// 4 bits a pixel, the high nibble the left pixel: as many pixels as `picture` holds.
+void paintNibbles(std::span<const std::uint8_t> pixels, const PixelPairs& pairs,
+                  std::span<std::uint8_t> picture) {
+    for (std::size_t i = 0; i < picture.size() / 8; ++i) {
+        std::memcpy(picture.data() + i * 8, pairs[pixels[i]].data(), 8);
+    }
+}
+
 IconFrame paintIcon(std::span<const std::uint8_t> pixels, const PixelPairs& pairs) {
     IconFrame frame;
-    for (std::size_t i = 0; i < ICON_BYTES; ++i) {
-        std::memcpy(frame.data() + i * 8, pairs[pixels[i]].data(), 8);
-    }
+    paintNibbles(pixels, pairs, frame);
     return frame;
 }
 
@@ -125,6 +142,75 @@ std::optional<std::span<const std::uint8_t>> headerOf(std::span<const std::uint8
     return fileData.subspan(start);
 }
 
+// The eyecatch's type and bytes, when the header names a known type that lies wholly inside
+// the file after the icons it counts.
+struct EyecatchBytes {
+    std::uint16_t type = 0;
+    std::span<const std::uint8_t> bytes;
+};
+
+std::optional<EyecatchBytes> eyecatchBytes(std::span<const std::uint8_t> fileData,
+                                           const DirEntry& entry) {
+    if (entry.fileName == ICONDATA_NAME) {
+        return std::nullopt;  // the card's own icon file has no save header
+    }
+    const auto header = headerOf(fileData, entry);
+    if (!header) {
+        return std::nullopt;
+    }
+    const std::uint16_t icons = readLe16(*header, ICON_COUNT_OFFSET);
+    const std::uint16_t type = readLe16(*header, EYECATCH_TYPE_OFFSET);
+    if (icons > MAX_ICONS || type == 0 || type >= EYECATCH_SIZES.size()) {
+        return std::nullopt;
+    }
+    const std::size_t start = SAVE_HEADER_SIZE + std::size_t{icons} * ICON_BYTES;
+    if (!fits(*header, start, EYECATCH_SIZES[type])) {
+        return std::nullopt;
+    }
+    return EyecatchBytes{type, header->subspan(start, EYECATCH_SIZES[type])};
+}
+
+struct FileStart {
+    DirEntry entry;
+    std::vector<std::uint8_t> data;
+};
+
+// The file's data along its chain as far as a header, three icons and the largest eyecatch
+// reach: no more is copied. None for a damaged chain.
+std::optional<FileStart> eyecatchReach(const PageBytes& pageImage, int slot) {
+    FileChain chain = followChain(pageImage, slot);
+    if (!chain.complete) {
+        return std::nullopt;
+    }
+    const DirEntry entry = readSlot(pageImage, slot);
+    const std::size_t needed = std::size_t{entry.headerOffset} + EYECATCH_BLOCKS_AFTER_HEADER;
+    if (chain.blocks.size() > needed) {
+        chain.blocks.resize(needed);
+    }
+    return FileStart{entry, chainData(pageImage, chain.blocks)};
+}
+
+void paintTrueColour(std::span<const std::uint8_t> bytes, Eyecatch& picture) {
+    for (std::size_t i = 0; i < EYECATCH_PIXELS; ++i) {
+        const Rgba colour = rgbaOf(readLe16(bytes, i * 2));
+        std::copy(colour.begin(), colour.end(), picture.begin() + static_cast<long>(i * 4));
+    }
+}
+
+void paint256Colours(std::span<const std::uint8_t> bytes, Eyecatch& picture) {
+    std::array<Rgba, 256> palette{};
+    readColours(bytes, palette);
+    const std::span<const std::uint8_t> pixels = bytes.subspan(palette.size() * 2);
+    for (std::size_t i = 0; i < EYECATCH_PIXELS; ++i) {
+        const Rgba& colour = palette[pixels[i]];
+        std::copy(colour.begin(), colour.end(), picture.begin() + static_cast<long>(i * 4));
+    }
+}
+
+void paint16Colours(std::span<const std::uint8_t> bytes, Eyecatch& picture) {
+    paintNibbles(bytes.subspan(PALETTE_BYTES), pixelPairs(readPalette(bytes)), picture);
+}
+
 }  // namespace
 
 std::optional<SaveIcon> decodeSaveIcon(std::span<const std::uint8_t> fileData,
@@ -168,6 +254,37 @@ std::optional<SaveIcon> fileIcon(const PageBytes& pageImage, int slot) {
         chain.blocks.resize(needed);
     }
     return decodeSaveIcon(chainData(pageImage, chain.blocks), entry);
+}
+
+std::optional<Eyecatch> decodeEyecatch(std::span<const std::uint8_t> fileData,
+                                       const DirEntry& entry) {
+    const std::optional<EyecatchBytes> found = eyecatchBytes(fileData, entry);
+    if (!found) {
+        return std::nullopt;
+    }
+    Eyecatch picture;
+    switch (found->type) {
+        case EYECATCH_TRUE_COLOUR:
+            paintTrueColour(found->bytes, picture);
+            break;
+        case EYECATCH_256_COLOURS:
+            paint256Colours(found->bytes, picture);
+            break;
+        default:
+            paint16Colours(found->bytes, picture);
+            break;
+    }
+    return picture;
+}
+
+std::optional<Eyecatch> fileEyecatch(const PageBytes& pageImage, int slot) {
+    const std::optional<FileStart> start = eyecatchReach(pageImage, slot);
+    return start ? decodeEyecatch(start->data, start->entry) : std::nullopt;
+}
+
+bool fileHasEyecatch(const PageBytes& pageImage, int slot) {
+    const std::optional<FileStart> start = eyecatchReach(pageImage, slot);
+    return start && eyecatchBytes(start->data, start->entry).has_value();
 }
 
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {

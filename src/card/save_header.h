@@ -38,8 +38,21 @@ inline constexpr std::size_t PALETTE_OFFSET = 0x60;          // 16 colours, ARGB
 inline constexpr std::size_t PALETTE_COLOURS = 16;
 inline constexpr std::size_t SAVE_HEADER_SIZE = 0x80;  // where the icons begin
 inline constexpr int MAX_ICONS = 3;
-// An eyecatch's bytes by type: none, 16-bit colour, 256-colour palette, 16-colour palette.
-inline constexpr std::array<std::size_t, 4> EYECATCH_SIZES{0, 8064, 4544, 2048};
+
+// --- Eyecatch: a larger picture right after the icons ---
+inline constexpr int EYECATCH_WIDTH = 72;
+inline constexpr int EYECATCH_HEIGHT = 56;
+inline constexpr std::size_t EYECATCH_PIXELS = std::size_t{EYECATCH_WIDTH} * EYECATCH_HEIGHT;
+// By type: none; a 16-bit colour a pixel; a 256-colour palette, then a byte a pixel; a
+// 16-colour palette, then 4 bits a pixel. Colours are ARGB4444, as the icons'.
+inline constexpr std::uint16_t EYECATCH_TRUE_COLOUR = 1;
+inline constexpr std::uint16_t EYECATCH_256_COLOURS = 2;
+inline constexpr std::uint16_t EYECATCH_16_COLOURS = 3;
+inline constexpr std::array<std::size_t, 4> EYECATCH_SIZES{
+    0, EYECATCH_PIXELS * 2, 256 * 2 + EYECATCH_PIXELS, 16 * 2 + EYECATCH_PIXELS / 2};
+static_assert(EYECATCH_SIZES[EYECATCH_TRUE_COLOUR] == 8064);
+static_assert(EYECATCH_SIZES[EYECATCH_256_COLOURS] == 4544);
+static_assert(EYECATCH_SIZES[EYECATCH_16_COLOURS] == 2048);
 
 // --- The card's own icon, kept in ICONDATA_VMS without a save header ---
 inline constexpr std::array<std::uint8_t, 12> ICONDATA_NAME{'I', 'C', 'O', 'N', 'D', 'A',
@@ -54,6 +67,9 @@ inline constexpr std::size_t MONO_ICON_BYTES = ICON_SIDE * ICON_SIDE / 8;
 
 // One 32 x 32 picture, RGBA with 8 bits a channel, row after row from the top left.
 using IconFrame = std::array<std::uint8_t, ICON_SIDE * ICON_SIDE * 4>;
+
+// The eyecatch, its pixels laid out as an IconFrame's.
+using Eyecatch = std::array<std::uint8_t, EYECATCH_PIXELS * 4>;
 
 struct SaveIcon {
     std::vector<IconFrame> frames;  // 1..3; more than one animate
@@ -72,6 +88,16 @@ std::optional<SaveIcon> decodeSaveIcon(std::span<const std::uint8_t> fileData,
 
 // The icon of the file in `slot`, from its chain; none for a damaged chain.
 std::optional<SaveIcon> fileIcon(const PageBytes& pageImage, int slot);
+
+// The eyecatch of a file from its data along the chain, as decodeSaveIcon takes them. None when
+// the header names none, or its type is unknown, or it does not lie wholly inside the file.
+std::optional<Eyecatch> decodeEyecatch(std::span<const std::uint8_t> fileData,
+                                       const DirEntry& entry);
+
+// The eyecatch of the file in `slot`, from its chain; none for a damaged chain.
+std::optional<Eyecatch> fileEyecatch(const PageBytes& pageImage, int slot);
+// Whether fileEyecatch finds one, without painting it.
+bool fileHasEyecatch(const PageBytes& pageImage, int slot);
 
 // CRC-16 with polynomial 0x1021 and start value 0, as the save header's check value uses.
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0);

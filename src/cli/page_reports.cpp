@@ -113,6 +113,7 @@ std::string listingJson(const app::Listing& listing, int pageNumber) {
             json.stringValue(card::infoLineToUtf8(line));
         }
         json.endArray();
+        json.key("eyecatch").boolValue(row.eyecatch);
         json.endObject();
     }
     json.endArray();

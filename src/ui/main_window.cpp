@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -114,6 +115,10 @@ void MainWindow::findControls(QWidget* form) {
         m_fileInfo[i] = form->findChild<QLabel*>(QStringLiteral("fileInfo%1").arg(i + 1));
     }
     m_fileIcon = form->findChild<QLabel*>(QStringLiteral("fileIcon"));
+    m_fileEyecatch = form->findChild<QLabel*>(QStringLiteral("fileEyecatch"));
+    if (m_fileEyecatch != nullptr) {
+        m_fileEyecatch->hide();  // takes no room until a file with one is selected
+    }
     m_blocksUsed = form->findChild<QLabel*>(QStringLiteral("blocksUsedValue"));
     m_blocksFree = form->findChild<QLabel*>(QStringLiteral("blocksFreeValue"));
     m_addFile = form->findChild<QPushButton*>(QStringLiteral("addFileButton"));
@@ -193,6 +198,7 @@ void MainWindow::setUpAccessibility() {
     describe(m_fileInfo[1], tr("File Info 2"));
     describe(m_fileInfo[2], tr("File Info 3"));
     name(m_fileIcon, tr("File icon"));
+    name(m_fileEyecatch, tr("File eyecatch"));
 }
 
 void MainWindow::buildMenu() {
@@ -420,6 +426,9 @@ void MainWindow::showTexts(const app::BoundTexts& texts) {
     if (texts.icon != m_shownIcon) {
         showFileIcon(texts.icon);
     }
+    if (texts.eyecatch != m_shownEyecatch) {
+        showEyecatch(texts.eyecatch);
+    }
     showPage(texts.page);
     // A page read takes no events while it runs: paint its progress now.
     if (m_statusLine != nullptr) {
@@ -431,6 +440,22 @@ void MainWindow::showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon)
     m_shownIcon = icon;
     m_icons->setLabelIcon(
         m_fileIcon, icon != nullptr ? iconPictures(*icon, card::ICON_SIDE * 2) : IconPictures{});
+}
+
+void MainWindow::showEyecatch(const std::shared_ptr<const card::Eyecatch>& eyecatch) {
+    m_shownEyecatch = eyecatch;
+    if (m_fileEyecatch == nullptr) {
+        return;
+    }
+    if (eyecatch == nullptr) {
+        m_fileEyecatch->clear();
+        m_fileEyecatch->hide();
+        return;
+    }
+    const QImage image(eyecatch->data(), card::EYECATCH_WIDTH, card::EYECATCH_HEIGHT,
+                       card::EYECATCH_WIDTH * 4, QImage::Format_RGBA8888);
+    m_fileEyecatch->setPixmap(QPixmap::fromImage(image));
+    m_fileEyecatch->show();
 }
 
 void MainWindow::showListing(const app::Listing& listing) {

@@ -96,6 +96,7 @@ private:
     void enableEditCommands();
     void showPage(const app::PageShown& page);
     void showFileIcon(const std::shared_ptr<const card::SaveIcon>& icon);
+    void showEyecatch(const std::shared_ptr<const card::Eyecatch>& eyecatch);
     // The PC pane's folder chosen in the tree: its files listed.
     void pcFolderSelected(const std::filesystem::path& folder);
     void fitAndCentre(QSize formSize);
@@ -113,6 +114,7 @@ private:
     app::Organizer* m_organizer = nullptr;
     std::unique_ptr<app::WindowCommands> m_commands;
     std::shared_ptr<const card::SaveIcon> m_shownIcon;
+    std::shared_ptr<const card::Eyecatch> m_shownEyecatch;
     std::filesystem::path m_pcFolder;  // the PC pane's folder; empty: none chosen yet
 
     // Controls of the form; null where the layout has none.
@@ -124,6 +126,7 @@ private:
     QLabel* m_statusLine = nullptr;
     std::array<QLabel*, 3> m_fileInfo{};
     QLabel* m_fileIcon = nullptr;
+    QLabel* m_fileEyecatch = nullptr;
     QLabel* m_blocksUsed = nullptr;
     QLabel* m_blocksFree = nullptr;
     QPushButton* m_addFile = nullptr;

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "card/byte_order.h"
+#include "card/file_system.h"
+#include "card/listing.h"
 #include "support/card_builders.h"
 
 namespace quorvane::card {
@@ -53,6 +56,39 @@ std::array<std::uint8_t, 4> pixel(const IconFrame& frame, int x, int y) {
 }
 
 using Rgba = std::array<std::uint8_t, 4>;
+
+// A save of one icon and an eyecatch of `type` whose first two pixels are red and green and
+// whose last is red, its header in block `headerBlock`, in a file cut to `blocks` blocks.
+Bytes savedWithEyecatch(std::uint16_t type, int blocks, int headerBlock = 0) {
+    const std::size_t header = static_cast<std::size_t>(headerBlock) * BLOCK_SIZE;
+    Bytes data(header + 17 * BLOCK_SIZE, 0);  // room for the largest
+    writeLe16(data, header + 0x40, 1);
+    writeLe16(data, header + 0x44, type);
+    const std::size_t at = header + 0x80 + 512;  // after the icon
+    if (type == 1) {                             // a colour a pixel
+        writeLe16(data, at, RED);
+        writeLe16(data, at + 2, GREEN);
+        writeLe16(data, at + 8062, RED);
+    } else if (type == 2) {  // 256 colours, then a byte a pixel
+        writeLe16(data, at + 2 * 1, RED);
+        writeLe16(data, at + 2 * 200, GREEN);
+        data[at + 512] = 1;
+        data[at + 513] = 200;
+        data[at + 512 + 4031] = 1;
+    } else if (type == 3) {  // 16 colours, then a nibble a pixel
+        writeLe16(data, at + 2 * 1, RED);
+        writeLe16(data, at + 2 * 2, GREEN);
+        data[at + 32] = 0x12;
+        data[at + 32 + 2015] = 0x01;
+    }
+    data.resize(static_cast<std::size_t>(blocks) * BLOCK_SIZE);
+    return data;
+}
+
+Rgba eyecatchPixel(const Eyecatch& picture, int x, int y) {
+    const auto at = (static_cast<std::size_t>(y) * 72 + static_cast<std::size_t>(x)) * 4;
+    return {picture[at], picture[at + 1], picture[at + 2], picture[at + 3]};
+}
 
 // The check value a bit at a time, the way the polynomial defines it.
 std::uint16_t crcBitByBit(const Bytes& bytes) {
@@ -128,6 +164,45 @@ TEST(SaveHeader, CardIconFileShowsItsColourIconOrElseItsMonoIcon) {
 
     writeLe16(data, 0x10, 0xFFFF);  // past the file
     EXPECT_FALSE(decodeSaveIcon(data, entryOf(2, 0, "ICONDATA_VMS")));
+}
+
+TEST(SaveHeader, EyecatchesDecodeByTypeOnlyWhenWhollyInsideTheFile) {
+    struct Row {
+        std::uint16_t type;
+        int blocks;
+        int headerBlock;
+        bool shown;
+    };
+    const Row rows[] = {
+        {1, 17, 0, true},   // a colour a pixel
+        {2, 11, 0, true},   // 256 colours, the palette across a block boundary
+        {3, 6, 0, true},    // 16 colours, high nibble left
+        {3, 7, 1, true},    // in a game's second block
+        {1, 16, 0, false},  // cut short by the file
+        {3, 5, 0, false},   // cut short by the file
+        {0, 17, 0, false},  // none
+        {4, 17, 0, false},  // type out of range
+    };
+    const std::array<Rgba, 4> expected{Rgba{0xFF, 0x00, 0x00, 0xFF}, Rgba{0x00, 0xFF, 0x00, 0x88},
+                                       Rgba{0x00, 0x00, 0x00, 0x00}, Rgba{0xFF, 0x00, 0x00, 0xFF}};
+    for (const Row& row : rows) {
+        CardFile file{entryOf(static_cast<std::uint16_t>(row.blocks),
+                              static_cast<std::uint16_t>(row.headerBlock)),
+                      savedWithEyecatch(row.type, row.blocks, row.headerBlock)};
+        const auto eyecatch = decodeEyecatch(file.data, file.entry);
+        ASSERT_EQ(eyecatch.has_value(), row.shown) << row.type << " in " << row.blocks;
+        if (eyecatch) {
+            const auto at = [&](int x, int y) { return eyecatchPixel(*eyecatch, x, y); };
+            EXPECT_EQ((std::array{at(0, 0), at(1, 0), at(2, 0), at(71, 55)}), expected);
+        }
+        // On a page new files chain downward: the file's second block lies before its first.
+        auto page = std::make_unique<PageBytes>();
+        formatPage(*page);
+        DirtyMap dirty{};
+        ASSERT_EQ(storeNewFile(*page, dirty, file), StoreResult::Stored);
+        EXPECT_EQ(fileEyecatch(*page, findSlotByName(*page, "SAVE")), eyecatch);
+        EXPECT_EQ(fileHasEyecatch(*page, findSlotByName(*page, "SAVE")), row.shown);
+    }
 }
 
 TEST(SaveHeader, CheckValueCoversHeaderIconsEyecatchAndDataWithItselfZeroed) {

@@ -129,6 +129,18 @@ TEST_F(CliProgram, ListShowsThePageAsTextAndAsJson) {
     EXPECT_EQ(files[1]["info"].items[2].string, "QUORVANE        ");
     EXPECT_EQ(listed(), SAMPLE_FILES);
     EXPECT_EQ(listed(2), Pairs{});
+
+    // A save with a 16-colour eyecatch after its header: the JSON says it has one.
+    auto page = std::make_unique<card::CardOrderPage>();
+    const Bytes original = pageFile(2);
+    std::copy(original.begin(), original.end(), page->bytes.begin());
+    Bytes save(6 * card::BLOCK_SIZE, 0);
+    save[0x44] = 3;
+    quorvane::testing::addDataToCardPage(*page, "EYECATCH_001", save);
+    writeBytes(card / "page-02.dcm", Bytes(page->bytes.begin(), page->bytes.end()));
+    const auto second = JsonReader::read(onCard({"list", "--json", "--page", "2"}).out);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_TRUE((*second)["files"].items.at(0)["eyecatch"].boolean);
 }
 
 TEST_F(CliProgram, NamesAndInformationLinesAreEscapedInJsonAndHarmlessOnATerminal) {

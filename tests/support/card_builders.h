@@ -51,6 +51,18 @@ inline void addFileToCardPage(card::CardOrderPage& cardImage, std::string_view n
     card::pageToCard(*pageImage, cardImage);
 }
 
+// Adds a file holding `data` (whole blocks) to a card-order page.
+inline void addDataToCardPage(card::CardOrderPage& cardImage, std::string_view name,
+                              const Bytes& data) {
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::cardToPage(cardImage, *pageImage);
+    card::CardFile file{makeEntry(name, static_cast<std::uint16_t>(data.size() / card::BLOCK_SIZE)),
+                        data};
+    card::DirtyMap dirty{};
+    ASSERT_EQ(card::storeNewFile(*pageImage, dirty, file), card::StoreResult::Stored);
+    card::pageToCard(*pageImage, cardImage);
+}
+
 // Sunday 6 December 2026, 13:45:30.
 inline formats::LocalTime fixedTime() {
     return formats::LocalTime{2026, 12, 6, 13, 45, 30, 6};
