@@ -239,11 +239,12 @@ DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
     const FileChain walk = walkFileChain(pageImage, entry, &otherFiles);
 
     slotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
+    // Blocks the card does not count as its own keep their FAT entries as the card holds them;
+    // on a card that counts blocks 200..240 a kept entry would lose the block for good.
+    const int userBlocks = userBlockCountOf(pageImage);
     bool keptBeyondUserBlocks = false;
     for (int block : walk.blocks) {
-        // The FAT entries of blocks beyond the user area stay as the card holds them: a commit
-        // would never write them back.
-        if (isUserBlock(block)) {
+        if (block < userBlocks) {
             setFatEntry(pageImage, block, FAT_FREE);
         } else {
             keptBeyondUserBlocks = true;
@@ -258,7 +259,8 @@ DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
 }
 
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap) {
-    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
+    const int userBlocks = userBlockCountOf(pageImage);
+    for (int block = 0; block < userBlocks; ++block) {
         setFatEntry(pageImage, block, FAT_FREE);
     }
     for (int slot = 0; slot < DIR_SLOT_COUNT; ++slot) {

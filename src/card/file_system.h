@@ -9,9 +9,10 @@
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 
-// The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199.
-// Card contents are untrusted: no operation here reads or writes outside the buffers, changes a
-// FAT entry outside 0..199 or frees a block that another file's chain reaches.
+// The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199 (or
+// 0..240 where the root block counts 241). Card contents are untrusted: no operation here reads
+// or writes outside the buffers, changes a FAT entry outside the card's user blocks or frees a
+// block that another file's chain reaches.
 namespace quorvane::card {
 
 // In-use slots 0..207 in ascending order.
@@ -69,11 +70,14 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& fil
 
 enum class DeleteResult {
     Deleted,
-    DeletedKeepingBlocksBeyondUserArea,  // blocks 200..240 of its chain keep their FAT entries
+    DeletedKeepingBlocksBeyondUserArea,  // blocks of its chain beyond the card's user blocks
+                                         // keep their FAT entries
     DeletedDamagedChain,                 // slot freed; the walk stopped at a damaged link
     SlotAlreadyFree,                     // nothing changed
     BadSlot,                             // nothing changed
 };
+// Both free the FAT entries of the card's user blocks (userBlockCountOf); the data blocks keep
+// their bytes.
 DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
 
