@@ -2,8 +2,10 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "app/organizer.h"
+#include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/card_file_reader.h"
 #include "formats/pc_file_names.h"
@@ -83,6 +85,21 @@ std::optional<Refusal> readAddSource(const std::filesystem::path& chosen,
     return std::nullopt;
 }
 
+// The question before a save of the file in `slot` would hold blocks of other files; none when
+// its chain is its own.
+std::optional<std::string> sharedBlocksQuestionOf(const card::PageBytes& pageImage, int slot) {
+    const std::vector<int> sharing = card::filesSharingBlocks(pageImage, slot);
+    if (sharing.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> others;
+    others.reserve(sharing.size());
+    for (const int other : sharing) {
+        others.push_back(card::entryName(card::readSlot(pageImage, other)));
+    }
+    return text::sharedBlocksQuestion(card::entryName(card::readSlot(pageImage, slot)), others);
+}
+
 }  // namespace
 
 bool Organizer::addFile(const std::filesystem::path& file) {
@@ -129,6 +146,11 @@ std::optional<card::CardFile> Organizer::extractForSave(int slot) {
     card::CardFile cardFile;
     if (card::extractFile(loaded().page, slot, cardFile) != card::ExtractResult::Extracted) {
         tell(text::CANCELLED, text::DAMAGED_ON_CARD);
+        return std::nullopt;
+    }
+    const std::optional<std::string> question = sharedBlocksQuestionOf(loaded().page, slot);
+    if (question &&
+        !confirmed({*question, text::COPY_TO_PC_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
         return std::nullopt;
     }
     return cardFile;

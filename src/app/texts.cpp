@@ -183,6 +183,18 @@ std::string pairWithoutData(std::string_view cardName) {
            "back. Save it as a .ddc file.";
 }
 
+std::string sharedBlocksQuestion(std::string_view cardName,
+                                 const std::vector<std::string>& others) {
+    std::string names;
+    for (const std::string& other : others) {
+        names += (names.empty() ? "" : ", ") + card::printableUtf8(card::nameToUtf8(other));
+    }
+    return card::printableUtf8(card::nameToUtf8(cardName)) + " shares blocks with " + names +
+           " on the card: the saved file would hold the other " +
+           (others.size() == 1 ? "file's" : "files'") +
+           " blocks as well as its own.\n\nSave it anyway?";
+}
+
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
     return "There is no virtual card folder " + pathText(folder) +
            ".\n\nMake a new virtual card there?";

@@ -159,6 +159,26 @@ ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file) 
     return ExtractResult::Extracted;
 }
 
+std::vector<int> filesSharingBlocks(const PageBytes& pageImage, int slot) {
+    std::vector<int> sharing;
+    if (!isValidSlot(slot)) {
+        return sharing;
+    }
+    DataBlockSet own{};
+    for (int block : walkFileChain(pageImage, readSlot(pageImage, slot)).blocks) {
+        own[static_cast<std::size_t>(block)] = true;
+    }
+    for (int other : enumerateFiles(pageImage)) {
+        const std::vector<int> blocks = walkFileChain(pageImage, readSlot(pageImage, other)).blocks;
+        if (other != slot && std::any_of(blocks.begin(), blocks.end(), [&own](int block) {
+                return own[static_cast<std::size_t>(block)];
+            })) {
+            sharing.push_back(other);
+        }
+    }
+    return sharing;
+}
+
 int findFreeDirSlot(const PageBytes& pageImage) {
     for (int slot = DIR_SLOT_COUNT - 1; slot >= 0; --slot) {
         if (pageImage[slotOffset(slot) + DIR_ENTRY_FILE_TYPE] == 0) {

@@ -48,9 +48,13 @@ enum class ExtractResult {
     DamagedChain,  // the chain ends early, loops or leaves the data blocks; or over 200 blocks
 };
 // Makes `file` the file in `slot`: its entry and its blocks in chain order. A damaged chain is
-// refused: `file` then holds the entry and no data, so a save never writes blocks of another
-// file. A bad slot leaves `file` as it was.
+// refused: `file` then holds the entry and no data. A chain that shares blocks with another
+// file's is extracted, other file's blocks and all: filesSharingBlocks says so before a save.
+// A bad slot leaves `file` as it was.
 ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file);
+
+// The in-use slots other than `slot` whose chains reach a block of the chain of `slot`.
+std::vector<int> filesSharingBlocks(const PageBytes& pageImage, int slot);
 
 int findFreeDirSlot(const PageBytes& pageImage);
 int findTopFreeBlock(const PageBytes& pageImage);
