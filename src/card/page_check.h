@@ -12,8 +12,10 @@ namespace quorvane::card {
 
 enum class FileProblem {
     ChainEndsEarly,         // FAT_END or FAT_FREE while blocks are due; `block` the last reached
-    LastBlockFree,          // every block is reached, but the FAT marks `block`, the last, free
-    ChainRunsOn,            // `block`, the file's last, links on to `found` and never to FAT_END
+    LastBlockFree,          // all `expected` blocks are reached, but `block`, the last, links
+                            // to `found`, FAT_FREE: an add may take it
+    ChainRunsOn,            // all `expected` blocks are reached, but `block`, the last, links on
+                            // to `found`, from where no FAT_END is reached
     ChainLoops,             // `block` is reached a second time
     ChainIntoSystemBlocks,  // the chain runs into `block`, a directory, FAT or root block
     ChainPastPage,          // a link to no block of the page; `block` the one holding it
