@@ -14,6 +14,7 @@
 #include "card/file_system.h"
 #include "card/listing.h"
 #include "card/page_check.h"
+#include "card/root_block.h"
 #include "card/save_header.h"
 #include "fuzz_check.h"
 
@@ -55,8 +56,9 @@ bool blockEqual(const PageBytes& a, const PageBytes& b, int block) {
     return std::memcmp(a.data() + offset, b.data() + offset, card::BLOCK_SIZE) == 0;
 }
 
-// What must hold after any operation: the blocks and FAT entries it may never touch are as
-// they were, and only the blocks it may change are marked.
+// What must hold after any operation: the blocks and FAT entries it may never touch (those
+// beyond the user blocks the card counts) are as they were, and only the blocks it may change
+// are marked.
 void checkUntouchedRegions(const PageBytes& before, const PageBytes& after,
                            const card::DirtyMap& dirty) {
     for (int block = card::UNUSED_FIRST_BLOCK; block <= card::UNUSED_LAST_BLOCK; ++block) {
@@ -64,7 +66,7 @@ void checkUntouchedRegions(const PageBytes& before, const PageBytes& after,
         QUORVANE_FUZZ_CHECK(dirty[static_cast<std::size_t>(block)] == 0);
     }
     QUORVANE_FUZZ_CHECK(blockEqual(before, after, card::ROOT_BLOCK));
-    for (int block = card::USER_BLOCK_COUNT; block < card::BLOCK_COUNT; ++block) {
+    for (int block = card::userBlockCountOf(before); block < card::BLOCK_COUNT; ++block) {
         QUORVANE_FUZZ_CHECK(card::fatEntry(before, block) == card::fatEntry(after, block));
     }
 }
@@ -136,7 +138,7 @@ void runDelete(PageBytes& page, card::DirtyMap& dirty, int slot) {
         QUORVANE_FUZZ_CHECK(std::all_of(dirty.begin(), dirty.end(), [](auto f) { return f == 0; }));
         return;
     }
-    for (int block = 0; block < card::USER_BLOCK_COUNT; ++block) {
+    for (int block = 0; block < card::userBlockCountOf(before); ++block) {
         QUORVANE_FUZZ_CHECK(blockEqual(before, page, block));  // data blocks are not touched
         std::uint16_t was = card::fatEntry(before, block);
         std::uint16_t now = card::fatEntry(page, block);
@@ -223,7 +225,7 @@ void runCheck(PageBytes& page, card::DirtyMap& dirty) {
     const int freed = card::freeLostBlocks(page, dirty);
     QUORVANE_FUZZ_CHECK(freed == static_cast<int>(check.lostBlocks.size()));
     checkUntouchedRegions(before, page, dirty);
-    for (int block = 0; block < card::USER_BLOCK_COUNT; ++block) {
+    for (int block = 0; block < card::userBlockCountOf(before); ++block) {
         QUORVANE_FUZZ_CHECK(blockEqual(before, page, block));
         if (card::fatEntry(before, block) != card::fatEntry(page, block)) {
             QUORVANE_FUZZ_CHECK(card::fatEntry(page, block) == card::FAT_FREE);

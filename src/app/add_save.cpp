@@ -3,8 +3,10 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "app/organizer.h"
+#include "card/dir_entry.h"
 #include "card/file_system.h"
 #include "formats/card_file_reader.h"
 #include "formats/pc_file_names.h"
@@ -121,7 +123,7 @@ std::optional<AddRefusal> refusalOf(card::StoreResult result) {
 // a game, the files in blocks 0..n-1 moved out of its way. `freeBlocks` is the listing's count,
 // which an add has always been measured by, less what the adds before it took.
 std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& file,
-                                          int freeBlocks) {
+                                          int& freeBlocks) {
     const card::DirEntry& entry = file.entry;
     AddPlan plan;
     plan.sameName = fileIn(edited.page, card::findFileNamed(edited.page, card::entryName(entry)));
@@ -159,6 +161,21 @@ std::variant<AddPlan, AddRefusal> planAdd(LoadedPage& edited, card::CardFile& fi
         return *refused;
     }
     return plan;
+}
+
+// The question before a save of the file in `slot` would hold blocks of other files; none when
+// its chain is its own.
+std::optional<std::string> sharedBlocksQuestionOf(const card::PageBytes& pageImage, int slot) {
+    const std::vector<int> sharing = card::filesSharingBlocks(pageImage, slot);
+    if (sharing.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> others;
+    others.reserve(sharing.size());
+    for (const int other : sharing) {
+        others.push_back(card::entryName(card::readSlot(pageImage, other)));
+    }
+    return text::sharedBlocksQuestion(card::entryName(card::readSlot(pageImage, slot)), others);
 }
 
 }  // namespace
@@ -240,6 +257,11 @@ std::optional<card::CardFile> Organizer::extractForSave(int slot) {
     card::CardFile cardFile;
     if (card::extractFile(loaded().page, slot, cardFile) != card::ExtractResult::Extracted) {
         tell(text::CANCELLED, text::DAMAGED_ON_CARD);
+        return std::nullopt;
+    }
+    const std::optional<std::string> question = sharedBlocksQuestionOf(loaded().page, slot);
+    if (question &&
+        !confirmed({*question, text::COPY_TO_PC_CAPTION, BoxButtons::YesNo, BoxIcon::Warning})) {
         return std::nullopt;
     }
     return cardFile;

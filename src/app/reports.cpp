@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "card/card_text.h"
 #include "card/dir_entry.h"
+#include "formats/pc_file_names.h"
 #include "link/system_port.h"
 
 namespace quorvane::app::text {
@@ -23,6 +24,40 @@ std::string fileLabel(const card::PageBytes& pageImage, int slot) {
            std::to_string(slot) + ")";
 }
 
+std::string blocksText(std::uint32_t count) {
+    return std::to_string(count) + (count == 1 ? " block" : " blocks");
+}
+
+// Where a link leads: a block of the page, or a value that names none.
+std::string linkText(std::uint32_t link) {
+    return link < card::BLOCK_COUNT ? "block " + std::to_string(link)
+                                    : hex(link, 4) + ", no block of the page";
+}
+
+// Why the name of the file in `slot` cannot become a PC file name, after a comma; empty where
+// the rule finds nothing (the finding came from another page).
+std::string unusableNameReason(const card::PageBytes& pageImage, int slot) {
+    const std::string name = card::entryName(card::readSlot(pageImage, slot));
+    const std::optional<formats::PcNameRefusal> refusal = formats::pcNameRefusal(name);
+    if (!refusal) {
+        return {};
+    }
+    const std::string byte = std::to_string(refusal->at + 1);
+    switch (refusal->fault) {
+        case formats::PcNameFault::Empty:
+            return ", as it is empty";
+        case formats::PcNameFault::FolderName:
+            return ", as \"" + name + "\" names a folder";
+        case formats::PcNameFault::Slash:
+            return ", as its character " + byte + " is '/', which separates folders";
+        case formats::PcNameFault::NonPrinting:
+            return ", as its character " + byte + " is " +
+                   hex(static_cast<unsigned char>(name[refusal->at]), 2) +
+                   ", a control or format character that does not print";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string pageCheckFinding(const card::FileFinding& finding, const card::PageBytes& pageImage) {
@@ -34,6 +69,14 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
             return finding.block < 0 ? "its chain has no first block"
                                      : "its chain ends at block " + block + ": " + found +
                                            " of its " + expected + " blocks are reached";
+        case card::FileProblem::LastBlockFree:
+            return "its last block, " + block +
+                   ", is marked free in the FAT instead of ending its chain: the next add will "
+                   "overwrite it";
+        case card::FileProblem::ChainRunsOn:
+            return "its chain runs on past its " + blocksText(finding.expected) + ": block " +
+                   block + ", its last, links on to " + linkText(finding.found) +
+                   " instead of ending there";
         case card::FileProblem::ChainLoops:
             return "its chain comes back to block " + block + " (a loop)";
         case card::FileProblem::ChainIntoSystemBlocks:
@@ -46,6 +89,10 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
                    fileLabel(pageImage, finding.otherSlot);
         case card::FileProblem::SizeDisagrees:
             return "the directory says " + expected + " blocks, its chain holds " + found;
+        case card::FileProblem::HeaderPastFile:
+            return "its header offset is " + found + ", but it has only " +
+                   blocksText(finding.expected) +
+                   ": its save header lies past its end, where the card's own menu cannot find it";
         case card::FileProblem::OddFileType:
             return "its file type " + hex(finding.found, 2) +
                    " is neither data (0x33) nor a game (0xCC)";
@@ -65,8 +112,9 @@ std::string pageCheckFinding(const card::FileFinding& finding, const card::PageB
                    ", its bytes give " + hex(finding.expected, 4) +
                    " (a warning: some commercial saves never match)";
         case card::FileProblem::NameUnusableOnPc:
-            return "its name cannot be used as a PC file name (a warning: the file is sound, but "
-                   "no .ddc can be saved under its name)";
+            return "its name cannot be used as a PC file name" +
+                   unusableNameReason(pageImage, finding.slot) +
+                   " (a warning: the file is sound, but no .ddc can be saved under its name)";
     }
     return {};
 }

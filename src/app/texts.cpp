@@ -200,6 +200,18 @@ std::string replaceGame(std::string_view cardName) {
            " is already on this page, and a card holds only one game. Replace it?";
 }
 
+std::string sharedBlocksQuestion(std::string_view cardName,
+                                 const std::vector<std::string>& others) {
+    std::string names;
+    for (const std::string& other : others) {
+        names += (names.empty() ? "" : ", ") + card::printableUtf8(card::nameToUtf8(other));
+    }
+    return card::printableUtf8(card::nameToUtf8(cardName)) + " shares blocks with " + names +
+           " on the card: the saved file would hold the other " +
+           (others.size() == 1 ? "file's" : "files'") +
+           " blocks as well as its own.\n\nSave it anyway?";
+}
+
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder) {
     return "There is no virtual card folder " + pathText(folder) +
            ".\n\nMake a new virtual card there?";

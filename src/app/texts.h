@@ -149,6 +149,9 @@ inline constexpr Box CANNOT_READ_ADDED{"The file could not be read.", ADD_FILE_C
                                        BoxButtons::Ok, BoxIcon::Warning};
 inline constexpr Box DAMAGED_ON_CARD{"This file is damaged on the card and cannot be saved.",
                                      COPY_TO_PC_CAPTION, BoxButtons::Ok, BoxIcon::Warning};
+// The question before a file whose chain shares blocks with the chains of `others` (their name
+// bytes) is saved: the saved file would hold their blocks.
+std::string sharedBlocksQuestion(std::string_view cardName, const std::vector<std::string>& others);
 inline constexpr Box NO_FOLDER{"Choose a folder in the PC pane first.", COPY_TO_PC_CAPTION,
                                BoxButtons::Ok, BoxIcon::Warning};
 inline constexpr Box UNUSABLE_PC_NAME{"This file's name cannot be used as a PC file name.",

@@ -209,15 +209,28 @@ std::string infoLineToUtf8(std::string_view lineBytes) {
     return printableUtf8(text ? *text : nameToUtf8(lineBytes));
 }
 
-bool usableAsPcFileName(std::string_view cardName) {
-    if (cardName.empty() || cardName == "." || cardName == "..") {
-        return false;
+std::optional<PcNameRefusal> pcNameRefusal(std::string_view cardName) {
+    if (cardName.empty()) {
+        return PcNameRefusal{PcNameFault::Empty};
+    }
+    if (cardName == "." || cardName == "..") {
+        return PcNameRefusal{PcNameFault::FolderName};
     }
     // Names are Latin-1: each byte is the character of the same number.
-    return std::none_of(cardName.begin(), cardName.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte == '/' || isNonPrinting(byte);
-    });
+    for (std::size_t at = 0; at < cardName.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(cardName[at]);
+        if (byte == '/') {
+            return PcNameRefusal{PcNameFault::Slash, at};
+        }
+        if (isNonPrinting(byte)) {
+            return PcNameRefusal{PcNameFault::NonPrinting, at};
+        }
+    }
+    return std::nullopt;
+}
+
+bool usableAsPcFileName(std::string_view cardName) {
+    return !pcNameRefusal(cardName);
 }
 
 }  // namespace quorvane::card

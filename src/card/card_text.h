@@ -45,4 +45,12 @@ std::string infoLineToUtf8(std::string_view lineBytes);
 // non-printing. Save File, Save All Files and the page check go by this one rule.
 bool usableAsPcFileName(std::string_view cardName);
 
+// Why usableAsPcFileName refuses a name: the first thing in the way.
+enum class PcNameFault { Empty, FolderName, Slash, NonPrinting };
+struct PcNameRefusal {
+    PcNameFault fault = PcNameFault::Empty;
+    std::size_t at = 0;  // the byte of a Slash or NonPrinting, counted from 0
+};
+std::optional<PcNameRefusal> pcNameRefusal(std::string_view cardName);
+
 }  // namespace quorvane::card

@@ -160,6 +160,26 @@ ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file) 
     return ExtractResult::Extracted;
 }
 
+std::vector<int> filesSharingBlocks(const PageBytes& pageImage, int slot) {
+    std::vector<int> sharing;
+    if (!isValidSlot(slot)) {
+        return sharing;
+    }
+    DataBlockSet own{};
+    for (int block : walkFileChain(pageImage, readSlot(pageImage, slot)).blocks) {
+        own[static_cast<std::size_t>(block)] = true;
+    }
+    for (int other : enumerateFiles(pageImage)) {
+        const std::vector<int> blocks = walkFileChain(pageImage, readSlot(pageImage, other)).blocks;
+        if (other != slot && std::any_of(blocks.begin(), blocks.end(), [&own](int block) {
+                return own[static_cast<std::size_t>(block)];
+            })) {
+            sharing.push_back(other);
+        }
+    }
+    return sharing;
+}
+
 int findFreeDirSlot(const PageBytes& pageImage) {
     for (int slot = DIR_SLOT_COUNT - 1; slot >= 0; --slot) {
         if (pageImage[slotOffset(slot) + DIR_ENTRY_FILE_TYPE] == 0) {
@@ -386,11 +406,12 @@ DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
     const FileChain walk = walkFileChain(pageImage, entry, &otherFiles);
 
     slotBytes(pageImage, slot)[DIR_ENTRY_FILE_TYPE] = 0;
+    // Blocks the card does not count as its own keep their FAT entries as the card holds them;
+    // on a card that counts blocks 200..240 a kept entry would lose the block for good.
+    const int userBlocks = userBlockCountOf(pageImage);
     bool keptBeyondUserBlocks = false;
     for (int block : walk.blocks) {
-        // The FAT entries of blocks beyond the user area stay as the card holds them: a commit
-        // would never write them back.
-        if (isUserBlock(block)) {
+        if (block < userBlocks) {
             setFatEntry(pageImage, block, FAT_FREE);
         } else {
             keptBeyondUserBlocks = true;
@@ -405,7 +426,8 @@ DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot) {
 }
 
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap) {
-    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
+    const int userBlocks = userBlockCountOf(pageImage);
+    for (int block = 0; block < userBlocks; ++block) {
         setFatEntry(pageImage, block, FAT_FREE);
     }
     for (int slot = 0; slot < DIR_SLOT_COUNT; ++slot) {

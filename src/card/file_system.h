@@ -10,9 +10,10 @@
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
 
-// The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199.
-// Card contents are untrusted: no operation here reads or writes outside the buffers, changes a
-// FAT entry outside 0..199 or frees a block that another file's chain reaches.
+// The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199 (or
+// 0..240 where the root block counts 241). Card contents are untrusted: no operation here reads
+// or writes outside the buffers, changes a FAT entry outside the card's user blocks or frees a
+// block that another file's chain reaches.
 namespace quorvane::card {
 
 // In-use slots 0..207 in ascending order.
@@ -48,9 +49,13 @@ enum class ExtractResult {
     DamagedChain,  // the chain ends early, loops or leaves the data blocks; or over 200 blocks
 };
 // Makes `file` the file in `slot`: its entry and its blocks in chain order. A damaged chain is
-// refused: `file` then holds the entry and no data, so a save never writes blocks of another
-// file. A bad slot leaves `file` as it was.
+// refused: `file` then holds the entry and no data. A chain that shares blocks with another
+// file's is extracted, other file's blocks and all: filesSharingBlocks says so before a save.
+// A bad slot leaves `file` as it was.
 ExtractResult extractFile(const PageBytes& pageImage, int slot, CardFile& file);
+
+// The in-use slots other than `slot` whose chains reach a block of the chain of `slot`.
+std::vector<int> filesSharingBlocks(const PageBytes& pageImage, int slot);
 
 int findFreeDirSlot(const PageBytes& pageImage);
 int findTopFreeBlock(const PageBytes& pageImage);
@@ -89,11 +94,14 @@ MoveResult moveFilesFromStart(PageBytes& pageImage, DirtyMap& dirtyMap, int bloc
 
 enum class DeleteResult {
     Deleted,
-    DeletedKeepingBlocksBeyondUserArea,  // blocks 200..240 of its chain keep their FAT entries
+    DeletedKeepingBlocksBeyondUserArea,  // blocks of its chain beyond the card's user blocks
+                                         // keep their FAT entries
     DeletedDamagedChain,                 // slot freed; the walk stopped at a damaged link
     SlotAlreadyFree,                     // nothing changed
     BadSlot,                             // nothing changed
 };
+// Both free the FAT entries of the card's user blocks (userBlockCountOf); the data blocks keep
+// their bytes.
 DeleteResult deleteFile(PageBytes& pageImage, DirtyMap& dirtyMap, int slot);
 void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
 

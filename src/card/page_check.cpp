@@ -64,10 +64,38 @@ LinkWalk walkLinks(const PageBytes& pageImage, int slot, std::uint16_t first) {
     }
 }
 
-void checkChain(const LinkWalk& walk, const DirEntry& entry, int slot,
+// The blocks that hold the file's data: its first sizeInBlocks blocks, however far the links
+// run on.
+std::vector<int> fileBlocks(const LinkWalk& walk, const DirEntry& entry) {
+    const std::size_t size = std::min<std::size_t>(walk.blocks.size(), entry.sizeInBlocks);
+    return {walk.blocks.begin(), walk.blocks.begin() + static_cast<long>(size)};
+}
+
+// How a chain that reaches all of the file's blocks goes wrong after the last: marked free, so
+// that the next add takes it; or linked on into damage. None where it ends well or holds more
+// blocks to a FAT_END of its own, which SizeDisagrees tells.
+std::optional<FileFinding> damageAfterLastBlock(const PageBytes& pageImage, const LinkWalk& walk,
+                                                const DirEntry& entry, int slot) {
+    const std::size_t size = entry.sizeInBlocks;
+    if (!walk.damage || size == 0 || walk.blocks.size() < size) {
+        return std::nullopt;
+    }
+    const int last = walk.blocks[size - 1];
+    const std::uint16_t link = fatEntry(pageImage, last);
+    return FileFinding{
+        .slot = slot,
+        .problem = link == FAT_FREE ? FileProblem::LastBlockFree : FileProblem::ChainRunsOn,
+        .block = last,
+        .expected = entry.sizeInBlocks,
+        .found = link};
+}
+
+void checkChain(const PageBytes& pageImage, const LinkWalk& walk, const DirEntry& entry, int slot,
                 std::vector<FileFinding>& findings) {
     const auto found = static_cast<std::uint32_t>(walk.blocks.size());
-    if (walk.damage) {
+    if (const auto afterLast = damageAfterLastBlock(pageImage, walk, entry, slot)) {
+        findings.push_back(*afterLast);
+    } else if (walk.damage) {
         FileFinding damage = *walk.damage;
         damage.expected = entry.sizeInBlocks;
         damage.found = found;
@@ -81,28 +109,39 @@ void checkChain(const LinkWalk& walk, const DirEntry& entry, int slot,
                                        .expected = entry.sizeInBlocks,
                                        .found = found});
     }
-    const auto beyond = std::find_if(walk.blocks.begin(), walk.blocks.end(),
-                                     [](int block) { return !isUserBlock(block); });
-    if (beyond != walk.blocks.end()) {
+    const std::vector<int> blocks = fileBlocks(walk, entry);
+    const auto beyond =
+        std::find_if(blocks.begin(), blocks.end(), [](int block) { return !isUserBlock(block); });
+    if (beyond != blocks.end()) {
         findings.push_back(FileFinding{
             .slot = slot, .problem = FileProblem::DataBeyondUserBlocks, .block = *beyond});
     }
 }
 
+// The card's own menu reads the save header from block headerOffset of the file.
+void checkHeaderOffset(const DirEntry& entry, int slot, std::vector<FileFinding>& findings) {
+    if (entry.sizeInBlocks != 0 && entry.headerOffset >= entry.sizeInBlocks) {
+        findings.push_back(FileFinding{.slot = slot,
+                                       .problem = FileProblem::HeaderPastFile,
+                                       .expected = entry.sizeInBlocks,
+                                       .found = entry.headerOffset});
+    }
+}
+
 void checkGame(const LinkWalk& walk, const DirEntry& entry, int slot,
                std::vector<FileFinding>& findings) {
-    if (entry.fileType != GAME_FILE_TYPE || walk.blocks.empty()) {
+    const std::vector<int> blocks = fileBlocks(walk, entry);
+    if (entry.fileType != GAME_FILE_TYPE || blocks.empty()) {
         return;
     }
-    if (walk.blocks.front() != 0) {
-        findings.push_back(FileFinding{.slot = slot,
-                                       .problem = FileProblem::GameNotAtBlockZero,
-                                       .block = walk.blocks.front()});
+    if (blocks.front() != 0) {
+        findings.push_back(FileFinding{
+            .slot = slot, .problem = FileProblem::GameNotAtBlockZero, .block = blocks.front()});
     }
-    for (std::size_t k = 1; k < walk.blocks.size(); ++k) {
-        if (walk.blocks[k] != walk.blocks[k - 1] + 1) {
+    for (std::size_t k = 1; k < blocks.size(); ++k) {
+        if (blocks[k] != blocks[k - 1] + 1) {
             findings.push_back(FileFinding{
-                .slot = slot, .problem = FileProblem::GameNotContiguous, .block = walk.blocks[k]});
+                .slot = slot, .problem = FileProblem::GameNotContiguous, .block = blocks[k]});
             return;
         }
     }
@@ -180,7 +219,8 @@ std::map<int, LinkWalk> walkEveryFile(const PageBytes& pageImage) {
 std::vector<int> lostBlocksOf(const PageBytes& pageImage, const std::map<int, LinkWalk>& walks) {
     const std::array<bool, BLOCK_COUNT> reached = reachedBlocks(walks);
     std::vector<int> lost;
-    for (int block = 0; block < USER_BLOCK_COUNT; ++block) {
+    const int userBlocks = userBlockCountOf(pageImage);
+    for (int block = 0; block < userBlocks; ++block) {
         if (fatEntry(pageImage, block) != FAT_FREE && !reached[static_cast<std::size_t>(block)]) {
             lost.push_back(block);
         }
@@ -211,9 +251,10 @@ PageCheck checkPage(const PageBytes& pageImage) {
             findings.push_back(FileFinding{.slot = slot, .problem = FileProblem::NameUnusableOnPc});
         }
         if (const auto walk = walks.find(slot); walk != walks.end()) {
-            checkChain(walk->second, entry, slot, findings);
+            checkChain(pageImage, walk->second, entry, slot, findings);
             checkGame(walk->second, entry, slot, findings);
         }
+        checkHeaderOffset(entry, slot, findings);
         checkHeader(pageImage, slot, entry, findings);
     }
     checkCrossings(walks, findings);

@@ -12,14 +12,19 @@ namespace quorvane::card {
 
 enum class FileProblem {
     ChainEndsEarly,         // FAT_END or FAT_FREE while blocks are due; `block` the last reached
+    LastBlockFree,          // all `expected` blocks are reached, but `block`, the last, links
+                            // to `found`, FAT_FREE: an add may take it
+    ChainRunsOn,            // all `expected` blocks are reached, but `block`, the last, links on
+                            // to `found`, from where no FAT_END is reached
     ChainLoops,             // `block` is reached a second time
     ChainIntoSystemBlocks,  // the chain runs into `block`, a directory, FAT or root block
     ChainPastPage,          // a link to no block of the page; `block` the one holding it
     ChainCrossesFile,       // `block` belongs to the chain of the file in `otherSlot` too
     SizeDisagrees,          // the directory says `expected` blocks, the chain holds `found`
+    HeaderPastFile,         // the header offset `found` is not below the size `expected`
     OddFileType,            // `found` is neither 0x33 (data) nor 0xCC (game)
     DuplicateName,          // the file in `otherSlot` has the same name
-    DataBeyondUserBlocks,   // the chain uses blocks 200..240, which a commit never writes
+    DataBeyondUserBlocks,   // the file's blocks include 200..240, which a commit never writes
     GameNotAtBlockZero,     // the card's own menu starts a game at block 0 only
     GameNotContiguous,      // a game's blocks must follow each other upward; `block` breaks it
     HeaderCrcMismatch,      // the save header's check value is `found`, its bytes give `expected`
@@ -45,7 +50,8 @@ struct FileFinding {
 struct PageCheck {
     std::vector<FileFinding> files;  // in slot order
     bool formatMarkMissing = false;  // the root block lacks its 16 x 0x55
-    std::vector<int> lostBlocks;     // user blocks taken in the FAT that no chain reaches
+    std::vector<int> lostBlocks;     // user blocks taken in the FAT that no chain reaches, in
+                                     // the user blocks the card counts (userBlockCountOf)
     int freeShown = 0;               // Blocks Free as the listing shows it (the directory)
     int freeInFat = 0;               // the user blocks the FAT holds free: an add's real room
 

@@ -11,9 +11,10 @@ inline constexpr std::size_t BLOCK_SIZE = 512;
 inline constexpr int BLOCK_COUNT = 256;
 inline constexpr std::size_t PAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT;  // 131072
 
-// Blocks 0..199 hold file data and are the only ones ever allocated or freed.
+// Blocks 0..199 hold file data and are the only ones an add ever allocates.
 inline constexpr int USER_BLOCK_COUNT = 200;
-// Blocks 200..240 are carried along and never written back to the card.
+// Blocks 200..240 are carried along and never written back to the card (their FAT entries are,
+// in FAT_BLOCK).
 inline constexpr int UNUSED_FIRST_BLOCK = 200;
 inline constexpr int UNUSED_LAST_BLOCK = 240;
 inline constexpr int DIR_FIRST_BLOCK = 241;
@@ -53,7 +54,8 @@ inline constexpr bool isUserBlock(long block) {
     return block >= 0 && block < USER_BLOCK_COUNT;
 }
 // Blocks a file's chain may run through: cards formatted by other tools with more room keep
-// files in blocks 200..240 too. Only the user blocks are ever allocated, freed or written.
+// files in blocks 200..240 too (userBlockCountOf in root_block.h). Only blocks 0..199 are ever
+// allocated or written; FAT entries are freed within the user blocks the card counts.
 inline constexpr int DATA_BLOCK_COUNT = UNUSED_LAST_BLOCK + 1;
 inline constexpr bool isDataBlock(long block) {
     return block >= 0 && block < DATA_BLOCK_COUNT;

@@ -36,4 +36,18 @@ inline bool rootReadsAsFormatted(RootBlock rootBlock) {
     return readLe16(rootBlock, ROOT_FAT_LOCATION) == FAT_BLOCK;
 }
 
+// The user blocks the card counts for itself: USER_BLOCK_COUNT as this program and the console
+// format it, or up to DATA_BLOCK_COUNT where another tool formatted blocks 200..240 as user
+// blocks too. Any other count, or a root block that does not read as formatted, is taken as
+// USER_BLOCK_COUNT, so that nothing beyond block 199 is changed on the strength of it.
+inline int userBlockCountOf(const PageBytes& pageImage) {
+    const RootBlock rootBlock = rootBlockOf(pageImage);
+    const int counted = readLe16(rootBlock, ROOT_USER_BLOCKS);
+    if (!rootReadsAsFormatted(rootBlock) || counted < USER_BLOCK_COUNT ||
+        counted > DATA_BLOCK_COUNT) {
+        return USER_BLOCK_COUNT;
+    }
+    return counted;
+}
+
 }  // namespace quorvane::card

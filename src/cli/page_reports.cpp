@@ -23,6 +23,10 @@ std::string_view problemName(card::FileProblem problem) {
     switch (problem) {
         case card::FileProblem::ChainEndsEarly:
             return "chainEndsEarly";
+        case card::FileProblem::LastBlockFree:
+            return "lastBlockFree";
+        case card::FileProblem::ChainRunsOn:
+            return "chainRunsOn";
         case card::FileProblem::ChainLoops:
             return "chainLoops";
         case card::FileProblem::ChainIntoSystemBlocks:
@@ -33,6 +37,8 @@ std::string_view problemName(card::FileProblem problem) {
             return "chainCrossesFile";
         case card::FileProblem::SizeDisagrees:
             return "sizeDisagrees";
+        case card::FileProblem::HeaderPastFile:
+            return "headerPastFile";
         case card::FileProblem::OddFileType:
             return "oddFileType";
         case card::FileProblem::DuplicateName:

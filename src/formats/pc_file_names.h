@@ -19,6 +19,10 @@ inline constexpr int MAX_NAME_NUMBER = 9999;
 // Whether a card name may become a PC file name: the card's own rule, which the page check
 // reports by too.
 using card::usableAsPcFileName;
+// And why it refuses one, for the reports that name the reason.
+using card::PcNameFault;
+using card::pcNameRefusal;
+using card::PcNameRefusal;
 
 // The card name as UTF-8 and ".ddc"; none when the name is not usable.
 std::optional<std::string> ddcFileName(std::string_view cardName);

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "edit_fixture.h"
+#include "formats/single_file.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -428,6 +429,38 @@ TEST_F(AddSave, SaveOfADamagedChainIsRefused) {
                            "box: This file is damaged on the card and cannot be saved. | Copy "
                            "file to PC | Ok | Warning"}));
     EXPECT_FALSE(std::filesystem::exists(pcDir / "broken.ddc"));
+}
+
+TEST_F(AddSave, SaveOfAChainSharingAnotherFilesBlocksAsksFirst) {
+    addFileToCardPage(pages[0], "FIRST", 3, 0x10);   // 199, 198, 197
+    addFileToCardPage(pages[0], "SECOND", 2, 0x20);  // 196, 195
+    auto pageImage = std::make_unique<card::PageBytes>();
+    card::cardToPage(pages[0], *pageImage);
+    card::setFatEntry(*pageImage, 196, 198);  // SECOND runs 196, 198
+    card::pageToCard(*pageImage, pages[0]);
+    startAndRead();
+    select("SECOND");
+    for (const BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Yes}) {
+        const std::string before = folderSnapshot(pcDir);
+        screen.saveAnswers = {pcDir / "second.ddc"};
+        screen.boxAnswers = {answer};
+        screen.events.clear();
+        commands->saveFile();
+        EXPECT_EQ(boxes(), (std::vector<std::string>{
+                               "box: SECOND shares blocks with FIRST on the card: the saved file "
+                               "would hold the other file's blocks as well as its own.\n\nSave it "
+                               "anyway? | Copy file to PC | YesNo | Warning"}));
+        if (answer == BoxAnswer::No) {
+            EXPECT_EQ(screen.texts.status, "Action cancelled...");
+            EXPECT_EQ(folderSnapshot(pcDir), before);
+        }
+    }
+    EXPECT_EQ(screen.texts.status, "File saved...");
+    card::CardFile saved;
+    ASSERT_EQ(formats::readDdcFile(pcDir / "second.ddc", saved), formats::ReadResult::Ok);
+    Bytes expected(512, 0x20);  // its own first block, then FIRST's second
+    expected.insert(expected.end(), 512, 0x11);
+    EXPECT_EQ(saved.data, expected);
 }
 
 }  // namespace

@@ -91,5 +91,65 @@ TEST_F(CheckPageCommand, RepairDeclinedOrNotWrittenLeavesThePageOrTheEditPending
     EXPECT_TRUE(adapter->page(0) == pages[0]);
 }
 
+// A page as a real card left it: a chain that no file reaches from block 235 down to 175, on a
+// card whose root block counts 241 user blocks, or 200; and a file of each damage that a check
+// must name for what it is.
+TEST_F(CheckPageCommand, ReportNamesEachDamageAndTheRepairFreesTheBlocksTheCardCounts) {
+    for (const int userBlocks : {241, 200}) {
+        auto image = std::make_unique<card::PageBytes>();
+        card::formatPage(*image);
+        (*image)[card::ROOT_BLOCK * card::BLOCK_SIZE + 0x50] =
+            static_cast<std::uint8_t>(userBlocks);
+        for (int block = 235; block > 175; --block) {
+            card::setFatEntry(*image, block, static_cast<std::uint16_t>(block - 1));
+        }
+        const auto put = [&image](int slot, std::string_view name, std::uint16_t size, int first,
+                                  std::uint16_t next, std::uint16_t headerOffset = 0) {
+            card::DirEntry entry = makeEntry(name, size, static_cast<std::uint16_t>(first));
+            entry.headerOffset = headerOffset;
+            card::writeSlot(*image, slot, entry);
+            card::setFatEntry(*image, first, next);
+        };
+        put(207, "LAST_FREE", 1, 20, card::FAT_FREE);
+        put(206, "RUNS_ON", 1, 21, 238);
+        put(205, "HEADER", 1, 30, card::FAT_END, 1);
+        put(204, "CSI\x9B[2J", 1, 40, card::FAT_END);
+        card::setFatEntry(*image, 175, card::FAT_END);
+        card::pageToCard(*image, pages[0]);
+        startAndRead();
+        screen.pageCheckReports.clear();
+        screen.pageCheckAnswer = PageCheckAnswer::FreeLostBlocks;
+        screen.boxAnswers = {BoxAnswer::Yes};
+        commands->checkPage();
+
+        const std::string lost = userBlocks == 241 ? "61 user blocks are taken in the FAT by no "
+                                                     "file (lost blocks): 175-235"
+                                                   : "25 user blocks are taken in the FAT by no "
+                                                     "file (lost blocks): 175-199";
+        ASSERT_EQ(screen.pageCheckReports.size(), 1u);
+        EXPECT_EQ(screen.pageCheckReports[0],
+                  "Check of page 1\n\nFiles:\n- HEADER (slot 205): its header offset is 1, but "
+                  "it has only 1 block: its save header lies past its end, where the card's own "
+                  "menu cannot find it.\n- RUNS_ON (slot 206): its chain runs on past its 1 "
+                  "block: block 21, its last, links on to block 238 instead of ending there.\n- "
+                  "LAST_FREE (slot 207): its last block, 20, is marked free in the FAT instead of "
+                  "ending its chain: the next add will overwrite it.\n\nThe page:\n- " +
+                      lost +
+                      ".\n- Blocks Free says 196, but the FAT leaves an add only 172 (24 "
+                      "fewer).\n\nWarnings:\n- CSI\xEF\xBF\xBD[2J (slot 204): its name cannot be "
+                      "used as a PC file name, as its character 4 is 0x9B, a control or format "
+                      "character that does not print (a warning: the file is sound, but no .ddc "
+                      "can be saved under its name).\n");
+        EXPECT_EQ(screen.texts.status, "Lost blocks freed.");
+        for (int block = 0; block < card::BLOCK_COUNT; ++block) {
+            const bool freed = block >= 175 && block <= 235 && block < userBlocks;
+            EXPECT_EQ(card::fatEntry(loaded().page, block),
+                      freed ? card::FAT_FREE : card::fatEntry(*image, block))
+                << userBlocks << " " << block;
+        }
+        EXPECT_TRUE(adapter->page(0) == cardImage());
+    }
+}
+
 }  // namespace
 }  // namespace quorvane::app::testing

@@ -6,7 +6,8 @@
 #include "card_page.h"
 
 // A card formatted by other tools with 241 user blocks keeps files in blocks 200..240 too: they
-// are followed like any other block, but never allocated, freed or written by this program.
+// are followed like any other block and freed in the FAT, but never allocated or written by this
+// program.
 namespace quorvane::card::testing {
 namespace {
 
@@ -17,6 +18,7 @@ protected:
     // description.
     void SetUp() override {
         CardPage::SetUp();
+        formatPage(*page);
         (*page)[ROOT_BLOCK * BLOCK_SIZE + 0x50] = 241;  // user blocks, as the other tools format
         for (int block = 200; block < 256; ++block) {
             setFatEntry(*page, block, static_cast<std::uint16_t>(0x3000 + block));
@@ -83,19 +85,32 @@ TEST_F(ExtendedCard, ChainIntoTheSystemBlocksStaysDamaged) {
     EXPECT_FALSE(followChain(*page, 207).complete);
 }
 
-TEST_F(ExtendedCard, DeleteFreesOnlyUserBlocksAndLeavesTheRestOfTheFatAsTheCardHoldsIt) {
-    const auto before = std::make_unique<PageBytes>(*page);
-    EXPECT_EQ(deleteFile(*page, dirty, 206), DeleteResult::DeletedKeepingBlocksBeyondUserArea);
-    for (int block = 0; block < BLOCK_COUNT; ++block) {
-        const bool freed = block >= 190 && block <= 199;
-        EXPECT_EQ(fatEntry(*page, block), freed ? FAT_FREE : fatEntry(*before, block)) << block;
+// The FAT block goes with every commit; the data blocks 200..240 never do.
+TEST_F(ExtendedCard, DeleteFreesTheFatEntriesOfTheUserBlocksTheRootBlockCounts) {
+    for (const int userBlocks : {241, 200}) {
+        SetUp();
+        (*page)[ROOT_BLOCK * BLOCK_SIZE + 0x50] = static_cast<std::uint8_t>(userBlocks);
+        const auto before = std::make_unique<PageBytes>(*page);
+        const DeleteResult done = userBlocks == 241
+                                      ? DeleteResult::Deleted
+                                      : DeleteResult::DeletedKeepingBlocksBeyondUserArea;
+        EXPECT_EQ(deleteFile(*page, dirty, 206), done);
+        EXPECT_EQ(deleteFile(*page, dirty, 207), done);
+        for (int block = 0; block < BLOCK_COUNT; ++block) {
+            const bool freed = (block >= 190 && block < userBlocks && block <= 205) ||
+                               (block >= 233 && block < userBlocks);
+            EXPECT_EQ(fatEntry(*page, block), freed ? FAT_FREE : fatEntry(*before, block))
+                << userBlocks << " " << block;
+        }
+        EXPECT_TRUE(std::equal(page->begin(), page->begin() + 241 * 512, before->begin()));
+        EXPECT_EQ(dirty, marked({}));
+
+        deleteAllFiles(*page, dirty);
+        for (int block = 0; block < BLOCK_COUNT; ++block) {
+            EXPECT_EQ(fatEntry(*page, block) == FAT_FREE, block < userBlocks)
+                << userBlocks << " " << block;
+        }
     }
-    EXPECT_EQ(deleteFile(*page, dirty, 207), DeleteResult::DeletedKeepingBlocksBeyondUserArea);
-    for (int block = 200; block < BLOCK_COUNT; ++block) {
-        EXPECT_EQ(fatEntry(*page, block), fatEntry(*before, block)) << block;
-    }
-    EXPECT_TRUE(filesBeyondUserBlocks(*page).empty());
-    EXPECT_EQ(dirty, marked({}));
 }
 
 }  // namespace

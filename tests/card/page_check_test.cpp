@@ -59,6 +59,11 @@ TEST_F(PageCheckTest, EachDamagedChainIsReportedWhereItGoesWrong) {
     putFile(204, "PAST_PAGE", 2, 170, {{170, 300}});
     putFile(203, "TOO_LONG", 1, 160, {{160, 159}, {159, FAT_END}});
     putFile(202, "FREE_LINK", 2, 150, {{150, 149}, {149, FAT_FREE}});
+    putFile(201, "RUNS_ON", 1, 140, {{140, 205}});  // 205 is free: no end mark follows
+    putFile(200, "HEADER", 2, 100, {{100, 101}, {101, FAT_END}});
+    DirEntry header = readSlot(*page, 200);
+    header.headerOffset = 2;  // blocks 0 and 1 are the file's
+    writeSlot(*page, 200, header);
 
     EXPECT_EQ(findingsOf(207),
               (std::vector{finding(207, FileProblem::ChainEndsEarly, 198, -1, 3, 2)}));
@@ -69,8 +74,14 @@ TEST_F(PageCheckTest, EachDamagedChainIsReportedWhereItGoesWrong) {
               (std::vector{finding(204, FileProblem::ChainPastPage, 170, -1, 2, 1)}));
     EXPECT_EQ(findingsOf(203),
               (std::vector{finding(203, FileProblem::SizeDisagrees, 159, -1, 1, 2)}));
+    // Both blocks are reached: the damage is the last one marked free, which an add would take.
     EXPECT_EQ(findingsOf(202),
-              (std::vector{finding(202, FileProblem::ChainEndsEarly, 149, -1, 2, 2)}));
+              (std::vector{finding(202, FileProblem::LastBlockFree, 149, -1, 2, FAT_FREE)}));
+    // Its data is block 140 alone: nothing of it lies beyond 199.
+    EXPECT_EQ(findingsOf(201),
+              (std::vector{finding(201, FileProblem::ChainRunsOn, 140, -1, 1, 205)}));
+    EXPECT_EQ(findingsOf(200),
+              (std::vector{finding(200, FileProblem::HeaderPastFile, -1, -1, 2, 2)}));
 }
 
 TEST_F(PageCheckTest, CrossedChainsNamesDuplicatesTypesAndBlocksBeyond199) {
