@@ -27,6 +27,7 @@ struct Refusal {
     text::Box box;
 };
 const Refusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
+const Refusal UNFORMATTED_PAGE{text::NOT_FORMATTED, text::NOT_FORMATTED_ADD};
 
 Refusal refusalOf(ReadResult result) {
     switch (result) {
@@ -92,6 +93,9 @@ bool Organizer::addFile(const std::filesystem::path& file) {
     }
     card::CardFile cardFile;
     std::optional<Refusal> refused = readAddSource(file, m_clock, cardFile);
+    if (!refused && !pageFormatted()) {
+        refused = UNFORMATTED_PAGE;
+    }
     if (!refused && !card::fitsOnPage(cardFile.entry.sizeInBlocks, m_freeBlockCount)) {
         refused = WONT_FIT;
     }

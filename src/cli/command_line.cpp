@@ -32,7 +32,7 @@ struct CommandInfo {
 
 constexpr std::size_t ANY = static_cast<std::size_t>(-1);
 
-constexpr std::array<CommandInfo, 13> COMMANDS{{
+constexpr std::array<CommandInfo, 15> COMMANDS{{
     {Command::Pages, "pages", texts::PAGES_HELP, 0, 0, 0, {}, false},
     {Command::List, "list", texts::LIST_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
     {Command::Check, "check", texts::CHECK_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
@@ -51,8 +51,10 @@ constexpr std::array<CommandInfo, 13> COMMANDS{{
     {Command::DeleteAll, "delete-all", texts::DELETE_ALL_HELP, PAGE_OPTION, 0, 0, {}, false},
     {Command::Export, "export", texts::EXPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
     {Command::Import, "import", texts::IMPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
+    {Command::Format, "format", texts::FORMAT_HELP, PAGE_OPTION, 0, 0, {}, false},
     {Command::Backup, "backup", texts::BACKUP_HELP, TO_OPTION, 0, 0, {}, true},
     {Command::Create, "create", texts::CREATE_HELP, 0, 0, 0, {}, false},
+    {Command::NewImage, "new-image", texts::NEW_IMAGE_HELP, 0, 1, 1, "FILE", false},
     {Command::Help, "help", texts::HELP_HELP, 0, 0, 1, "COMMAND", false},
 }};
 

@@ -27,6 +27,8 @@ enum class Command {
     Backup,
     Help,
     Create,
+    Format,
+    NewImage,
 };
 
 enum class SaveFormat { Ddc, Vms };

@@ -62,6 +62,9 @@ private:
     }
     // The page of --page, read as Select/Refresh reads it.
     bool readPage();
+    // The same for a command on the page's files: an unformatted page, told by the read, has
+    // none and no room for any.
+    bool readPageOfFiles();
     // The file each NAME names on the page, or none (said why) when one names no file.
     std::optional<std::vector<app::FileOnPage>> filesOnPage();
     // The folder of --to, made when it is missing (said why when it cannot be).
@@ -69,9 +72,9 @@ private:
     // Where `name` goes in the folder of --to, in the format of --format; none when the name
     // cannot name a PC file.
     std::optional<app::PcTarget> savedFileOf(const std::string& name) const;
-    // The file of `export`: a name without an extension gets .dcm; a file already there is
-    // replaced only after a question.
-    std::optional<std::filesystem::path> exportTarget();
+    // The file of `export` and `new-image`: a name without an extension gets .dcm; a file
+    // already there is replaced only after a question, `cancelled` the status on No.
+    std::optional<std::filesystem::path> imageTarget(std::string_view cancelled);
 
     bool pages();
     bool list();
@@ -84,6 +87,8 @@ private:
     bool exportPage();
     bool importPage();
     bool backup();
+    bool formatPage();
+    bool newImage();
 
     app::Organizer& m_organizer;
     TextScreen& m_screen;
@@ -114,6 +119,10 @@ bool Session::run() {
             return backup();
         case Command::SaveAll:
             return saveAll();
+        case Command::Format:
+            return formatPage();
+        case Command::NewImage:
+            return newImage();
         case Command::Help:
         case Command::Create:
             break;
@@ -123,6 +132,10 @@ bool Session::run() {
 
 bool Session::readPage() {
     return step(m_organizer.readPage(m_invocation.page));
+}
+
+bool Session::readPageOfFiles() {
+    return readPage() && m_organizer.pageFormatted();
 }
 
 std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
@@ -153,7 +166,7 @@ bool Session::pages() {
 }
 
 bool Session::list() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const app::Listing& listing = m_screen.listing();
@@ -204,7 +217,7 @@ std::optional<app::PcTarget> Session::savedFileOf(const std::string& name) const
 }
 
 bool Session::save() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const auto files = filesOnPage();
@@ -233,7 +246,7 @@ bool Session::save() {
 }
 
 bool Session::saveAll() {
-    if (!readPage() || !makeTargetFolder()) {
+    if (!readPageOfFiles() || !makeTargetFolder()) {
         return false;
     }
     const app::CopyFormat format =
@@ -242,7 +255,7 @@ bool Session::saveAll() {
 }
 
 bool Session::add() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     for (const std::string& file : m_invocation.operands) {
@@ -254,7 +267,7 @@ bool Session::add() {
 }
 
 bool Session::deleteFiles() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const auto files = filesOnPage();
@@ -270,10 +283,10 @@ bool Session::deleteFiles() {
 }
 
 bool Session::deleteAll() {
-    return readPage() && step(m_organizer.deleteAll());
+    return readPageOfFiles() && step(m_organizer.deleteAll());
 }
 
-std::optional<std::filesystem::path> Session::exportTarget() {
+std::optional<std::filesystem::path> Session::imageTarget(std::string_view cancelled) {
     std::filesystem::path target = absoluteOrAsGiven(m_invocation.operands.front());
     if (!target.has_extension()) {
         target += ".dcm";
@@ -284,7 +297,7 @@ std::optional<std::filesystem::path> Session::exportTarget() {
         const std::string question = app::text::cli::replaceFileQuestion(target);
         if (m_screen.ask({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,
                           app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {
-            m_organizer.setStatus(app::text::EXPORT_CANCELLED);
+            m_organizer.setStatus(cancelled);
             return std::nullopt;
         }
     }
@@ -295,7 +308,7 @@ bool Session::exportPage() {
     if (!readPage()) {
         return false;
     }
-    const std::optional<std::filesystem::path> target = exportTarget();
+    const std::optional<std::filesystem::path> target = imageTarget(app::text::EXPORT_CANCELLED);
     if (!target) {
         return step(false);
     }
@@ -314,6 +327,20 @@ bool Session::importPage() {
 
 bool Session::backup() {
     return step(m_organizer.backupCard(*m_invocation.to));
+}
+
+bool Session::formatPage() {
+    return readPage() && step(m_organizer.formatPage());
+}
+
+bool Session::newImage() {
+    const std::optional<std::filesystem::path> target = imageTarget(app::text::CANCELLED);
+    if (!target) {
+        return step(false);
+    }
+    const formats::ImageOrder order =
+        formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card);
+    return step(m_organizer.newCardImage(*target, order));
 }
 
 // An empty formatted card in the folder of --virtual-card.
@@ -355,7 +382,10 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     options.newFolder = adapter::NewFolder::Refused;
     options.askOtherOrder = app::otherOrderQuestionOn(screen);
     options.otherOrderRefused = app::OtherOrderRefused::Refuse;
-    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    // A new image needs no card: none is opened, so none is locked or asked about.
+    std::unique_ptr<app::CardSource> card = invocation.command == Command::NewImage
+                                                ? app::CardSource::withoutCard({}, options)
+                                                : app::CardSource::open(location, problem, options);
     if (!card) {
         screen.printError(printable(oneLine(problem.text)));
         return ExitStatus::Failed;

@@ -218,6 +218,17 @@ LocalTime currentLocalTime() {
     return localTimeFromTm(calendar);
 }
 
+std::array<std::uint8_t, 8> bcdTimeStamp(const LocalTime& time) {
+    return {toBcd(time.year / YEARS_PER_CENTURY % YEARS_PER_CENTURY),
+            toBcd(time.year % YEARS_PER_CENTURY),
+            toBcd(time.month),
+            toBcd(time.day),
+            toBcd(time.hour),
+            toBcd(time.minute),
+            toBcd(time.second),
+            toBcd(time.weekday)};
+}
+
 card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
                               const LocalTime& now) {
     card::DirEntry entry;
@@ -226,14 +237,7 @@ card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks,
     entry.firstBlock = 0;
     entry.fileName = name;
     // BCD, as the console and every tool read a directory's time stamp.
-    entry.timeStamp = {toBcd(now.year / YEARS_PER_CENTURY % YEARS_PER_CENTURY),
-                       toBcd(now.year % YEARS_PER_CENTURY),
-                       toBcd(now.month),
-                       toBcd(now.day),
-                       toBcd(now.hour),
-                       toBcd(now.minute),
-                       toBcd(now.second),
-                       toBcd(now.weekday)};
+    entry.timeStamp = bcdTimeStamp(now);
     entry.sizeInBlocks = blocks;
     entry.headerOffset = 0;
     entry.reservedTail = {};

@@ -64,6 +64,8 @@ struct LocalTime {
 LocalTime currentLocalTime();
 // The C library's calendar time (tm_wday 0 = Sunday) in the entry's terms.
 LocalTime localTimeFromTm(const std::tm& calendar);
+// `time` in the time-stamp layout of a directory entry and of the root block's format time.
+std::array<std::uint8_t, 8> bcdTimeStamp(const LocalTime& time);
 
 card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, const LocalTime& now);
 
