@@ -17,7 +17,7 @@ inline constexpr std::size_t ROOT_OFFSET = ROOT_BLOCK * BLOCK_SIZE;
 
 inline constexpr std::size_t ROOT_FORMAT_MARK_SIZE = 16;  // from offset 0
 inline constexpr std::uint8_t ROOT_FORMAT_MARK = 0x55;
-inline constexpr std::size_t ROOT_FORMAT_TIME = 0x30;  // 8 bytes, the time-stamp layout in BCD
+inline constexpr std::size_t ROOT_FORMAT_TIME = 0x30;  // a FormatTime
 inline constexpr std::size_t ROOT_FORMAT_TIME_SIZE = 8;
 inline constexpr std::size_t ROOT_LAST_BLOCK = 0x40;
 inline constexpr std::size_t ROOT_ROOT_LOCATION = 0x44;
@@ -37,7 +37,8 @@ inline RootBlock rootBlockOf(const PageBytes& pageImage) {
 // weekday from 0 = Monday; the directory's time-stamp layout.
 using FormatTime = std::array<std::uint8_t, ROOT_FORMAT_TIME_SIZE>;
 
-// A page without its 16 x 0x55 is not formatted: the console offers to format it.
+// Whether the root block begins with the format mark: a page without it is not formatted, and
+// the program lists no files on it.
 inline bool hasFormatMark(const PageBytes& pageImage) {
     const RootBlock root = rootBlockOf(pageImage);
     return std::all_of(root.begin(), root.begin() + ROOT_FORMAT_MARK_SIZE,

@@ -148,10 +148,9 @@ TEST_F(FormatCommands, NewCardImageIsAnEmptyCardInTheOrderItsNameChooses) {
     screen.saveAnswers = {pcDir / "new.vmu"};
     EXPECT_TRUE(commands->newCardImage());
     auto image = std::make_unique<card::CardOrderPage>();
-    ASSERT_EQ(formats::readCardImage(pcDir / "new.vmu", formats::ImageOrder::FileSystem, *image),
+    EXPECT_EQ(formats::readCardImage(pcDir / "new.vmu", formats::ImageOrder::FileSystem, *image),
               formats::ReadResult::Ok);
     EXPECT_EQ(formats::checkImageOrder(*image), formats::OrderCheck::FormattedAsChosen);
-    EXPECT_EQ(readBytes(pcDir / "new.vmu").size(), card::PAGE_SIZE);
 }
 
 }  // namespace

@@ -612,15 +612,10 @@ TEST_F(CliProgram, NewImagesAndAFormattedPageAreEmptyCleanCards) {
         EXPECT_NE(run({"--image", image, "check"}).out.find("The page is clean"),
                   std::string::npos);
     }
-    const Bytes before = readBytes(pc / "new.bin");
-    EXPECT_EQ(run({"new-image", (pc / "new.bin").string()}).exitStatus, 1);  // not asked
-    EXPECT_TRUE(readBytes(pc / "new.bin") == before);
-
     const ProgramRun formatted = onCard({"--yes", "format"});
     EXPECT_EQ(formatted.exitStatus, 0) << formatted.err;
     EXPECT_TRUE(formatted.err.ends_with("Page formatted.\n")) << formatted.err;
     EXPECT_EQ(onCard({"list"}).out, empty);
-    EXPECT_NE(onCard({"check"}).out.find("The page is clean"), std::string::npos);
 }
 
 // Two programs on one card: the second is refused while the first holds it, so an add that
