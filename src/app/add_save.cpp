@@ -38,6 +38,7 @@ using formats::PairMember;
 using formats::ReadResult;
 
 const AddRefusal WONT_FIT{text::WONT_FIT_STATUS, text::WONT_FIT};
+const AddRefusal UNFORMATTED_PAGE{text::NOT_FORMATTED, text::NOT_FORMATTED_ADD};
 
 AddRefusal refusalOf(ReadResult result) {
     switch (result) {
@@ -202,6 +203,10 @@ bool Organizer::addCardFiles(std::vector<card::CardFile> files) {
 }
 
 bool Organizer::storeAndCommit(std::vector<card::CardFile> files) {
+    if (!pageFormatted()) {
+        tellRefusal(UNFORMATTED_PAGE);
+        return false;
+    }
     // Worked out on a copy: a refusal, or a question answered No, leaves the page as it was.
     auto edited = std::make_unique<LoadedPage>(loaded());
     int freeBlocks = m_freeBlockCount;

@@ -81,6 +81,15 @@ void Organizer::blankInfoLines() {
 
 void Organizer::listFiles() {
     Listing listing;
+    // Whatever its directory blocks hold, an unformatted page has no files and no room: it lists
+    // neither, rather than an empty card that nothing fits on.
+    if (!pageFormatted()) {
+        m_counts.reset();
+        m_freeBlockCount = 0;
+        m_screen.showListing(listing);
+        refreshTexts();
+        return;
+    }
     const card::PageBytes& page = loaded().page;
     for (const card::FileRow& row : card::listFileRows(page)) {
         std::shared_ptr<const card::SaveIcon> icon;

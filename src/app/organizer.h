@@ -133,6 +133,10 @@ public:
     bool importPage(const std::filesystem::path& file, ImportWarning warning);
     // Frees the blocks no chain reaches, after the question.
     bool freeLostBlocks();
+    // Makes the page read a formatted empty page, after the question.
+    bool formatPage();
+    // Whether the page read carries the format mark; an unformatted page lists no files.
+    bool pageFormatted() const;
 
     // --- Between two cards (app/card_copy.h) ---
     // `files` as the page holds them, for another card; none (told) when one is no longer on
@@ -151,6 +155,8 @@ public:
     // The same without the status: "<--".
     bool writeFileToPc(const FileOnPage& file, const PcTarget& target);
     bool exportPage(const std::filesystem::path& file, formats::ImageOrder order);
+    // A formatted empty card, dated now, written to `file` in `order`; no card is needed.
+    bool newCardImage(const std::filesystem::path& file, formats::ImageOrder order);
     // Every file of the page into `folder`; a summary says what was written and what was
     // skipped. False when any file was skipped.
     bool saveAll(const std::filesystem::path& folder, CopyFormat format);

@@ -58,6 +58,10 @@ bool Organizer::readChosenPage() {
     showPageState();
     // Shown with the next refresh, as the other bound texts are.
     blankInfoLines();
+    // Still read: an import or a format is what such a page needs.
+    if (!pageFormatted()) {
+        tell(text::NOT_FORMATTED, text::NOT_FORMATTED_READ);
+    }
     return true;
 }
 

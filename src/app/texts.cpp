@@ -302,6 +302,10 @@ std::string freeLostBlocksQuestion(const std::vector<int>& lostBlocks) {
            ")?\n\nNo file's chain reaches them. The page is written to the card at once.";
 }
 
+std::string formatPageQuestion(int pageNumber) {
+    return "Format page " + std::to_string(pageNumber) + "? Every file on it will be lost.";
+}
+
 std::string pagesOnCard(int pageCount) {
     return std::to_string(pageCount) + (pageCount == 1 ? " page" : " pages") +
            " on this Memory card.";

@@ -297,6 +297,21 @@ inline constexpr std::string_view SAVE_ALL_CAPTION = "Save All Files";
 inline constexpr std::string_view FILES_SAVED = "Files saved...";
 inline constexpr std::string_view FILES_NOT_SAVED = "Files not saved...";
 
+// --- Formatting (ours): a page, or a new card image ---
+inline constexpr std::string_view NOT_FORMATTED = "This page is not formatted.";
+inline constexpr std::string_view READ_CARD_CAPTION = "Read Memory Card";
+inline constexpr Box NOT_FORMATTED_READ{NOT_FORMATTED, READ_CARD_CAPTION, BoxButtons::Ok,
+                                        BoxIcon::Warning};
+// Said instead of "won't fit": an unformatted page has no room for any file.
+inline constexpr Box NOT_FORMATTED_ADD{NOT_FORMATTED, COPY_TO_CARD_CAPTION, BoxButtons::Ok,
+                                       BoxIcon::Warning};
+inline constexpr std::string_view FORMAT_CAPTION = "Format Page";
+std::string formatPageQuestion(int pageNumber);  // "Format page 3? Every file on it ..."
+inline constexpr std::string_view PAGE_FORMATTED = "Page formatted.";
+inline constexpr std::string_view NEW_IMAGE_CAPTION = "New Card Image";
+inline constexpr std::string_view IMAGE_WRITTEN = "Card image written...";
+inline constexpr std::string_view IMAGE_NOT_WRITTEN = "Card image not written...";
+
 // --- Starting the program ---
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";
 // A folder named on the command line for a virtual card does not exist.

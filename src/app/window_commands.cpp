@@ -166,4 +166,18 @@ bool WindowCommands::openCardImage() {
     return chosen && m_organizer.openCardImage(*chosen);
 }
 
+bool WindowCommands::formatPage() {
+    return m_organizer.formatPage();
+}
+
+bool WindowCommands::newCardImage() {
+    const auto chosen = m_screen.chooseFileToSave(text::EXPORT_FILTERS, "dcm");
+    if (!chosen) {
+        m_organizer.setStatus(text::CANCELLED);
+        return false;
+    }
+    return m_organizer.newCardImage(
+        *chosen, formats::imageOrderOf(*chosen).value_or(formats::ImageOrder::Card));
+}
+
 }  // namespace quorvane::app

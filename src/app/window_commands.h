@@ -30,6 +30,11 @@ public:
     // The page in memory checked and the report shown; it offers to free lost blocks.
     void checkPage();
     bool openCardImage();
+    // The page read formatted after the question naming it.
+    bool formatPage();
+    // A formatted empty card image written where the save dialog says, in the order its name
+    // chooses.
+    bool newCardImage();
 
 private:
     // The status line, then the box, as the organiser tells its refusals.

@@ -442,14 +442,13 @@ void markSystemBlocks(DirtyMap& dirtyMap) {
 
 namespace {
 
-// Format date in BCD, the directory's time-stamp layout: 2000-01-01 00:00:00, a Saturday.
-constexpr std::uint8_t ROOT_FORMAT_TIME_BCD[8] = {0x20, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x05};
+// Format date of a page made without a clock: 2000-01-01 00:00:00, a Saturday.
+constexpr FormatTime ROOT_FORMAT_TIME_BCD = {0x20, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x05};
 
-void formatRootBlock(PageBytes& pageImage) {
+void formatRootBlock(PageBytes& pageImage, const FormatTime& formatTime) {
     std::span<std::uint8_t> root(blockData(pageImage, ROOT_BLOCK), BLOCK_SIZE);
     std::fill_n(root.begin(), ROOT_FORMAT_MARK_SIZE, ROOT_FORMAT_MARK);
-    std::copy(std::begin(ROOT_FORMAT_TIME_BCD), std::end(ROOT_FORMAT_TIME_BCD),
-              root.begin() + ROOT_FORMAT_TIME);
+    std::copy(formatTime.begin(), formatTime.end(), root.begin() + ROOT_FORMAT_TIME);
     writeLe16(root, ROOT_LAST_BLOCK, BLOCK_COUNT - 1);
     writeLe16(root, ROOT_ROOT_LOCATION, ROOT_BLOCK);
     writeLe16(root, ROOT_FAT_LOCATION, FAT_BLOCK);
@@ -472,12 +471,26 @@ void formatFat(PageBytes& pageImage) {
     setFatEntry(pageImage, ROOT_BLOCK, FAT_END);
 }
 
+void formatSystemArea(PageBytes& pageImage, const FormatTime& formatTime) {
+    std::fill(pageImage.begin() + static_cast<long>(DIR_OFFSET), pageImage.end(), 0);
+    formatRootBlock(pageImage, formatTime);
+    formatFat(pageImage);
+}
+
 }  // namespace
 
 void formatPage(PageBytes& pageImage) {
+    formatPage(pageImage, ROOT_FORMAT_TIME_BCD);
+}
+
+void formatPage(PageBytes& pageImage, const FormatTime& formatTime) {
     pageImage.fill(0);
-    formatRootBlock(pageImage);
-    formatFat(pageImage);
+    formatSystemArea(pageImage, formatTime);
+}
+
+void formatSystemBlocks(PageBytes& pageImage, DirtyMap& dirtyMap, const FormatTime& formatTime) {
+    formatSystemArea(pageImage, formatTime);
+    markSystemBlocks(dirtyMap);
 }
 
 }  // namespace quorvane::card

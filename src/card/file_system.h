@@ -9,6 +9,7 @@
 #include "card/card_file.h"
 #include "card/dir_entry.h"
 #include "card/page_layout.h"
+#include "card/root_block.h"
 
 // The card file system on a PageImage: directory slots 0..207, the FAT, user blocks 0..199 (or
 // 0..240 where the root block counts 241). Card contents are untrusted: no operation here reads
@@ -108,7 +109,12 @@ void deleteAllFiles(PageBytes& pageImage, DirtyMap& dirtyMap);
 // Marks blocks 241..255 (directory, FAT, root): they are always written together.
 void markSystemBlocks(DirtyMap& dirtyMap);
 
-// A freshly formatted page (root block, FAT, empty directory) in PageImage order.
+// A freshly formatted page (root block, FAT, empty directory) in PageImage order, formatted at
+// `formatTime` (without it, at the start of 2000).
 void formatPage(PageBytes& pageImage);
+void formatPage(PageBytes& pageImage, const FormatTime& formatTime);
+// The same for the blocks a commit writes, which it marks: root block, FAT and directory. The
+// data blocks keep their bytes, which the FAT now holds free.
+void formatSystemBlocks(PageBytes& pageImage, DirtyMap& dirtyMap, const FormatTime& formatTime);
 
 }  // namespace quorvane::card

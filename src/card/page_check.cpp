@@ -189,12 +189,6 @@ void checkCrossings(const std::map<int, LinkWalk>& walks, std::vector<FileFindin
     }
 }
 
-bool hasFormatMark(const PageBytes& pageImage) {
-    const RootBlock root = rootBlockOf(pageImage);
-    return std::all_of(root.begin(), root.begin() + ROOT_FORMAT_MARK_SIZE,
-                       [](std::uint8_t byte) { return byte == ROOT_FORMAT_MARK; });
-}
-
 std::array<bool, BLOCK_COUNT> reachedBlocks(const std::map<int, LinkWalk>& walks) {
     std::array<bool, BLOCK_COUNT> reached{};
     for (const auto& [slot, walk] : walks) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,7 +17,8 @@ inline constexpr std::size_t ROOT_OFFSET = ROOT_BLOCK * BLOCK_SIZE;
 
 inline constexpr std::size_t ROOT_FORMAT_MARK_SIZE = 16;  // from offset 0
 inline constexpr std::uint8_t ROOT_FORMAT_MARK = 0x55;
-inline constexpr std::size_t ROOT_FORMAT_TIME = 0x30;  // 8 bytes, the time-stamp layout in BCD
+inline constexpr std::size_t ROOT_FORMAT_TIME = 0x30;  // a FormatTime
+inline constexpr std::size_t ROOT_FORMAT_TIME_SIZE = 8;
 inline constexpr std::size_t ROOT_LAST_BLOCK = 0x40;
 inline constexpr std::size_t ROOT_ROOT_LOCATION = 0x44;
 inline constexpr std::size_t ROOT_FAT_LOCATION = 0x46;
@@ -28,6 +31,18 @@ using RootBlock = std::span<const std::uint8_t, BLOCK_SIZE>;
 
 inline RootBlock rootBlockOf(const PageBytes& pageImage) {
     return RootBlock(pageImage.data() + ROOT_OFFSET, BLOCK_SIZE);
+}
+
+// The format time stamp: century, year, month, day, hour, minute, second in BCD, then the
+// weekday from 0 = Monday; the directory's time-stamp layout.
+using FormatTime = std::array<std::uint8_t, ROOT_FORMAT_TIME_SIZE>;
+
+// Whether the root block begins with the format mark: a page without it is not formatted, and
+// the program lists no files on it.
+inline bool hasFormatMark(const PageBytes& pageImage) {
+    const RootBlock root = rootBlockOf(pageImage);
+    return std::all_of(root.begin(), root.begin() + ROOT_FORMAT_MARK_SIZE,
+                       [](std::uint8_t byte) { return byte == ROOT_FORMAT_MARK; });
 }
 
 // Every formatted card keeps its FAT in FAT_BLOCK. The format mark reads the same in both byte

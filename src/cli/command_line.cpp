@@ -33,7 +33,7 @@ struct CommandInfo {
 
 constexpr std::size_t ANY = static_cast<std::size_t>(-1);
 
-constexpr std::array<CommandInfo, 15> COMMANDS{{
+constexpr std::array<CommandInfo, 17> COMMANDS{{
     {Command::Pages, "pages", texts::PAGES_HELP, 0, 0, 0, {}, false},
     {Command::List, "list", texts::LIST_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
     {Command::Check, "check", texts::CHECK_HELP, PAGE_OPTION | JSON_OPTION, 0, 0, {}, false},
@@ -52,10 +52,12 @@ constexpr std::array<CommandInfo, 15> COMMANDS{{
     {Command::DeleteAll, "delete-all", texts::DELETE_ALL_HELP, PAGE_OPTION, 0, 0, {}, false},
     {Command::Export, "export", texts::EXPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
     {Command::Import, "import", texts::IMPORT_HELP, PAGE_OPTION, 1, 1, "FILE", false},
+    {Command::Format, "format", texts::FORMAT_HELP, PAGE_OPTION, 0, 0, {}, false},
     {Command::Backup, "backup", texts::BACKUP_HELP, TO_OPTION, 0, 0, {}, true},
     {Command::Create, "create", texts::CREATE_HELP, 0, 0, 0, {}, false},
     {Command::Copy, "copy", texts::COPY_HELP, PAGE_OPTION | TARGET_OPTION, 1, ANY, "NAME", false},
     {Command::Move, "move", texts::MOVE_HELP, PAGE_OPTION | TARGET_OPTION, 1, ANY, "NAME", false},
+    {Command::NewImage, "new-image", texts::NEW_IMAGE_HELP, 0, 1, 1, "FILE", false},
     {Command::Help, "help", texts::HELP_HELP, 0, 0, 1, "COMMAND", false},
 }};
 

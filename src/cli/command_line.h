@@ -29,6 +29,8 @@ enum class Command {
     Create,
     Copy,
     Move,
+    Format,
+    NewImage,
 };
 
 enum class SaveFormat { Ddc, Vms };

@@ -47,19 +47,29 @@ void printUsageError(const Console& console, std::string_view error) {
     console.err << texts::PROGRAM << ": " << error << '\n' << texts::TRY_HELP << '\n' << std::flush;
 }
 
-// The card at `location`; none when it cannot be used (said why).
-std::unique_ptr<app::CardSource> openCard(const app::CardLocation& location, TextScreen& screen) {
+app::OpenOptions openOptions(TextScreen& screen) {
     app::OpenOptions options;
     // A typo in a folder's name would otherwise become a new card full of sample saves.
     options.newFolder = adapter::NewFolder::Refused;
     options.askOtherOrder = app::otherOrderQuestionOn(screen);
     options.otherOrderRefused = app::OtherOrderRefused::Refuse;
+    return options;
+}
+
+// The card at `location`; none when it cannot be used (said why).
+std::unique_ptr<app::CardSource> openCard(const app::CardLocation& location, TextScreen& screen) {
     app::CardProblem problem;
-    std::unique_ptr<app::CardSource> card = app::CardSource::open(location, problem, options);
+    std::unique_ptr<app::CardSource> card =
+        app::CardSource::open(location, problem, openOptions(screen));
     if (!card) {
         screen.printError(printable(oneLine(problem.text)));
     }
     return card;
+}
+
+// A new image needs no card: none is opened, so none is locked or asked about.
+std::unique_ptr<app::CardSource> newImageCard(TextScreen& screen) {
+    return app::CardSource::withoutCard({}, openOptions(screen));
 }
 
 // One run of a command: the organiser on the card, as the window would drive it.
@@ -81,6 +91,9 @@ private:
     }
     // The page of --page, read as Select/Refresh reads it.
     bool readPage();
+    // The same for a command on the page's files: an unformatted page, told by the read, has
+    // none and no room for any.
+    bool readPageOfFiles();
     // The file each NAME names on the page, or none (said why) when one names no file.
     std::optional<std::vector<app::FileOnPage>> filesOnPage();
     // The folder of --to, made when it is missing (said why when it cannot be).
@@ -88,9 +101,9 @@ private:
     // Where `name` goes in the folder of --to, in the format of --format; none when the name
     // cannot name a PC file.
     std::optional<app::PcTarget> savedFileOf(const std::string& name) const;
-    // The file of `export`: a name without an extension gets .dcm; a file already there is
-    // replaced only after a question.
-    std::optional<std::filesystem::path> exportTarget();
+    // The file of `export` and `new-image`: a name without an extension gets .dcm; a file
+    // already there is replaced only after a question, `cancelled` the status on No.
+    std::optional<std::filesystem::path> imageTarget(std::string_view cancelled);
 
     bool pages();
     bool list();
@@ -104,6 +117,8 @@ private:
     bool importPage();
     bool backup();
     bool transfer(app::Transfer how);
+    bool formatPage();
+    bool newImage();
 
     const app::Program& m_program;
     app::Organizer& m_organizer;
@@ -139,6 +154,10 @@ bool Session::run() {
             return transfer(app::Transfer::Copy);
         case Command::Move:
             return transfer(app::Transfer::Move);
+        case Command::Format:
+            return formatPage();
+        case Command::NewImage:
+            return newImage();
         case Command::Help:
         case Command::Create:
             break;
@@ -148,6 +167,10 @@ bool Session::run() {
 
 bool Session::readPage() {
     return step(m_organizer.readPage(m_invocation.page));
+}
+
+bool Session::readPageOfFiles() {
+    return readPage() && m_organizer.pageFormatted();
 }
 
 std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
@@ -178,7 +201,7 @@ bool Session::pages() {
 }
 
 bool Session::list() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const app::Listing& listing = m_screen.listing();
@@ -229,7 +252,7 @@ std::optional<app::PcTarget> Session::savedFileOf(const std::string& name) const
 }
 
 bool Session::save() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const auto files = filesOnPage();
@@ -258,7 +281,7 @@ bool Session::save() {
 }
 
 bool Session::saveAll() {
-    if (!readPage() || !makeTargetFolder()) {
+    if (!readPageOfFiles() || !makeTargetFolder()) {
         return false;
     }
     const app::CopyFormat format =
@@ -267,7 +290,7 @@ bool Session::saveAll() {
 }
 
 bool Session::add() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     for (const std::string& file : m_invocation.operands) {
@@ -279,7 +302,7 @@ bool Session::add() {
 }
 
 bool Session::deleteFiles() {
-    if (!readPage()) {
+    if (!readPageOfFiles()) {
         return false;
     }
     const auto files = filesOnPage();
@@ -287,10 +310,10 @@ bool Session::deleteFiles() {
 }
 
 bool Session::deleteAll() {
-    return readPage() && step(m_organizer.deleteAll());
+    return readPageOfFiles() && step(m_organizer.deleteAll());
 }
 
-std::optional<std::filesystem::path> Session::exportTarget() {
+std::optional<std::filesystem::path> Session::imageTarget(std::string_view cancelled) {
     std::filesystem::path target = absoluteOrAsGiven(m_invocation.operands.front());
     if (!target.has_extension()) {
         target += ".dcm";
@@ -301,7 +324,7 @@ std::optional<std::filesystem::path> Session::exportTarget() {
         const std::string question = app::text::cli::replaceFileQuestion(target);
         if (m_screen.ask({question, app::text::cli::REPLACE_CAPTION, app::BoxButtons::YesNo,
                           app::BoxIcon::Warning}) != app::BoxAnswer::Yes) {
-            m_organizer.setStatus(app::text::EXPORT_CANCELLED);
+            m_organizer.setStatus(cancelled);
             return std::nullopt;
         }
     }
@@ -312,7 +335,7 @@ bool Session::exportPage() {
     if (!readPage()) {
         return false;
     }
-    const std::optional<std::filesystem::path> target = exportTarget();
+    const std::optional<std::filesystem::path> target = imageTarget(app::text::EXPORT_CANCELLED);
     if (!target) {
         return step(false);
     }
@@ -365,6 +388,20 @@ bool Session::transfer(app::Transfer how) {
     return step(app::transferFiles(m_organizer, *files, *target, how));
 }
 
+bool Session::formatPage() {
+    return readPage() && step(m_organizer.formatPage());
+}
+
+bool Session::newImage() {
+    const std::optional<std::filesystem::path> target = imageTarget(app::text::CANCELLED);
+    if (!target) {
+        return step(false);
+    }
+    const formats::ImageOrder order =
+        formats::imageOrderOf(*target).value_or(formats::ImageOrder::Card);
+    return step(m_organizer.newCardImage(*target, order));
+}
+
 // An empty formatted card in the folder of --virtual-card.
 ExitStatus createCard(const Invocation& invocation, TextScreen& screen) {
     adapter::FolderError error;
@@ -398,7 +435,8 @@ ExitStatus runInvocation(const Invocation& invocation, const Console& console) {
     app::CardLocation location;
     location.virtualCard = invocation.virtualCard;
     location.image = invocation.image;
-    std::unique_ptr<app::CardSource> card = openCard(location, screen);
+    std::unique_ptr<app::CardSource> card =
+        invocation.command == Command::NewImage ? newImageCard(screen) : openCard(location, screen);
     if (!card) {
         return ExitStatus::Failed;
     }

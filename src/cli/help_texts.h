@@ -46,8 +46,10 @@ inline constexpr std::string_view HELP =
     "  move NAME...         the same, then deletes them from their page\n"
     "  export FILE          writes a page to a .dcm file (a raw image for .bin or .vmu)\n"
     "  import FILE          replaces a page with a .dcm file or a raw .bin or .vmu image\n"
+    "  format               makes a page a formatted empty page\n"
     "  backup --to DIR      writes every page to DIR/page-NN.dcm, a virtual card folder\n"
     "  create               makes an empty virtual card in the folder of --virtual-card\n"
+    "  new-image FILE       writes a formatted empty card image (.dcm, or raw .bin or .vmu)\n"
     "  help [COMMAND]       this text, or a command's (also: COMMAND --help)\n"
     "\n"
     "  --help               this text\n"
@@ -126,6 +128,12 @@ inline constexpr std::string_view IMPORT_HELP =
     "\n"
     "Replaces page N with the .dcm page image FILE (a raw card image when it ends .bin or\n"
     ".vmu), asking first, and writes the page.\n";
+inline constexpr std::string_view FORMAT_HELP =
+    "Usage: quorvane-cli [OPTIONS] format [--page N]\n"
+    "\n"
+    "Formats page N, asking first: its root block (dated now), FAT and directory are written\n"
+    "as those of an empty card, and every file on it is lost. A page that reads as not\n"
+    "formatted needs this (or an import) before files can be added.\n";
 inline constexpr std::string_view BACKUP_HELP =
     "Usage: quorvane-cli [OPTIONS] backup --to DIR\n"
     "\n"
@@ -137,6 +145,12 @@ inline constexpr std::string_view CREATE_HELP =
     "\n"
     "Makes a virtual card in DIR (made if needed, or empty): 4 formatted pages without files,\n"
     "page-01.dcm to page-04.dcm. A folder that holds anything is left as it is.\n";
+inline constexpr std::string_view NEW_IMAGE_HELP =
+    "Usage: quorvane-cli new-image FILE\n"
+    "\n"
+    "Writes a formatted empty card, dated now, to FILE: a .dcm page image (.dcm is added to a\n"
+    "name without an extension) or, for a name ending .bin or .vmu, a raw card image; either\n"
+    "opens with --image. It needs no card, and asks before it replaces a file.\n";
 inline constexpr std::string_view CREATE_NEEDS_FOLDER = "create needs --virtual-card DIR";
 inline constexpr std::string_view HELP_HELP =
     "Usage: quorvane-cli help [COMMAND]\n"

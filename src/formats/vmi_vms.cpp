@@ -218,6 +218,17 @@ LocalTime currentLocalTime() {
     return localTimeFromTm(calendar);
 }
 
+std::array<std::uint8_t, 8> bcdTimeStamp(const LocalTime& time) {
+    return {toBcd(time.year / YEARS_PER_CENTURY % YEARS_PER_CENTURY),
+            toBcd(time.year % YEARS_PER_CENTURY),
+            toBcd(time.month),
+            toBcd(time.day),
+            toBcd(time.hour),
+            toBcd(time.minute),
+            toBcd(time.second),
+            toBcd(time.weekday)};
+}
+
 std::uint16_t parseVmiMode(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < VMI_MODE_OFFSET + 2) {
         return 0;
@@ -234,14 +245,7 @@ card::DirEntry buildPairEntry(const CardFileName& name, std::uint16_t blocks, co
     entry.firstBlock = 0;
     entry.fileName = name;
     // BCD, as the console and every tool read a directory's time stamp.
-    entry.timeStamp = {toBcd(now.year / YEARS_PER_CENTURY % YEARS_PER_CENTURY),
-                       toBcd(now.year % YEARS_PER_CENTURY),
-                       toBcd(now.month),
-                       toBcd(now.day),
-                       toBcd(now.hour),
-                       toBcd(now.minute),
-                       toBcd(now.second),
-                       toBcd(now.weekday)};
+    entry.timeStamp = bcdTimeStamp(now);
     entry.sizeInBlocks = blocks;
     // A game starts with its code; its save header follows in block 1 (of a game that has one).
     entry.headerOffset = game && blocks > 1 ? 1 : 0;

@@ -64,6 +64,8 @@ struct LocalTime {
 LocalTime currentLocalTime();
 // The C library's calendar time (tm_wday 0 = Sunday) in the entry's terms.
 LocalTime localTimeFromTm(const std::tm& calendar);
+// `time` in the time-stamp layout of a directory entry and of the root block's format time.
+std::array<std::uint8_t, 8> bcdTimeStamp(const LocalTime& time);
 
 // The .vmi's mode (VMI_MODE_GAME, VMI_MODE_COPY_PROTECTED); 0, a data file, when `bytes` ends
 // before it.

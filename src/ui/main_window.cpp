@@ -240,6 +240,10 @@ void MainWindow::buildMenu() {
         m_copyAsPairAction = tools->addAction(tr("Copy to PC as .vmi/.vms Pair"));
         m_copyAsPairAction->setCheckable(true);
     }
+    tools->addSeparator();
+    m_formatPageAction = tools->addAction(tr("Format Page..."));
+    m_formatPageAction->setEnabled(false);
+    m_newImageAction = tools->addAction(tr("New Card Image..."));
 
     // One row at a time unless the user asks for more: then Shift and Ctrl select several
     // files for Delete File.
@@ -320,6 +324,8 @@ void MainWindow::connectCommands() {
     connect(m_restoreAction, &QAction::triggered, this,
             [&commands] { commands.restoreFromBackup(); });
     connect(m_saveAllAction, &QAction::triggered, this, [&commands] { commands.saveAllFiles(); });
+    connect(m_formatPageAction, &QAction::triggered, this, [&commands] { commands.formatPage(); });
+    connect(m_newImageAction, &QAction::triggered, this, [&commands] { commands.newCardImage(); });
     connect(m_openImageAction, &QAction::triggered, this, [this, &organizer, &commands] {
         commands.openCardImage();
         m_closeImageAction->setEnabled(organizer.onCardImage());
@@ -552,9 +558,9 @@ void MainWindow::enableEditCommands() {
             button->setEnabled(true);
         }
     }
-    for (QAction* action :
-         {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction, m_deleteFileAction,
-          m_deleteAllAction, m_checkPageAction, m_saveAllAction, m_restoreAction}) {
+    for (QAction* action : {m_addFileAction, m_saveFileAction, m_importAction, m_exportAction,
+                            m_deleteFileAction, m_deleteAllAction, m_checkPageAction,
+                            m_saveAllAction, m_restoreAction, m_formatPageAction}) {
         action->setEnabled(true);
     }
 }

@@ -155,6 +155,8 @@ private:
     QAction* m_selectSeveralAction = nullptr;
     QString m_title;  // the layout's own title, before any card image's name
     QAction* m_openBackupsAction = nullptr;
+    QAction* m_formatPageAction = nullptr;
+    QAction* m_newImageAction = nullptr;
     QAction* m_aboutAction = nullptr;
 };
 

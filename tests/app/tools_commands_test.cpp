@@ -1,6 +1,10 @@
 // The page check from the Tools menu: it reads the page only, reports each kind of damage, and
-// its repair of lost blocks is an edit committed at once like any other.
+// its repair of lost blocks is an edit committed at once like any other. Formatting: a page read
+// without its format mark says so, and Format Page and New Card Image make empty cards.
+#include "card/page_check.h"
+#include "card/root_block.h"
 #include "edit_fixture.h"
+#include "formats/image_file.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -149,6 +153,64 @@ TEST_F(CheckPageCommand, ReportNamesEachDamageAndTheRepairFreesTheBlocksTheCardC
         }
         EXPECT_TRUE(adapter->page(0) == cardImage());
     }
+}
+
+class FormatCommands : public EditFixture {};
+
+TEST_F(FormatCommands, UnformattedPageSaysSoTakesNoFileAndIsFormattedOnlyAfterAYes) {
+    pages[1] = card::CardOrderPage{};  // blank, as the console leaves a card it never formatted
+    addFileToCardPage(pages[0], "RACE", 3);
+    startOnFolderAndRead(1);
+    organizer->readChosenPage();
+    EXPECT_EQ(screen.texts.status, "This page is not formatted.");
+    EXPECT_EQ(boxes(), (std::vector<std::string>{
+                           "box: This page is not formatted. | Read Memory Card | Ok | Warning"}));
+    EXPECT_TRUE(screen.cardRows.empty());
+    EXPECT_EQ(screen.texts.blocksFree, "");
+
+    writeBytes(pcDir / "add.ddc", ddcBytes("NEWFILE", 2));
+    const Bytes before = readBytes(cardDir / pageFileName(1));
+    screen.events.clear();
+    screen.openAnswers = {pcDir / "add.ddc"};
+    EXPECT_FALSE(commands->addFile());
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"box: This page is not formatted. | Copy file to "
+                                                 "DC Memory pack. | Ok | Warning"}));
+    screen.boxAnswers = {BoxAnswer::No};
+    EXPECT_FALSE(commands->formatPage());
+    EXPECT_EQ(boxes().back(),
+              "box: Format page 2? Every file on it will be lost. | Format Page | YesNo | Warning");
+    EXPECT_TRUE(readBytes(cardDir / pageFileName(1)) == before);
+
+    EXPECT_TRUE(commands->formatPage());
+    EXPECT_EQ(screen.texts.status, "Page formatted.");
+    EXPECT_EQ(screen.texts.blocksFree, "200");
+    EXPECT_TRUE(card::checkPage(loaded().page).clean());
+    expectCardHoldsMemoryPage(1);
+    // Dated by the clock: 2026-12-06 13:45:30, a Sunday (6 from Monday), in BCD.
+    const card::RootBlock rootBlock = card::rootBlockOf(loaded().page);
+    EXPECT_EQ(Bytes(rootBlock.begin() + 0x30, rootBlock.begin() + 0x38),
+              (Bytes{0x20, 0x26, 0x12, 0x06, 0x13, 0x45, 0x30, 0x06}));
+    screen.openAnswers = {pcDir / "add.ddc"};
+    EXPECT_TRUE(commands->addFile());
+
+    // A page with files loses them; the blocks that held their data are not written.
+    stepPage(-1);
+    organizer->readChosenPage();
+    const Bytes withFiles = readBytes(cardDir / pageFileName(0));
+    EXPECT_TRUE(commands->formatPage());
+    const Bytes formatted = readBytes(cardDir / pageFileName(0));
+    EXPECT_TRUE(
+        std::equal(formatted.begin(), formatted.begin() + card::DIR_OFFSET, withFiles.begin()));
+}
+
+TEST_F(FormatCommands, NewCardImageIsAnEmptyCardInTheOrderItsNameChooses) {
+    start();
+    screen.saveAnswers = {pcDir / "new.vmu"};
+    EXPECT_TRUE(commands->newCardImage());
+    auto image = std::make_unique<card::CardOrderPage>();
+    EXPECT_EQ(formats::readCardImage(pcDir / "new.vmu", formats::ImageOrder::FileSystem, *image),
+              formats::ReadResult::Ok);
+    EXPECT_EQ(formats::checkImageOrder(*image), formats::OrderCheck::FormattedAsChosen);
 }
 
 }  // namespace

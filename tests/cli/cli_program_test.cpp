@@ -626,6 +626,10 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
         {{"--image", (pc / "zero.bin").string(), "list"}, "it is a folder, a device or a FIFO"},
         {{"--image", (pc / "renamed.bin").string(), "list"},
          "reads as a formatted card only in the other byte order and was not taken"},
+        {{"--image", (pc / "blank.dcm").string(), "list"},
+         "[Read Memory Card] This page is not formatted.\nThis page is not formatted.\n"},
+        {{"--virtual-card", card.string(), "format", "--page", "2"},
+         "[Format Page] Format page 2? Every file on it will be lost. [y/n]\nNot asked"},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.arguments.back());
@@ -648,6 +652,24 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
               "Blocks Free: 200\n");
     EXPECT_EQ(onCard({"create"}).exitStatus, 1);
     EXPECT_EQ(run({"create"}).exitStatus, 2);
+}
+
+TEST_F(CliProgram, NewImagesAndAFormattedPageAreEmptyCleanCards) {
+    const std::string empty = "No files.\n\nBlocks Used: 0\nBlocks Free: 200\n";
+    for (const char* name : {"new.dcm", "new.bin"}) {
+        const std::string image = (pc / name).string();
+        const ProgramRun made = run({"new-image", image});
+        EXPECT_EQ(made.exitStatus, 0) << made.err;
+        EXPECT_EQ(made.err, "Card image written...\n");
+        EXPECT_EQ(readBytes(image).size(), 131072U);
+        EXPECT_EQ(run({"--image", image, "list"}).out, empty);
+        EXPECT_NE(run({"--image", image, "check"}).out.find("The page is clean"),
+                  std::string::npos);
+    }
+    const ProgramRun formatted = onCard({"--yes", "format"});
+    EXPECT_EQ(formatted.exitStatus, 0) << formatted.err;
+    EXPECT_TRUE(formatted.err.ends_with("Page formatted.\n")) << formatted.err;
+    EXPECT_EQ(onCard({"list"}).out, empty);
 }
 
 // Two programs on one card: the second is refused while the first holds it, so an add that

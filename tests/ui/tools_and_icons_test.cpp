@@ -53,13 +53,17 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
               (QStringList{"Add File", "Save File", "-", "Import .DCM file", "Export to .DCM file",
                            "-", "Delete File", "Delete All", "-", "E&xit"}));
     EXPECT_EQ(entriesOf("&Help"), (QStringList{"About"}));
-    EXPECT_EQ(entriesOf("&Tools"),
-              (QStringList{"Check Page...", "Save All Files...", "-", "Open Card Image...",
-                           "Close Card Image", "-", "Restore From Backup...", "Open Backups Folder",
-                           "-", "Copy to PC as .vmi/.vms Pair"}));
+    EXPECT_EQ(
+        entriesOf("&Tools"),
+        (QStringList{"Check Page...", "Save All Files...", "-", "Open Card Image...",
+                     "Close Card Image", "-", "Restore From Backup...", "Open Backups Folder", "-",
+                     "Copy to PC as .vmi/.vms Pair", "-", "Format Page...", "New Card Image..."}));
     EXPECT_FALSE(menuEntry("Check Page...")->isEnabled());
+    EXPECT_FALSE(menuEntry("Format Page...")->isEnabled());
+    EXPECT_TRUE(menuEntry("New Card Image...")->isEnabled());
 
     readPage();
+    EXPECT_TRUE(menuEntry("Format Page...")->isEnabled());
     choose("Check Page...");
     EXPECT_EQ(dialogs.pageCheckReports,
               (QStringList{"Check of page 1\n\nThe page is clean: its directory, its FAT and every "
