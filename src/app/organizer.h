@@ -164,6 +164,10 @@ public:
     std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
                                               CopyFormat format);
 
+    // Several files of the page into `folder`, named as Save All names them, with its summary.
+    bool saveFiles(const std::vector<FileOnPage>& files, const std::filesystem::path& folder,
+                   CopyFormat format);
+
     // Reads every page of the card and writes it to `folder` as page-01.dcm upward, the
     // virtual card's layout, so that the folder opens as a virtual card.
     bool backupCard(const std::filesystem::path& folder);
@@ -207,6 +211,12 @@ private:
     bool confirmAddPlan(const AddPlan& plan);
     void tellRefusal(const AddRefusal& refusal);
     bool removeFiles(const std::vector<FileOnPage>& files);
+    std::vector<text::SavedFile> saveFilesIn(const std::vector<int>& slots,
+                                             const std::filesystem::path& folder,
+                                             CopyFormat format);
+    // The summary box of saved files; false when any was skipped.
+    bool tellSaved(const std::filesystem::path& folder, const std::vector<text::SavedFile>& files,
+                   std::string_view caption);
     // The files placed on a copy of the page, the questions asked, then the one commit.
     bool storeAndCommit(std::vector<card::CardFile> files);
     // Before a commit that another card of the adapter may have come between: the page this

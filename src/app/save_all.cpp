@@ -24,8 +24,13 @@ constexpr std::size_t FILES_WITHOUT_PROGRESS = 8;
 
 std::vector<text::SavedFile> Organizer::saveAllFiles(const std::filesystem::path& folder,
                                                      CopyFormat format) {
+    return saveFilesIn(card::enumerateFiles(loaded().page), folder, format);
+}
+
+std::vector<text::SavedFile> Organizer::saveFilesIn(const std::vector<int>& slots,
+                                                    const std::filesystem::path& folder,
+                                                    CopyFormat format) {
     const card::PageBytes& page = loaded().page;
-    const std::vector<int> slots = card::enumerateFiles(page);
     const bool showProgress = slots.size() > FILES_WITHOUT_PROGRESS;
     Progress& progress = m_screen.progress(ProgressKind::Window);
     if (showProgress) {
@@ -111,15 +116,32 @@ bool Organizer::saveAll(const std::filesystem::path& folder, CopyFormat format) 
     if (refuseWithoutPage(text::SAVE_ALL_CAPTION)) {
         return false;
     }
-    const std::vector<text::SavedFile> files = saveAllFiles(folder, format);
+    return tellSaved(folder, saveAllFiles(folder, format), text::SAVE_ALL_CAPTION);
+}
+
+bool Organizer::saveFiles(const std::vector<FileOnPage>& files, const std::filesystem::path& folder,
+                          CopyFormat format) {
+    if (refuseWithoutPage(text::COPY_TO_PC_CAPTION) ||
+        refuseWithoutFiles(files, text::COPY_TO_PC_CAPTION)) {
+        return false;
+    }
+    std::vector<int> slots;
+    slots.reserve(files.size());
+    for (const FileOnPage& file : files) {
+        slots.push_back(file.slot);
+    }
+    return tellSaved(folder, saveFilesIn(slots, folder, format), text::COPY_TO_PC_CAPTION);
+}
+
+bool Organizer::tellSaved(const std::filesystem::path& folder,
+                          const std::vector<text::SavedFile>& files, std::string_view caption) {
     const bool anySkipped = std::any_of(files.begin(), files.end(),
                                         [](const text::SavedFile& file) { return file.skipped; });
     const bool anySaved = std::any_of(files.begin(), files.end(),
                                       [](const text::SavedFile& file) { return !file.skipped; });
     const std::string summary = text::saveAllSummary(folder, files);
     tell(anySaved || files.empty() ? text::FILES_SAVED : text::FILES_NOT_SAVED,
-         {summary, text::SAVE_ALL_CAPTION, BoxButtons::Ok,
-          anySkipped ? BoxIcon::Warning : BoxIcon::Information});
+         {summary, caption, BoxButtons::Ok, anySkipped ? BoxIcon::Warning : BoxIcon::Information});
     return !anySkipped;
 }
 

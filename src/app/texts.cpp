@@ -183,12 +183,25 @@ std::string pairWithoutData(std::string_view cardName) {
            "back. Save it as a .ddc file.";
 }
 
-std::string deleteFilesQuestion(const std::vector<std::string>& cardNames) {
-    std::string question = "Delete these " + std::to_string(cardNames.size()) + " files?\n";
+namespace {
+
+std::string filesQuestion(std::string_view verb, const std::vector<std::string>& cardNames) {
+    std::string question =
+        std::string(verb) + " these " + std::to_string(cardNames.size()) + " files?\n";
     for (const std::string& name : cardNames) {
         question += "\n" + card::nameToUtf8(name);
     }
     return question;
+}
+
+}  // namespace
+
+std::string deleteFilesQuestion(const std::vector<std::string>& cardNames) {
+    return filesQuestion("Delete", cardNames);
+}
+
+std::string copyFilesQuestion(const std::vector<std::string>& cardNames) {
+    return filesQuestion("Copy", cardNames) + "\n\nNames already in the folder get a number.";
 }
 
 std::string replaceSameName(std::string_view cardName) {

@@ -286,6 +286,7 @@ std::string replaceSameName(std::string_view cardName);
 std::string replaceGame(std::string_view cardName);
 // Several files removed at once: how many, and their names.
 std::string deleteFilesQuestion(const std::vector<std::string>& cardNames);
+std::string copyFilesQuestion(const std::vector<std::string>& cardNames);
 inline constexpr std::string_view MAKE_ROOM_FOR_GAME =
     "Move other files to make room for the game at the start of the card?";
 inline constexpr Box START_NOT_MOVABLE{

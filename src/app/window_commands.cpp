@@ -63,6 +63,10 @@ bool WindowCommands::deleteFile() {
 }
 
 bool WindowCommands::copyFileToPc(const std::filesystem::path& folder) {
+    const std::vector<FileOnPage> several = m_organizer.filesInSlots(m_screen.selectedSlots());
+    if (several.size() > 1) {
+        return copyFilesToPc(several, folder);
+    }
     const std::optional<FileOnPage>& selected = m_organizer.selection();
     if (m_organizer.refuseWithoutFile(selected, text::COPY_TO_PC_CAPTION)) {
         return false;
@@ -88,6 +92,28 @@ bool WindowCommands::copyFileToPc(const std::filesystem::path& folder) {
     }
     m_screen.showPcFolder(folder);
     return true;
+}
+
+bool WindowCommands::copyFilesToPc(const std::vector<FileOnPage>& files,
+                                   const std::filesystem::path& folder) {
+    if (folder.empty()) {
+        tell(text::NO_FOLDER_STATUS, text::NO_FOLDER);
+        return false;
+    }
+    std::vector<std::string> names;
+    names.reserve(files.size());
+    for (const FileOnPage& file : files) {
+        names.push_back(file.name);
+    }
+    const std::string question = text::copyFilesQuestion(names);
+    if (m_screen.ask({question, text::COPY_TO_PC_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) !=
+        BoxAnswer::Yes) {
+        m_organizer.setStatus(text::CANCELLED);
+        return false;
+    }
+    const bool allSaved = m_organizer.saveFiles(files, folder, m_copyFormat);
+    m_screen.showPcFolder(folder);
+    return allSaved;
 }
 
 bool WindowCommands::importPageFile() {

@@ -20,7 +20,8 @@ public:
     bool addFile();
     bool saveFile();
     bool deleteFile();
-    // "<--": the selected file into the PC pane's folder (empty: none chosen yet).
+    // "<--": the selected file into the PC pane's folder (empty: none chosen yet); several
+    // selected rows go together, after one question, with a summary.
     bool copyFileToPc(const std::filesystem::path& folder);
     bool importPageFile();
     // The import, its dialog opened in the backups folder.
@@ -40,6 +41,7 @@ private:
     // The status line, then the box, as the organiser tells its refusals.
     void tell(std::string_view status, const MessageBox& box);
     bool importPageFileFrom(const std::filesystem::path& dialogFolder);
+    bool copyFilesToPc(const std::vector<FileOnPage>& files, const std::filesystem::path& folder);
 
     Organizer& m_organizer;
     WindowScreen& m_screen;

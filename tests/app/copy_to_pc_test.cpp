@@ -42,6 +42,28 @@ TEST_F(CopyToPc, WritesTheSelectedFileUnderItsCardNameAndShowsTheFolder) {
               (Bytes{'C', 'F', 'U', 'R', '1', 4, 0x10, 0x13}));
 }
 
+TEST_F(CopyToPc, SeveralSelectedFilesGoAfterOneQuestionWithASummary) {
+    addFileToCardPage(pages[0], "RACEDATA_001", 4);
+    addFileToCardPage(pages[0], "GHOST", 1);
+    startAndRead();
+    writeBytes(pcDir / "GHOST.ddc", Bytes(3, 0));  // taken: the copy gets a number
+    select("GHOST");
+    screen.selectedRows = {207, 206};
+    screen.boxAnswers = {BoxAnswer::No};
+    commands->copyFileToPc(pcDir);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{
+                           "box: Copy these 2 files?\n\nRACEDATA_001\nGHOST\n\nNames already in "
+                           "the folder get a number. | Copy file to PC | YesNo | Question"}));
+    EXPECT_EQ(filesUnder(pcDir).size(), 1U);
+
+    screen.events.clear();
+    EXPECT_TRUE(commands->copyFileToPc(pcDir));
+    EXPECT_EQ(readBytes(pcDir / "RACEDATA_001.ddc").size(), 36U + 4 * 512);
+    EXPECT_EQ(readBytes(pcDir / "GHOST (2).ddc").size(), 36U + 512);
+    EXPECT_EQ(readBytes(pcDir / "GHOST.ddc"), Bytes(3, 0));
+    EXPECT_EQ(boxes().size(), 2U) << "the question, then the summary";
+}
+
 TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
     addFileToCardPage(pages[0], "RACE", 1);
     startAndRead();
