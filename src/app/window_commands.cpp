@@ -12,6 +12,11 @@ namespace quorvane::app {
 
 namespace {
 
+// The Save All dialog's second format is the pair.
+CopyFormat copyFormatOf(const SaveAllChoice& choice) {
+    return choice.format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc;
+}
+
 // The name's extension chooses the format, whichever filter the dialog showed.
 PcTarget targetNamed(const std::filesystem::path& chosen) {
     if (pc::lowerAscii(chosen.extension().string()) == formats::VMS_EXTENSION) {
@@ -37,6 +42,16 @@ bool WindowCommands::addFile() {
 }
 
 bool WindowCommands::saveFile() {
+    // Several files need a folder, not a file name: Save All's choice of folder and format.
+    const std::vector<FileOnPage> several = m_organizer.filesInSlots(m_screen.selectedSlots());
+    if (several.size() > 1) {
+        const auto choice = m_screen.chooseSaveAll(text::SAVE_ALL_FORMATS);
+        if (!choice) {
+            m_organizer.setStatus(text::CANCELLED);
+            return false;
+        }
+        return m_organizer.saveFiles(several, choice->folder, copyFormatOf(*choice));
+    }
     const std::optional<FileOnPage>& selected = m_organizer.selection();
     if (m_organizer.refuseWithoutFile(selected, text::COPY_TO_PC_CAPTION)) {
         return false;
@@ -167,8 +182,7 @@ bool WindowCommands::saveAllFiles() {
         m_organizer.setStatus(text::CANCELLED);
         return false;
     }
-    return m_organizer.saveAll(choice->folder,
-                               choice->format == 1 ? CopyFormat::VmiVmsPair : CopyFormat::Ddc);
+    return m_organizer.saveAll(choice->folder, copyFormatOf(*choice));
 }
 
 void WindowCommands::checkPage() {

@@ -62,6 +62,13 @@ TEST_F(CopyToPc, SeveralSelectedFilesGoAfterOneQuestionWithASummary) {
     EXPECT_EQ(readBytes(pcDir / "GHOST (2).ddc").size(), 36U + 512);
     EXPECT_EQ(readBytes(pcDir / "GHOST.ddc"), Bytes(3, 0));
     EXPECT_EQ(boxes().size(), 2U) << "the question, then the summary";
+
+    // Save File takes a folder and a format for several, as Save All does.
+    const std::filesystem::path saves = pcDir / "saves";
+    std::filesystem::create_directory(saves);
+    screen.saveAllAnswers = {SaveAllChoice{saves, 1}};
+    EXPECT_TRUE(commands->saveFile());
+    EXPECT_EQ(filesUnder(saves).size(), 4U) << "two pairs";
 }
 
 TEST_F(CopyToPc, RefusalsAndNoAnswersWriteNothing) {
