@@ -1,5 +1,6 @@
 #include "app/window_commands.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -39,6 +40,16 @@ bool WindowCommands::addFile() {
     }
     const auto chosen = m_screen.chooseFileToOpen(text::ADD_FILTERS, {});
     return chosen && m_organizer.addFile(*chosen);
+}
+
+bool WindowCommands::addFiles(const std::vector<std::filesystem::path>& files) {
+    if (m_organizer.refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
+        m_organizer.refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
+        return false;
+    }
+    return std::all_of(files.begin(), files.end(), [this](const std::filesystem::path& file) {
+        return m_organizer.addFile(file);
+    });
 }
 
 bool WindowCommands::saveFile() {

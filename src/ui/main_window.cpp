@@ -21,6 +21,7 @@
 #include "app/window_commands.h"
 #include "link/system_port.h"
 #include "ui/about_dialog.h"
+#include "ui/card_list_drops.h"
 #include "ui/card_name_delegate.h"
 #include "ui/column_sorter.h"
 #include "ui/dialog_provider.h"
@@ -291,6 +292,12 @@ void MainWindow::attach(app::Organizer& organizer) {
     m_organizer = &organizer;
     m_commands = std::make_unique<app::WindowCommands>(organizer, *this);
     connectCommands();
+    if (m_cardList != nullptr) {
+        // Owned by the list, as its event filter.
+        new CardListDrops(*m_cardList, [this](const std::vector<std::filesystem::path>& files) {
+            m_commands->addFiles(files);
+        });
+    }
     organizer.start();
     if (m_driveTree != nullptr) {
         m_driveTree->refreshDrives(

@@ -1,4 +1,8 @@
+#include <QApplication>
 #include <QDialog>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -103,6 +107,21 @@ TEST_F(WindowCommands, AddFileButtonStoresADdcFileOnTheCard) {
     const auto names = cardNames(0);
     EXPECT_NE(std::find(names.begin(), names.end(), "ADDED"), names.end());
     EXPECT_EQ(text("statusLine"), "Memory card written successfully....");
+
+    // Dropped from a file manager on the card list: added as Add File adds it.
+    ddc.replace(4 + 4, 5, "DROPD");
+    QFile dropped(inFolder("dropped.ddc"));
+    ASSERT_TRUE(dropped.open(QIODevice::WriteOnly));
+    dropped.write(ddc);
+    dropped.close();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(inFolder("dropped.ddc"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cardList()->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cardList()->viewport(), &drop);
+    EXPECT_TRUE(column(0).contains("DROPD"));
 }
 
 TEST_F(WindowCommands, ExportMenuEntryWritesThePageImage) {
