@@ -1,11 +1,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 
 #include "card/dir_entry.h"
 #include "card/listing.h"
