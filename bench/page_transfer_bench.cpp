@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adapter/virtual_adapter.h"
+#include "app/card_copy.h"
 #include "app/organizer.h"
 #include "app/screen.h"
 #include "card/byte_order.h"
@@ -52,12 +54,15 @@ std::vector<card::CardOrderPage> formattedPages() {
 
 // Everything a page operation needs, built once per benchmark.
 struct Bench {
-    adapter::VirtualAdapter adapter{formattedPages()};
+    adapter::VirtualAdapter adapter;
     link::CardLink link{adapter};
     SilentScreen screen;
     app::Organizer organizer{screen, link};
 
-    Bench() { organizer.start(); }
+    explicit Bench(std::vector<card::CardOrderPage> pages = formattedPages())
+        : adapter(std::move(pages)) {
+        organizer.start();
+    }
 };
 
 void reportAccesses(benchmark::State& state, std::uint64_t accesses) {
@@ -98,12 +103,12 @@ void fullCommit(benchmark::State& state) {
 }
 BENCHMARK(fullCommit)->Unit(benchmark::kMillisecond);
 
-// A page of 200 one-block files, each saved into a folder of its own per run.
-std::unique_ptr<card::CardOrderPage> pageOf200Files() {
+// A page of `count` one-block files.
+std::unique_ptr<card::CardOrderPage> pageOfFiles(int count) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::formatPage(*pageImage);
     card::DirtyMap dirty{};
-    for (int file = 0; file < card::USER_BLOCK_COUNT; ++file) {
+    for (int file = 0; file < count; ++file) {
         card::CardFile saved;
         saved.entry.fileType = 0x33;
         const std::string name = "SAVE_" + std::to_string(1000 + file);
@@ -117,10 +122,11 @@ std::unique_ptr<card::CardOrderPage> pageOf200Files() {
     return cardImage;
 }
 
+// Each of the 200 one-block files saved into a folder of its own per run.
 void saveAllFiles(benchmark::State& state, app::CopyFormat format) {
     auto bench = std::make_unique<Bench>();
     auto loaded = std::make_unique<app::LoadedPage>();
-    card::cardToPage(*pageOf200Files(), loaded->page);
+    card::cardToPage(*pageOfFiles(card::USER_BLOCK_COUNT), loaded->page);
     bench->organizer.startWith(*loaded);
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("quorvane-save-all-" + std::to_string(::getpid()));
@@ -141,5 +147,36 @@ BENCHMARK_CAPTURE(saveAllFiles, ddc, app::CopyFormat::Ddc)->Unit(benchmark::kMil
 BENCHMARK_CAPTURE(saveAllFiles, pairs, app::CopyFormat::VmiVmsPair)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// 50 one-block files copied from page 1 to page 2 of the virtual card: the source read once,
+// then per run one commit of page 2 (its page chosen again first), emptied again untimed.
+void copyFiftyFilesBetweenPages(benchmark::State& state) {
+    std::vector<card::CardOrderPage> pages = formattedPages();
+    pages[0] = *pageOfFiles(50);
+    auto bench = std::make_unique<Bench>(std::move(pages));
+    app::Organizer target{bench->screen, bench->link};
+    target.start();
+    if (!bench->organizer.readPage(1) || !target.readPage(2)) {
+        state.SkipWithError("a page read failed");
+        return;
+    }
+    std::vector<app::FileOnPage> files;
+    for (int slot : card::enumerateFiles(bench->organizer.loadedPage()->page)) {
+        files.push_back(
+            {slot, card::entryName(card::readSlot(bench->organizer.loadedPage()->page, slot))});
+    }
+    int failures = 0;
+    const std::uint64_t before = bench->adapter.accessCount();
+    for (auto _ : state) {
+        failures +=
+            app::transferFiles(bench->organizer, files, target, app::Transfer::Copy) ? 0 : 1;
+        state.PauseTiming();
+        target.deleteAll();
+        state.ResumeTiming();
+    }
+    reportAccesses(state, bench->adapter.accessCount() - before);
+    state.counters["failed"] = failures;
+}
+BENCHMARK(copyFiftyFilesBetweenPages)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
