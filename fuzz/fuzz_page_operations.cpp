@@ -1,6 +1,6 @@
 // The card file system on an arbitrary page: listing, counting, information lines,
-// extractFile, deleteFile, deleteAllFiles and storeNewFile of an arbitrary entry, the page
-// check, the repair of lost blocks and every file's icon.
+// extractFile, deleteFile, deleteAllFiles and storeNewFile of an arbitrary entry, making room
+// at the start for a game, the page check, the repair of lost blocks and every file's icon.
 //
 // Input: 40 bytes of operation (kind, slot, entry, data fill), then either a whole page or
 // bytes laid over the directory, FAT and root block of a formatted page.
@@ -34,7 +34,7 @@ struct Operation {
 
 Operation decodeOperation(std::span<const std::uint8_t, OPERATION_SIZE> bytes) {
     Operation op;
-    op.kind = bytes[0] % 5;
+    op.kind = bytes[0] % 6;
     op.slot = static_cast<int>(bytes[1] | (bytes[2] << 8)) % 212 - 2;  // a few out of range
     op.entry = card::decodeDirEntry(bytes.subspan<3, card::DIR_ENTRY_SIZE>());
     op.fill = bytes[35];
@@ -172,7 +172,10 @@ void runStore(PageBytes& page, card::DirtyMap& dirty, card::DirEntry entry, std:
     }
     QUORVANE_FUZZ_CHECK(slot >= 0);
     QUORVANE_FUZZ_CHECK(card::readSlot(page, slot) == entry);
-    // The chain runs strictly downward through blocks that were free, carrying the data.
+    // The chain runs through blocks that were free, carrying the data: a data file strictly
+    // downward, a game upward from block 0.
+    const bool game = card::isGame(entry);
+    QUORVANE_FUZZ_CHECK(!game || entry.sizeInBlocks == 0 || entry.firstBlock == 0);
     int block = entry.firstBlock;
     for (int k = 0; k < entry.sizeInBlocks; ++k) {
         QUORVANE_FUZZ_CHECK(card::isUserBlock(block));
@@ -186,9 +189,33 @@ void runStore(PageBytes& page, card::DirtyMap& dirty, card::DirEntry entry, std:
         if (k + 1 == entry.sizeInBlocks) {
             QUORVANE_FUZZ_CHECK(next == card::FAT_END);
         } else {
-            QUORVANE_FUZZ_CHECK(next < block);
+            QUORVANE_FUZZ_CHECK(game ? next == block + 1 : next < block);
         }
         block = next;
+    }
+}
+
+// Making room for a game of `blocks` blocks: either nothing changed, or blocks 0..blocks-1 are
+// free and every file still holds the bytes it held, wherever it went.
+void runMoveFromStart(PageBytes& page, card::DirtyMap& dirty, int blocks) {
+    const auto before = std::make_unique<PageBytes>(page);
+    const card::MoveResult result = card::moveFilesFromStart(page, dirty, blocks);
+    if (result != card::MoveResult::Moved) {
+        QUORVANE_FUZZ_CHECK(page == *before);
+        QUORVANE_FUZZ_CHECK(std::all_of(dirty.begin(), dirty.end(), [](auto f) { return f == 0; }));
+        return;
+    }
+    checkUntouchedRegions(*before, page, dirty);
+    QUORVANE_FUZZ_CHECK(card::startBlocksFree(page, blocks));
+    QUORVANE_FUZZ_CHECK(card::countFreeUserBlocks(page) == card::countFreeUserBlocks(*before));
+    for (int slot : card::enumerateFiles(*before)) {
+        card::CardFile was;
+        card::CardFile is;
+        if (card::extractFile(*before, slot, was) == card::ExtractResult::Extracted) {
+            QUORVANE_FUZZ_CHECK(card::extractFile(page, slot, is) ==
+                                card::ExtractResult::Extracted);
+            QUORVANE_FUZZ_CHECK(is.data == was.data);
+        }
     }
 }
 
@@ -264,6 +291,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 3:
             runStore(*page, dirty, op.entry, op.fill);
+            break;
+        case 4:
+            runMoveFromStart(*page, dirty, op.slot % card::USER_BLOCK_COUNT + 1);
             break;
         default:
             runCheck(*page, dirty);

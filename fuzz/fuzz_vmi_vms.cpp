@@ -41,8 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QUORVANE_FUZZ_CHECK(std::memcmp(buffer.data(), rest.data() + vmiSize, vmsSize) == 0);
         QUORVANE_FUZZ_CHECK(std::all_of(buffer.begin() + static_cast<long>(vmsSize), buffer.end(),
                                         [](std::uint8_t b) { return b == 0; }));
-        card::DirEntry entry = formats::buildPairEntry(name, blocks, formats::LocalTime{});
-        QUORVANE_FUZZ_CHECK(entry.fileType == formats::PAIR_FILE_TYPE);
+        const std::uint16_t mode = formats::parseVmiMode(vmi);
+        card::DirEntry entry = formats::buildPairEntry(name, blocks, formats::LocalTime{}, mode);
+        QUORVANE_FUZZ_CHECK(entry.fileType == ((mode & formats::VMI_MODE_GAME) != 0
+                                                   ? card::GAME_FILE_TYPE
+                                                   : formats::PAIR_FILE_TYPE));
+        QUORVANE_FUZZ_CHECK(entry.headerOffset < std::max<std::uint16_t>(blocks, 1));
         QUORVANE_FUZZ_CHECK(entry.sizeInBlocks == blocks);
     } else {
         QUORVANE_FUZZ_CHECK(dataResult == formats::ReadResult::TooManyBlocks);

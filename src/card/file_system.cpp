@@ -327,12 +327,17 @@ StoreResult storeNewFile(PageBytes& pageImage, DirtyMap& dirtyMap, CardFile& fil
 namespace {
 
 // The in-use files whose chains reach blocks 0..blocks-1; none when one of those blocks is
-// allocated to no whole file of the user area, which no move could account for.
+// allocated to no whole file of the user area, or a block of those files is shared with another
+// chain: no move could account for it without taking another file's blocks.
 std::optional<std::vector<int>> filesAtStart(const PageBytes& pageImage, int blocks) {
     DataBlockSet owned{};
+    std::array<int, DATA_BLOCK_COUNT> chainsReaching{};
     std::vector<int> slots;
     for (int slot : enumerateFiles(pageImage)) {
         const FileChain walk = followChain(pageImage, slot);
+        for (int block : walk.blocks) {
+            ++chainsReaching[static_cast<std::size_t>(block)];
+        }
         const bool atStart = std::any_of(walk.blocks.begin(), walk.blocks.end(),
                                          [&](int block) { return block < blocks; });
         if (!atStart) {
@@ -351,6 +356,11 @@ std::optional<std::vector<int>> filesAtStart(const PageBytes& pageImage, int blo
     }
     for (int block = 0; block < blocks; ++block) {
         if (fatEntry(pageImage, block) != FAT_FREE && !owned[static_cast<std::size_t>(block)]) {
+            return std::nullopt;
+        }
+    }
+    for (std::size_t block = 0; block < owned.size(); ++block) {
+        if (owned[block] && chainsReaching[block] > 1) {
             return std::nullopt;
         }
     }

@@ -86,7 +86,8 @@ std::optional<int> findFileNamed(const PageBytes& pageImage, const std::string& 
 enum class MoveResult {
     Moved,
     NoRoom,           // the files at the start do not fit in the free blocks above them
-    StartNotMovable,  // a block there is lost, damaged or part of a chain beyond block 199
+    StartNotMovable,  // a block there is lost, damaged, part of a chain beyond block 199, or
+                      // a file to move shares blocks with another chain
 };
 // Makes blocks 0..blocks-1 free for a game: the files whose chains reach them move, whole, to
 // the highest free blocks above them (their bytes as they were, their chains rewritten and their

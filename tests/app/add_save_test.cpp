@@ -184,7 +184,7 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
 }
 
 // Pages shaped like real ones, for the adds that replace, place a game or move files.
-enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull, LostBlockAtStart };
+enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull, LostBlockAtStart, SharedBlock };
 
 std::vector<int> blockRange(int first, int last) {
     std::vector<int> blocks;
@@ -219,6 +219,10 @@ card::CardOrderPage shapedPage(Shape shape) {
     }
     if (shape == Shape::MiniGame) {
         putFile(*page, 207, "MINIGAME", 0xCC, blockRange(0, 12), 0x20);
+    }
+    if (shape == Shape::SharedBlock) {  // a file at the start whose chain another one joins
+        putFile(*page, 207, "DATA", 0x33, blockRange(0, 20), 0x10);
+        putFile(*page, 206, "JOINS", 0x33, {150, 15}, 0x30);
     }
     if (shape == Shape::LostBlockAtStart) {
         card::setFatEntry(*page, 5, card::FAT_END);  // allocated, reached by no chain
@@ -305,6 +309,7 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
         {"second game kept", Shape::MiniGame, "game.dci", {BoxAnswer::No}, {otherGame}, {}},
         {"no room", Shape::AlmostFull, "game.dci", {}, {}, {}},
         {"lost block where the game goes", Shape::LostBlockAtStart, "game.dci", {}, {}, {}},
+        {"shared block in a file to move", Shape::SharedBlock, "game.dci", {}, {}, {}},
     };
     writeBytes(pcDir / "new.ddc", ddcBytes("NEWDATA", 3));
     writeBytes(pcDir / "data.ddc", ddcBytes("DATA", 3));
