@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/card_source.h"
 #include "app/organizer.h"
@@ -66,6 +67,15 @@ bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file, std::st
     }
     tell(text::NO_FILE_SELECTED_STATUS, text::noFileSelected(caption));
     return true;
+}
+
+std::vector<std::string> namesOf(const std::vector<FileOnPage>& files) {
+    std::vector<std::string> names;
+    names.reserve(files.size());
+    for (const FileOnPage& file : files) {
+        names.push_back(file.name);
+    }
+    return names;
 }
 
 bool Organizer::refuseWithoutFiles(const std::vector<FileOnPage>& files, std::string_view caption) {

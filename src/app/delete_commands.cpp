@@ -21,13 +21,7 @@ bool Organizer::deleteFile(const FileOnPage& file) {
     if (holds(file)) {
         card::deleteFile(loaded().page, loaded().dirty, file.slot);
     }
-    if (!commitEdit()) {
-        return false;
-    }
-    relistAfterEdit();
-    blankInfoLines();
-    setStatus(text::FILE_DELETED);
-    return true;
+    return commitRemoval(text::FILE_DELETED);
 }
 
 bool Organizer::deleteFiles(const std::vector<FileOnPage>& files) {
@@ -38,12 +32,7 @@ bool Organizer::deleteFiles(const std::vector<FileOnPage>& files) {
         refuseWithoutFiles(files, text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
-    std::vector<std::string> names;
-    names.reserve(files.size());
-    for (const FileOnPage& file : files) {
-        names.push_back(file.name);
-    }
-    const std::string question = text::deleteFilesQuestion(names);
+    const std::string question = text::deleteFilesQuestion(namesOf(files));
     if (!confirmed({question, text::DELETE_CAPTION, BoxButtons::YesNo, BoxIcon::Question})) {
         return false;
     }
@@ -54,12 +43,16 @@ bool Organizer::removeFiles(const std::vector<FileOnPage>& files) {
     for (const FileOnPage& file : files) {
         card::deleteFile(loaded().page, loaded().dirty, file.slot);
     }
+    return commitRemoval(text::FILES_DELETED);
+}
+
+bool Organizer::commitRemoval(std::string_view status) {
     if (!commitEdit()) {
         return false;
     }
     relistAfterEdit();
     blankInfoLines();
-    setStatus(text::FILES_DELETED);
+    setStatus(status);
     return true;
 }
 
@@ -71,13 +64,7 @@ bool Organizer::deleteAll() {
         return false;
     }
     card::deleteAllFiles(loaded().page, loaded().dirty);
-    if (!commitEdit()) {
-        return false;
-    }
-    relistAfterEdit();
-    blankInfoLines();
-    setStatus(text::FILES_DELETED);
-    return true;
+    return commitRemoval(text::FILES_DELETED);
 }
 
 }  // namespace quorvane::app

@@ -23,13 +23,7 @@ bool Organizer::formatPage() {
         return false;
     }
     card::formatSystemBlocks(loaded().page, loaded().dirty, formats::bcdTimeStamp(m_clock()));
-    if (!commitEdit()) {
-        return false;
-    }
-    relistAfterEdit();
-    blankInfoLines();
-    setStatus(text::PAGE_FORMATTED);
-    return true;
+    return commitRemoval(text::PAGE_FORMATTED);
 }
 
 bool Organizer::newCardImage(const std::filesystem::path& file, formats::ImageOrder order) {

@@ -51,6 +51,9 @@ struct FileOnPage {
     std::string name;
 };
 
+// The card names of `files`, for a question that lists them.
+std::vector<std::string> namesOf(const std::vector<FileOnPage>& files);
+
 // How a card file goes to the PC: a .ddc (as it always did), or a .vmi/.vms pair.
 enum class CopyFormat { Ddc, VmiVmsPair };
 
@@ -211,6 +214,8 @@ private:
     bool confirmAddPlan(const AddPlan& plan);
     void tellRefusal(const AddRefusal& refusal);
     bool removeFiles(const std::vector<FileOnPage>& files);
+    // The commit after files left the page: the list rebuilt, the lines blanked, `status`.
+    bool commitRemoval(std::string_view status);
     std::vector<text::SavedFile> saveFilesIn(const std::vector<int>& slots,
                                              const std::filesystem::path& folder,
                                              CopyFormat format);

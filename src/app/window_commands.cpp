@@ -126,12 +126,7 @@ bool WindowCommands::copyFilesToPc(const std::vector<FileOnPage>& files,
         tell(text::NO_FOLDER_STATUS, text::NO_FOLDER);
         return false;
     }
-    std::vector<std::string> names;
-    names.reserve(files.size());
-    for (const FileOnPage& file : files) {
-        names.push_back(file.name);
-    }
-    const std::string question = text::copyFilesQuestion(names);
+    const std::string question = text::copyFilesQuestion(namesOf(files));
     if (m_screen.ask({question, text::COPY_TO_PC_CAPTION, BoxButtons::YesNo, BoxIcon::Question}) !=
         BoxAnswer::Yes) {
         m_organizer.setStatus(text::CANCELLED);
