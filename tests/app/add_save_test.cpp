@@ -292,7 +292,6 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
          {{"DATA", blockRange(199, 190)}, {"NEWGAME", blockRange(0, 12)}}},
         {"game, no move", Shape::DataAtStart, "game.dci", {BoxAnswer::No}, {moveFiles}, {}},
         {"game pair", Shape::Empty, "gamepair.vmi", {}, {}, {{"PAIRGAME", blockRange(0, 12)}}},
-        {"data pair", Shape::Empty, "datapair.vmi", {}, {}, {{"PAIRDATA", blockRange(199, 187)}}},
         {"same name",
          Shape::DataAtStart,
          "data.ddc",
@@ -306,7 +305,6 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
          {BoxAnswer::Yes},
          {otherGame},
          {{"NEWGAME", blockRange(0, 12)}}},
-        {"second game kept", Shape::MiniGame, "game.dci", {BoxAnswer::No}, {otherGame}, {}},
         {"no room", Shape::AlmostFull, "game.dci", {}, {}, {}},
         {"lost block where the game goes", Shape::LostBlockAtStart, "game.dci", {}, {}, {}},
         {"shared block in a file to move", Shape::SharedBlock, "game.dci", {}, {}, {}},
@@ -314,13 +312,11 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
     writeBytes(pcDir / "new.ddc", ddcBytes("NEWDATA", 3));
     writeBytes(pcDir / "data.ddc", ddcBytes("DATA", 3));
     writeBytes(pcDir / "game.dci", dciBytes("NEWGAME", 13, 0xCC));
-    for (const auto& [name, mode] : {std::pair{"gamepair", 2}, {"datapair", 0}}) {
-        Bytes vmi(108, 0);
-        std::copy_n(mode == 2 ? "PAIRGAME" : "PAIRDATA", 8, vmi.begin() + 88);
-        vmi[0x64] = static_cast<std::uint8_t>(mode);
-        writeBytes(pcDir / (std::string(name) + ".vmi"), vmi);
-        writeBytes(pcDir / (std::string(name) + ".vms"), Bytes(13 * 512, 0x77));
-    }
+    Bytes vmi(108, 0);
+    std::copy_n("PAIRGAME", 8, vmi.begin() + 88);
+    vmi[0x64] = 2;  // the .vmi's mode: a game
+    writeBytes(pcDir / "gamepair.vmi", vmi);
+    writeBytes(pcDir / "gamepair.vms", Bytes(13 * 512, 0x77));
     for (const ShapedAdd& c : cases) {
         SCOPED_TRACE(c.label);
         pages[0] = shapedPage(c.shape);

@@ -1,10 +1,9 @@
 // The page check from the Tools menu: it reads the page only, reports each kind of damage, and
 // its repair of lost blocks is an edit committed at once like any other. Formatting: a page read
-// without its format mark says so, and Format Page and New Card Image make empty cards.
+// without its format mark says so, and Format Page makes an empty page.
 #include "card/page_check.h"
 #include "card/root_block.h"
 #include "edit_fixture.h"
-#include "formats/image_file.h"
 
 namespace quorvane::app::testing {
 namespace {
@@ -201,16 +200,6 @@ TEST_F(FormatCommands, UnformattedPageSaysSoTakesNoFileAndIsFormattedOnlyAfterAY
     const Bytes formatted = readBytes(cardDir / pageFileName(0));
     EXPECT_TRUE(
         std::equal(formatted.begin(), formatted.begin() + card::DIR_OFFSET, withFiles.begin()));
-}
-
-TEST_F(FormatCommands, NewCardImageIsAnEmptyCardInTheOrderItsNameChooses) {
-    start();
-    screen.saveAnswers = {pcDir / "new.vmu"};
-    EXPECT_TRUE(commands->newCardImage());
-    auto image = std::make_unique<card::CardOrderPage>();
-    EXPECT_EQ(formats::readCardImage(pcDir / "new.vmu", formats::ImageOrder::FileSystem, *image),
-              formats::ReadResult::Ok);
-    EXPECT_EQ(formats::checkImageOrder(*image), formats::OrderCheck::FormattedAsChosen);
 }
 
 }  // namespace

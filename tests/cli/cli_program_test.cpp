@@ -500,20 +500,6 @@ TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
     Pairs expected = SAMPLE_FILES;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(files, expected);
-
-    // Added again: the file of its name is replaced with --yes, and only then.
-    const Bytes page = pageFile(1);
-    const ProgramRun again = onCard({"add", (one / "RACEDATA.vms").string()});
-    EXPECT_EQ(again.exitStatus, 1);
-    EXPECT_NE(again.err.find("A file named RACEDATA_001 is already on this page. Replace it? "
-                             "[y/n]\nNot asked"),
-              std::string::npos)
-        << again.err;
-    EXPECT_TRUE(pageFile(1) == page);
-    EXPECT_EQ(onCard({"add", "--yes", (one / "RACEDATA.vms").string()}).exitStatus, 0);
-    files = listed();
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, expected);
 }
 
 TEST_F(CliProgram, CopyAndMoveWriteTheOtherCardFirstAndRefuseBeforeWritingEither) {
