@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -183,7 +184,7 @@ std::optional<std::string> sharedBlocksQuestionOf(const card::PageBytes& pageIma
 
 bool Organizer::addFile(const std::filesystem::path& file) {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
-        refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
+        refuseUnwritable(text::COPY_TO_CARD_CAPTION)) {
         return false;
     }
     card::CardFile cardFile;
@@ -194,9 +195,18 @@ bool Organizer::addFile(const std::filesystem::path& file) {
     return storeAndCommit({std::move(cardFile)});
 }
 
+bool Organizer::addFiles(const std::vector<std::filesystem::path>& files) {
+    if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
+        refuseUnwritable(text::COPY_TO_CARD_CAPTION)) {
+        return false;
+    }
+    return std::all_of(files.begin(), files.end(),
+                       [this](const std::filesystem::path& file) { return addFile(file); });
+}
+
 bool Organizer::addCardFiles(std::vector<card::CardFile> files) {
     if (refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
-        refuseReadOnly(text::COPY_TO_CARD_CAPTION) || !chooseLoadedPageAgain()) {
+        refuseUnwritable(text::COPY_TO_CARD_CAPTION) || !chooseLoadedPageAgain()) {
         return false;
     }
     return storeAndCommit(std::move(files));

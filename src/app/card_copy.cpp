@@ -1,6 +1,7 @@
 #include "app/card_copy.h"
 
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "card/file_system.h"
@@ -34,18 +35,17 @@ bool Organizer::chooseLoadedPageAgain() {
         reportConnectionFailed();
         return false;
     }
-    if (link::querySelectedPage(m_link) == m_chosenPageIndex) {
-        return true;
-    }
-    if (link::selectPage(m_link, m_chosenPageIndex) != 0 || !m_link.waitUntilReady()) {
+    if (link::querySelectedPage(m_link) != m_chosenPageIndex &&
+        (link::selectPage(m_link, m_chosenPageIndex) != 0 || !m_link.waitUntilReady())) {
         reportConnectionFailed();
         return false;
     }
+    m_link.pageChooser = this;
     return true;
 }
 
 bool Organizer::removeMovedFiles(const std::vector<FileOnPage>& files) {
-    if (refuseWithoutFiles(files, text::DELETE_CAPTION) || refuseReadOnly(text::DELETE_CAPTION) ||
+    if (refuseWithoutFiles(files, text::DELETE_CAPTION) || refuseUnwritable(text::DELETE_CAPTION) ||
         !chooseLoadedPageAgain()) {
         return false;
     }
@@ -63,6 +63,29 @@ bool transferFiles(Organizer& from, const std::vector<FileOnPage>& files, Organi
         return false;
     }
     return how == Transfer::Copy || from.removeMovedFiles(files);
+}
+
+std::string sideName(const Organizer& organizer) {
+    const PageShown& page = organizer.pageShown();
+    return page.cardName.empty() ? "page " + std::to_string(page.listedPage) : page.cardName;
+}
+
+bool transferSelected(Organizer& from, const std::vector<int>& slots, Organizer& to, Transfer how,
+                      Screen& screen) {
+    const std::string_view caption =
+        how == Transfer::Move ? text::MOVE_BETWEEN_CAPTION : text::COPY_BETWEEN_CAPTION;
+    const std::vector<FileOnPage> files = from.filesInSlots(slots);
+    if (from.refuseWithoutPage(caption) || from.refuseWithoutFiles(files, caption) ||
+        to.refuseWithoutPage(caption)) {
+        return false;
+    }
+    const std::string question =
+        text::transferQuestion(how == Transfer::Move, namesOf(files), sideName(to));
+    if (screen.ask({question, caption, BoxButtons::YesNo, BoxIcon::Question}) != BoxAnswer::Yes) {
+        from.setStatus(text::CANCELLED);
+        return false;
+    }
+    return transferFiles(from, files, to, how);
 }
 
 }  // namespace quorvane::app

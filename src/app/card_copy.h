@@ -16,4 +16,12 @@ enum class Transfer { Copy, Move };
 bool transferFiles(Organizer& from, const std::vector<FileOnPage>& files, Organizer& to,
                    Transfer how);
 
+// The window's copy or move between its two cards: the files in `slots` of `from`'s list, one
+// question naming them and where they go, then transferFiles.
+bool transferSelected(Organizer& from, const std::vector<int>& slots, Organizer& to, Transfer how,
+                      Screen& screen);
+
+// What the question calls the card `organizer` shows: its card image's name, or its page.
+std::string sideName(const Organizer& organizer);
+
 }  // namespace quorvane::app

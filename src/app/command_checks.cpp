@@ -29,6 +29,10 @@ bool Organizer::refuseWithoutPage(std::string_view caption) {
     return true;
 }
 
+bool Organizer::refuseUnwritable(std::string_view caption) {
+    return refuseReadOnly(caption) || refuseStalePage(caption);
+}
+
 // A card this user may not write is open read-only: an edit is refused before it changes
 // anything, naming the file or folder in the way and the reason.
 bool Organizer::refuseReadOnly(std::string_view caption) {
@@ -40,6 +44,15 @@ bool Organizer::refuseReadOnly(std::string_view caption) {
         return false;
     }
     const std::string message = text::readOnlyCard(blocked->path, blocked->systemError);
+    tell(text::CANCELLED, {message, caption, BoxButtons::Ok, BoxIcon::Warning});
+    return true;
+}
+
+bool Organizer::refuseStalePage(std::string_view caption) {
+    if (!m_loaded || m_link.pageCommits[loaded().pageIndex] == m_commitsAtRead) {
+        return false;
+    }
+    const std::string message = text::stalePage(loaded().pageIndex + 1);
     tell(text::CANCELLED, {message, caption, BoxButtons::Ok, BoxIcon::Warning});
     return true;
 }
@@ -58,7 +71,7 @@ bool Organizer::confirmWithoutBackup(std::string_view caption) {
 }
 
 bool Organizer::mayRemoveFiles(std::string_view caption) {
-    return !refuseReadOnly(caption) && confirmWithoutBackup(caption);
+    return !refuseUnwritable(caption) && confirmWithoutBackup(caption);
 }
 
 bool Organizer::refuseWithoutFile(const std::optional<FileOnPage>& file, std::string_view caption) {

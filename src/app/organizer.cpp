@@ -25,6 +25,7 @@ void Organizer::start() {
 void Organizer::startWith(const LoadedPage& page) {
     m_chosenPageIndex = page.pageIndex;
     m_loaded = page;
+    m_commitsAtRead = m_link.pageCommits[page.pageIndex];
     m_selection.reset();
     listFiles();
     showPageState();

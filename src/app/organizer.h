@@ -94,12 +94,16 @@ public:
     // As after a read that brought `page`, without the transfer.
     void startWith(const LoadedPage& page);
     const std::optional<LoadedPage>& loadedPage() const { return m_loaded; }
+    // The page field, the page listed and the card image, as the window shows them.
+    const PageShown& pageShown() const { return m_boundTexts.page; }
 
     void setStatus(std::string_view text);
 
     // --- Checks a front end runs before it asks the user for more; each tells its refusal ---
     bool refuseWithoutPage(std::string_view caption);
-    bool refuseReadOnly(std::string_view caption);
+    // A page this user may not write, or one that the other side of the window wrote since this
+    // side read it (writing it would undo that), is refused before anything changes.
+    bool refuseUnwritable(std::string_view caption);
     // The read-only check, then the question before removing files from a page with no backup.
     bool mayRemoveFiles(std::string_view caption);
     // `file` is no longer on the page (or none was picked).
@@ -129,6 +133,8 @@ public:
 
     // --- Edits, committed at once ---
     bool addFile(const std::filesystem::path& file);
+    // Files dropped on the list: each added as Add File adds it, until one is refused.
+    bool addFiles(const std::vector<std::filesystem::path>& files);
     bool deleteFile(const FileOnPage& file);
     // Several files: one question naming them all, one commit.
     bool deleteFiles(const std::vector<FileOnPage>& files);
@@ -167,6 +173,10 @@ public:
     std::vector<text::SavedFile> saveAllFiles(const std::filesystem::path& folder,
                                               CopyFormat format);
 
+    // The same without the summary, for files dragged out to the desktop: what became of each.
+    std::vector<text::SavedFile> writeFilesToPc(const std::vector<FileOnPage>& files,
+                                                const std::filesystem::path& folder,
+                                                CopyFormat format);
     // Several files of the page into `folder`, named as Save All names them, with its summary.
     bool saveFiles(const std::vector<FileOnPage>& files, const std::filesystem::path& folder,
                    CopyFormat format);
@@ -203,6 +213,8 @@ private:
     bool holds(const FileOnPage& file) const;
 
     bool confirmWithoutBackup(std::string_view caption);
+    bool refuseReadOnly(std::string_view caption);
+    bool refuseStalePage(std::string_view caption);
     // An import's file, read and checked before the user is asked anything about it; none when
     // it cannot be used (told).
     struct ImportImage;
@@ -282,6 +294,8 @@ private:
     std::optional<card::BlockCounts> m_counts;  // of the page listed
     int m_commitSteps = 0;                      // passes of the commit under way
     BoundTexts m_boundTexts;
+    // The link's count of commits to the page in memory when this organiser last read or wrote it.
+    unsigned m_commitsAtRead = 0;
     // Why the page read last has no backup (the system's words), until the user goes on anyway.
     std::optional<std::string> m_noBackupReason;
 };

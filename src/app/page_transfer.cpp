@@ -126,6 +126,7 @@ int Organizer::connectAndRead() {
     if (link::selectPage(m_link, m_chosenPageIndex) != 0) {
         return timeOut();
     }
+    m_link.pageChooser = this;
     setStatus(text::CHANGING_PAGES);
     if (!m_link.waitUntilReady()) {
         return timeOut();
@@ -150,6 +151,7 @@ int Organizer::connectAndRead() {
         m_loaded.emplace();
     }
     loaded().pageIndex = m_chosenPageIndex;
+    m_commitsAtRead = m_link.pageCommits[m_chosenPageIndex];
     card::cardToPage(*scratch, loaded().page);
     loaded().dirty.fill(0);
     setStatus(text::READ_SUCCESSFUL);
@@ -230,7 +232,7 @@ int Organizer::timeOut() {
 }
 
 bool Organizer::commitPage(bool confirm) {
-    if (refuseReadOnly(text::WRITE_CARD_CAPTION)) {
+    if (refuseUnwritable(text::WRITE_CARD_CAPTION)) {
         return false;
     }
     retryHeldPorts();
@@ -240,6 +242,10 @@ bool Organizer::commitPage(bool confirm) {
 
     if (!m_link.resetLink()) {
         reportConnectionFailed();
+        return false;
+    }
+    // The other card of the window, on this adapter, chose its page since this one was read.
+    if (m_loaded && m_link.pageChooser != this && !chooseLoadedPageAgain()) {
         return false;
     }
     // The adapter's page is the one last chosen and read: a commit while the page number
@@ -260,6 +266,9 @@ bool Organizer::commitPage(bool confirm) {
     }
     LoadedPage& page = m_loaded ? loaded() : *nothingRead;
     const auto cardImage = cardImageOf(page.page);
+    if (m_loaded) {
+        m_commitsAtRead = ++m_link.pageCommits[loaded().pageIndex];
+    }
     setStatus(text::WRITING);
     Progress& window = m_screen.progress(ProgressKind::Window);
     window.begin(COMMIT_PROGRESS_RANGE);

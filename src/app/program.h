@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/card_source.h"
 #include "app/organizer.h"
@@ -23,5 +25,25 @@ Program wireProgram(std::unique_ptr<CardSource> card, Screen& screen);
 // A second organiser on the program's card, for another of its pages: the side a copy between
 // two pages of one adapter goes to. It shares the link, so it never runs at the same time.
 std::unique_ptr<Organizer> organizerOnSameCard(const Program& program, Screen& screen);
+
+// The card beside the run's own, the other side of a copy: another page of its card, on its
+// link, or a card image with a program of its own.
+class SideCard {
+public:
+    static std::unique_ptr<SideCard> otherPage(const Program& program, Screen& screen);
+    // An organiser made elsewhere, on a link it shares.
+    static std::unique_ptr<SideCard> of(std::unique_ptr<Organizer> organizer);
+    // A card opened on its own, such as an image.
+    static std::unique_ptr<SideCard> ownCard(std::unique_ptr<CardSource> card, Screen& screen);
+    // The card image `file`, with the window's question about its byte order; null when it
+    // cannot be used, after a box that says why.
+    static std::unique_ptr<SideCard> image(const std::filesystem::path& file, Screen& screen);
+
+    Organizer& organizer() { return m_ownCard ? *m_ownCard->organizer : *m_page; }
+
+private:
+    std::optional<Program> m_ownCard;
+    std::unique_ptr<Organizer> m_page;
+};
 
 }  // namespace quorvane::app

@@ -119,18 +119,26 @@ bool Organizer::saveAll(const std::filesystem::path& folder, CopyFormat format) 
     return tellSaved(folder, saveAllFiles(folder, format), text::SAVE_ALL_CAPTION);
 }
 
+std::vector<text::SavedFile> Organizer::writeFilesToPc(const std::vector<FileOnPage>& files,
+                                                       const std::filesystem::path& folder,
+                                                       CopyFormat format) {
+    std::vector<int> slots;
+    slots.reserve(files.size());
+    for (const FileOnPage& file : files) {
+        if (holds(file)) {
+            slots.push_back(file.slot);
+        }
+    }
+    return saveFilesIn(slots, folder, format);
+}
+
 bool Organizer::saveFiles(const std::vector<FileOnPage>& files, const std::filesystem::path& folder,
                           CopyFormat format) {
     if (refuseWithoutPage(text::COPY_TO_PC_CAPTION) ||
         refuseWithoutFiles(files, text::COPY_TO_PC_CAPTION)) {
         return false;
     }
-    std::vector<int> slots;
-    slots.reserve(files.size());
-    for (const FileOnPage& file : files) {
-        slots.push_back(file.slot);
-    }
-    return tellSaved(folder, saveFilesIn(slots, folder, format), text::COPY_TO_PC_CAPTION);
+    return tellSaved(folder, writeFilesToPc(files, folder, format), text::COPY_TO_PC_CAPTION);
 }
 
 bool Organizer::tellSaved(const std::filesystem::path& folder,

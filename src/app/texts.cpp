@@ -204,6 +204,23 @@ std::string copyFilesQuestion(const std::vector<std::string>& cardNames) {
     return filesQuestion("Copy", cardNames) + "\n\nNames already in the folder get a number.";
 }
 
+std::string transferQuestion(bool move, const std::vector<std::string>& cardNames,
+                             std::string_view target) {
+    const std::string verb = move ? "Move" : "Copy";
+    const std::string to = " to " + std::string(target) + "?";
+    if (cardNames.size() == 1) {
+        return verb + " " + card::nameToUtf8(cardNames.front()) + to;
+    }
+    std::string question = filesQuestion(verb, cardNames);
+    return question.insert(question.find('?'), to.substr(0, to.size() - 1));
+}
+
+std::string stalePage(int pageNumber) {
+    return "Page " + std::to_string(pageNumber) +
+           " was changed from the other side of the window since it was read here. Read it "
+           "again (Select/Refresh) before changing it.";
+}
+
 std::string replaceSameName(std::string_view cardName) {
     return "A file named " + card::nameToUtf8(cardName) + " is already on this page. Replace it?";
 }

@@ -287,6 +287,14 @@ std::string replaceGame(std::string_view cardName);
 // Several files removed at once: how many, and their names.
 std::string deleteFilesQuestion(const std::vector<std::string>& cardNames);
 std::string copyFilesQuestion(const std::vector<std::string>& cardNames);
+// Between the window's two cards: "Copy RACEDATA_001 to page 7?", or "Move these 3 files to
+// card.dcm?" and the names.
+std::string transferQuestion(bool move, const std::vector<std::string>& cardNames,
+                             std::string_view target);
+// "Page 3 was changed from the other side ...": a page read before the other side wrote it.
+std::string stalePage(int pageNumber);
+inline constexpr std::string_view COPY_BETWEEN_CAPTION = "Copy to the Other Card";
+inline constexpr std::string_view MOVE_BETWEEN_CAPTION = "Move to the Other Card";
 inline constexpr std::string_view MAKE_ROOM_FOR_GAME =
     "Move other files to make room for the game at the start of the card?";
 inline constexpr Box START_NOT_MOVABLE{

@@ -35,21 +35,11 @@ void WindowCommands::tell(std::string_view status, const MessageBox& box) {
 
 bool WindowCommands::addFile() {
     if (m_organizer.refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
-        m_organizer.refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
+        m_organizer.refuseUnwritable(text::COPY_TO_CARD_CAPTION)) {
         return false;
     }
     const auto chosen = m_screen.chooseFileToOpen(text::ADD_FILTERS, {});
     return chosen && m_organizer.addFile(*chosen);
-}
-
-bool WindowCommands::addFiles(const std::vector<std::filesystem::path>& files) {
-    if (m_organizer.refuseWithoutPage(text::COPY_TO_CARD_CAPTION) ||
-        m_organizer.refuseReadOnly(text::COPY_TO_CARD_CAPTION)) {
-        return false;
-    }
-    return std::all_of(files.begin(), files.end(), [this](const std::filesystem::path& file) {
-        return m_organizer.addFile(file);
-    });
 }
 
 bool WindowCommands::saveFile() {

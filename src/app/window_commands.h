@@ -18,8 +18,6 @@ public:
     void setCopyFormat(CopyFormat format) { m_copyFormat = format; }
 
     bool addFile();
-    // Files dropped on the card list: each added as Add File adds it, until one is refused.
-    bool addFiles(const std::vector<std::filesystem::path>& files);
     bool saveFile();
     bool deleteFile();
     // "<--": the selected file into the PC pane's folder (empty: none chosen yet); several

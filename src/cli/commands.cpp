@@ -364,10 +364,7 @@ bool Session::transfer(app::Transfer how) {
     if (!files) {
         return false;
     }
-    // The other card: another page of this one, on its link, or the image, on its own.
-    std::optional<app::Program> image;
-    std::unique_ptr<app::Organizer> otherPage;
-    app::Organizer* target = nullptr;
+    std::unique_ptr<app::SideCard> side;
     if (m_invocation.toImage) {
         app::CardLocation location;
         location.image = absoluteOrAsGiven(*m_invocation.toImage);
@@ -375,12 +372,11 @@ bool Session::transfer(app::Transfer how) {
         if (!card) {
             return false;
         }
-        image = app::wireProgram(std::move(card), m_screen);
-        target = image->organizer.get();
+        side = app::SideCard::ownCard(std::move(card), m_screen);
     } else {
-        otherPage = app::organizerOnSameCard(m_program, m_screen);
-        target = otherPage.get();
+        side = app::SideCard::otherPage(m_program, m_screen);
     }
+    app::Organizer* target = &side->organizer();
     target->start();
     if (!step(target->readPage(m_invocation.toPage.value_or(1)))) {
         return false;

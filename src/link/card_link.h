@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "link/port_io.h"
 #include "link/wire.h"
@@ -22,6 +23,12 @@ public:
     // The data register's address; the status register is at portBase + 1. Read afresh by
     // every operation, so a change takes effect at the next one.
     std::uint16_t portBase = DEFAULT_PORT_BASE;
+    // Which of the organisers sharing this link chose the adapter's page last: another one
+    // chooses its own page again before it writes.
+    const void* pageChooser = nullptr;
+    // How many commits each page (by index) has had through this link, so that one organiser
+    // never writes a page read before another one wrote it.
+    std::map<int, unsigned> pageCommits;
 
     int sendByte(unsigned value);  // 0 = sent, 1 = time-out
     // A byte whose waits reached their bound reads as an open port's 0xFF; its value means

@@ -1,32 +1,41 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 
+#include "app/card_copy.h"
 #include "app/organizer.h"
+#include "app/program.h"
 #include "app/window_commands.h"
+#include "formats/vmi_vms.h"
 #include "link/system_port.h"
 #include "ui/about_dialog.h"
-#include "ui/card_list_drops.h"
-#include "ui/card_name_delegate.h"
+#include "ui/card_list_view.h"
 #include "ui/column_sorter.h"
 #include "ui/dialog_provider.h"
+#include "ui/drag_and_drop.h"
 #include "ui/page_spinner.h"
 #include "ui/pc_file_list.h"
+#include "ui/side_card_pane.h"
 #include "ui/text_codec.h"
 #include "ui_single_pane.h"
 #include "ui_two_pane.h"
@@ -40,12 +49,7 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr int NAME_COLUMN_WIDTH = 118;
-constexpr int SIZE_COLUMN_WIDTH = 100;
 constexpr int PC_SIZE_COLUMN_WIDTH = 72;
-constexpr int LIST_ICON_SIDE = CardNameDelegate::ICON_SIDE;
-// Where a card row keeps the directory slot of its file.
-constexpr int SLOT_ROLE = Qt::UserRole + 1;
 
 // The form names each port button after its address: port268 .. port3BC.
 QString portButtonName(std::uint16_t address) {
@@ -130,6 +134,7 @@ void MainWindow::findControls(QWidget* form) {
     m_commit = form->findChild<QPushButton*>(QStringLiteral("commitButton"));
     m_driveTreeWidget = form->findChild<QTreeWidget*>(QStringLiteral("driveTree"));
     m_pcFileListWidget = form->findChild<QTreeWidget*>(QStringLiteral("pcFileList"));
+    m_pcFrame = form->findChild<QGroupBox*>(QStringLiteral("pcFrame"));
     for (const std::uint16_t address : link::PORT_ADDRESSES) {
         if (auto* button = form->findChild<QRadioButton*>(portButtonName(address))) {
             m_portButtons.push_back({button, address});
@@ -146,27 +151,9 @@ void MainWindow::findControls(QWidget* form) {
 }
 
 void MainWindow::setUpCardList() {
-    if (m_cardList == nullptr) {
-        return;
+    if (m_cardList != nullptr) {
+        setUpCardListView(*m_cardList, *m_icons);
     }
-    m_cardList->setColumnCount(2);
-    m_cardList->setHeaderLabels({tr("FileName"), tr("Size(in Blocks)")});
-    m_cardList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    m_cardList->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    m_cardList->header()->setStretchLastSection(false);
-    m_cardList->setColumnWidth(0, NAME_COLUMN_WIDTH);
-    m_cardList->setColumnWidth(1, SIZE_COLUMN_WIDTH);
-    m_cardList->setRootIsDecorated(false);
-    m_cardList->setItemsExpandable(false);
-    m_cardList->setUniformRowHeights(true);
-    m_cardList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_cardList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_cardList->setIconSize(QSize(LIST_ICON_SIDE, LIST_ICON_SIDE));
-    m_cardList->setItemDelegateForColumn(0, new CardNameDelegate(m_cardList));
-    ColumnSorter::attach(m_cardList);
-    m_icons->setList(m_cardList);
-    // Sorting moves rows: some may come into view.
-    connect(m_cardList->header(), &QHeaderView::sectionClicked, m_icons, &IconAnimator::update);
 }
 
 void MainWindow::setUpAccessibility() {
@@ -253,10 +240,22 @@ void MainWindow::buildMenu() {
     m_selectSeveralAction->setCheckable(true);
     connect(m_selectSeveralAction, &QAction::toggled, this, [this](bool several) {
         if (m_cardList != nullptr) {
-            m_cardList->setSelectionMode(several ? QAbstractItemView::ExtendedSelection
-                                                 : QAbstractItemView::SingleSelection);
+            allowSeveralRows(*m_cardList, several);
+        }
+        if (m_sidePane != nullptr) {
+            m_sidePane->allowSeveralRows(several);
         }
     });
+    if (m_pcFrame != nullptr) {
+        buildLeftPaneMenu(view);
+        // Beside the arrows, which copy: the same between the two cards, removing the files
+        // from where they were.
+        tools->addSeparator();
+        m_moveRightAction = tools->addAction(tr("Move Selected Files -->"));
+        m_moveLeftAction = tools->addAction(tr("Move Selected Files <--"));
+        m_moveRightAction->setEnabled(false);
+        m_moveLeftAction->setEnabled(false);
+    }
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     m_aboutAction = help->addAction(tr("About"));
@@ -264,6 +263,13 @@ void MainWindow::buildMenu() {
 }
 
 void MainWindow::setUpPcPane(const DriveTree::DriveLister& drives) {
+    if (m_pcFrame != nullptr) {
+        // The second card takes the PC folders' place when the View menu asks for it.
+        m_sidePane = new SideCardPane(*this, m_pcFrame->parentWidget());
+        auto* panes = centralWidget()->findChild<QHBoxLayout*>(QStringLiteral("panes"));
+        panes->insertWidget(panes->indexOf(m_pcFrame) + 1, m_sidePane);
+        m_sidePane->hide();
+    }
     if (m_driveTreeWidget != nullptr) {
         m_driveTree = new DriveTree(m_driveTreeWidget, drives, this);
     }
@@ -288,16 +294,17 @@ void MainWindow::fitAndCentre(QSize formSize) {
     }
 }
 
-void MainWindow::attach(app::Organizer& organizer) {
+void MainWindow::attach(app::Organizer& organizer, SideCardMakers sideCards) {
     m_organizer = &organizer;
     m_commands = std::make_unique<app::WindowCommands>(organizer, *this);
-    connectCommands();
-    if (m_cardList != nullptr) {
-        // Owned by the list, as its event filter.
-        new CardListDrops(*m_cardList, [this](const std::vector<std::filesystem::path>& files) {
-            m_commands->addFiles(files);
-        });
+    m_sideCards = std::move(sideCards);
+    if (m_showOtherPageAction != nullptr) {
+        m_showOtherPageAction->setEnabled(static_cast<bool>(m_sideCards.otherPage));
+        m_showCardImageAction->setEnabled(static_cast<bool>(m_sideCards.image));
     }
+    connectCommands();
+    setUpDragAndDrop();
+    showArrowTips();
     organizer.start();
     if (m_driveTree != nullptr) {
         m_driveTree->refreshDrives(
@@ -314,11 +321,23 @@ void MainWindow::connectCommands() {
         }
     };
     onClick(m_selectRefresh, [&organizer] { organizer.readChosenPage(); });
-    onClick(m_addFile, [&commands] { commands.addFile(); });
+    onClick(m_addFile, [this, &commands] {
+        if (cardOnLeft()) {
+            transferFrom(CardSide::Left, m_sidePane->selectedSlots(), app::Transfer::Copy);
+        } else {
+            commands.addFile();
+        }
+    });
     onClick(m_saveFile, [&commands] { commands.saveFile(); });
     onClick(m_deleteFile, [&commands] { commands.deleteFile(); });
     onClick(m_deleteAll, [&organizer] { organizer.deleteAll(); });
-    onClick(m_copyToPc, [this, &commands] { commands.copyFileToPc(m_pcFolder); });
+    onClick(m_copyToPc, [this, &commands] {
+        if (cardOnLeft()) {
+            transferFrom(CardSide::Right, selectedSlots(), app::Transfer::Copy);
+        } else {
+            commands.copyFileToPc(m_pcFolder);
+        }
+    });
     onClick(m_commit, [&organizer] { organizer.commitPage(true); });
 
     connect(m_addFileAction, &QAction::triggered, this, [&commands] { commands.addFile(); });
@@ -333,14 +352,25 @@ void MainWindow::connectCommands() {
     connect(m_saveAllAction, &QAction::triggered, this, [&commands] { commands.saveAllFiles(); });
     connect(m_formatPageAction, &QAction::triggered, this, [&commands] { commands.formatPage(); });
     connect(m_newImageAction, &QAction::triggered, this, [&commands] { commands.newCardImage(); });
-    connect(m_openImageAction, &QAction::triggered, this, [this, &organizer, &commands] {
-        commands.openCardImage();
+    // Another page of the card shown on the left belongs to the card that was: it starts again
+    // on the card now behind the port.
+    auto cardSwitched = [this, &organizer](bool switched) {
         m_closeImageAction->setEnabled(organizer.onCardImage());
-    });
-    connect(m_closeImageAction, &QAction::triggered, this, [this, &organizer] {
-        organizer.closeCardImage();
-        m_closeImageAction->setEnabled(organizer.onCardImage());
-    });
+        if (switched && m_leftPane == LeftPane::OtherPage) {
+            showLeftPane(LeftPane::OtherPage);
+        }
+    };
+    connect(m_openImageAction, &QAction::triggered, this,
+            [&commands, cardSwitched] { cardSwitched(commands.openCardImage()); });
+    connect(m_closeImageAction, &QAction::triggered, this,
+            [&organizer, cardSwitched] { cardSwitched(organizer.closeCardImage()); });
+    if (m_moveRightAction != nullptr) {
+        connect(m_moveRightAction, &QAction::triggered, this, [this] {
+            transferFrom(CardSide::Left, m_sidePane->selectedSlots(), app::Transfer::Move);
+        });
+        connect(m_moveLeftAction, &QAction::triggered, this,
+                [this] { transferFrom(CardSide::Right, selectedSlots(), app::Transfer::Move); });
+    }
     m_openImageAction->setEnabled(organizer.canSwitchCards());
     m_closeImageAction->setEnabled(organizer.onCardImage());
     if (m_copyAsPairAction != nullptr) {
@@ -366,21 +396,7 @@ void MainWindow::connectCommands() {
         });
     }
     if (m_cardList != nullptr) {
-        // Only a row that becomes selected counts; a row losing its selection changes nothing.
-        connect(m_cardList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this, &organizer](const QItemSelection& selected, const QItemSelection&) {
-                    for (const QModelIndex& index : selected.indexes()) {
-                        if (index.column() == 0) {
-                            organizer.selectFile(index.data(SLOT_ROLE).toInt());
-                        }
-                    }
-                    // Of several rows, the information lines are those of the focused one.
-                    const QModelIndex focused = m_cardList->currentIndex();
-                    if (selected.indexes().size() > 1 &&
-                        m_cardList->selectionModel()->isRowSelected(focused.row(), {})) {
-                        organizer.selectFile(focused.siblingAtColumn(0).data(SLOT_ROLE).toInt());
-                    }
-                });
+        followCardSelection(*m_cardList, organizer, this);
     }
     if (m_driveTree != nullptr) {
         connect(m_driveTree, &DriveTree::directorySelected, this,
@@ -422,6 +438,199 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         default:
             QMainWindow::keyPressEvent(event);
     }
+}
+
+void MainWindow::buildLeftPaneMenu(QMenu* view) {
+    view->addSeparator();
+    auto* panes = new QActionGroup(this);
+    m_showPcFoldersAction = view->addAction(tr("Left Pane: PC Folders"));
+    m_showOtherPageAction = view->addAction(tr("Left Pane: Another Page of the Card"));
+    m_showCardImageAction = view->addAction(tr("Left Pane: Card Image..."));
+    for (QAction* action : {m_showPcFoldersAction, m_showOtherPageAction, m_showCardImageAction}) {
+        action->setCheckable(true);
+        panes->addAction(action);
+    }
+    m_showPcFoldersAction->setChecked(true);
+    m_showOtherPageAction->setEnabled(false);
+    m_showCardImageAction->setEnabled(false);
+    auto show = [this](QAction* action, LeftPane pane) {
+        connect(action, &QAction::triggered, this, [this, pane] { showLeftPane(pane); });
+    };
+    show(m_showPcFoldersAction, LeftPane::PcFolders);
+    show(m_showOtherPageAction, LeftPane::OtherPage);
+    show(m_showCardImageAction, LeftPane::CardImage);
+}
+
+bool MainWindow::showLeftPane(LeftPane pane) {
+    std::unique_ptr<app::SideCard> card;
+    if (pane != LeftPane::PcFolders) {
+        card = makeSideCard(pane);
+        if (card == nullptr) {
+            // The pane stays as it was, and so does its menu entry.
+            (m_leftPane == LeftPane::PcFolders   ? m_showPcFoldersAction
+             : m_leftPane == LeftPane::OtherPage ? m_showOtherPageAction
+                                                 : m_showCardImageAction)
+                ->setChecked(true);
+            return false;
+        }
+    }
+    if (m_pcFrame->isVisible()) {
+        m_sidePane->setFixedWidth(m_pcFrame->width());
+    }
+    m_leftPane = pane;
+    m_sidePane->showCard(std::move(card), pane == LeftPane::CardImage);
+    m_pcFrame->setVisible(pane == LeftPane::PcFolders);
+    m_sidePane->setVisible(pane != LeftPane::PcFolders);
+    m_moveRightAction->setEnabled(cardOnLeft());
+    m_moveLeftAction->setEnabled(cardOnLeft());
+    showArrowTips();
+    return true;
+}
+
+std::unique_ptr<app::SideCard> MainWindow::makeSideCard(LeftPane pane) {
+    if (pane == LeftPane::OtherPage) {
+        return m_sideCards.otherPage(*m_sidePane);
+    }
+    const auto image = chooseFileToOpen(app::text::IMAGE_FILTERS, {});
+    return image ? m_sideCards.image(*image, *m_sidePane) : nullptr;
+}
+
+// The arrows keep their texts; what they do in each layout of the left pane is said here.
+void MainWindow::showArrowTips() {
+    if (m_pcFrame == nullptr) {
+        return;
+    }
+    if (m_addFile != nullptr) {
+        m_addFile->setToolTip(cardOnLeft()
+                                  ? tr("Copy the files selected on the left card to the right card")
+                                  : tr("Add a file from the PC to the card"));
+    }
+    if (m_copyToPc != nullptr) {
+        m_copyToPc->setToolTip(
+            cardOnLeft() ? tr("Copy the files selected on the right card to the left card")
+                         : tr("Copy the selected files to the PC folder on the left"));
+    }
+}
+
+void MainWindow::transferFrom(CardSide side, const std::vector<int>& slotNumbers,
+                              app::Transfer how) {
+    app::Organizer* left = m_sidePane != nullptr ? m_sidePane->organizer() : nullptr;
+    if (left == nullptr || !cardOnLeft()) {
+        return;
+    }
+    if (side == CardSide::Left) {
+        app::transferSelected(*left, slotNumbers, *m_organizer, how, *this);
+    } else {
+        app::transferSelected(*m_organizer, slotNumbers, *left, how, *this);
+    }
+}
+
+namespace {
+
+const QString RIGHT_LIST = QStringLiteral("right");
+const QString LEFT_LIST = QStringLiteral("left");
+
+}  // namespace
+
+void MainWindow::setUpDragAndDrop() {
+    // Each helper is owned by its list, as the list's event filter.
+    if (m_cardList != nullptr) {
+        new RowDragSource(*m_cardList, [this] { return cardRowsMime(CardSide::Right); });
+        new DropTarget(*m_cardList, {RIGHT_LIST,
+                                     [this](const std::vector<std::filesystem::path>& files) {
+                                         m_organizer->addFiles(files);
+                                     },
+                                     [this](const CardRowsDrag& rows, QPoint, bool move) {
+                                         transferFrom(
+                                             CardSide::Left, rows.slotNumbers,
+                                             move ? app::Transfer::Move : app::Transfer::Copy);
+                                     }});
+    }
+    if (m_sidePane != nullptr) {
+        QTreeWidget& sideList = m_sidePane->cardList();
+        new RowDragSource(sideList, [this] { return cardRowsMime(CardSide::Left); });
+        new DropTarget(sideList, {LEFT_LIST,
+                                  [this](const std::vector<std::filesystem::path>& files) {
+                                      if (app::Organizer* left = m_sidePane->organizer()) {
+                                          left->addFiles(files);
+                                      }
+                                  },
+                                  [this](const CardRowsDrag& rows, QPoint, bool move) {
+                                      transferFrom(
+                                          CardSide::Right, rows.slotNumbers,
+                                          move ? app::Transfer::Move : app::Transfer::Copy);
+                                  }});
+    }
+    if (m_pcFileListWidget != nullptr) {
+        new RowDragSource(*m_pcFileListWidget, [this] { return pcFilesMime(); });
+        new DropTarget(*m_pcFileListWidget,
+                       {LEFT_LIST, nullptr, [this](const CardRowsDrag& rows, QPoint, bool) {
+                            rowsDroppedOnPcPane(rows, m_pcFolder);
+                        }});
+    }
+    if (m_driveTree != nullptr) {
+        QTreeWidget* tree = m_driveTree->widget();
+        new DropTarget(
+            *tree,
+            {LEFT_LIST, nullptr, [this, tree](const CardRowsDrag& rows, QPoint position, bool) {
+                 const QTreeWidgetItem* item = tree->itemAt(position);
+                 rowsDroppedOnPcPane(
+                     rows, item != nullptr ? textToPath(m_driveTree->itemPath(item)) : m_pcFolder);
+             }});
+    }
+}
+
+// As "<--" copies the selected rows: the drag began on them.
+void MainWindow::rowsDroppedOnPcPane(const CardRowsDrag& rows,
+                                     const std::filesystem::path& folder) {
+    if (rows.list == RIGHT_LIST) {
+        m_commands->copyFileToPc(folder);
+    }
+}
+
+QMimeData* MainWindow::cardRowsMime(CardSide side) {
+    app::Organizer* organizer = side == CardSide::Right ? m_organizer : m_sidePane->organizer();
+    const std::vector<int> slotNumbers =
+        side == CardSide::Right ? selectedSlots() : m_sidePane->selectedSlots();
+    const std::vector<app::FileOnPage> files = organizer != nullptr
+                                                   ? organizer->filesInSlots(slotNumbers)
+                                                   : std::vector<app::FileOnPage>{};
+    if (files.empty()) {
+        return nullptr;
+    }
+    m_dragFolder = std::make_unique<QTemporaryDir>();
+    QList<QUrl> written;
+    if (m_dragFolder->isValid()) {
+        const bool pairs = m_copyAsPairAction != nullptr && m_copyAsPairAction->isChecked();
+        const std::filesystem::path folder = textToPath(m_dragFolder->path());
+        for (const app::text::SavedFile& saved : organizer->writeFilesToPc(
+                 files, folder, pairs ? app::CopyFormat::VmiVmsPair : app::CopyFormat::Ddc)) {
+            if (saved.skipped) {
+                continue;
+            }
+            std::filesystem::path file = folder / saved.fileName;
+            written.append(QUrl::fromLocalFile(pathToText(file)));
+            if (pairs) {
+                written.append(QUrl::fromLocalFile(
+                    pathToText(file.replace_extension(formats::VMI_EXTENSION))));
+            }
+        }
+    }
+    return cardRowsMimeData({side == CardSide::Right ? RIGHT_LIST : LEFT_LIST, slotNumbers},
+                            written);
+}
+
+QMimeData* MainWindow::pcFilesMime() const {
+    QList<QUrl> files;
+    for (const QTreeWidgetItem* item : m_pcFileListWidget->selectedItems()) {
+        files.append(QUrl::fromLocalFile(pathToText(m_pcFolder / textToPath(item->text(0)))));
+    }
+    if (files.isEmpty()) {
+        return nullptr;
+    }
+    auto* mime = new QMimeData;
+    mime->setUrls(files);
+    return mime;
 }
 
 // --- app::WindowScreen ---
@@ -479,19 +688,8 @@ void MainWindow::showListing(const app::Listing& listing) {
     };
     show(m_blocksUsed, listing.counts ? QString::number(listing.counts->used) : QString());
     show(m_blocksFree, listing.counts ? QString::number(listing.counts->free) : QString());
-    m_icons->clearRows();
-    if (m_cardList == nullptr) {
-        return;
-    }
-    m_cardList->clear();
-    for (const app::CardRow& row : listing.rows) {
-        auto* item = new QTreeWidgetItem({nameToText(row.name), QString::number(row.sizeInBlocks)});
-        item->setData(0, SLOT_ROLE, row.slot);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        m_cardList->addTopLevelItem(item);
-        if (row.icon != nullptr) {
-            m_icons->setRowIcon(item, iconPictures(*row.icon, LIST_ICON_SIDE));
-        }
+    if (m_cardList != nullptr) {
+        showCardRows(*m_cardList, *m_icons, listing.rows);
     }
 }
 
@@ -573,13 +771,7 @@ void MainWindow::enableEditCommands() {
 }
 
 std::vector<int> MainWindow::selectedSlots() const {
-    std::vector<int> rows;
-    if (m_cardList != nullptr) {
-        for (const QModelIndex& row : m_cardList->selectionModel()->selectedRows(0)) {
-            rows.push_back(row.data(SLOT_ROLE).toInt());
-        }
-    }
-    return rows;
+    return m_cardList != nullptr ? selectedCardSlots(*m_cardList) : std::vector<int>{};
 }
 
 void MainWindow::showPcFolder(const std::filesystem::path& folder) {

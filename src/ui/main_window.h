@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,7 +15,10 @@
 #include "ui/window_progress.h"
 
 class QAction;
+class QGroupBox;
 class QLabel;
+class QMimeData;
+class QTemporaryDir;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -22,7 +26,9 @@ class QTreeWidget;
 
 namespace quorvane::app {
 class Organizer;
+class SideCard;
 class WindowCommands;
+enum class Transfer;
 }  // namespace quorvane::app
 
 namespace quorvane::ui {
@@ -30,6 +36,8 @@ namespace quorvane::ui {
 class DialogProvider;
 class PageSpinner;
 class PcFileList;
+class SideCardPane;
+struct CardRowsDrag;
 
 enum class Layout { SinglePane, TwoPane };
 
@@ -41,6 +49,13 @@ struct MainWindowOptions {
     DriveTree::DriveLister drives = DriveTree::defaultDrives;
 };
 
+// Where the second card of the two-pane layout comes from, made on the pane as its screen:
+// another page of the run's card, or a card image (null: it cannot be used, and was told).
+struct SideCardMakers {
+    std::function<std::unique_ptr<app::SideCard>(app::Screen&)> otherPage;
+    std::function<std::unique_ptr<app::SideCard>(const std::filesystem::path&, app::Screen&)> image;
+};
+
 // The organiser's one window, in either layout. Both layouts are Designer forms with the same
 // object names; a control that the chosen form lacks is simply absent and skipped.
 class MainWindow : public QMainWindow, public app::WindowScreen {
@@ -49,8 +64,9 @@ public:
     explicit MainWindow(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Wires the commands to `organizer` and runs the window's opening steps.
-    void attach(app::Organizer& organizer);
+    // Wires the commands to `organizer` and runs the window's opening steps; without makers
+    // the left pane always shows the PC folders.
+    void attach(app::Organizer& organizer, SideCardMakers sideCards = {});
 
     Layout layout() const { return m_layout; }
     ProgressDialog& progressDialog() { return m_progress; }
@@ -86,6 +102,10 @@ private:
         QRadioButton* button;
         std::uint16_t address;
     };
+    // What the left pane of the two-pane layout shows.
+    enum class LeftPane { PcFolders, OtherPage, CardImage };
+    // The two card lists, as drags name them.
+    enum class CardSide { Left, Right };
 
     void findControls(QWidget* form);
     void setUpCardList();
@@ -100,6 +120,20 @@ private:
     // The PC pane's folder chosen in the tree: its files listed.
     void pcFolderSelected(const std::filesystem::path& folder);
     void fitAndCentre(QSize formSize);
+    void buildLeftPaneMenu(QMenu* view);
+    bool showLeftPane(LeftPane pane);
+    std::unique_ptr<app::SideCard> makeSideCard(LeftPane pane);
+    bool cardOnLeft() const { return m_leftPane != LeftPane::PcFolders; }
+    void showArrowTips();
+    // The files selected in one card list (`slots`) copied or moved to the other card.
+    void transferFrom(CardSide side, const std::vector<int>& slots, app::Transfer how);
+    void setUpDragAndDrop();
+    // The selected rows of a card list, with the same files written to a folder of their own
+    // for drops outside the program; null when none is selected.
+    QMimeData* cardRowsMime(CardSide side);
+    // The selected PC files, for a drop on a card list.
+    QMimeData* pcFilesMime() const;
+    void rowsDroppedOnPcPane(const CardRowsDrag& rows, const std::filesystem::path& folder);
     std::optional<std::filesystem::path> acceptChosenFile(const std::optional<QString>& chosen);
 
     Layout m_layout;
@@ -116,7 +150,11 @@ private:
     std::shared_ptr<const card::SaveIcon> m_shownIcon;
     std::shared_ptr<const card::Eyecatch> m_shownEyecatch;
     std::filesystem::path m_pcFolder;  // the PC pane's folder; empty: none chosen yet
-
+    SideCardMakers m_sideCards;
+    LeftPane m_leftPane = LeftPane::PcFolders;
+    // Files written for the last drag of card rows; kept until the next, for the file
+    // manager may copy them after the drop.
+    std::unique_ptr<QTemporaryDir> m_dragFolder;
     // Controls of the form; null where the layout has none.
     QTreeWidget* m_cardList = nullptr;
     PageSpinner* m_pageNumber = nullptr;
@@ -137,6 +175,8 @@ private:
     QPushButton* m_commit = nullptr;
     QTreeWidget* m_driveTreeWidget = nullptr;
     QTreeWidget* m_pcFileListWidget = nullptr;
+    QGroupBox* m_pcFrame = nullptr;
+    SideCardPane* m_sidePane = nullptr;
     std::vector<PortButton> m_portButtons;
 
     QAction* m_addFileAction = nullptr;
@@ -158,6 +198,11 @@ private:
     QAction* m_formatPageAction = nullptr;
     QAction* m_newImageAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    QAction* m_showPcFoldersAction = nullptr;
+    QAction* m_showOtherPageAction = nullptr;
+    QAction* m_showCardImageAction = nullptr;
+    QAction* m_moveRightAction = nullptr;
+    QAction* m_moveLeftAction = nullptr;
 };
 
 // "Description (*.a *.b)" for a filter whose patterns are separated by ';'.

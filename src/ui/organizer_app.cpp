@@ -85,7 +85,12 @@ int OrganizerApp::run() {
     windowOptions.layout = chooseLayout(m_options.layout, QLocale::system().name());
     m_window = std::make_unique<MainWindow>(windowOptions);
     m_program = app::wireProgram(std::move(card), *m_window);
-    m_window->attach(*m_program.organizer);
+    SideCardMakers sideCards;
+    sideCards.otherPage = [this](app::Screen& screen) {
+        return app::SideCard::otherPage(m_program, screen);
+    };
+    sideCards.image = &app::SideCard::image;
+    m_window->attach(*m_program.organizer, std::move(sideCards));
     m_window->show();
     return QApplication::exec();
 }

@@ -39,10 +39,11 @@ inline card::CardOrderPage formattedCardPage() {
 
 // Adds a file to a card-order page; its block k is filled with the byte `fill + k`.
 inline void addFileToCardPage(card::CardOrderPage& cardImage, std::string_view name,
-                              std::uint16_t blocks, std::uint8_t fill = 0x10) {
+                              std::uint16_t blocks, std::uint8_t fill = 0x10,
+                              std::uint8_t fileType = 0x33) {
     auto pageImage = std::make_unique<card::PageBytes>();
     card::cardToPage(cardImage, *pageImage);
-    card::CardFile file{makeEntry(name, blocks), {}};
+    card::CardFile file{makeEntry(name, blocks, 0, fileType), {}};
     for (std::size_t k = 0; k < blocks; ++k) {
         file.data.insert(file.data.end(), card::BLOCK_SIZE, static_cast<std::uint8_t>(fill + k));
     }

@@ -7,8 +7,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/program.h"
 #include "card/dir_entry.h"
 #include "card/listing.h"
+#include "ui/drag_and_drop.h"
 #include "ui/pc_file_list.h"
 #include "ui_fixture.h"
 
@@ -121,7 +123,64 @@ TEST_F(WindowCommands, AddFileButtonStoresADdcFileOnTheCard) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(cardList()->viewport(), &drop);
+    QApplication::processEvents();
     EXPECT_TRUE(column(0).contains("DROPD"));
+}
+
+// The rows of `list` as a drag carries them, dropped on `target`; whether the drop was taken.
+// Qt delivers a drop only where the drag's entry was accepted.
+bool dropRows(QWidget* target, const QString& list, int slot, Qt::KeyboardModifiers keys) {
+    std::unique_ptr<QMimeData> rows(cardRowsMimeData({list, {slot}}, {}));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, rows.get(), Qt::LeftButton,
+                          keys);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, rows.get(), Qt::LeftButton,
+                    keys);
+    QApplication::sendEvent(target, &drop);
+    QApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST_F(WindowCommands, AnotherPageBesideTheCardTakesCopiesMovesAndDrops) {
+    open(Layout::TwoPane, {[this](app::Screen& pane) {
+                               return app::SideCard::of(std::make_unique<app::Organizer>(
+                                   pane, *link, app::testing::fixedTime));
+                           },
+                           nullptr});
+    readPage();
+    QPushButton* toLeft = button("<--");
+    EXPECT_EQ(toLeft->toolTip(), "Copy the selected files to the PC folder on the left");
+    choose("Left Pane: Another Page of the Card");
+    EXPECT_TRUE(named("pcFrame")->isHidden());
+    EXPECT_EQ(toLeft->toolTip(), "Copy the files selected on the right card to the left card");
+    auto* left = named<QTreeWidget>("sideCardList");
+    named<PageSpinner>("sidePageNumber")->stepBy(1);
+    QTest::mouseClick(named<QPushButton>("sideSelectRefreshButton"), Qt::LeftButton);
+
+    clickRow(column(0).indexOf("SECOND"));
+    QTest::mouseClick(toLeft, Qt::LeftButton);
+    EXPECT_EQ(dialogs.boxes.last(), "Copy SECOND to page 2? | Copy to the Other Card");
+    EXPECT_EQ(cardNames(1), (std::vector<std::string>{"SECOND"}));
+    EXPECT_EQ(left->topLevelItemCount(), 1);
+
+    // Rows are never dropped back on their own list; Shift moves them to the other.
+    const int first = card::findSlotByName(cardPage(0), "FIRST");
+    EXPECT_FALSE(dropRows(cardList()->viewport(), "right", first, Qt::ShiftModifier));
+    EXPECT_TRUE(dropRows(left->viewport(), "right", first, Qt::ShiftModifier));
+    EXPECT_EQ(cardNames(0), (std::vector<std::string>{"SECOND"}));
+    EXPECT_EQ(left->topLevelItemCount(), 2);
+
+    // Back to the PC folders: a row dropped there is written as "<--" writes it.
+    choose("Left Pane: PC Folders");
+    EXPECT_FALSE(named("sideCardList")->isVisible());
+    window->showPcFolder(folder.path().toStdString());
+    clickRow(0);
+    EXPECT_TRUE(dropRows(named("pcFileList")->findChild<QWidget*>("qt_scrollarea_viewport"),
+                         "right", card::findSlotByName(cardPage(0), "SECOND"), {}));
+    EXPECT_EQ(fileBytes(inFolder("SECOND")).size(), 36 + 3 * 512);
 }
 
 TEST_F(WindowCommands, ExportMenuEntryWritesThePageImage) {

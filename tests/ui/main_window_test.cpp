@@ -101,8 +101,8 @@ TEST_F(TwoPaneWindow, OpensWithEveryButtonAvailableAndNoPortChoice) {
     for (const QString& entry : FILE_ENTRIES) {
         EXPECT_FALSE(menuEntry(entry)->isEnabled()) << entry.toStdString();
     }
-    expectFramesNamedByTheirTitles(
-        {"PC Drives and Directories", "Dreamcast Memory Card", "File Info"});
+    expectFramesNamedByTheirTitles({"PC Drives and Directories", "Dreamcast Memory Card",
+                                    "File Info", "Another Page of the Card"});
     EXPECT_EQ(named("driveTree")->accessibleName(), "PC drives and directories");
     EXPECT_EQ(named("pcFileList")->accessibleName(), "PC files");
     EXPECT_EQ(named<QTreeWidget>("driveTree")->topLevelItemCount(), 1);

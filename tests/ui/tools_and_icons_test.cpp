@@ -48,7 +48,9 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
         titles.append(menu->text());
     }
     EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "&View", "&Help"}));
-    EXPECT_EQ(entriesOf("&View"), (QStringList{"Select Several Files"}));
+    EXPECT_EQ(entriesOf("&View"),
+              (QStringList{"Select Several Files", "-", "Left Pane: PC Folders",
+                           "Left Pane: Another Page of the Card", "Left Pane: Card Image..."}));
     EXPECT_EQ(entriesOf("&File"),
               (QStringList{"Add File", "Save File", "-", "Import .DCM file", "Export to .DCM file",
                            "-", "Delete File", "Delete All", "-", "E&xit"}));
@@ -57,7 +59,8 @@ TEST_F(ToolsAndIcons, ToolsComeBetweenAnUnchangedFileAndHelpAndCheckAfterARead) 
         entriesOf("&Tools"),
         (QStringList{"Check Page...", "Save All Files...", "-", "Open Card Image...",
                      "Close Card Image", "-", "Restore From Backup...", "Open Backups Folder", "-",
-                     "Copy to PC as .vmi/.vms Pair", "-", "Format Page...", "New Card Image..."}));
+                     "Copy to PC as .vmi/.vms Pair", "-", "Format Page...", "New Card Image...",
+                     "-", "Move Selected Files -->", "Move Selected Files <--"}));
     EXPECT_FALSE(menuEntry("Check Page...")->isEnabled());
     EXPECT_FALSE(menuEntry("Format Page...")->isEnabled());
     EXPECT_TRUE(menuEntry("New Card Image...")->isEnabled());

@@ -125,7 +125,7 @@ protected:
         QDir::setCurrent(startDirectory);
     }
 
-    void open(Layout layout) {
+    void open(Layout layout, SideCardMakers sideCards = {}) {
         adapter = std::make_unique<adapter::VirtualAdapter>(pages);
         link = std::make_unique<link::CardLink>(*adapter);
         MainWindowOptions options;
@@ -135,7 +135,7 @@ protected:
         options.drives = [drive] { return QStringList{drive}; };
         window = std::make_unique<MainWindow>(options);
         organizer = std::make_unique<app::Organizer>(*window, *link, app::testing::fixedTime);
-        window->attach(*organizer);
+        window->attach(*organizer, std::move(sideCards));
         window->show();
     }
 
