@@ -149,7 +149,7 @@ TEST_F(WindowCommands, AnotherPageBesideTheCardTakesCopiesMovesAndDrops) {
                                return app::SideCard::of(std::make_unique<app::Organizer>(
                                    pane, *link, app::testing::fixedTime));
                            },
-                           nullptr});
+                           &app::SideCard::image});
     readPage();
     QPushButton* toLeft = button("<--");
     EXPECT_EQ(toLeft->toolTip(), "Copy the selected files to the PC folder on the left");
@@ -172,6 +172,19 @@ TEST_F(WindowCommands, AnotherPageBesideTheCardTakesCopiesMovesAndDrops) {
     EXPECT_TRUE(dropRows(left->viewport(), "right", first, Qt::ShiftModifier));
     EXPECT_EQ(cardNames(0), (std::vector<std::string>{"SECOND"}));
     EXPECT_EQ(left->topLevelItemCount(), 2);
+
+    // A card image instead: read at once, and written by a copy.
+    QFile image(inFolder("other.bin"));
+    ASSERT_TRUE(image.open(QIODevice::WriteOnly));
+    image.write(reinterpret_cast<const char*>(pages[1].bytes.data()), 131072);
+    image.close();
+    dialogs.openAnswers = {inFolder("other.bin")};
+    choose("Left Pane: Card Image...");
+    EXPECT_EQ(left->parentWidget()->property("title").toString(), "Card Image: other.bin");
+    clickRow(0);
+    QTest::mouseClick(toLeft, Qt::LeftButton);
+    EXPECT_EQ(dialogs.boxes.last(), "Copy SECOND to other.bin? | Copy to the Other Card");
+    EXPECT_EQ(left->topLevelItemCount(), 1);
 
     // Back to the PC folders: a row dropped there is written as "<--" writes it.
     choose("Left Pane: PC Folders");
