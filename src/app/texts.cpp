@@ -123,8 +123,9 @@ std::string writeThroughLinkQuestion(const std::filesystem::path& link,
 
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError) {
     return withReason("No backup of page " + std::to_string(pageNumber) + " was taken:\n" +
-                          pathText(file) + "\nThe page was read all the same.",
-                      systemError);
+                          pathText(file) + (systemError != 0 ? ":" : ""),
+                      systemError) +
+           "\nThe page was read all the same.";
 }
 
 std::string otherByteOrderQuestion(const std::filesystem::path& file) {

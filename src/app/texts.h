@@ -236,7 +236,8 @@ std::string quoted(std::string_view text);
 
 // --- Backups (ours) ---
 inline constexpr std::string_view BACKUP_CAPTION = "Backup";
-// "No backup of page 3 was taken:", the file and the system's reason.
+// "No backup of page 3 was taken:", the file and the system's reason, then that the read
+// stands.
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError);
 
 // --- Pages and the backup command (ours) ---

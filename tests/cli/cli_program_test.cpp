@@ -232,18 +232,18 @@ TEST_F(CliProgram, AQuestionWithoutYesAndWithoutATerminalIsRefused) {
     const ProgramRun remove = onCard({"delete", "RACEDATA_001"});
     EXPECT_EQ(remove.exitStatus, 1);
     EXPECT_EQ(remove.err, READ_OK +
-                              "[Delete file] Are you sure? [y/n]\n"
+                              "[Delete file] Are you sure? (RACEDATA_001) [y/n]\n"
                               "Not asked: standard input is not a terminal. Answer Yes with "
                               "--yes.\n"
                               "Action cancelled...\n");
     EXPECT_TRUE(pageFile(1) == before);
 
-    // The commit and import questions join their lines.
+    // The import question's lines, without the blank line and spaces that lay out the box.
     writeBytes(pc / "page.dcm", before);
     const ProgramRun import = onCard({"import", (pc / "page.dcm").string(), "--page", "2"});
     EXPECT_EQ(import.exitStatus, 1);
     EXPECT_NE(import.err.find("[Import .DCM file] WARNING!! - All data on the selected page will "
-                              "be deleted. Continue? [y/n]\n"),
+                              "be deleted.\n  Continue? [y/n]\n"),
               std::string::npos)
         << import.err;
 
@@ -251,7 +251,8 @@ TEST_F(CliProgram, AQuestionWithoutYesAndWithoutATerminalIsRefused) {
     writeBytes(pc / "RACEDATA_001.ddc", Bytes{1, 2, 3});
     const ProgramRun save = onCard({"save", "RACEDATA_001", "--to", pc.string()});
     EXPECT_EQ(save.exitStatus, 1);
-    EXPECT_NE(save.err.find("[Copy file to PC] File Already exists, Overwrite? [y/n]\n"),
+    EXPECT_NE(save.err.find("[Copy file to PC] File Already exists, Overwrite? "
+                            "(RACEDATA_001.ddc) [y/n]\n"),
               std::string::npos)
         << save.err;
     EXPECT_TRUE(readBytes(pc / "RACEDATA_001.ddc") == (Bytes{1, 2, 3}));
@@ -265,8 +266,9 @@ TEST_F(CliProgram, AQuestionOnATerminalTakesTheAnswerTyped) {
         const ProgramRun declined =
             run({"--virtual-card", card.string(), "delete", "RACEDATA_001"}, terminal.path());
         EXPECT_EQ(declined.exitStatus, 1);
-        EXPECT_EQ(declined.err,
-                  READ_OK + "[Delete file] Are you sure? [y/n] n\nAction cancelled...\n");
+        EXPECT_EQ(declined.err, READ_OK +
+                                    "[Delete file] Are you sure? (RACEDATA_001) [y/n] n\n"
+                                    "Action cancelled...\n");
     }
     EXPECT_EQ(listed(), SAMPLE_FILES);
     {
@@ -275,7 +277,8 @@ TEST_F(CliProgram, AQuestionOnATerminalTakesTheAnswerTyped) {
         const ProgramRun agreed =
             run({"--virtual-card", card.string(), "delete", "RACEDATA_001"}, terminal.path());
         EXPECT_EQ(agreed.exitStatus, 0);
-        EXPECT_EQ(agreed.err, READ_OK + "[Delete file] Are you sure? [y/n] y\nFile Deleted.\n");
+        EXPECT_EQ(agreed.err,
+                  READ_OK + "[Delete file] Are you sure? (RACEDATA_001) [y/n] y\nFile Deleted.\n");
     }
     EXPECT_EQ(listed(), (Pairs{{"PUZZLE___SYS", 5}, {"QUORVANE_001", 1}}));
 }
@@ -352,9 +355,10 @@ TEST_F(CliProgram, BackupHoldsEveryPageAndOpensAsAVirtualCard) {
     const ProgramRun asked = onCard({"backup", "--to", backup.string()});
     EXPECT_EQ(asked.exitStatus, 1);
     EXPECT_NE(asked.err.find("[Back up the Memory card] " + backup.string() +
-                             " already holds page files. page-01.dcm: replaced. page-02.dcm: "
-                             "replaced. page-03.dcm: replaced. page-04.dcm: replaced. Replace "
-                             "them with the pages of this Memory card? [y/n]\n"),
+                             " already holds page files.\n  page-01.dcm: replaced.\n  "
+                             "page-02.dcm: replaced.\n  page-03.dcm: replaced.\n  page-04.dcm: "
+                             "replaced.\n  Replace them with the pages of this Memory card? "
+                             "[y/n]\n"),
               std::string::npos)
         << asked.err;
     EXPECT_EQ(onCard({"backup", "--to", backup.string(), "--yes"}).exitStatus, 0);
@@ -369,7 +373,7 @@ TEST_F(CliProgram, ExportAndImportMoveAWholePage) {
     const ProgramRun again = onCard({"export", (pc / "first.dcm").string(), "--page", "2"});
     EXPECT_EQ(again.exitStatus, 1);
     EXPECT_EQ(again.err, READ_OK + "[Save As] " + (pc / "first.dcm").string() +
-                             " already exists. Do you want to replace it? [y/n]\n"
+                             " already exists.\n  Do you want to replace it? [y/n]\n"
                              "Not asked: standard input is not a terminal. Answer Yes with "
                              "--yes.\nAction Cancelled...\n");
     EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
@@ -380,7 +384,7 @@ TEST_F(CliProgram, ExportAndImportMoveAWholePage) {
     EXPECT_EQ(throughLink.exitStatus, 1);
     EXPECT_EQ(throughLink.err, READ_OK + "[Export to .DCM file] " + (pc / "link.dcm").string() +
                                    " is a symbolic link to " + (pc / "first.dcm").string() +
-                                   ". Replace " + (pc / "first.dcm").string() +
+                                   ".\n  Replace " + (pc / "first.dcm").string() +
                                    "? The link stays. [y/n]\nNot asked: standard input is not a "
                                    "terminal. Answer Yes with --yes.\nAction Cancelled...\n");
     EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
@@ -489,7 +493,9 @@ TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
     const ProgramRun replaced =
         onCard({"save", "RACEDATA_001", "--to", one.string(), "--format", "vms"});
     EXPECT_EQ(replaced.exitStatus, 1);
-    EXPECT_NE(replaced.err.find("Overwrite? [y/n]\nNot asked"), std::string::npos) << replaced.err;
+    EXPECT_NE(replaced.err.find("Overwrite? (RACEDATA.vms, RACEDATA.vmi) [y/n]\nNot asked"),
+              std::string::npos)
+        << replaced.err;
 
     // Added back, the pair gives the same name and size.
     EXPECT_EQ(onCard({"delete", "RACEDATA_001", "--yes"}).exitStatus, 0);
@@ -580,6 +586,15 @@ TEST_F(CliProgram, EveryPageReadIsKeptOnceInTheBackupsFolder) {
     ASSERT_EQ(kept.size(), 1U);
     EXPECT_TRUE(kept[0].ends_with("_page-01.dcm")) << kept[0];
     EXPECT_TRUE(readBytes(backups / kept[0]) == pageFile(1));
+
+    // No folder for them: the box says why right after where, a line each.
+    std::filesystem::remove_all(backups);
+    writeBytes(backups, {1});
+    EXPECT_EQ(onCard({"list"}).err, "[Backup] No backup of page 1 was taken:\n  " +
+                                        backups.string() +
+                                        ":\n  Not a directory\n  The page was read all the "
+                                        "same.\n" +
+                                        READ_OK);
 }
 
 // A refused command says why and leaves the card and every PC file as they were; a file that
@@ -598,7 +613,7 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
         std::string told;
     } cases[] = {
         {{"--virtual-card", card.string(), "import", (pc / "none.dcm").string()},
-         "File Not Found. " + (pc / "none.dcm").string() + ": No such file or directory"},
+         "File Not Found.\n  " + (pc / "none.dcm").string() + ":\n  No such file or directory\n"},
         {{"--virtual-card", card.string(), "import", "/dev/zero"}, "not a file but a folder"},
         {{"--virtual-card", card.string(), "import", (pc / "fifo.dcm").string()},
          "not a file but a folder"},
