@@ -405,6 +405,28 @@ std::string replaceFileQuestion(const std::filesystem::path& target) {
     return pathText(target) + " already exists.\nDo you want to replace it?";
 }
 
+namespace {
+
+std::string listed(const std::vector<std::string>& files) {
+    std::string list;
+    for (const std::string& file : files) {
+        list += (list.empty() ? "" : ", ") + systemText(file);
+    }
+    return list;
+}
+
+}  // namespace
+
+std::string notAdded(std::string_view file, const std::vector<std::string>& added,
+                     const std::vector<std::string>& notTried) {
+    std::string text = "Not added: " + systemText(file) + ".";
+    text += added.empty() ? " Nothing was added." : " Added before it: " + listed(added) + ".";
+    if (!notTried.empty()) {
+        text += " Not tried: " + listed(notTried) + ".";
+    }
+    return text;
+}
+
 std::string blockCount(unsigned blocks) {
     return std::to_string(blocks) + (blocks == 1 ? " block" : " blocks");
 }

@@ -330,6 +330,11 @@ std::string cardCreated(const std::filesystem::path& folder);  // "A virtual car
 // A NAME of the command line that names no file of the page (`name` as it was typed).
 std::string noCardFile(std::string_view name, int pageNumber);
 
+// Of several files added one by one, the one that failed (each as it was typed), the ones added
+// before it and those after it, not tried.
+std::string notAdded(std::string_view file, const std::vector<std::string>& added,
+                     const std::vector<std::string>& notTried);
+
 // Questions on the terminal: the box's line, then the prompt and the answer.
 inline constexpr std::string_view ANSWER_PROMPT = "[y/n]";
 inline constexpr std::string_view ANSWERED_YES = "y";

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -293,8 +294,14 @@ bool Session::add() {
     if (!readPageOfFiles()) {
         return false;
     }
-    for (const std::string& file : m_invocation.operands) {
-        if (!step(m_organizer.addFile(absoluteOrAsGiven(file)))) {
+    const std::vector<std::string>& files = m_invocation.operands;
+    for (auto file = files.begin(); file != files.end(); ++file) {
+        if (!step(m_organizer.addFile(absoluteOrAsGiven(*file)))) {
+            // Each file is written as it is added: which of several are on the card now.
+            if (files.size() > 1) {
+                m_screen.printError(printable(app::text::cli::notAdded(
+                    *file, {files.begin(), file}, {std::next(file), files.end()})));
+            }
             return false;
         }
     }
