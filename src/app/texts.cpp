@@ -28,6 +28,10 @@ std::string blocksBeyondUserArea(const std::vector<std::string>& names) {
 }
 
 std::string onlyPages(int pageCount) {
+    // The adapters of the old program held several pages; a card of one page (an image) is ours.
+    if (pageCount == 1) {
+        return "There is only one page on this Memory card";
+    }
     return "There are only " + std::to_string(pageCount) + " pages on this Memory card";
 }
 

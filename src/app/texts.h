@@ -93,7 +93,8 @@ inline constexpr Box COMMIT_QUESTION{
     LAST_CHANCE_CAPTION, BoxButtons::YesNo, BoxIcon::Warning};
 inline constexpr Box BLOCK_WRITE_ERROR{"Block write ERROR", WRITE_CARD_CAPTION, BoxButtons::Ok,
                                        BoxIcon::Warning};
-std::string onlyPages(int pageCount);  // "There are only 4 pages on this Memory card"
+// "There are only 4 pages on this Memory card"; ours for a card of one page.
+std::string onlyPages(int pageCount);
 inline constexpr BoxIcon PAGE_RANGE_ICON = BoxIcon::Warning;
 
 // --- Message boxes: the commands ---

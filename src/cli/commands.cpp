@@ -92,6 +92,8 @@ private:
     }
     // The page of --page, read as Select/Refresh reads it.
     bool readPage();
+    // `pageNumber` of the card of `organizer`, read the same way.
+    bool readPageOf(app::Organizer& organizer, int pageNumber);
     // The same for a command on the page's files: an unformatted page, told by the read, has
     // none and no room for any.
     bool readPageOfFiles();
@@ -167,7 +169,19 @@ bool Session::run() {
 }
 
 bool Session::readPage() {
-    return step(m_organizer.readPage(m_invocation.page));
+    return readPageOf(m_organizer, m_invocation.page);
+}
+
+bool Session::readPageOf(app::Organizer& organizer, int pageNumber) {
+    if (organizer.readPage(pageNumber)) {
+        return step(true);
+    }
+    // A page the card lacks ends at its box with the status line still connecting, which
+    // would say nothing that happened.
+    if (m_screen.status() != app::text::CONNECTING) {
+        m_screen.printStatus();
+    }
+    return false;
 }
 
 bool Session::readPageOfFiles() {
@@ -389,7 +403,7 @@ bool Session::transfer(app::Transfer how) {
         target = otherPage.get();
     }
     target->start();
-    if (!step(target->readPage(m_invocation.toPage.value_or(1)))) {
+    if (!readPageOf(*target, m_invocation.toPage.value_or(1))) {
         return false;
     }
     return step(app::transferFiles(m_organizer, *files, *target, how));
