@@ -194,9 +194,14 @@ std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
     for (const std::string& typed : m_invocation.operands) {
         const std::optional<std::string> name = card::utf8ToName(typed);
         // Of two files of one name, the first listed.
-        const auto row = std::find_if(rows.begin(), rows.end(), [&name](const app::CardRow& r) {
-            return name && r.name == *name;
-        });
+        auto row = std::find_if(rows.begin(), rows.end(),
+                                [&name](const app::CardRow& r) { return name && r.name == *name; });
+        // A name with bytes that cannot be typed, as list prints it.
+        if (row == rows.end()) {
+            row = std::find_if(rows.begin(), rows.end(), [&typed](const app::CardRow& r) {
+                return printable(card::nameToUtf8(r.name)) == typed;
+            });
+        }
         if (row == rows.end()) {
             m_screen.printError(app::text::cli::noCardFile(printable(typed), m_invocation.page));
             return std::nullopt;

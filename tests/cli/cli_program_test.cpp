@@ -123,10 +123,10 @@ TEST_F(CliProgram, ListShowsThePageAsTextAndAsJson) {
     EXPECT_EQ(files[1]["name"].string, "RACEDATA_001");
     EXPECT_EQ(files[1]["blocks"].number, 3);
     ASSERT_EQ(files[1]["info"].items.size(), 3U);
-    // The header's text fields as they stand, padded with spaces.
-    EXPECT_EQ(files[1]["info"].items[0].string, "RACE DATA       ");
-    EXPECT_EQ(files[1]["info"].items[1].string, "Lap times of the sample circuit ");
-    EXPECT_EQ(files[1]["info"].items[2].string, "QUORVANE        ");
+    // The header's text fields without the spaces that pad them, as the text listing shows them.
+    EXPECT_EQ(files[1]["info"].items[0].string, "RACE DATA");
+    EXPECT_EQ(files[1]["info"].items[1].string, "Lap times of the sample circuit");
+    EXPECT_EQ(files[1]["info"].items[2].string, "QUORVANE");
     EXPECT_EQ(listed(), SAMPLE_FILES);
     EXPECT_EQ(listed(2), Pairs{});
 
@@ -180,6 +180,10 @@ TEST_F(CliProgram, NamesAndInformationLinesAreEscapedInJsonAndHarmlessOnATermina
         << check.out;
     const ProgramRun checkJson = onCard({"check", "--json", "--page", "2"});
     EXPECT_NE(checkJson.out.find(R"("problem": "nameUnusableOnPc")"), std::string::npos);
+
+    // The name that cannot be typed is typed as the list prints it.
+    EXPECT_EQ(onCard({"delete", "ESC\xEF\xBF\xBD[2J", "--page", "2", "--yes"}).exitStatus, 0);
+    EXPECT_EQ(listed(2), (Pairs{{"Q\"B\\\xC3\x89", 1}}));
 }
 
 TEST_F(CliProgram, PagesCountsThePagesOfANewVirtualCard) {
