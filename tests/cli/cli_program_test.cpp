@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -467,6 +468,25 @@ TEST_F(CliProgram, HelpAndVersionNeedNoCard) {
     EXPECT_EQ(run({"help", "nothing"}).exitStatus, 2);
     EXPECT_EQ(run({"--virtual-card", (root.path() / "absent").string(), "--help"}).exitStatus, 0);
     EXPECT_FALSE(std::filesystem::exists(root.path() / "absent"));
+#ifdef QUORVANE_PATH
+    // Every option of the window's help is in its manual page and the README.
+    const std::string windowHelp = runProgram(QUORVANE_PATH, {"--help"}, scratch).out;
+    const std::filesystem::path source = QUORVANE_SOURCE_DIR;
+    const std::string manual = readText(source / "packaging" / "quorvane.1");
+    const std::string readme = readText(source / "README.md");
+    const std::regex option("--[a-z][a-z-]*");
+    for (auto it = std::sregex_iterator(windowHelp.begin(), windowHelp.end(), option);
+         it != std::sregex_iterator(); ++it) {
+        EXPECT_NE(manual.find(std::regex_replace(it->str(), std::regex("-"), "\\-")),
+                  std::string::npos)
+            << it->str();
+        EXPECT_NE(readme.find("`" + it->str()), std::string::npos) << it->str();
+    }
+    // A command line the window cannot use ends it with 2, as it ends quorvane-cli.
+    for (const char* wrong : {"--virtual-card", "--bogus", "card.vmu"}) {
+        EXPECT_EQ(runProgram(QUORVANE_PATH, {wrong}, scratch).exitStatus, 2) << wrong;
+    }
+#endif
 }
 
 TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
