@@ -641,6 +641,8 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
     std::filesystem::create_symlink("/dev/zero", pc / "zero.bin");
     writeBytes(pc / "renamed.bin", pageFile(1));
     const std::string absent = (root.path() / "absent").string();
+    const std::string unreadable = (root.path() / "mem.ddc").string();
+    std::filesystem::create_symlink("/proc/self/mem", unreadable);  // a read at 0 fails
     const struct {
         std::vector<std::string> arguments;
         std::string told;
@@ -648,6 +650,8 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
         {{"--virtual-card", card.string(), "import", (pc / "none.dcm").string()},
          "File Not Found.\n  " + (pc / "none.dcm").string() + ":\n  No such file or directory\n"},
         {{"--virtual-card", card.string(), "import", "/dev/zero"}, "not a file but a folder"},
+        {{"--virtual-card", card.string(), "add", unreadable},
+         "] The file could not be read. (" + unreadable + ")\n"},
         {{"--virtual-card", card.string(), "import", (pc / "fifo.dcm").string()},
          "not a file but a folder"},
         {{"--virtual-card", card.string(), "import", (pc / "huge.dcm").string()},
