@@ -189,6 +189,8 @@ bool Organizer::addFile(const std::filesystem::path& file) {
     }
     card::CardFile cardFile;
     if (std::optional<AddRefusal> refused = readAddSource(file, m_clock, cardFile)) {
+        const std::string path = text::pathText(file);
+        refused->box.subject = path;
         tellRefusal(*refused);
         return false;
     }

@@ -102,11 +102,16 @@ bool Organizer::refuseWithoutFiles(const std::vector<FileOnPage>& files, std::st
 
 // True when no target exists yet or the user agrees to replace them.
 bool Organizer::confirmOverwrite(std::initializer_list<std::filesystem::path> targets) {
-    std::error_code error;
-    const bool anyThere = std::any_of(targets.begin(), targets.end(), [&error](const auto& target) {
-        return std::filesystem::exists(std::filesystem::symlink_status(target, error));
-    });
-    return !anyThere || confirmed(text::OVERWRITE_QUESTION);
+    std::string there;
+    for (const std::filesystem::path& target : targets) {
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+            there += (there.empty() ? "" : ", ") + text::pathText(target.filename());
+        }
+    }
+    text::Box question = text::OVERWRITE_QUESTION;
+    question.subject = there;
+    return there.empty() || confirmed(question);
 }
 
 void Organizer::reportWriteFailure(const std::filesystem::path& target,

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "app/organizer.h"
+#include "card/card_text.h"
 #include "card/dir_entry.h"
 #include "card/file_system.h"
 
@@ -12,7 +13,10 @@ bool Organizer::deleteFile(const FileOnPage& file) {
     if (refuseWithoutPage(text::DELETE_CAPTION) || !mayRemoveFiles(text::DELETE_CAPTION)) {
         return false;
     }
-    if (!confirmed(text::DELETE_QUESTION)) {
+    text::Box question = text::DELETE_QUESTION;
+    const std::string name = card::nameToUtf8(file.name);
+    question.subject = name;
+    if (!confirmed(question)) {
         return false;
     }
     // A slot that no longer holds the file was freed by a delete whose commit failed: walking

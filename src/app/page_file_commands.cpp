@@ -135,17 +135,19 @@ bool Organizer::exportPage(const std::filesystem::path& file, formats::ImageOrde
     if (refuseWithoutPage(text::EXPORT_CAPTION)) {
         return false;
     }
-    if (!acceptWriteTarget(file, text::DCM_NOT_WRITTEN, text::EXPORT_CANCELLED,
-                           text::EXPORT_CAPTION)) {
+    // The .dcm keeps the words its users know; a raw image is ours and says what it is.
+    const bool dcm = order == formats::ImageOrder::Card;
+    const std::string_view notWritten = dcm ? text::DCM_NOT_WRITTEN : text::IMAGE_NOT_WRITTEN;
+    if (!acceptWriteTarget(file, notWritten, text::EXPORT_CANCELLED, text::EXPORT_CAPTION)) {
         return false;
     }
     const formats::WriteStatus status =
         formats::writeCardImage(file, order, *cardImageOf(loaded().page));
     if (!status.ok()) {
-        reportWriteFailure(file, status, text::DCM_NOT_WRITTEN, text::EXPORT_CAPTION);
+        reportWriteFailure(file, status, notWritten, text::EXPORT_CAPTION);
         return false;
     }
-    setStatus(text::DCM_WRITTEN);
+    setStatus(dcm ? text::DCM_WRITTEN : text::IMAGE_WRITTEN);
     return true;
 }
 

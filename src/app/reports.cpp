@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "app/texts.h"
 #include "card/card_text.h"
@@ -251,6 +252,17 @@ std::string remedyText(const link::PortAttempt& attempt) {
     return {};
 }
 
+// The same on a line that names the addresses it is about.
+std::string addressProblemText(const link::PortAttempt& attempt, std::uint16_t base) {
+    if (attempt.problem == link::PortProblem::NoPortAtAddress) {
+        return "ppdev: the kernel has no parallel port there";
+    }
+    if (attempt.problem == link::PortProblem::NoPortFound) {
+        return "raw port I/O: no parallel port answered there";
+    }
+    return problemText(attempt, base);
+}
+
 std::string backendText(const link::PortReport& report) {
     switch (report.chosen) {
         case link::Backend::Ppdev:
@@ -320,23 +332,33 @@ std::string portListing(const std::vector<link::KernelPort>& ports,
             remember(remedyText(attempt));
         }
     }
-    text += "\nThe addresses of the Parallel Port buttons:";
+    // Addresses reached the same way, or failing for the same reasons, share one line.
+    std::vector<std::pair<std::string, std::string>> ways;  // the addresses, then the way
     for (const link::PortReport& report : addresses) {
-        text += "\n  " + hexAddress(report.base) + ": ";
-        if (report.chosen != link::Backend::None) {
-            text += backendText(report);
-            continue;
+        std::string way = backendText(report);
+        if (report.chosen == link::Backend::None) {
+            way = "no way to the port";
+            for (const link::PortAttempt& attempt : report.attempts) {
+                way += "; " + addressProblemText(attempt, report.base);
+                remember(remedyText(attempt));
+            }
         }
-        text += "no way to the port";
-        for (const link::PortAttempt& attempt : report.attempts) {
-            text += "; " + problemText(attempt, report.base);
-            remember(remedyText(attempt));
+        const auto same = std::find_if(ways.begin(), ways.end(),
+                                       [&way](const auto& line) { return line.second == way; });
+        if (same == ways.end()) {
+            ways.emplace_back(hexAddress(report.base), way);
+        } else {
+            same->first += ", " + hexAddress(report.base);
         }
+    }
+    text += "\nThe addresses of the Parallel Port buttons:";
+    for (const auto& [bases, way] : ways) {
+        text += "\n  " + bases + ": " + way;
     }
     for (const std::string& remedy : remedies) {
         text += "\n- " + remedy;
     }
-    return text + "\n";
+    return text + "\n" + std::string(TRY_WITHOUT_ADAPTER) + "\n";
 }
 
 std::string saveAllSummary(const std::filesystem::path& folder,

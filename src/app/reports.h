@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "card/page_check.h"
@@ -32,6 +33,10 @@ std::string portDetails(const link::PortReport& report);
 // be reached.
 std::string portListing(const std::vector<link::KernelPort>& ports,
                         const std::vector<link::PortReport>& addresses);
+// The listing's last line (ours).
+inline constexpr std::string_view TRY_WITHOUT_ADAPTER =
+    "Without an adapter, try the program on a virtual card (quorvane --virtual-card DIR) or on "
+    "a card image (quorvane --image FILE).";
 
 // --- Save All Files (ours) ---
 // Why Save All Files passed a file over.

@@ -70,6 +70,9 @@ struct MessageBox {
     BoxButtons buttons = BoxButtons::Ok;
     BoxIcon icon = BoxIcon::Warning;
     std::string_view details = {};  // shown on request; empty = none
+    // What the box is about (a file's name), which the command line, where no selection shows
+    // it, adds after the text; the window shows the text as it stands. Empty = nothing named.
+    std::string_view subject = {};
 };
 
 // Work the user waits for: a page read or written (the main window's bar), or a commit or a

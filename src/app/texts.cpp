@@ -28,6 +28,10 @@ std::string blocksBeyondUserArea(const std::vector<std::string>& names) {
 }
 
 std::string onlyPages(int pageCount) {
+    // The adapters of the old program held several pages; a card of one page (an image) is ours.
+    if (pageCount == 1) {
+        return "There is only one page on this Memory card";
+    }
     return "There are only " + std::to_string(pageCount) + " pages on this Memory card";
 }
 
@@ -123,8 +127,9 @@ std::string writeThroughLinkQuestion(const std::filesystem::path& link,
 
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError) {
     return withReason("No backup of page " + std::to_string(pageNumber) + " was taken:\n" +
-                          pathText(file) + "\nThe page was read all the same.",
-                      systemError);
+                          pathText(file) + (systemError != 0 ? ":" : ""),
+                      systemError) +
+           "\nThe page was read all the same.";
 }
 
 std::string otherByteOrderQuestion(const std::filesystem::path& file) {
@@ -419,6 +424,28 @@ std::string noCardFile(std::string_view name, int pageNumber) {
 
 std::string replaceFileQuestion(const std::filesystem::path& target) {
     return pathText(target) + " already exists.\nDo you want to replace it?";
+}
+
+namespace {
+
+std::string listed(const std::vector<std::string>& files) {
+    std::string list;
+    for (const std::string& file : files) {
+        list += (list.empty() ? "" : ", ") + systemText(file);
+    }
+    return list;
+}
+
+}  // namespace
+
+std::string notAdded(std::string_view file, const std::vector<std::string>& added,
+                     const std::vector<std::string>& notTried) {
+    std::string text = "Not added: " + systemText(file) + ".";
+    text += added.empty() ? " Nothing was added." : " Added before it: " + listed(added) + ".";
+    if (!notTried.empty()) {
+        text += " Not tried: " + listed(notTried) + ".";
+    }
+    return text;
 }
 
 std::string blockCount(unsigned blocks) {

@@ -93,7 +93,8 @@ inline constexpr Box COMMIT_QUESTION{
     LAST_CHANCE_CAPTION, BoxButtons::YesNo, BoxIcon::Warning};
 inline constexpr Box BLOCK_WRITE_ERROR{"Block write ERROR", WRITE_CARD_CAPTION, BoxButtons::Ok,
                                        BoxIcon::Warning};
-std::string onlyPages(int pageCount);  // "There are only 4 pages on this Memory card"
+// "There are only 4 pages on this Memory card"; ours for a card of one page.
+std::string onlyPages(int pageCount);
 inline constexpr BoxIcon PAGE_RANGE_ICON = BoxIcon::Warning;
 
 // --- Message boxes: the commands ---
@@ -236,7 +237,8 @@ std::string quoted(std::string_view text);
 
 // --- Backups (ours) ---
 inline constexpr std::string_view BACKUP_CAPTION = "Backup";
-// "No backup of page 3 was taken:", the file and the system's reason.
+// "No backup of page 3 was taken:", the file and the system's reason, then that the read
+// stands.
 std::string noBackup(int pageNumber, const std::filesystem::path& file, int systemError);
 
 // --- Pages and the backup command (ours) ---
@@ -336,6 +338,11 @@ std::string cardCreated(const std::filesystem::path& folder);  // "A virtual car
 
 // A NAME of the command line that names no file of the page (`name` as it was typed).
 std::string noCardFile(std::string_view name, int pageNumber);
+
+// Of several files added one by one, the one that failed (each as it was typed), the ones added
+// before it and those after it, not tried.
+std::string notAdded(std::string_view file, const std::vector<std::string>& added,
+                     const std::vector<std::string>& notTried);
 
 // Questions on the terminal: the box's line, then the prompt and the answer.
 inline constexpr std::string_view ANSWER_PROMPT = "[y/n]";

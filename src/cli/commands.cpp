@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -91,6 +92,8 @@ private:
     }
     // The page of --page, read as Select/Refresh reads it.
     bool readPage();
+    // `pageNumber` of the card of `organizer`, read the same way.
+    bool readPageOf(app::Organizer& organizer, int pageNumber);
     // The same for a command on the page's files: an unformatted page, told by the read, has
     // none and no room for any.
     bool readPageOfFiles();
@@ -166,7 +169,19 @@ bool Session::run() {
 }
 
 bool Session::readPage() {
-    return step(m_organizer.readPage(m_invocation.page));
+    return readPageOf(m_organizer, m_invocation.page);
+}
+
+bool Session::readPageOf(app::Organizer& organizer, int pageNumber) {
+    if (organizer.readPage(pageNumber)) {
+        return step(true);
+    }
+    // A page the card lacks ends at its box with the status line still connecting, which
+    // would say nothing that happened.
+    if (m_screen.status() != app::text::CONNECTING) {
+        m_screen.printStatus();
+    }
+    return false;
 }
 
 bool Session::readPageOfFiles() {
@@ -179,9 +194,14 @@ std::optional<std::vector<app::FileOnPage>> Session::filesOnPage() {
     for (const std::string& typed : m_invocation.operands) {
         const std::optional<std::string> name = card::utf8ToName(typed);
         // Of two files of one name, the first listed.
-        const auto row = std::find_if(rows.begin(), rows.end(), [&name](const app::CardRow& r) {
-            return name && r.name == *name;
-        });
+        auto row = std::find_if(rows.begin(), rows.end(),
+                                [&name](const app::CardRow& r) { return name && r.name == *name; });
+        // A name with bytes that cannot be typed, as list prints it.
+        if (row == rows.end()) {
+            row = std::find_if(rows.begin(), rows.end(), [&typed](const app::CardRow& r) {
+                return printable(card::nameToUtf8(r.name)) == typed;
+            });
+        }
         if (row == rows.end()) {
             m_screen.printError(app::text::cli::noCardFile(printable(typed), m_invocation.page));
             return std::nullopt;
@@ -293,8 +313,14 @@ bool Session::add() {
     if (!readPageOfFiles()) {
         return false;
     }
-    for (const std::string& file : m_invocation.operands) {
-        if (!step(m_organizer.addFile(absoluteOrAsGiven(file)))) {
+    const std::vector<std::string>& files = m_invocation.operands;
+    for (auto file = files.begin(); file != files.end(); ++file) {
+        if (!step(m_organizer.addFile(absoluteOrAsGiven(*file)))) {
+            // Each file is written as it is added: which of several are on the card now.
+            if (files.size() > 1) {
+                m_screen.printError(printable(app::text::cli::notAdded(
+                    *file, {files.begin(), file}, {std::next(file), files.end()})));
+            }
             return false;
         }
     }
@@ -378,7 +404,7 @@ bool Session::transfer(app::Transfer how) {
     }
     app::Organizer* target = &side->organizer();
     target->start();
-    if (!step(target->readPage(m_invocation.toPage.value_or(1)))) {
+    if (!readPageOf(*target, m_invocation.toPage.value_or(1))) {
         return false;
     }
     return step(app::transferFiles(m_organizer, *files, *target, how));

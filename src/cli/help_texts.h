@@ -54,11 +54,14 @@ inline constexpr std::string_view HELP =
     "\n"
     "  --help               this text\n"
     "  --version            the program's version\n"
+    "  --                   ends the options: a NAME or FILE after it may start with -\n"
     "\n"
     "Commands on one page take --page N (1 to 16, default 1) and read the page first. NAME is\n"
-    "a card file name as list shows it. Message boxes go to standard error as \"[Caption]\n"
-    "text\", the status line after each step. Exit status: 0 done, 1 failed or refused, 2 the\n"
-    "command line cannot be used.\n";
+    "a card file name as list shows it, with its placeholder \xEF\xBF\xBD for a character that\n"
+    "cannot be typed. Message boxes go to standard error as \"[Caption] text\", a line of the\n"
+    "box each; a question names the file it is about in brackets after its text. The status\n"
+    "line follows each step. Exit status: 0 done, 1 failed or refused, 2 the command line\n"
+    "cannot be used.\n";
 
 inline constexpr std::string_view PAGES_HELP =
     "Usage: quorvane-cli [OPTIONS] pages\n"
@@ -69,7 +72,8 @@ inline constexpr std::string_view LIST_HELP =
     "\n"
     "Lists the files of page N: each name, its size in blocks and its three information\n"
     "lines, then the blocks used and free. --json prints one JSON object: page, blocksUsed,\n"
-    "blocksFree and files, each with name, blocks and info (three strings).\n";
+    "blocksFree and files, each with name, blocks and info (three strings, without the\n"
+    "spaces that pad them on the card).\n";
 inline constexpr std::string_view CHECK_HELP =
     "Usage: quorvane-cli [OPTIONS] check [--page N] [--json]\n"
     "\n"
@@ -95,7 +99,8 @@ inline constexpr std::string_view ADD_HELP =
     "Usage: quorvane-cli [OPTIONS] add FILE... [--page N]\n"
     "\n"
     "Adds each file (.ddc, .dci, or .vmi/.vms with its partner beside it) to page N and\n"
-    "writes the page at once. It stops at the first file that fails.\n";
+    "writes the page at once. It stops at the first file that fails, naming it, the files\n"
+    "added before it and those not tried.\n";
 inline constexpr std::string_view DELETE_HELP =
     "Usage: quorvane-cli [OPTIONS] delete NAME... [--page N]\n"
     "\n"

@@ -116,7 +116,7 @@ std::string listingJson(const app::Listing& listing, int pageNumber) {
         json.key("blocks").numberValue(row.sizeInBlocks);
         json.key("info").beginArray();
         for (const std::string& line : row.info) {
-            json.stringValue(card::infoLineToUtf8(line));
+            json.stringValue(trimmedEnd(card::infoLineToUtf8(line)));
         }
         json.endArray();
         json.key("eyecatch").boolValue(row.eyecatch);

@@ -29,18 +29,24 @@ std::string printableLines(std::string_view utf8) {
     }
 }
 
-std::string oneLine(std::string_view text) {
-    std::string joined;
+std::vector<std::string> trimmedLines(std::string_view text) {
+    std::vector<std::string> lines;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         const std::size_t first = line.find_first_not_of(' ');
-        if (first == std::string_view::npos) {
-            continue;
+        if (first != std::string_view::npos) {
+            lines.emplace_back(line.substr(first, line.find_last_not_of(' ') - first + 1));
         }
-        line = line.substr(first, line.find_last_not_of(' ') - first + 1);
-        joined += (joined.empty() ? "" : " ") + std::string(line);
+    }
+    return lines;
+}
+
+std::string oneLine(std::string_view text) {
+    std::string joined;
+    for (const std::string& line : trimmedLines(text)) {
+        joined += (joined.empty() ? "" : " ") + line;
     }
     return joined;
 }

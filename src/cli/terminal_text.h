@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Texts on their way to a terminal: the program's messages and the card's bytes as UTF-8 that
 // cannot move the cursor or break a line.
@@ -14,8 +15,10 @@ std::string printable(std::string_view utf8);
 // The same line by line, keeping the line breaks.
 std::string printableLines(std::string_view utf8);
 
-// A text of several lines on one: each line trimmed of spaces, empty ones dropped, the rest
-// joined by a space.
+// The lines of a text, each trimmed of spaces, the empty ones dropped.
+std::vector<std::string> trimmedLines(std::string_view text);
+
+// A text of several lines on one: its trimmed lines joined by a space.
 std::string oneLine(std::string_view text);
 
 // How many characters (code points) a UTF-8 text holds, for columns.

@@ -12,9 +12,20 @@ namespace quorvane::cli {
 
 namespace {
 
-// A message box on one line: its caption in brackets, then its text.
-std::string boxLine(const app::MessageBox& box) {
-    return "[" + printable(oneLine(box.caption)) + "] " + printable(oneLine(box.text));
+// A message box as text: its caption in brackets, then its lines, those after the first
+// indented under it (without the blank lines and padding that lay out the window's box), and
+// what it is about after the last.
+std::string boxText(const app::MessageBox& box) {
+    std::string text = "[" + printable(oneLine(box.caption)) + "]";
+    const char* before = " ";
+    for (const std::string& line : trimmedLines(box.text)) {
+        text += before + printable(line);
+        before = "\n  ";
+    }
+    if (!box.subject.empty()) {
+        text += " (" + printable(box.subject) + ")";
+    }
+    return text;
 }
 
 bool saysYes(std::string answer) {
@@ -64,12 +75,12 @@ void TextScreen::showListing(const app::Listing& listing) {
 }
 
 app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
-    const std::string line = boxLine(box);
+    const std::string text = boxText(box);
     if (box.buttons == app::BoxButtons::YesNo) {
-        return askLine(line) ? app::BoxAnswer::Yes : app::BoxAnswer::No;
+        return askLine(text) ? app::BoxAnswer::Yes : app::BoxAnswer::No;
     }
     std::ostream& err = errorLine();
-    err << line << '\n';
+    err << text << '\n';
     // The window shows these on request; here they follow, indented under the box.
     std::string_view details = box.details;
     while (!details.empty()) {
@@ -81,9 +92,9 @@ app::BoxAnswer TextScreen::ask(const app::MessageBox& box) {
     return app::BoxAnswer::Ok;
 }
 
-bool TextScreen::askLine(const std::string& line) {
+bool TextScreen::askLine(const std::string& question) {
     std::ostream& err = errorLine();
-    err << line << ' ' << app::text::cli::ANSWER_PROMPT;
+    err << question << ' ' << app::text::cli::ANSWER_PROMPT;
     switch (m_questions) {
         case QuestionPolicy::AnswerYes:
             err << ' ' << app::text::cli::ANSWERED_YES << '\n' << std::flush;

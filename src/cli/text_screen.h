@@ -35,6 +35,8 @@ public:
 
     // The status line as it stands now, on standard error (nothing while it is empty).
     void printStatus();
+    // The status line as it stands now.
+    std::string_view status() const { return m_texts.status; }
     // A line of the program's own on standard error.
     void printError(std::string_view line);
     // Text for standard output, after the progress bar is taken off its line.
@@ -61,8 +63,8 @@ private:
         ProgressBar& m_bar;
     };
 
-    // Asks `line` (a question box as one line); true for Yes.
-    bool askLine(const std::string& line);
+    // Asks `question` (a question box as text), the prompt after its last line; true for Yes.
+    bool askLine(const std::string& question);
     // Starts a line on standard error, taking the progress bar off it first.
     std::ostream& errorLine();
 

@@ -21,6 +21,13 @@ void setApplicationNames() {
         quorvane::app::VERSION.data(), static_cast<qsizetype>(quorvane::app::VERSION.size())));
 }
 
+// Why the command line cannot be used, and where to look.
+void usageError(const QString& error) {
+    std::fprintf(
+        stderr, "quorvane: %s\n%s\n", error.toLocal8Bit().constData(),
+        QCoreApplication::translate("main", "Try 'quorvane --help'.").toLocal8Bit().constData());
+}
+
 // Reads the options; --help and --version print and end the program here. Nothing when the
 // command line cannot be used (the reason is on stderr).
 std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication& application) {
@@ -54,7 +61,18 @@ std::optional<quorvane::ui::AppOptions> parseCommandLine(const QCoreApplication&
     parser.addOption(layout);
     parser.addOption(image);
     parser.addOption(listPorts);
+    // Qt would end a command line it cannot use with 1; a usage error ends with 2, as in
+    // quorvane-cli. Once it parses, process() only prints --help or --version and ends.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        usageError(parser.errorText());
+        return std::nullopt;
+    }
     parser.process(application);
+    if (!parser.positionalArguments().isEmpty()) {
+        usageError(QCoreApplication::translate("main", "Unexpected argument '%1'.")
+                       .arg(parser.positionalArguments().constFirst()));
+        return std::nullopt;
+    }
     if (parser.isSet(listPorts)) {
         const std::string listing = quorvane::app::text::portListing(
             quorvane::link::listKernelPorts(), quorvane::link::probeAddresses());

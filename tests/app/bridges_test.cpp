@@ -35,7 +35,7 @@ TEST_F(Bridges, RawImageExportedAndImportedGivesTheSamePageWhateverItsName) {
     startOnFolderAndRead();
     screen.saveAnswers = {pcDir / "card.VMU"};
     commands->exportPageFile();
-    EXPECT_EQ(screen.texts.status, "DCM file written...");
+    EXPECT_EQ(screen.texts.status, "Card image written...");  // the .dcm's words only for a .dcm
     // A raw image holds the page in its own order: block n at byte 512 x n.
     EXPECT_TRUE(readBytes(pcDir / "card.VMU") == Bytes(loaded().page.begin(), loaded().page.end()));
 

@@ -206,7 +206,9 @@ TEST_F(PageFileCommands, FailedExportIsReportedAndKeepsTheTarget) {
         screen.events.clear();
         screen.saveAnswers = {pcDir / target};
         EXPECT_FALSE(commands->exportPageFile());
-        EXPECT_EQ(screen.texts.status, "DCM file not written...");
+        EXPECT_EQ(screen.texts.status, std::string_view(target).ends_with(".bin")
+                                           ? "Card image not written..."
+                                           : "DCM file not written...");
         EXPECT_EQ(boxes(), std::vector<std::string>{"box: The file could not be written:\n" +
                                                     (pcDir / target).string() + "\n" + why +
                                                     " | Export to .DCM file | Ok | Error"});
@@ -236,7 +238,7 @@ TEST_F(PageFileCommands, ExportThroughALinkAsksNamingWhereItLeadsAndKeepsTheLink
             EXPECT_EQ(folderSnapshot(pcDir), before);
         }
     }
-    EXPECT_EQ(screen.texts.status, "DCM file written...");
+    EXPECT_EQ(screen.texts.status, "Card image written...");
     EXPECT_EQ(std::filesystem::read_symlink(pcDir / "vmu.bin"), "emu/card.bin");
     const card::PageBytes& inFileSystemOrder = loaded().page;
     EXPECT_TRUE(readBytes(real) == Bytes(inFileSystemOrder.begin(), inFileSystemOrder.end()));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -123,10 +124,10 @@ TEST_F(CliProgram, ListShowsThePageAsTextAndAsJson) {
     EXPECT_EQ(files[1]["name"].string, "RACEDATA_001");
     EXPECT_EQ(files[1]["blocks"].number, 3);
     ASSERT_EQ(files[1]["info"].items.size(), 3U);
-    // The header's text fields as they stand, padded with spaces.
-    EXPECT_EQ(files[1]["info"].items[0].string, "RACE DATA       ");
-    EXPECT_EQ(files[1]["info"].items[1].string, "Lap times of the sample circuit ");
-    EXPECT_EQ(files[1]["info"].items[2].string, "QUORVANE        ");
+    // The header's text fields without the spaces that pad them, as the text listing shows them.
+    EXPECT_EQ(files[1]["info"].items[0].string, "RACE DATA");
+    EXPECT_EQ(files[1]["info"].items[1].string, "Lap times of the sample circuit");
+    EXPECT_EQ(files[1]["info"].items[2].string, "QUORVANE");
     EXPECT_EQ(listed(), SAMPLE_FILES);
     EXPECT_EQ(listed(2), Pairs{});
 
@@ -180,6 +181,10 @@ TEST_F(CliProgram, NamesAndInformationLinesAreEscapedInJsonAndHarmlessOnATermina
         << check.out;
     const ProgramRun checkJson = onCard({"check", "--json", "--page", "2"});
     EXPECT_NE(checkJson.out.find(R"("problem": "nameUnusableOnPc")"), std::string::npos);
+
+    // The name that cannot be typed is typed as the list prints it.
+    EXPECT_EQ(onCard({"delete", "ESC\xEF\xBF\xBD[2J", "--page", "2", "--yes"}).exitStatus, 0);
+    EXPECT_EQ(listed(2), (Pairs{{"Q\"B\\\xC3\x89", 1}}));
 }
 
 TEST_F(CliProgram, PagesCountsThePagesOfANewVirtualCard) {
@@ -209,12 +214,19 @@ TEST_F(CliProgram, SavedFilesComeBackWhole) {
     EXPECT_EQ(remove.exitStatus, 0) << remove.err;
     EXPECT_EQ(listed(), (Pairs{{"QUORVANE_001", 1}}));
 
-    const ProgramRun add =
-        onCard({"add", (pc / "RACEDATA_001.ddc").string(), (pc / "PUZZLE___SYS.ddc").string()});
+    // Of several files, the one that fails is named, with those added before it.
+    const std::string raceFile = (pc / "RACEDATA_001.ddc").string();
+    const std::string puzzleFile = (pc / "PUZZLE___SYS.ddc").string();
+    const std::string missing = (pc / "none.ddc").string();
+    const ProgramRun partly = onCard({"add", raceFile, missing, puzzleFile});
+    EXPECT_EQ(partly.exitStatus, 1);
+    EXPECT_NE(partly.err.find("] File Not Found. (" + missing + ")\n"), std::string::npos);
+    EXPECT_TRUE(partly.err.ends_with("quorvane-cli: Not added: " + missing + ". Added before it: " +
+                                     raceFile + ". Not tried: " + puzzleFile + ".\n"))
+        << partly.err;
+    const ProgramRun add = onCard({"add", puzzleFile});
     EXPECT_EQ(add.exitStatus, 0) << add.err;
-    EXPECT_EQ(add.err, READ_OK +
-                           "Memory card written successfully....\n"
-                           "Memory card written successfully....\n");
+    EXPECT_EQ(add.err, READ_OK + "Memory card written successfully....\n");
     EXPECT_EQ(onCard({"list"}).out, SAMPLE_LISTING);
 
     // The blocks and the entry come back as they were, but for where the file now starts.
@@ -232,18 +244,18 @@ TEST_F(CliProgram, AQuestionWithoutYesAndWithoutATerminalIsRefused) {
     const ProgramRun remove = onCard({"delete", "RACEDATA_001"});
     EXPECT_EQ(remove.exitStatus, 1);
     EXPECT_EQ(remove.err, READ_OK +
-                              "[Delete file] Are you sure? [y/n]\n"
+                              "[Delete file] Are you sure? (RACEDATA_001) [y/n]\n"
                               "Not asked: standard input is not a terminal. Answer Yes with "
                               "--yes.\n"
                               "Action cancelled...\n");
     EXPECT_TRUE(pageFile(1) == before);
 
-    // The commit and import questions join their lines.
+    // The import question's lines, without the blank line and spaces that lay out the box.
     writeBytes(pc / "page.dcm", before);
     const ProgramRun import = onCard({"import", (pc / "page.dcm").string(), "--page", "2"});
     EXPECT_EQ(import.exitStatus, 1);
     EXPECT_NE(import.err.find("[Import .DCM file] WARNING!! - All data on the selected page will "
-                              "be deleted. Continue? [y/n]\n"),
+                              "be deleted.\n  Continue? [y/n]\n"),
               std::string::npos)
         << import.err;
 
@@ -251,7 +263,8 @@ TEST_F(CliProgram, AQuestionWithoutYesAndWithoutATerminalIsRefused) {
     writeBytes(pc / "RACEDATA_001.ddc", Bytes{1, 2, 3});
     const ProgramRun save = onCard({"save", "RACEDATA_001", "--to", pc.string()});
     EXPECT_EQ(save.exitStatus, 1);
-    EXPECT_NE(save.err.find("[Copy file to PC] File Already exists, Overwrite? [y/n]\n"),
+    EXPECT_NE(save.err.find("[Copy file to PC] File Already exists, Overwrite? "
+                            "(RACEDATA_001.ddc) [y/n]\n"),
               std::string::npos)
         << save.err;
     EXPECT_TRUE(readBytes(pc / "RACEDATA_001.ddc") == (Bytes{1, 2, 3}));
@@ -265,8 +278,9 @@ TEST_F(CliProgram, AQuestionOnATerminalTakesTheAnswerTyped) {
         const ProgramRun declined =
             run({"--virtual-card", card.string(), "delete", "RACEDATA_001"}, terminal.path());
         EXPECT_EQ(declined.exitStatus, 1);
-        EXPECT_EQ(declined.err,
-                  READ_OK + "[Delete file] Are you sure? [y/n] n\nAction cancelled...\n");
+        EXPECT_EQ(declined.err, READ_OK +
+                                    "[Delete file] Are you sure? (RACEDATA_001) [y/n] n\n"
+                                    "Action cancelled...\n");
     }
     EXPECT_EQ(listed(), SAMPLE_FILES);
     {
@@ -275,7 +289,8 @@ TEST_F(CliProgram, AQuestionOnATerminalTakesTheAnswerTyped) {
         const ProgramRun agreed =
             run({"--virtual-card", card.string(), "delete", "RACEDATA_001"}, terminal.path());
         EXPECT_EQ(agreed.exitStatus, 0);
-        EXPECT_EQ(agreed.err, READ_OK + "[Delete file] Are you sure? [y/n] y\nFile Deleted.\n");
+        EXPECT_EQ(agreed.err,
+                  READ_OK + "[Delete file] Are you sure? (RACEDATA_001) [y/n] y\nFile Deleted.\n");
     }
     EXPECT_EQ(listed(), (Pairs{{"PUZZLE___SYS", 5}, {"QUORVANE_001", 1}}));
 }
@@ -290,9 +305,7 @@ TEST_F(CliProgram, ExitStatusSaysDoneFailedOrCannotBeUsed) {
     EXPECT_EQ(noAdapter.out, "");
     const ProgramRun noPage = onCard({"list", "--page", "5"});
     EXPECT_EQ(noPage.exitStatus, 1);
-    EXPECT_NE(noPage.err.find("[Page out of range] There are only 4 pages on this Memory card\n"),
-              std::string::npos)
-        << noPage.err;
+    EXPECT_EQ(noPage.err, "[Page out of range] There are only 4 pages on this Memory card\n");
     const ProgramRun noName = onCard({"delete", "RACEDATA_001", "NOPE", "--yes"});
     EXPECT_EQ(noName.exitStatus, 1);
     EXPECT_EQ(noName.err, READ_OK + "quorvane-cli: No card file named 'NOPE' on page 1.\n");
@@ -352,9 +365,10 @@ TEST_F(CliProgram, BackupHoldsEveryPageAndOpensAsAVirtualCard) {
     const ProgramRun asked = onCard({"backup", "--to", backup.string()});
     EXPECT_EQ(asked.exitStatus, 1);
     EXPECT_NE(asked.err.find("[Back up the Memory card] " + backup.string() +
-                             " already holds page files. page-01.dcm: replaced. page-02.dcm: "
-                             "replaced. page-03.dcm: replaced. page-04.dcm: replaced. Replace "
-                             "them with the pages of this Memory card? [y/n]\n"),
+                             " already holds page files.\n  page-01.dcm: replaced.\n  "
+                             "page-02.dcm: replaced.\n  page-03.dcm: replaced.\n  page-04.dcm: "
+                             "replaced.\n  Replace them with the pages of this Memory card? "
+                             "[y/n]\n"),
               std::string::npos)
         << asked.err;
     EXPECT_EQ(onCard({"backup", "--to", backup.string(), "--yes"}).exitStatus, 0);
@@ -369,7 +383,7 @@ TEST_F(CliProgram, ExportAndImportMoveAWholePage) {
     const ProgramRun again = onCard({"export", (pc / "first.dcm").string(), "--page", "2"});
     EXPECT_EQ(again.exitStatus, 1);
     EXPECT_EQ(again.err, READ_OK + "[Save As] " + (pc / "first.dcm").string() +
-                             " already exists. Do you want to replace it? [y/n]\n"
+                             " already exists.\n  Do you want to replace it? [y/n]\n"
                              "Not asked: standard input is not a terminal. Answer Yes with "
                              "--yes.\nAction Cancelled...\n");
     EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
@@ -380,7 +394,7 @@ TEST_F(CliProgram, ExportAndImportMoveAWholePage) {
     EXPECT_EQ(throughLink.exitStatus, 1);
     EXPECT_EQ(throughLink.err, READ_OK + "[Export to .DCM file] " + (pc / "link.dcm").string() +
                                    " is a symbolic link to " + (pc / "first.dcm").string() +
-                                   ". Replace " + (pc / "first.dcm").string() +
+                                   ".\n  Replace " + (pc / "first.dcm").string() +
                                    "? The link stays. [y/n]\nNot asked: standard input is not a "
                                    "terminal. Answer Yes with --yes.\nAction Cancelled...\n");
     EXPECT_TRUE(readBytes(pc / "first.dcm") == pageFile(1));
@@ -454,6 +468,25 @@ TEST_F(CliProgram, HelpAndVersionNeedNoCard) {
     EXPECT_EQ(run({"help", "nothing"}).exitStatus, 2);
     EXPECT_EQ(run({"--virtual-card", (root.path() / "absent").string(), "--help"}).exitStatus, 0);
     EXPECT_FALSE(std::filesystem::exists(root.path() / "absent"));
+#ifdef QUORVANE_PATH
+    // Every option of the window's help is in its manual page and the README.
+    const std::string windowHelp = runProgram(QUORVANE_PATH, {"--help"}, scratch).out;
+    const std::filesystem::path source = QUORVANE_SOURCE_DIR;
+    const std::string manual = readText(source / "packaging" / "quorvane.1");
+    const std::string readme = readText(source / "README.md");
+    const std::regex option("--[a-z][a-z-]*");
+    for (auto it = std::sregex_iterator(windowHelp.begin(), windowHelp.end(), option);
+         it != std::sregex_iterator(); ++it) {
+        EXPECT_NE(manual.find(std::regex_replace(it->str(), std::regex("-"), "\\-")),
+                  std::string::npos)
+            << it->str();
+        EXPECT_NE(readme.find("`" + it->str()), std::string::npos) << it->str();
+    }
+    // A command line the window cannot use ends it with 2, as it ends quorvane-cli.
+    for (const char* wrong : {"--virtual-card", "--bogus", "card.vmu"}) {
+        EXPECT_EQ(runProgram(QUORVANE_PATH, {wrong}, scratch).exitStatus, 2) << wrong;
+    }
+#endif
 }
 
 TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
@@ -489,7 +522,9 @@ TEST_F(CliProgram, SaveAllAndPairsComeBackAsTheyWent) {
     const ProgramRun replaced =
         onCard({"save", "RACEDATA_001", "--to", one.string(), "--format", "vms"});
     EXPECT_EQ(replaced.exitStatus, 1);
-    EXPECT_NE(replaced.err.find("Overwrite? [y/n]\nNot asked"), std::string::npos) << replaced.err;
+    EXPECT_NE(replaced.err.find("Overwrite? (RACEDATA.vms, RACEDATA.vmi) [y/n]\nNot asked"),
+              std::string::npos)
+        << replaced.err;
 
     // Added back, the pair gives the same name and size.
     EXPECT_EQ(onCard({"delete", "RACEDATA_001", "--yes"}).exitStatus, 0);
@@ -533,12 +568,16 @@ TEST_F(CliProgram, CopyAndMoveWriteTheOtherCardFirstAndRefuseBeforeWritingEither
 TEST_F(CliProgram, ACardImageIsAOnePageCardSavedBackToItsFile) {
     onCard({"pages"});
     const std::filesystem::path image = pc / "card.bin";
-    EXPECT_EQ(onCard({"export", image.string()}).exitStatus, 0);
+    const ProgramRun exported = onCard({"export", image.string()});
+    EXPECT_EQ(exported.exitStatus, 0);
+    EXPECT_EQ(exported.err, READ_OK + "Card image written...\n");
     ASSERT_EQ(readBytes(image).size(), 131072U);
     EXPECT_FALSE(readBytes(image) == pageFile(1));  // raw order, not the .dcm's
 
     const ProgramRun pages = run({"--image", image.string(), "pages"});
     EXPECT_EQ(pages.out, "1\n");
+    EXPECT_EQ(run({"--image", image.string(), "list", "--page", "2"}).err,
+              "[Page out of range] There is only one page on this Memory card\n");
     EXPECT_EQ(run({"--image", image.string(), "list"}).out, SAMPLE_LISTING);
     const ProgramRun removed = run({"--image", image.string(), "--yes", "delete", "QUORVANE_001"});
     EXPECT_EQ(removed.exitStatus, 0) << removed.err;
@@ -580,6 +619,15 @@ TEST_F(CliProgram, EveryPageReadIsKeptOnceInTheBackupsFolder) {
     ASSERT_EQ(kept.size(), 1U);
     EXPECT_TRUE(kept[0].ends_with("_page-01.dcm")) << kept[0];
     EXPECT_TRUE(readBytes(backups / kept[0]) == pageFile(1));
+
+    // No folder for them: the box says why right after where, a line each.
+    std::filesystem::remove_all(backups);
+    writeBytes(backups, {1});
+    EXPECT_EQ(onCard({"list"}).err, "[Backup] No backup of page 1 was taken:\n  " +
+                                        backups.string() +
+                                        ":\n  Not a directory\n  The page was read all the "
+                                        "same.\n" +
+                                        READ_OK);
 }
 
 // A refused command says why and leaves the card and every PC file as they were; a file that
@@ -593,13 +641,17 @@ TEST_F(CliProgram, RefusedCommandsSayWhyAndChangeNothing) {
     std::filesystem::create_symlink("/dev/zero", pc / "zero.bin");
     writeBytes(pc / "renamed.bin", pageFile(1));
     const std::string absent = (root.path() / "absent").string();
+    const std::string unreadable = (root.path() / "mem.ddc").string();
+    std::filesystem::create_symlink("/proc/self/mem", unreadable);  // a read at 0 fails
     const struct {
         std::vector<std::string> arguments;
         std::string told;
     } cases[] = {
         {{"--virtual-card", card.string(), "import", (pc / "none.dcm").string()},
-         "File Not Found. " + (pc / "none.dcm").string() + ": No such file or directory"},
+         "File Not Found.\n  " + (pc / "none.dcm").string() + ":\n  No such file or directory\n"},
         {{"--virtual-card", card.string(), "import", "/dev/zero"}, "not a file but a folder"},
+        {{"--virtual-card", card.string(), "add", unreadable},
+         "] The file could not be read. (" + unreadable + ")\n"},
         {{"--virtual-card", card.string(), "import", (pc / "fifo.dcm").string()},
          "not a file but a folder"},
         {{"--virtual-card", card.string(), "import", (pc / "huge.dcm").string()},

@@ -30,7 +30,7 @@ struct Streams {
 const app::MessageBox DELETE_QUESTION{"Are you sure?", "Delete file", BoxButtons::YesNo,
                                       BoxIcon::Question};
 
-TEST(TextScreen, ABoxIsOneLineWithItsCaptionAndItsDetailsBelow) {
+TEST(TextScreen, ABoxKeepsItsLinesWithItsCaptionAndItsDetailsBelow) {
     Streams streams;
     TextScreen screen(streams.console(), QuestionPolicy::Refuse);
     EXPECT_EQ(screen.ask({"Connection FAILED.", "Connection Error", BoxButtons::Ok, BoxIcon::Error,
@@ -43,7 +43,9 @@ TEST(TextScreen, ABoxIsOneLineWithItsCaptionAndItsDetailsBelow) {
               "[Connection Error] Connection FAILED.\n"
               "  No way to the port:\n"
               "  - ppdev: missing.\n"
-              "[Copy file to PC] The file could not be written: /x/A.ddc No space left\n");
+              "[Copy file to PC] The file could not be written:\n"
+              "  /x/A.ddc\n"
+              "  No space left\n");
     EXPECT_EQ(streams.out.str(), "");
 }
 
