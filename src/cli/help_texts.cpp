@@ -11,7 +11,8 @@ using app::text::pathText;
 using app::text::quoted;
 
 std::string versionLine() {
-    return std::string(PROGRAM) + " " + std::string(app::VERSION);
+    return std::string(PROGRAM) + " " + std::string(app::VERSION) + "\n" +
+           std::string(app::text::LICENCE_NOTICE);
 }
 
 std::string unknownCommand(std::string_view command) {

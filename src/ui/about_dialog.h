@@ -6,9 +6,8 @@
 
 namespace quorvane::ui {
 
-inline constexpr char MAKER_SITE[] = "https://quorvane.example.org";
-
-// The About box: our artwork, the version, a button to the maker's web site and "OK".
+// The About box: our artwork, the version, the licence, a button to the maker's web site (off
+// while the project has none) and "OK".
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:

@@ -15,10 +15,12 @@
 
 namespace {
 
+// The version text is what --version prints after the name: the version, then the licence.
 void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(
-        quorvane::app::VERSION.data(), static_cast<qsizetype>(quorvane::app::VERSION.size())));
+    QCoreApplication::setApplicationVersion(
+        quorvane::ui::messageToText(std::string(quorvane::app::VERSION) + "\n" +
+                                    std::string(quorvane::app::text::LICENCE_NOTICE)));
 }
 
 // Reads the options; --help and --version print and end the program here. Nothing when the
