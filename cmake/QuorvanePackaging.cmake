@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What an installation holds besides the programs (manual pages, desktop entries, icons, file
 # types, AppStream metainfo, copyright and changelog), and how CPack makes a Debian package of it
 # (scripts/package).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the program icon (a memory card with its contact strip and a "Q"): quorvane.svg is the
 # artwork; this renders it with rsvg-convert (librsvg2-bin) into the window's quorvane.png and the
 # desktop's icons under packaging/icons/. The PNGs are committed; run this again only to change
