@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page work done for every listing and every check: decoding the saves' icons and checking
 // a whole page. Both must stay far below what a user notices (a millisecond).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening one level of 20,000 subdirectories in the drive tree, with and without a
 // subdirectory below each (the second costs one more directory read per item).
 #include <benchmark/benchmark.h>

@@ -1,9 +1,15 @@
-# What an installation holds besides the programs (manual pages, desktop entry, icon, AppStream
-# metainfo, copyright and changelog), and how CPack makes a Debian package of it
+# SPDX-License-Identifier: GPL-3.0-or-later
+# What an installation holds besides the programs (manual pages, desktop entries, icons, file
+# types, AppStream metainfo, copyright and changelog), and how CPack makes a Debian package of it
 # (scripts/package).
 include(GNUInstallDirs)
 
-set(QUORVANE_APP_ID org.example.quorvane)
+# The one name the desktop knows the program by: the desktop entry, the metainfo, the icons.
+set(QUORVANE_APP_ID io.github.quorvane.quorvane)
+# Who makes the package: its Maintainer and the changelog's signature (scripts/package passes the
+# packager's name and address).
+set(QUORVANE_MAINTAINER "The Quorvane developers" CACHE STRING
+    "The package's maintainer, as \"Name <address>\"")
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(generated ${PROJECT_BINARY_DIR}/packaging)
 
@@ -31,17 +37,32 @@ install(FILES ${generated}/changelog.gz ${packaging}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvane)
 install(FILES ${generated}/${QUORVANE_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/src/ui/resources/quorvane.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
-        RENAME ${QUORVANE_APP_ID}.desktop)
-install(FILES ${PROJECT_SOURCE_DIR}/src/ui/resources/quorvane.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+# The second entry, hidden from menus, is the one that opens a card image from a file manager.
+install(FILES ${packaging}/${QUORVANE_APP_ID}.desktop ${packaging}/${QUORVANE_APP_ID}.image.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${packaging}/${QUORVANE_APP_ID}.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${QUORVANE_APP_ID}.xml)
+install(DIRECTORY ${packaging}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${packaging}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME quorvane)
+
+# A stripped installation (the package's) also loses the compiler's .comment notes, as Debian's
+# dh_strip does; install rules run in order, so the programs are in place by now.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program quorvane quorvane-cli)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Quorvane developers")
-set(CPACK_PACKAGE_CONTACT "The Quorvane developers <developers@quorvane.example.org>")
+set(CPACK_PACKAGE_CONTACT "${QUORVANE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "organiser for Dreamcast memory cards in a parallel-port card adapter")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -54,7 +75,9 @@ same from the command line.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.example.org")
+if(QUORVANE_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QUORVANE_HOMEPAGE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SET_DESTDIR OFF)

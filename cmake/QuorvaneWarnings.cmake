@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every target of ours gets the same strict warnings; third-party headers stay quiet
 # because they come in as system includes.
 add_library(quorvane_warnings INTERFACE)

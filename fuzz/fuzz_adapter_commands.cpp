@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The adapter commands over a port whose status reads come from the fuzzer: whatever the
 // adapter answers, every command returns, writes only the four line levels to the data
 // register, and reports results in their ranges.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eyecatch of a file on arbitrary bytes.
 //
 // Input: the file's 32-byte directory entry, then its data along the chain.

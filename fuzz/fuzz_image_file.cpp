@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole-card image parser and the byte-order check on arbitrary bytes: the first input byte
 // chooses the order (bit 0: file-system order), the rest is the file.
 #include <strings.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .dcm parser on arbitrary bytes.
 #include <cstring>
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card file system on an arbitrary page: listing, counting, information lines,
 // extractFile, deleteFile, deleteAllFiles and storeNewFile of an arbitrary entry, making room
 // at the start for a game, the page check, the repair of lost blocks and every file's icon.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save header of a file on arbitrary bytes: its icons and its check value.
 //
 // Input: the file's 32-byte directory entry, then its data along the chain.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // .ddc and .dci parsers on arbitrary bytes, alone and as readCardFile reads them.
 #include <cstring>
 #include <variant>

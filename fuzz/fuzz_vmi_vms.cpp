@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .vmi/.vms pair parsers on arbitrary bytes, alone and as readCardFile reads the pair: the
 // first input byte splits the rest into the .vmi and the .vms.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of the fuzz targets: formatted pages, pages with files, and files of
 // each PC format, all made by the program's own code.
 //   make_fuzz_corpus <corpus folder>

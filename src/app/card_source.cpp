@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/card_source.h"
 
 #include "adapter/virtual_adapter.h"

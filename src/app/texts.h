@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>
@@ -325,6 +326,14 @@ inline constexpr std::string_view IMAGE_NOT_WRITTEN = "Card image not written...
 
 // --- Starting the program ---
 inline constexpr std::string_view PROGRAM_CAPTION = "Quorvane";
+// The licence, said by --version of both programs (after the version line, as GNU programs do)
+// and by the About box (ours).
+inline constexpr std::string_view LICENCE_NOTICE =
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
+inline constexpr std::string_view LICENCE_SHORT =
+    "Free software under the GNU GPL, version 3 or later";
 // A folder named on the command line for a virtual card does not exist.
 std::string makeVirtualCardQuestion(const std::filesystem::path& folder);
 // Why a virtual card folder cannot be used, for the box and standard error.

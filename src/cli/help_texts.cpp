@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/help_texts.h"
 
 #include "app/texts.h"
@@ -11,7 +12,8 @@ using app::text::pathText;
 using app::text::quoted;
 
 std::string versionLine() {
-    return std::string(PROGRAM) + " " + std::string(app::VERSION);
+    return std::string(PROGRAM) + " " + std::string(app::VERSION) + "\n" +
+           std::string(app::text::LICENCE_NOTICE);
 }
 
 std::string unknownCommand(std::string_view command) {

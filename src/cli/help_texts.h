@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@ struct KernelPort;
 namespace quorvane::cli::help {
 
 inline constexpr std::string_view PROGRAM = "quorvane-cli";
-std::string versionLine();  // "quorvane-cli 1.21"
+std::string versionLine();  // "quorvane-cli 1.21", then the licence notice
 
 inline constexpr std::string_view HELP =
     "Usage: quorvane-cli [OPTIONS] COMMAND [ARGUMENTS]\n"

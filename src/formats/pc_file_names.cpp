@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/pc_file_names.h"
 
 #include "card/card_text.h"

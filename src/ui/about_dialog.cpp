@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about_dialog.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/texts.h"
 #include "app/version.h"
 #include "ui/text_codec.h"
 
@@ -17,7 +19,8 @@ namespace quorvane::ui {
 
 namespace {
 
-constexpr QSize DIALOG_SIZE{340, 178};   // 227 x 119 dialog units
+// 227 x 119 dialog units, and one line more for the licence.
+constexpr QSize DIALOG_SIZE{340, 196};
 constexpr QSize PICTURE_SIZE{320, 111};  // 213 x 74 dialog units
 
 void drawCard(QPainter& painter, const QRectF& card) {
@@ -92,9 +95,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     auto* version = new QLabel(tr("Version ") + messageToText(app::VERSION), this);
     version->setAlignment(Qt::AlignCenter);
+    auto* licence = new QLabel(messageToText(app::text::LICENCE_SHORT), this);
+    licence->setAlignment(Qt::AlignCenter);
 
     auto* site = new QPushButton(tr("Visit the Quorvane web site"), this);
     site->setAutoDefault(false);
+    site->setEnabled(!app::HOMEPAGE.empty());
     connect(site, &QPushButton::clicked, this, &AboutDialog::openMakerSite);
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setDefault(true);
@@ -108,12 +114,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(10, 8, 10, 8);
     layout->addWidget(picture, 0, Qt::AlignHCenter);
     layout->addWidget(version);
+    layout->addWidget(licence);
     layout->addLayout(buttons);
 }
 
 // A failure to open the address is not reported; the box stays open either way.
 void AboutDialog::openMakerSite() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MAKER_SITE)));
+    QDesktopServices::openUrl(QUrl(messageToText(app::HOMEPAGE)));
 }
 
 }  // namespace quorvane::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QDialog>
@@ -6,9 +7,8 @@
 
 namespace quorvane::ui {
 
-inline constexpr char MAKER_SITE[] = "https://quorvane.example.org";
-
-// The About box: our artwork, the version, a button to the maker's web site and "OK".
+// The About box: our artwork, the version, the licence, a button to the maker's web site (off
+// while the project has none) and "OK".
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:

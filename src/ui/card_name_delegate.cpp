@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/card_name_delegate.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drag on a folder of the tree: it selects the folder and marks it highlighted until the
 // next drag. Nothing is dragged anywhere and nothing is dropped.
 #include <QApplication>

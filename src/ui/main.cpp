@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -15,10 +16,12 @@
 
 namespace {
 
+// The version text is what --version prints after the name: the version, then the licence.
 void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(
-        quorvane::app::VERSION.data(), static_cast<qsizetype>(quorvane::app::VERSION.size())));
+    QCoreApplication::setApplicationVersion(
+        quorvane::ui::messageToText(std::string(quorvane::app::VERSION) + "\n" +
+                                    std::string(quorvane::app::text::LICENCE_NOTICE)));
 }
 
 // Why the command line cannot be used, and where to look.

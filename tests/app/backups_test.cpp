@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every page read is kept as a backup without the user asking; identical reads keep one, and
 // each page keeps its newest 50 distinct backups.
 #include "app/backups.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves flowing both ways between the card, emulator images and other people: raw card images,
 // .vmi/.vms pairs, every file of a page at once, and an image worked on as the card itself.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "edit_fixture.h"
 
 // The outcome each command returns and the adapter's page count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user is told when the parallel port cannot reach an adapter: the box's details and
 // the port listing say which way to the port failed and what to do about it.
 #include <gtest/gtest.h>

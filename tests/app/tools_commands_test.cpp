@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page check from the Tools menu: it reads the page only, reports each kind of damage, and
 // its repair of lost blocks is an edit committed at once like any other. Formatting: a page read
 // without its format mark says so, and Format Page makes an empty page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A virtual card whose page file cannot be saved (a full disk, a read-only folder) fails the
 // commit as a card whose write failed: no success is reported, the edit stays pending, the
 // file keeps the page it had, and the next commit that can save writes the edit.

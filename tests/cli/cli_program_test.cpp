@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -448,7 +449,10 @@ TEST_F(CliProgram, CheckReportsLostBlocksAsTextAndAsJson) {
 TEST_F(CliProgram, HelpAndVersionNeedNoCard) {
     const ProgramRun version = run({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out, "quorvane-cli " + std::string(app::VERSION) + "\n");
+    EXPECT_EQ(version.out.rfind("quorvane-cli " + std::string(app::VERSION) +
+                                    "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later",
+                                0),
+              0U);
 
     const ProgramRun help = run({"--help"});
     EXPECT_EQ(help.exitStatus, 0);

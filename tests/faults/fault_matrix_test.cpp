@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link under faults: an adapter unplugged at every point of a page read and of a commit,
 // reply bits flipped, check bytes and acknowledgements corrupted, an adapter that never becomes
 // ready. Whatever happens, the organiser returns, reports no false success, keeps the page in

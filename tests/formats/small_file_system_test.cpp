@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes onto a real, small file system that fills up or turns read-only under the program:
 // the previous file must stay byte for byte as it was, and the failure must be reported.
 #include "support/small_file_system.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
@@ -292,8 +293,9 @@ TEST_F(SinglePaneWindow, HelpAboutOpensTheAboutBox) {
     });
     closer.start(10);
     choose("About");
-    EXPECT_EQ(seen, (QStringList{"About Quorvane", "Version 1.21", "Visit the Quorvane web site",
-                                 "OK*"}));
+    EXPECT_EQ(seen, (QStringList{"About Quorvane", "Version 1.21",
+                                 "Free software under the GNU GPL, version 3 or later",
+                                 "Visit the Quorvane web site", "OK*"}));
 }
 
 TEST_F(SinglePaneWindow, EscEndsTheWindowWithoutAQuestion) {

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Draws the program icon (a memory card with its contact strip and a "Q") with ImageMagick.
-# The PNG is committed; run this again only to change the artwork.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Draws the program icon (a memory card with its contact strip and a "Q"): quorvane.svg is the
+# artwork; this renders it with rsvg-convert (librsvg2-bin) into the window's quorvane.png and the
+# desktop's icons under packaging/icons/. The PNGs are committed; run this again only to change
+# the artwork.
 set -euo pipefail
 cd "$(dirname "$0")"
-convert -size 64x64 xc:none \
-  -fill '#1d3f7a' -stroke '#0b1d3d' -strokewidth 2 \
-  -draw 'path "M 12,4 L 44,4 L 56,16 L 56,60 L 12,60 Z"' \
-  -stroke none -fill '#e8b730' \
-  -draw 'rectangle 18,46 23,56' -draw 'rectangle 27,46 32,56' \
-  -draw 'rectangle 36,46 41,56' -draw 'rectangle 45,46 50,56' \
-  -fill none -stroke '#f4f4f4' -strokewidth 5 -draw 'circle 33,23 33,34' \
-  -draw 'line 38,30 46,40' \
-  quorvane.png
+app_id=io.github.quorvane.quorvane
+icons=../../../packaging/icons/hicolor
+
+rsvg-convert -w 64 -h 64 quorvane.svg -o quorvane.png
+mkdir -p "$icons/scalable/apps"
+cp quorvane.svg "$icons/scalable/apps/$app_id.svg"
+for size in 16 22 24 32 48 64 128 256; do
+  mkdir -p "$icons/${size}x${size}/apps"
+  rsvg-convert -w "$size" -h "$size" quorvane.svg -o "$icons/${size}x${size}/apps/$app_id.png"
+done
