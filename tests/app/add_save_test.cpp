@@ -185,7 +185,15 @@ TEST_F(AddSave, RefusedFilesLeaveThePageTheFlagsAndTheListAsTheyWere) {
 }
 
 // Pages shaped like real ones, for the adds that replace, place a game or move files.
-enum class Shape { Empty, DataAtStart, MiniGame, AlmostFull, LostBlockAtStart, SharedBlock };
+enum class Shape {
+    Empty,
+    DataAtStart,
+    MiniGame,
+    AlmostFull,
+    LostBlockAtStart,
+    SharedBlock,
+    LastBlockFree
+};
 
 std::vector<int> blockRange(int first, int last) {
     std::vector<int> blocks;
@@ -227,6 +235,10 @@ card::CardOrderPage shapedPage(Shape shape) {
     }
     if (shape == Shape::LostBlockAtStart) {
         card::setFatEntry(*page, 5, card::FAT_END);  // allocated, reached by no chain
+    }
+    if (shape == Shape::LastBlockFree) {  // moving it would take a block the FAT gives nobody
+        putFile(*page, 207, "DATA", 0x33, blockRange(0, 2), 0x10);
+        card::setFatEntry(*page, 2, card::FAT_FREE);
     }
     if (shape == Shape::AlmostFull) {
         putFile(*page, 206, "BIG", 0x33, blockRange(199, 15), 0x30);
@@ -309,6 +321,7 @@ TEST_F(AddSave, GamesGoToTheStartAndOneNameOrOneGameIsReplacedOnlyWhenTheUserSay
         {"no room", Shape::AlmostFull, "game.dci", {}, {}, {}},
         {"lost block where the game goes", Shape::LostBlockAtStart, "game.dci", {}, {}, {}},
         {"shared block in a file to move", Shape::SharedBlock, "game.dci", {}, {}, {}},
+        {"a file to move whose last block is free", Shape::LastBlockFree, "game.dci", {}, {}, {}},
     };
     writeBytes(pcDir / "new.ddc", ddcBytes("NEWDATA", 3));
     writeBytes(pcDir / "data.ddc", ddcBytes("DATA", 3));
