@@ -346,11 +346,10 @@ std::optional<std::vector<int>> filesAtStart(const PageBytes& pageImage, int blo
         }
         // A last block marked free, or a chain running on past the file, is a damaged file:
         // moving it would take a block the FAT gives to nobody, or leave blocks lost.
-        const bool whole =
-            walk.complete && !walk.blocks.empty() &&
-            fatEntry(pageImage, walk.blocks.back()) == FAT_END &&
-            std::all_of(walk.blocks.begin(), walk.blocks.end(),
-                        [](int block) { return isUserBlock(block); });
+        const bool whole = walk.complete && !walk.blocks.empty() &&
+                           fatEntry(pageImage, walk.blocks.back()) == FAT_END &&
+                           std::all_of(walk.blocks.begin(), walk.blocks.end(),
+                                       [](int block) { return isUserBlock(block); });
         if (!whole) {
             return std::nullopt;
         }
