@@ -20,8 +20,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QUrl>
-#include <algorithm>
-#include <climits>
 
 #include "app/card_copy.h"
 #include "app/organizer.h"
@@ -324,7 +322,7 @@ void MainWindow::connectCommands() {
     onClick(m_selectRefresh, [&organizer] { organizer.readChosenPage(); });
     onClick(m_addFile, [this, &commands] {
         if (cardOnLeft()) {
-            transferFrom(CardSide::Left, m_sidePane->selectedSlots(), app::Transfer::Copy);
+            transferFrom(CardSide::Left, slotsSelectedOn(CardSide::Left), app::Transfer::Copy);
         } else {
             commands.addFile();
         }
@@ -367,7 +365,7 @@ void MainWindow::connectCommands() {
             [&organizer, cardSwitched] { cardSwitched(organizer.closeCardImage()); });
     if (m_moveRightAction != nullptr) {
         connect(m_moveRightAction, &QAction::triggered, this, [this] {
-            transferFrom(CardSide::Left, m_sidePane->selectedSlots(), app::Transfer::Move);
+            transferFrom(CardSide::Left, slotsSelectedOn(CardSide::Left), app::Transfer::Move);
         });
         connect(m_moveLeftAction, &QAction::triggered, this,
                 [this] { transferFrom(CardSide::Right, selectedSlots(), app::Transfer::Move); });
@@ -382,11 +380,7 @@ void MainWindow::connectCommands() {
     m_openBackupsAction->setEnabled(organizer.backupFolder().has_value());
 
     if (m_pageNumber != nullptr) {
-        connect(m_pageNumber, &PageSpinner::stepRequested, this, [&organizer](int delta) {
-            // Widened so that no delta can overflow before the page is kept in range.
-            const long long wanted = static_cast<long long>(organizer.chosenPage()) + delta;
-            organizer.choosePage(static_cast<int>(std::clamp<long long>(wanted, 0, INT_MAX)));
-        });
+        followPageSteps(*m_pageNumber, organizer, this);
     }
     for (const PortButton& port : m_portButtons) {
         const std::uint16_t address = port.address;
@@ -515,14 +509,10 @@ void MainWindow::showArrowTips() {
 
 void MainWindow::transferFrom(CardSide side, const std::vector<int>& slotNumbers,
                               app::Transfer how) {
-    app::Organizer* left = m_sidePane != nullptr ? m_sidePane->organizer() : nullptr;
-    if (left == nullptr || !cardOnLeft()) {
-        return;
-    }
-    if (side == CardSide::Left) {
-        app::transferSelected(*left, slotNumbers, *m_organizer, how, *this);
-    } else {
-        app::transferSelected(*m_organizer, slotNumbers, *left, how, *this);
+    app::Organizer* from = organizerOf(side);
+    app::Organizer* to = organizerOf(side == CardSide::Right ? CardSide::Left : CardSide::Right);
+    if (from != nullptr && to != nullptr && cardOnLeft()) {
+        app::transferSelected(*from, slotNumbers, *to, how, *this);
     }
 }
 
@@ -531,36 +521,47 @@ namespace {
 const QString RIGHT_LIST = QStringLiteral("right");
 const QString LEFT_LIST = QStringLiteral("left");
 
+const QString& listName(MainWindow::CardSide side) {
+    return side == MainWindow::CardSide::Right ? RIGHT_LIST : LEFT_LIST;
+}
+
 }  // namespace
+
+app::Organizer* MainWindow::organizerOf(CardSide side) const {
+    if (side == CardSide::Right) {
+        return m_organizer;
+    }
+    return m_sidePane != nullptr ? m_sidePane->organizer() : nullptr;
+}
+
+std::vector<int> MainWindow::slotsSelectedOn(CardSide side) const {
+    return side == CardSide::Right ? selectedSlots() : m_sidePane->selectedSlots();
+}
+
+// A card list's rows dragged out, PC files dropped on it added to its card, and the other
+// list's rows copied (moved with Shift) to it.
+void MainWindow::watchCardList(QTreeWidget& list, CardSide side) {
+    const CardSide other = side == CardSide::Right ? CardSide::Left : CardSide::Right;
+    new RowDragSource(list, [this, side] { return cardRowsMime(side); });
+    new DropTarget(list, {listName(side),
+                          [this, side](const std::vector<std::filesystem::path>& files) {
+                              if (app::Organizer* organizer = organizerOf(side)) {
+                                  organizer->addFiles(files);
+                              }
+                          },
+                          [this, other](const CardRowsDrag& rows, QPoint, bool move) {
+                              transferFrom(other, rows.slotNumbers,
+                                           move ? app::Transfer::Move : app::Transfer::Copy);
+                          }});
+}
 
 void MainWindow::setUpDragAndDrop() {
     // Each helper is owned by its list, as the list's event filter.
     if (m_cardList != nullptr) {
-        new RowDragSource(*m_cardList, [this] { return cardRowsMime(CardSide::Right); });
-        new DropTarget(*m_cardList, {RIGHT_LIST,
-                                     [this](const std::vector<std::filesystem::path>& files) {
-                                         m_organizer->addFiles(files);
-                                     },
-                                     [this](const CardRowsDrag& rows, QPoint, bool move) {
-                                         transferFrom(
-                                             CardSide::Left, rows.slotNumbers,
-                                             move ? app::Transfer::Move : app::Transfer::Copy);
-                                     }});
+        watchCardList(*m_cardList, CardSide::Right);
     }
     if (m_sidePane != nullptr) {
-        QTreeWidget& sideList = m_sidePane->cardList();
-        new RowDragSource(sideList, [this] { return cardRowsMime(CardSide::Left); });
-        new DropTarget(sideList, {LEFT_LIST,
-                                  [this](const std::vector<std::filesystem::path>& files) {
-                                      if (app::Organizer* left = m_sidePane->organizer()) {
-                                          left->addFiles(files);
-                                      }
-                                  },
-                                  [this](const CardRowsDrag& rows, QPoint, bool move) {
-                                      transferFrom(
-                                          CardSide::Right, rows.slotNumbers,
-                                          move ? app::Transfer::Move : app::Transfer::Copy);
-                                  }});
+        watchCardList(m_sidePane->cardList(), CardSide::Left);
     }
     if (m_pcFileListWidget != nullptr) {
         new RowDragSource(*m_pcFileListWidget, [this] { return pcFilesMime(); });
@@ -590,9 +591,8 @@ void MainWindow::rowsDroppedOnPcPane(const CardRowsDrag& rows,
 }
 
 QMimeData* MainWindow::cardRowsMime(CardSide side) {
-    app::Organizer* organizer = side == CardSide::Right ? m_organizer : m_sidePane->organizer();
-    const std::vector<int> slotNumbers =
-        side == CardSide::Right ? selectedSlots() : m_sidePane->selectedSlots();
+    app::Organizer* organizer = organizerOf(side);
+    const std::vector<int> slotNumbers = slotsSelectedOn(side);
     const std::vector<app::FileOnPage> files = organizer != nullptr
                                                    ? organizer->filesInSlots(slotNumbers)
                                                    : std::vector<app::FileOnPage>{};
@@ -617,8 +617,7 @@ QMimeData* MainWindow::cardRowsMime(CardSide side) {
             }
         }
     }
-    return cardRowsMimeData({side == CardSide::Right ? RIGHT_LIST : LEFT_LIST, slotNumbers},
-                            written);
+    return cardRowsMimeData({listName(side), slotNumbers}, written);
 }
 
 QMimeData* MainWindow::pcFilesMime() const {

@@ -91,6 +91,9 @@ public:
     void showPcFolder(const std::filesystem::path& folder) override;
     std::vector<int> selectedSlots() const override;
 
+    // The two card lists: the card on the right, the second card on the left.
+    enum class CardSide { Left, Right };
+
 public slots:
     void showAbout();
     void openBackupsFolder();
@@ -105,8 +108,6 @@ private:
     };
     // What the left pane of the two-pane layout shows.
     enum class LeftPane { PcFolders, OtherPage, CardImage };
-    // The two card lists, as drags name them.
-    enum class CardSide { Left, Right };
 
     void findControls(QWidget* form);
     void setUpCardList();
@@ -129,6 +130,10 @@ private:
     // The files selected in one card list (`slots`) copied or moved to the other card.
     void transferFrom(CardSide side, const std::vector<int>& slots, app::Transfer how);
     void setUpDragAndDrop();
+    // The organiser of a side's card; null while the left shows none.
+    app::Organizer* organizerOf(CardSide side) const;
+    std::vector<int> slotsSelectedOn(CardSide side) const;
+    void watchCardList(QTreeWidget& list, CardSide side);
     // The selected rows of a card list, with the same files written to a folder of their own
     // for drops outside the program; null when none is selected.
     QMimeData* cardRowsMime(CardSide side);

@@ -4,6 +4,10 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
+#include <algorithm>
+#include <climits>
+
+#include "app/organizer.h"
 
 namespace quorvane::ui {
 
@@ -37,6 +41,14 @@ QRect PageSpinner::downArrowRect() {
     QStyleOptionSpinBox option;
     initStyleOption(&option);
     return style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown, this);
+}
+
+void followPageSteps(PageSpinner& spinner, app::Organizer& organizer, QObject* context) {
+    QObject::connect(&spinner, &PageSpinner::stepRequested, context, [&organizer](int delta) {
+        // Widened so that no delta can overflow before the page is kept in range.
+        const long long wanted = static_cast<long long>(organizer.chosenPage()) + delta;
+        organizer.choosePage(static_cast<int>(std::clamp<long long>(wanted, 0, INT_MAX)));
+    });
 }
 
 }  // namespace quorvane::ui

@@ -3,6 +3,10 @@
 
 #include <QAbstractSpinBox>
 
+namespace quorvane::app {
+class Organizer;
+}
+
 namespace quorvane::ui {
 
 // The page number field with its up-down control. It keeps no number of its own: a step only
@@ -26,5 +30,9 @@ signals:
 protected:
     StepEnabled stepEnabled() const override;
 };
+
+// The spinner's steps change the organiser's page field, kept in range, for as long as
+// `context` lives.
+void followPageSteps(PageSpinner& spinner, app::Organizer& organizer, QObject* context);
 
 }  // namespace quorvane::ui

@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <climits>
 
 #include "app/organizer.h"
 #include "app/program.h"
@@ -128,10 +126,7 @@ void SideCardPane::connectCard(app::Organizer& organizer) {
     QObject* context = m_cardConnections.get();
     connect(m_selectRefresh, &QPushButton::clicked, context,
             [&organizer] { organizer.readChosenPage(); });
-    connect(m_pageNumber, &PageSpinner::stepRequested, context, [&organizer](int delta) {
-        const long long wanted = static_cast<long long>(organizer.chosenPage()) + delta;
-        organizer.choosePage(static_cast<int>(std::clamp<long long>(wanted, 0, INT_MAX)));
-    });
+    followPageSteps(*m_pageNumber, organizer, context);
     followCardSelection(*m_cardList, organizer, context);
 }
 
